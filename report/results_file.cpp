@@ -1,0 +1,226 @@
+#include "results_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "number_format.h"
+#include "solver/calc_state.h"
+#include "solver/fp_fault.h"
+#include "solver/run_errors.h"
+#include "solver/services.h"
+
+namespace kelvado {
+namespace {
+
+// The two double-byte characters of the file, as their Shift-JIS pairs.
+constexpr const char* kDegC = "\x81\x8E";
+constexpr const char* kWideSpace = "\x81\x40";
+constexpr const char* kCrLf = "\r\n";
+
+// Four blanks, the caption, blanks up to the fixed position of "=", then two blanks.
+std::string Label(const std::string& caption, std::size_t equalsPosition) {
+  std::string label = "    " + caption;
+  if (label.size() < equalsPosition - 1) label.append(equalsPosition - 1 - label.size(), ' ');
+  return label + "=  ";
+}
+
+std::string Deg(const char* before, const char* after) { return std::string(before) + kDegC + after; }
+
+void Line(std::string& out, const std::string& text = {}) {
+  out += text;
+  out += kCrLf;
+}
+
+// A field of a progress or node line with the blanks that separate it from the one before.
+void Field(std::string& line, const char* blanks, const std::string& text) {
+  line += blanks;
+  line += text;
+}
+
+std::string ToUtf8(const std::string& sjis) {
+  std::string out;
+  out.reserve(sjis.size() + 16);
+  for (std::size_t i = 0; i < sjis.size(); ++i) {
+    if (sjis[i] == '\x81' && i + 1 < sjis.size() && sjis[i + 1] == '\x8E') {
+      out += "\xE2\x84\x83";  // U+2103
+      ++i;
+    } else if (sjis[i] == '\x81' && i + 1 < sjis.size() && sjis[i + 1] == '\x40') {
+      out += "\xE3\x80\x80";  // U+3000
+      ++i;
+    } else {
+      out += sjis[i];
+    }
+  }
+  return out;
+}
+
+void WriteAll(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw WriteError(std::strerror(errno));
+    }
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+}  // namespace
+
+std::string CutResultFileName(const std::string& name) {
+  if (name.size() <= kMaxResultFileName) return name;
+  std::size_t cut = kMaxResultFileName;
+  // Back off to the start of a character: UTF-8 continuation bytes are 10xxxxxx.
+  while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+  return name.substr(0, cut);
+}
+
+std::string HeaderBlockText(const CalcState& s, char sep) {
+  constexpr std::size_t kInputEq = 45;
+  constexpr std::size_t kOperatingEq = 52;
+  std::string out;
+  auto value = [&](const std::string& caption, std::size_t eq, const std::string& number) {
+    Line(out, Label(caption, eq) + number);
+  };
+  Line(out);
+  value("Barrel Diameter (cm)", kInputEq, FormatFixed(s.BarrelDiameter, 5, 2, sep));
+  value("L/D (-)", kInputEq, FormatFixed(s.LengthRatio, 4, 1, sep));
+  value("Channel Depth (cm)", kInputEq, FormatFixed(s.ChannelDepth, 5, 2, sep));
+  value("Screw Pitch (cm)", kInputEq, FormatFixed(s.ScrewPitch, 5, 2, sep));
+  value("Flight Width (cm)", kInputEq, FormatFixed(s.FlightWidth, 6, 3, sep));
+  value("Output (kg/hr)", kInputEq, FormatFixed(s.OutputRate, 7, 1, sep));
+  value("Dimensionless Flow Rate (-)", kInputEq, FormatFixed(s.FlowRateRatio, 3, 3, sep));
+  value("Density (g/cm3)", kInputEq, FormatFixed(s.Density, 5, 3, sep));
+  value(Deg("Specific Heat (cal/g.", ")"), kInputEq, FormatFixed(s.SpecificHeat, 5, 3, sep));
+  value(std::string("Thermal") + kWideSpace + Deg("Conductivity (cal/cm.s.", ")"), kInputEq,
+        FormatFixed(s.Conductivity, 9, 6, sep));
+  value(Deg("Inlet Melt Temperature (", ")"), kInputEq, FormatFixed(s.InletTemp, 5, 1, sep));
+  value(Deg("Barrel Temperature (", ")"), kInputEq, FormatFixed(s.BarrelTemp, 5, 1, sep));
+  Line(out);
+  Line(out, "    [ Viscosity Parameter ]");
+  value("Standard Viscosity (gf.s/cm2)", kInputEq, FormatFixed(s.StdViscosity, 8, 3, sep));
+  value("Standard Shear Rate (1/sec)", kInputEq, FormatFixed(s.StdShearRate, 5, 1, sep));
+  value(Deg("Standard Temperature (", ")"), kInputEq, FormatFixed(s.StdTemp, 5, 1, sep));
+  value("Parameter n (-)", kInputEq, FormatFixed(s.PowerIndex, 5, 3, sep));
+  value(Deg("Parameter b (1/", ")"), kInputEq, FormatFixed(s.TempCoeff, 9, 5, sep));
+  Line(out);
+  Line(out, "    [ Operating Condition ]");
+  value("R.P.M. (rpm)", kOperatingEq, FormatFixed(s.Rpm, 6, 2, sep));
+  value("Barrel Surface Velocity (cm/s)", kOperatingEq, FormatFixed(s.BarrelSpeed, 7, 2, sep));
+  value("Transverse Velocity Component of Barrel (cm/s)", kOperatingEq,
+        FormatFixed(s.BarrelSpeedX, 7, 2, sep));
+  value("Downstream Velocity Component of Barrel (cm/s)", kOperatingEq,
+        FormatFixed(s.BarrelSpeedZ, 7, 2, sep));
+  Line(out);
+  Line(out);
+  Line(out, " TURN    AV T    MIX DEG    COOL(1)   ENTAL DIF     POWER      PRESS     LOOP ");
+  Line(out, Deg("         (", ")      (-)   (gf.cm/sec) (gf.cm/sec) (gf.cm/sec)  (gf/cm2)"));
+  return out;
+}
+
+std::string TurnLineText(const CalcState& s, char sep) {
+  std::string line = FormatFixedWidth(s.Turns, 6, 3, sep);
+  Field(line, "  ", FormatFixedWidth(s.AvgTemp, 6, 2, sep));
+  Field(line, " ", FormatFixedWidth(s.MixingDegree, 8, 2, sep));
+  Field(line, "  ", FormatExpField(s.WallCooling, sep));
+  Field(line, " ", FormatExpField(s.EnthalpyDiff, sep));
+  Field(line, " ", FormatExpField(s.PowerInput, sep));
+  Field(line, " ", FormatExpField(s.Pressure, sep));
+  Field(line, "  ", IntegerText(s.ClosureIter));
+  line += kCrLf;
+  return line;
+}
+
+std::string OutletBlockText(const CalcState& s, char sep) {
+  constexpr std::size_t kSummaryEq = 50;
+  std::string out;
+  Line(out);
+  Line(out);
+  Line(out, "[ OUTLET CONDITION ]");
+  Line(out, "       TEMP     VISCOSITY        VZ            VX        SHEAR RATE");
+  Line(out, Deg("       (", ")     (gf.s/cm2)    (cm/sec)      (cm/sec)       (1/sec)"));
+  for (int j = 0; j < s.NNodes; ++j) {
+    const std::string number = IntegerText(j + 1);
+    std::string line(number.size() == 1 ? "  " : " ");
+    line += number;
+    Field(line, "   ", FormatFixedWidth(s.TempPrev[j], 5, 2, sep));
+    Field(line, "   ", FormatExpField(s.Viscosity[j], sep));
+    Field(line, "   ", FormatExpField(s.VelZ[j], sep));
+    Field(line, "   ", FormatExpField(s.VelX[j], sep));
+    Field(line, "   ", FormatExpField(s.ShearRate[j], sep));
+    Line(out, line);
+  }
+  Line(out);
+  auto value = [&](const std::string& caption, const std::string& number) {
+    Line(out, Label(caption, kSummaryEq) + number);
+  };
+  value(Deg("Average Temperature (", ")"), FormatFixed(s.AvgTemp, 6, 2, sep));
+  value("Mixing Degree (-)", FormatFixed(s.MixingDegree, 9, 3, sep));
+  value("Total Power (kW)", FormatFixed(s.TotalPowerKW, 8, 3, sep));
+  value("Enthalpy Difference (kW)", FormatFixed(s.EnthalpyDiffKW, 8, 3, sep));
+  value("Power for Pressure Rize (kW)", FormatFixed(s.PressurePowerKW, 8, 3, sep));
+  value("Cooling (1) (kW)", FormatFixed(s.Cooling1KW, 8, 3, sep));
+  value("Cooling (2) (kW)", FormatFixed(s.Cooling2KW, 8, 3, sep));
+  value("Outlet Pressure (kgf/cm2)", FormatFixed(s.OutletPressure, 8, 2, sep));
+  Line(out);
+  Line(out, "    Note: Cooling(1) is calculated from heat balance below.");
+  Line(out, "            (total power = enthalpy diff. + power for press. rize + cooling(1) )");
+  Line(out, "          Cooling(2) is calculated from temp. grad. at boundaries.");
+  return out;
+}
+
+ResultFile::ResultFile(std::string name, char decimalSeparator, TextEncoding encoding)
+    : name_(CutResultFileName(name)), separator_(decimalSeparator), encoding_(encoding) {}
+
+void ResultFile::WriteStage(CalcState& s, RunServices& services, OpenMode mode, std::string bytes) {
+  // Nothing computed under a raised fault flag reaches the file.
+  CheckFaultFlags();
+  const int flags = O_WRONLY | O_CLOEXEC | (mode == OpenMode::Create ? O_CREAT | O_TRUNC : O_APPEND);
+  const int fd = ::open(name_.c_str(), flags, 0666);
+  if (fd < 0) {
+    s.FileOk = 0;
+    services.ShowMessage(messages::kFileCanNotOpen);
+    return;
+  }
+  if (mode == OpenMode::Create) {
+    struct stat st {};
+    created_ = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    device_ = st.st_dev;
+    inode_ = st.st_ino;
+  }
+  if (encoding_ == TextEncoding::Utf8) bytes = ToUtf8(bytes);
+  try {
+    WriteAll(fd, bytes);
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
+  if (::close(fd) != 0) throw WriteError(std::strerror(errno));
+  s.FileOk = 1;
+}
+
+void ResultFile::WriteResultHeader(CalcState& s, RunServices& services) {
+  WriteStage(s, services, OpenMode::Create, HeaderBlockText(s, separator_));
+}
+
+void ResultFile::WriteTurnLine(CalcState& s, RunServices& services) {
+  WriteStage(s, services, OpenMode::Append, TurnLineText(s, separator_));
+}
+
+void ResultFile::WriteOutletBlock(CalcState& s, RunServices& services) {
+  WriteStage(s, services, OpenMode::Append, OutletBlockText(s, separator_));
+}
+
+void ResultFile::DeleteIfOurs() {
+  if (!created_) return;
+  struct stat st {};
+  if (::lstat(name_.c_str(), &st) != 0) return;
+  if (!S_ISREG(st.st_mode) || st.st_dev != device_ || st.st_ino != inode_) return;
+  ::unlink(name_.c_str());
+}
+
+}  // namespace kelvado

@@ -1,0 +1,56 @@
+#pragma once
+// The results file: header, progress lines and outlet block, each written by opening the
+// file, writing the stage and closing it again, so the file on disk is always complete up
+// to the last stage written.
+#include <string>
+#include <sys/types.h>
+
+namespace kelvado {
+
+struct CalcState;
+class RunServices;
+
+enum class TextEncoding {
+  ShiftJis,  // the degree-Celsius sign and the ideographic space as their two-byte pairs
+  Utf8,      // the same text with those two characters in UTF-8
+};
+
+// Names are cut to this many bytes, never inside a UTF-8 character.
+inline constexpr std::size_t kMaxResultFileName = 255;
+std::string CutResultFileName(const std::string& name);
+
+class ResultFile {
+ public:
+  ResultFile(std::string name, char decimalSeparator, TextEncoding encoding);
+
+  const std::string& Name() const { return name_; }
+
+  // Creates or truncates the file and writes the header block. FileOk reports the open.
+  void WriteResultHeader(CalcState& state, RunServices& services);
+  // Appends one progress line; fails (FileOk = 0) when the file no longer exists.
+  void WriteTurnLine(CalcState& state, RunServices& services);
+  // Appends the outlet profiles and the power balance.
+  void WriteOutletBlock(CalcState& state, RunServices& services);
+
+  // Deletes the file, but only while its name still names the regular file that
+  // WriteResultHeader opened: never a device, a folder or a file put there since.
+  void DeleteIfOurs();
+
+ private:
+  enum class OpenMode { Create, Append };
+  void WriteStage(CalcState& state, RunServices& services, OpenMode mode, std::string bytes);
+
+  std::string name_;
+  char separator_;
+  TextEncoding encoding_;
+  bool created_ = false;
+  dev_t device_ = 0;
+  ino_t inode_ = 0;
+};
+
+// The byte texts of the three stages (CR LF line ends, Shift-JIS pairs), for the writers and tests.
+std::string HeaderBlockText(const CalcState& state, char separator);
+std::string TurnLineText(const CalcState& state, char separator);
+std::string OutletBlockText(const CalcState& state, char separator);
+
+}  // namespace kelvado

@@ -1,0 +1,183 @@
+#pragma once
+// The calculation state of one run: everything the stages read and write.
+#include <array>
+#include <cstdint>
+
+#include "lin_eq.h"
+
+namespace kelvado {
+
+inline constexpr int kProfileSize = 101;
+using Profile = std::array<double, kProfileSize>;
+
+struct CalcState {
+  // Input values, read from the seventeen fields in this order.
+  double BarrelDiameter = 0;  // cm
+  double LengthRatio = 0;     // L/D, also the number of turns marched
+  double ChannelDepth = 0;    // cm
+  double ScrewPitch = 0;      // cm
+  double FlightWidth = 0;     // cm
+  double OutputRate = 0;      // kg/h
+  double FlowRateRatio = 0;   // qd = Q / (W H Vbz)
+  double Density = 0;         // g/cm3
+  double SpecificHeat = 0;    // cal/(g C)
+  double Conductivity = 0;    // cal/(cm s C)
+  double InletTemp = 0;       // C
+  double BarrelTemp = 0;      // C
+  double StdViscosity = 0;    // gf s/cm2
+  double StdShearRate = 0;    // 1/s
+  double StdTemp = 0;         // C
+  double PowerIndex = 0;      // n
+  double TempCoeff = 0;       // b, 1/C
+  std::uint8_t InputValid = 0;
+
+  // Operating conditions.
+  double MassRate = 0;      // g/s
+  double VolumeRate = 0;    // cm3/s
+  double HelixAngle = 0;    // rad
+  double ChannelWidth = 0;  // cm
+  double RevPerSec = 0;
+  double Rpm = 0;
+  double BarrelSpeed = 0;   // cm/s
+  double BarrelSpeedZ = 0;
+  double BarrelSpeedX = 0;
+  double ChannelLength = 0; // cm
+  double StepZ = 0;         // cm
+  std::int32_t NDiv = 0;
+  double StepY = 0;         // cm
+  double ProfA = 0;
+  double ProfB = 0;
+  std::int32_t ProbeQ1 = 0;
+  std::int32_t ProbeQ2 = 0;
+  std::int32_t ProbeQ3 = 0;
+  double CrossFlowTol = 0;  // cm2/s
+
+  // Depth-grid counts.
+  std::int32_t NNodes = 0;
+  std::int32_t InteriorCount = 0;
+  std::int32_t InteriorCountLess1 = 0;
+
+  // Profiles across the depth, node j in slot j.
+  Profile Temp{};
+  Profile TempPrev{};
+  Profile Viscosity{};
+  Profile ViscosityOld{};
+  Profile VelZ{};
+  Profile VelX{};
+  Profile ShearZ{};
+  Profile ShearX{};
+  Profile ShearRate{};
+  Profile AxialVel{};
+  Profile ConvCoef{};
+  Profile SourceTerm{};
+
+  // Temperature system, 1-based.
+  LinMatrix Matrix{};
+  LinVector Rhs{};
+  LinVector Solution{};
+
+  // Initial set-up and search steps.
+  double NominalShear = 0;
+  double PressStepZ = 0;
+  double PressStepX = 0;
+  double RootShearStepZ = 0;
+  double RootShearStepX = 0;
+
+  // Root shear-rate shooting.
+  double RootShearZNext = 0;
+  double RootShearXNext = 0;
+  double SpeedErrZ = 0;
+  double SpeedErrX = 0;
+  double SpeedErrZPos = 0;
+  double RootShearZPos = 0;
+  double SpeedErrZNeg = 0;
+  double RootShearZNeg = 0;
+  double SpeedErrXPos = 0;
+  double RootShearXPos = 0;
+  double SpeedErrXNeg = 0;
+  double RootShearXNeg = 0;
+  std::uint8_t VelocityDone = 0;
+  // Set when one shooting call runs past its pass cap; the inner loop then gives up.
+  std::uint8_t VelocityFailed = 0;
+  std::int32_t VelocityPasses = 0;  // passes of the last call
+
+  // Viscosity iteration.
+  std::int32_t InnerIter = 0;
+  std::uint8_t InnerDone = 0;
+  std::uint8_t InnerFailed = 0;
+
+  // Flow-rate closure.
+  double PressGradZ = 0;  // gf/cm3
+  double PressGradX = 0;
+  double PressGradZNext = 0;
+  double PressGradXNext = 0;
+  double CrossFlow = 0;
+  double FlowRateZ = 0;
+  double FlowRateErr = 0;
+  double CrossResPos = 0;
+  double CrossGradPos = 0;
+  double CrossResNeg = 0;
+  double CrossGradNeg = 0;
+  double FlowResPos = 0;
+  double FlowGradPos = 0;
+  double FlowResNeg = 0;
+  double FlowGradNeg = 0;
+  std::int32_t BracketAge = 0;
+  std::int32_t ClosureIter = 0;
+  std::uint8_t ClosureDone = 0;
+  std::uint8_t ClosureFailed = 0;
+
+  // Down-channel march and its accumulators.
+  double PosZ = 0;
+  std::int32_t StepCount = 0;
+  double Turns = 0;
+  std::uint8_t ChannelEnd = 0;
+  double AvgTemp = 0;
+  double InletAvgTemp = 0;
+  double InletTempSet = 0;
+  double AxialFlow = 0;
+  double AxialFlowTemp = 0;
+  double WallGradRoot = 0;
+  double WallGradBarrel = 0;
+  double WallCooling = 0;
+  double MixingDegree = 0;
+  double PowerInput = 0;
+  double EnthalpyDiff = 0;
+  double Pressure = 0;
+
+  // Final results.
+  double TotalPowerKW = 0;
+  double EnthalpyDiffKW = 0;
+  double PressurePowerKW = 0;
+  double Cooling1KW = 0;
+  double Cooling2KW = 0;
+  double OutletPressure = 0;  // kgf/cm2
+
+  // Run control.
+  std::uint8_t FileOk = 0;
+  double SavedPowerIndex = 0;
+  std::uint8_t PowerIndexSubstituted = 0;
+
+  // Scratch values of single steps.
+  double PosY = 0;
+  double ShearInvariant = 0;
+  double ViscWork = 0;
+  std::int32_t NodeIndex = 0;
+  double ShearConstZ = 0;
+  double VelConstZ = 0;
+  double ShearConstX = 0;
+  double VelConstX = 0;
+  double SecantSlope = 0;
+  double SecantIntercept = 0;
+  double MidShearRate = 0;
+  double StressZ = 0;
+  double StressX = 0;
+  double CondWork = 0;
+
+  // Bookkeeping for benchmarks and front ends: work done by the run.
+  std::int64_t TotalVelocityPasses = 0;
+  std::int64_t TotalInnerPasses = 0;
+  std::int64_t TotalClosurePasses = 0;
+};
+
+}  // namespace kelvado

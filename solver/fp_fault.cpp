@@ -1,0 +1,22 @@
+#include "fp_fault.h"
+
+#include <cfenv>
+
+namespace kelvado {
+
+void ClearFaultFlags() { std::feclearexcept(FE_ALL_EXCEPT); }
+
+std::string RaisedFault() {
+  const int raised = std::fetestexcept(FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID);
+  if (raised & FE_DIVBYZERO) return "division by zero";
+  if (raised & FE_INVALID) return "invalid operation";
+  if (raised & FE_OVERFLOW) return "overflow";
+  return {};
+}
+
+void CheckFaultFlags() {
+  if (std::fetestexcept(FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID) == 0) return;
+  throw ArithmeticFault(RaisedFault());
+}
+
+}  // namespace kelvado

@@ -1,0 +1,95 @@
+#include "input.h"
+
+#include <cfenv>
+#include <cmath>
+#include <cstdlib>
+#include <locale.h>
+
+#include "calc_state.h"
+#include "services.h"
+
+namespace kelvado {
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// strtod in the C locale, whatever the process's locale is.
+double StrtodC(const char* text) {
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return strtod_l(text, nullptr, cLocale);
+}
+
+}  // namespace
+
+std::optional<double> ParseNumber(std::string_view text, char decimalSeparator) {
+  std::size_t pos = 0;
+  const std::size_t end = text.size();
+  while (pos < end && text[pos] == ' ') ++pos;
+
+  // The accepted text is rebuilt in C syntax and handed to a correctly rounding converter.
+  std::string canonical;
+  canonical.reserve(text.size() + 2);
+  if (pos < end && (text[pos] == '+' || text[pos] == '-')) canonical += text[pos++];
+
+  bool anyDigit = false;
+  bool separatorSeen = false;
+  std::string mantissa;
+  while (pos < end) {
+    const char c = text[pos];
+    if (IsDigit(c)) {
+      mantissa += c;
+      anyDigit = true;
+    } else if (c == decimalSeparator && !separatorSeen) {
+      mantissa += '.';
+      separatorSeen = true;
+    } else {
+      break;
+    }
+    ++pos;
+  }
+  if (!anyDigit && !separatorSeen) return std::nullopt;
+  canonical += anyDigit ? mantissa : std::string("0");
+
+  if (pos < end && (text[pos] == 'E' || text[pos] == 'e')) {
+    ++pos;
+    std::string exponent = "e";
+    if (pos < end && (text[pos] == '+' || text[pos] == '-')) exponent += text[pos++];
+    bool expDigit = false;
+    while (pos < end && IsDigit(text[pos])) {
+      exponent += text[pos++];
+      expDigit = true;
+    }
+    if (expDigit) canonical += exponent;  // "1E" and "1E+" read as 1
+  }
+  while (pos < end && text[pos] == ' ') ++pos;
+  if (pos != end) return std::nullopt;
+
+  std::fexcept_t saved;
+  std::fegetexceptflag(&saved, FE_ALL_EXCEPT);
+  const double value = StrtodC(canonical.c_str());
+  std::fesetexceptflag(&saved, FE_ALL_EXCEPT);
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+void ReadInputData(CalcState& state, const InputTexts& texts, char decimalSeparator,
+                   RunServices& services) {
+  double* const targets[kInputCount] = {
+      &state.BarrelDiameter, &state.LengthRatio,  &state.ChannelDepth, &state.ScrewPitch,
+      &state.FlightWidth,    &state.OutputRate,   &state.FlowRateRatio, &state.Density,
+      &state.SpecificHeat,   &state.Conductivity, &state.InletTemp,    &state.BarrelTemp,
+      &state.StdViscosity,   &state.StdShearRate, &state.StdTemp,      &state.PowerIndex,
+      &state.TempCoeff};
+  for (int i = 0; i < kInputCount; ++i) {
+    const std::optional<double> value = ParseNumber(texts[i], decimalSeparator);
+    if (!value) {
+      state.InputValid = 0;
+      services.ShowMessage(messages::kImproperInput);
+      return;
+    }
+    *targets[i] = *value;
+  }
+  state.InputValid = 1;
+}
+
+}  // namespace kelvado

@@ -1,0 +1,167 @@
+#include "run.h"
+
+#include <memory>
+
+#include "calc_state.h"
+#include "closure.h"
+#include "energy.h"
+#include "grid.h"
+#include "operating.h"
+#include "run_errors.h"
+#include "velocity.h"
+#include "viscosity.h"
+
+namespace kelvado {
+namespace {
+
+// Below this index the first step runs with it in its place: a strongly shear-thinning
+// melt cannot be started from the Newtonian first guess.
+constexpr double kMinStartPowerIndex = 0.55;
+constexpr double kCalPerSecToKW = 0.0041897;
+constexpr double kGfCmPerSecToKW = 9.8067e-8;
+
+// A failed step: the step has shown its message; the file goes, the list is re-read.
+RunOutcome FailureExit(ResultFile& file, RunServices& services, RunStatus status) {
+  file.DeleteIfOurs();
+  services.RefreshFileList();
+  return RunOutcome{status, {}, {}};
+}
+
+void ComputePowerBalance(CalcState& s) {
+  s.Cooling2KW = kCalPerSecToKW * s.WallCooling;
+  s.TotalPowerKW = kCalPerSecToKW * s.PowerInput;
+  s.EnthalpyDiffKW = kCalPerSecToKW * s.EnthalpyDiff;
+  s.PressurePowerKW = (s.Pressure * s.VolumeRate) * kGfCmPerSecToKW;
+  s.Cooling1KW = s.TotalPowerKW - (s.EnthalpyDiffKW + s.PressurePowerKW);
+  s.OutletPressure = s.Pressure / 1000;
+}
+
+// One down-channel step's flow field: inner loops inside the closure loop.
+// Returns false when an iteration gave up (its message has been shown).
+bool SolveFlowField(CalcState& s, RunServices& services, RunStatus& failure) {
+  s.CrossResPos = -1.0;
+  s.CrossResNeg = +1.0;
+  s.BracketAge = 0;
+  s.ClosureIter = 0;
+  s.FlowResPos = -1.0;
+  s.FlowResNeg = +1.0;
+  do {
+    s.InnerIter = 0;
+    do {
+      s.SpeedErrZPos = -1.0;
+      s.SpeedErrZNeg = +1.0;
+      s.SpeedErrXPos = -1.0;
+      s.SpeedErrXNeg = +1.0;
+      FitVelocityProfiles(s, services);
+      if (s.VelocityFailed == 1) {
+        GiveUpInnerLoop(s, services);
+      } else {
+        UpdateViscosity(s, services);
+      }
+      ++s.TotalInnerPasses;
+      if (services.CancelRequested()) throw RunCancelled();
+    } while (s.InnerDone != 1);
+    if (s.InnerFailed == 1) {
+      failure = RunStatus::InnerFailed;
+      return false;
+    }
+    CheckFlowRates(s, services);
+  } while (s.ClosureDone != 1);
+  if (s.ClosureFailed == 1) {
+    failure = RunStatus::ClosureFailed;
+    return false;
+  }
+  return true;
+}
+
+void ClearMatrixBlock(CalcState& s) {
+  for (int r = 1; r <= s.InteriorCount; ++r) {
+    for (int c = 1; c <= s.InteriorCount; ++c) s.Matrix[r][c] = 0.0;
+  }
+}
+
+OutletSummary SummaryOf(const CalcState& s) {
+  return OutletSummary{s.AvgTemp,         s.MixingDegree, s.TotalPowerKW, s.EnthalpyDiffKW,
+                       s.PressurePowerKW, s.Cooling1KW,   s.Cooling2KW,   s.OutletPressure,
+                       s.Rpm};
+}
+
+RunOutcome March(CalcState& s, ResultFile& file, RunServices& services) {
+  ComputeOperatingConditions(s);
+  CheckFaultFlags();
+  file.WriteResultHeader(s, services);
+  if (s.FileOk == 0) return RunOutcome{RunStatus::FileNotOpened, {}, {}};
+
+  PrepareGridAndProfiles(s);
+  CheckFaultFlags();
+
+  if (s.PowerIndex < kMinStartPowerIndex) {
+    s.SavedPowerIndex = s.PowerIndex;
+    s.PowerIndex = kMinStartPowerIndex;
+    s.PowerIndexSubstituted = 1;
+  } else {
+    s.PowerIndexSubstituted = 0;
+  }
+
+  do {
+    if (services.CancelRequested()) throw RunCancelled();
+    ClearMatrixBlock(s);
+    RunStatus failure = RunStatus::Finished;
+    if (!SolveFlowField(s, services, failure)) return FailureExit(file, services, failure);
+    AdvanceEnergyStep(s, file, services);
+    if (s.FileOk == 0) return FailureExit(file, services, RunStatus::FileNotOpened);
+    if (s.PowerIndexSubstituted == 1) {
+      s.PowerIndexSubstituted = 0;
+      s.PowerIndex = s.SavedPowerIndex;
+    }
+    services.StepFinished(s);
+  } while (s.ChannelEnd != 1);
+
+  ComputePowerBalance(s);
+  CheckFaultFlags();
+  file.WriteOutletBlock(s, services);
+  if (s.FileOk == 0) return FailureExit(file, services, RunStatus::FileNotOpened);
+  services.RunCompleted(s);
+  services.ShowFinishDialog();
+  services.RefreshFileList();
+  return RunOutcome{RunStatus::Finished, {}, SummaryOf(s)};
+}
+
+}  // namespace
+
+RunOutcome RunCalculation(const RunRequest& request, RunServices& services) {
+  // About 240 kB: kept off the caller's stack, which may be a worker thread's.
+  auto state = std::make_unique<CalcState>();
+  ResultFile file(request.resultFileName, request.decimalSeparator, request.encoding);
+
+  ReadInputData(*state, request.inputs, request.decimalSeparator, services);
+  if (state->InputValid == 0) return RunOutcome{RunStatus::ImproperInput, {}, {}};
+
+  ClearFaultFlags();
+  try {
+    return March(*state, file, services);
+  } catch (const ArithmeticFault& fault) {
+    // The file stays as written so far and the list is not re-read.
+    return RunOutcome{RunStatus::ArithmeticFault, fault.what(), {}};
+  } catch (const WriteError& error) {
+    return RunOutcome{RunStatus::WriteError, error.what(), {}};
+  } catch (const RunCancelled&) {
+    return FailureExit(file, services, RunStatus::Cancelled);
+  }
+}
+
+const char* StatusName(RunStatus status) {
+  switch (status) {
+    case RunStatus::Finished: return "finished";
+    case RunStatus::ImproperInput: return "improper input";
+    case RunStatus::InnerFailed: return "viscosity iteration gave up";
+    case RunStatus::ClosureFailed: return "flow-rate closure gave up";
+    case RunStatus::FileNotOpened: return "file can not open";
+    case RunStatus::ArithmeticFault: return "arithmetic fault";
+    case RunStatus::WriteError: return "write error";
+    case RunStatus::Cancelled: return "cancelled";
+  }
+  return "unknown";
+}
+
+}  // namespace kelvado

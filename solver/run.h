@@ -1,0 +1,55 @@
+#pragma once
+// One run, one call: from the input texts to a finished results file.
+#include <string>
+
+#include "input.h"
+#include "report/results_file.h"
+#include "services.h"
+
+namespace kelvado {
+
+struct RunRequest {
+  InputTexts inputs;           // Edit1 .. Edit17
+  std::string resultFileName;  // Edit18, "Save File Name"
+  char decimalSeparator = '.';
+  TextEncoding encoding = TextEncoding::ShiftJis;
+};
+
+enum class RunStatus {
+  Finished,
+  ImproperInput,     // message shown, nothing written
+  InnerFailed,       // viscosity iteration gave up; file deleted
+  ClosureFailed,     // flow-rate closure gave up; file deleted
+  FileNotOpened,     // a writer could not open the file; message shown
+  ArithmeticFault,   // division by zero, overflow or invalid operation; file left as written
+  WriteError,        // writing or closing failed after opening; file left as written
+  Cancelled,         // the front end asked to stop; file deleted
+};
+
+// The outlet summary of a finished run, in the results file's units.
+struct OutletSummary {
+  double AvgTemp = 0;          // C
+  double MixingDegree = 0;     // -
+  double TotalPowerKW = 0;
+  double EnthalpyDiffKW = 0;
+  double PressurePowerKW = 0;
+  double Cooling1KW = 0;
+  double Cooling2KW = 0;
+  double OutletPressure = 0;   // kgf/cm2
+  double Rpm = 0;
+};
+
+struct RunOutcome {
+  RunStatus status = RunStatus::Finished;
+  std::string detail;          // the fault's or the write error's description
+  OutletSummary summary;       // meaningful when Finished
+};
+
+// Runs one calculation synchronously on the calling thread. Reports through the services
+// as the window would; never throws for anything the run itself meets.
+RunOutcome RunCalculation(const RunRequest& request, RunServices& services);
+
+// Short English name of a status, for logs, tables and CSV.
+const char* StatusName(RunStatus status);
+
+}  // namespace kelvado

@@ -1,0 +1,39 @@
+#pragma once
+// What a run needs from the front end that started it. The window, the command line,
+// the tests and the sweeps each provide their own implementation.
+#include <string>
+
+namespace kelvado {
+
+struct CalcState;
+
+class RunServices {
+ public:
+  virtual ~RunServices() = default;
+
+  // A modal box with the text and one OK button; returns once the user dismissed it.
+  virtual void ShowMessage(const std::string& text) = 0;
+  // Re-read the file list of the folder the results file lands in.
+  virtual void RefreshFileList() = 0;
+  // Show the finish dialog modally; returns when the user closed it.
+  virtual void ShowFinishDialog() = 0;
+
+  // Called after every completed down-channel step (progress bars, plots, kept steps).
+  virtual void StepFinished(const CalcState& /*state*/) {}
+  // Called once the outlet block is written, before the finish dialog.
+  virtual void RunCompleted(const CalcState& /*state*/) {}
+  // Asked once per step and inside the long iterations; true ends the run like a failure.
+  virtual bool CancelRequested() { return false; }
+};
+
+// The texts a run shows, exactly as the user sees them.
+namespace messages {
+inline constexpr const char* kImproperInput = "Input data is not proper, change and try again!";
+inline constexpr const char* kFileCanNotOpen = "File can not open!";
+inline constexpr const char* kInnerNotConverged =
+    "** This case does not converge. It seems <n> value is too small.";
+inline constexpr const char* kClosureNotConverged =
+    "This case does not converge. It seems <n> value is too small.";
+}  // namespace messages
+
+}  // namespace kelvado

@@ -1,0 +1,96 @@
+#include "velocity.h"
+
+#include <cmath>
+
+#include "calc_state.h"
+#include "run_errors.h"
+#include "services.h"
+
+namespace kelvado {
+namespace {
+
+// One pass: piecewise parabolas, one per interval at the interval's mean viscosity, with
+// shear rate and velocity continuous across every node.
+void IntegrateAcrossDepth(CalcState& s) {
+  s.PosY = 0;
+  s.VelZ[0] = 0;
+  s.VelX[0] = 0;
+  const double gz = s.PressGradZ;
+  const double gx = s.PressGradX;
+  for (int i = 1; i <= s.NDiv; ++i) {
+    s.NodeIndex = i;
+    const double y = s.PosY;
+    const double eta = (s.Viscosity[i - 1] + s.Viscosity[i]) / 2;
+    s.ViscWork = eta;
+    s.ShearConstZ = s.ShearZ[i - 1] - gz * y / eta;
+    s.VelConstZ = (s.VelZ[i - 1] - (gz * y) * y / (2 * eta)) - s.ShearConstZ * y;
+    s.ShearConstX = s.ShearX[i - 1] - gx * y / eta;
+    s.VelConstX = (s.VelX[i - 1] - (gx * y) * y / (2 * eta)) - s.ShearConstX * y;
+    s.PosY = s.PosY + s.StepY;
+    const double y1 = s.PosY;
+    s.VelZ[i] = ((gz * y1) * y1 / (2 * eta) + s.ShearConstZ * y1) + s.VelConstZ;
+    s.ShearZ[i] = gz * y1 / eta + s.ShearConstZ;
+    s.VelX[i] = ((gx * y1) * y1 / (2 * eta) + s.ShearConstX * y1) + s.VelConstX;
+    s.ShearX[i] = gx * y1 / eta + s.ShearConstX;
+  }
+}
+
+// Fixed steps until the error has been seen with both signs, then false position.
+// The same for both directions; the scratch line is shared, as the state defines it.
+void MoveRootShear(CalcState& s, double err, double& errPos, double& errNeg, double& rootPos,
+                   double& rootNeg, double& rootNext, double& rootShear, double step) {
+  if (err < 0) {
+    errNeg = err;
+    rootNeg = rootShear;
+    rootNext = rootShear - step;
+  } else if (err > 0) {
+    errPos = err;
+    rootPos = rootShear;
+    rootNext = rootShear + step;
+  }
+  if (errPos * errNeg >= 0) {
+    rootShear = rootNext;
+    return;
+  }
+  // Both markers still in place (an exact zero on the first pass): this call holds no
+  // bracket to interpolate in, so the root shear rate stays where it is.
+  if (errPos == -1.0 && errNeg == 1.0) return;
+  s.SecantSlope = (errPos - errNeg) / (rootPos - rootNeg);
+  s.SecantIntercept = errPos - s.SecantSlope * rootPos;
+  rootNext = -s.SecantIntercept / s.SecantSlope;
+  rootShear = rootNext;
+}
+
+}  // namespace
+
+void FitVelocityProfiles(CalcState& s, RunServices& services) {
+  const double vbz = s.BarrelSpeedZ;
+  const double vbx = s.BarrelSpeedX;
+  s.VelocityDone = 0;
+  s.VelocityFailed = 0;
+  s.VelocityPasses = 0;
+  while (s.VelocityDone != 1) {
+    IntegrateAcrossDepth(s);
+    ++s.VelocityPasses;
+    ++s.TotalVelocityPasses;
+    CheckFaultFlags();
+    if (std::fabs((vbz - s.VelZ[s.NDiv]) / vbz) < 0.01 &&
+        std::fabs((vbx - s.VelX[s.NDiv]) / vbx) < 0.01) {
+      s.VelocityDone = 1;
+      return;
+    }
+    if (s.VelocityPasses >= kVelocityPassCap) {
+      s.VelocityFailed = 1;
+      return;
+    }
+    if (services.CancelRequested()) throw RunCancelled();
+    s.SpeedErrZ = vbz - s.VelZ[s.NDiv];
+    s.SpeedErrX = vbx - s.VelX[s.NDiv];
+    MoveRootShear(s, s.SpeedErrZ, s.SpeedErrZPos, s.SpeedErrZNeg, s.RootShearZPos,
+                  s.RootShearZNeg, s.RootShearZNext, s.ShearZ[0], s.RootShearStepZ);
+    MoveRootShear(s, s.SpeedErrX, s.SpeedErrXPos, s.SpeedErrXNeg, s.RootShearXPos,
+                  s.RootShearXNeg, s.RootShearXNext, s.ShearX[0], s.RootShearStepX);
+  }
+}
+
+}  // namespace kelvado
