@@ -186,12 +186,6 @@ void ResultFile::WriteStage(CalcState& s, RunServices& services, OpenMode mode, 
     services.ShowMessage(messages::kFileCanNotOpen);
     return;
   }
-  if (mode == OpenMode::Create) {
-    struct stat st {};
-    created_ = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    device_ = st.st_dev;
-    inode_ = st.st_ino;
-  }
   if (encoding_ == TextEncoding::Utf8) bytes = ToUtf8(bytes);
   try {
     WriteAll(fd, bytes);
@@ -199,8 +193,25 @@ void ResultFile::WriteStage(CalcState& s, RunServices& services, OpenMode mode, 
     ::close(fd);
     throw;
   }
+  RememberIdentity(fd, mode);
   if (::close(fd) != 0) throw WriteError(std::strerror(errno));
   s.FileOk = 1;
+}
+
+void ResultFile::RememberIdentity(int fd, OpenMode mode) {
+  // Inode numbers are reused at once on most file systems, so size and modification time
+  // after our last write are part of what makes the file ours.
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    created_ = false;
+    return;
+  }
+  if (mode == OpenMode::Append && (!created_ || st.st_dev != identity_.st_dev || st.st_ino != identity_.st_ino)) {
+    created_ = false;  // we appended to a file another program put under the name
+    return;
+  }
+  created_ = true;
+  identity_ = st;
 }
 
 void ResultFile::WriteResultHeader(CalcState& s, RunServices& services) {
@@ -219,7 +230,11 @@ void ResultFile::DeleteIfOurs() {
   if (!created_) return;
   struct stat st {};
   if (::lstat(name_.c_str(), &st) != 0) return;
-  if (!S_ISREG(st.st_mode) || st.st_dev != device_ || st.st_ino != inode_) return;
+  if (!S_ISREG(st.st_mode) || st.st_dev != identity_.st_dev || st.st_ino != identity_.st_ino ||
+      st.st_size != identity_.st_size || st.st_mtim.tv_sec != identity_.st_mtim.tv_sec ||
+      st.st_mtim.tv_nsec != identity_.st_mtim.tv_nsec) {
+    return;
+  }
   ::unlink(name_.c_str());
 }
 

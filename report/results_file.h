@@ -3,7 +3,7 @@
 // file, writing the stage and closing it again, so the file on disk is always complete up
 // to the last stage written.
 #include <string>
-#include <sys/types.h>
+#include <sys/stat.h>
 
 namespace kelvado {
 
@@ -39,13 +39,13 @@ class ResultFile {
  private:
   enum class OpenMode { Create, Append };
   void WriteStage(CalcState& state, RunServices& services, OpenMode mode, std::string bytes);
+  void RememberIdentity(int fd, OpenMode mode);
 
   std::string name_;
   char separator_;
   TextEncoding encoding_;
-  bool created_ = false;
-  dev_t device_ = 0;
-  ino_t inode_ = 0;
+  bool created_ = false;  // the name names the regular file this run wrote, as identity_ says
+  struct stat identity_ {};
 };
 
 // The byte texts of the three stages (CR LF line ends, Shift-JIS pairs), for the writers and tests.

@@ -1,0 +1,43 @@
+# Two commands do everything on a fresh Debian 12 machine (as root, or with sudo):
+#   make run   - install what is missing, build, and run the default case into result.txt
+#   make test  - install what is missing, build, and run every test
+.PHONY: run test test-sanitize bench gui deps clean
+
+PACKAGES := cmake make g++ pkgconf libgtest-dev libgmock-dev libbenchmark-dev \
+            qt6-base-dev qt6-svg-dev qt6-charts-dev libgl-dev \
+            clang libclang-rt-14-dev xvfb xdotool xauth
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+BUILD := build/release
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake --preset release
+
+run: deps $(BUILD)/CMakeCache.txt
+	cmake --build --preset release --target kelvado-cli
+	$(BUILD)/cli/kelvado-cli --output result.txt
+
+test: deps $(BUILD)/CMakeCache.txt
+	cmake --build --preset release
+	ctest --preset release
+
+test-sanitize: deps
+	cmake --preset sanitize
+	cmake --build --preset sanitize
+	ctest --preset sanitize
+
+bench: deps $(BUILD)/CMakeCache.txt
+	cmake --build --preset release --target kelvado-bench
+	$(BUILD)/bench/kelvado-bench
+
+clean:
+	rm -rf build

@@ -1,0 +1,35 @@
+#pragma once
+// Runs whole calculations into a temporary folder.
+#include <string>
+
+#include "solver/input_fields.h"
+#include "solver/run.h"
+#include "support/recording_services.h"
+#include "support/temp_dir.h"
+
+namespace kelvado::testing {
+
+inline InputTexts DefaultsWith(std::initializer_list<std::pair<std::string_view, std::string>> changes) {
+  InputTexts texts = DefaultInputTexts();
+  for (const auto& [option, text] : changes) {
+    for (int i = 0; i < kInputCount; ++i) {
+      if (kInputFields[i].optionName == option) texts[i] = text;
+    }
+  }
+  return texts;
+}
+
+struct RunInDir {
+  TempDir dir;
+  RecordingServices services;
+
+  std::string Path(const std::string& name = "result.txt") const { return dir.file(name); }
+
+  RunOutcome Run(const InputTexts& inputs, const std::string& name = "result.txt", char separator = '.') {
+    return RunCalculation(RunRequest{inputs, Path(name), separator, TextEncoding::ShiftJis}, services);
+  }
+};
+
+inline std::string GoldenDefaultResult() { return ReadBytes(std::string(KELVADO_TEST_DATA) + "/default_result.txt"); }
+
+}  // namespace kelvado::testing

@@ -1,0 +1,228 @@
+#include "solver/run.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "report/results_file.h"
+#include "run_fixture.h"
+#include "solver/calc_state.h"
+#include "solver/viscosity.h"
+
+namespace kelvado {
+namespace {
+
+using testing::DefaultsWith;
+using testing::GoldenDefaultResult;
+using testing::ReadBytes;
+using testing::RunInDir;
+using testing::WriteBytes;
+
+TEST(RunCalculation, DefaultCaseWritesTheReferenceFileByteForByte) {
+  RunInDir run;
+  const RunOutcome outcome = run.Run(DefaultInputTexts());
+  ASSERT_EQ(outcome.status, RunStatus::Finished) << outcome.detail;
+  EXPECT_EQ(ReadBytes(run.Path()), GoldenDefaultResult());
+  EXPECT_EQ(run.services.finishDialogs, 1);
+  EXPECT_EQ(run.services.refreshes, 1);
+  EXPECT_EQ(run.services.steps, 161);
+  EXPECT_TRUE(run.services.messages.empty());
+  EXPECT_NEAR(outcome.summary.OutletPressure, 223.68, 0.005);
+}
+
+TEST(RunCalculation, ASecondRunReplacesTheFirstFile) {
+  RunInDir run;
+  WriteBytes(run.Path(), std::string(20000, 'x'));
+  ASSERT_EQ(run.Run(DefaultInputTexts()).status, RunStatus::Finished);
+  ASSERT_EQ(run.Run(DefaultInputTexts()).status, RunStatus::Finished);
+  EXPECT_EQ(ReadBytes(run.Path()), GoldenDefaultResult());
+  EXPECT_EQ(run.services.finishDialogs, 2);
+}
+
+TEST(RunCalculation, CommaSeparatorReadsAndWritesCommas) {
+  RunInDir run;
+  InputTexts texts = DefaultInputTexts();
+  for (auto& text : texts) {
+    for (auto& c : text) c = c == '.' ? ',' : c;
+  }
+  ASSERT_EQ(run.Run(texts, "result.txt", ',').status, RunStatus::Finished);
+  std::string expected = GoldenDefaultResult();
+  // Every decimal point of the reference file is a number's: the labels have none but
+  // "R.P.M.", "cal/g.", "cal/cm.s.", "gf.s", "gf.cm" and the notes, which stay as they are.
+  const std::string actual = ReadBytes(run.Path());
+  ASSERT_EQ(actual.size(), expected.size());
+  int changed = 0;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    if (expected[i] != actual[i]) {
+      EXPECT_EQ(expected[i], '.');
+      EXPECT_EQ(actual[i], ',');
+      ++changed;
+    }
+  }
+  // 21 header values, 41 progress lines of 7 decimals, 21 node lines of 5, 8 summary values.
+  EXPECT_EQ(changed, 21 + 41 * 7 + 21 * 5 + 8);
+}
+
+TEST(RunCalculation, ImproperInputTouchesNothing) {
+  RunInDir run;
+  WriteBytes(run.Path(), "an earlier run");
+  const RunOutcome outcome = run.Run(DefaultsWith({{"flow-rate-ratio", "0.45.1"}}));
+  EXPECT_EQ(outcome.status, RunStatus::ImproperInput);
+  EXPECT_EQ(ReadBytes(run.Path()), "an earlier run");
+  ASSERT_EQ(run.services.messages.size(), 1u);
+  EXPECT_EQ(run.services.messages[0], "Input data is not proper, change and try again!");
+  EXPECT_EQ(run.services.refreshes, 0);
+  EXPECT_EQ(run.services.finishDialogs, 0);
+}
+
+TEST(RunCalculation, AFileThatCannotBeCreatedEndsTheRunBeforeAnythingIsWritten) {
+  RunInDir run;
+  const RunOutcome outcome = run.Run(DefaultInputTexts(), "missing/folder/result.txt");
+  EXPECT_EQ(outcome.status, RunStatus::FileNotOpened);
+  ASSERT_EQ(run.services.messages.size(), 1u);
+  EXPECT_EQ(run.services.messages[0], "File can not open!");
+  EXPECT_EQ(run.services.refreshes, 0);
+}
+
+TEST(RunCalculation, ArithmeticFaultsEndTheRunAndLeaveTheFileAsWritten) {
+  {
+    // Zero density divides by zero while deriving the operating conditions: no file yet.
+    RunInDir run;
+    const RunOutcome outcome = run.Run(DefaultsWith({{"density", "0"}}));
+    EXPECT_EQ(outcome.status, RunStatus::ArithmeticFault);
+    EXPECT_EQ(outcome.detail, "division by zero");
+    EXPECT_FALSE(std::filesystem::exists(run.Path()));
+    EXPECT_TRUE(run.services.messages.empty());
+    EXPECT_EQ(run.services.refreshes, 0);
+  }
+  {
+    // Zero output: the header is written, then the logarithm of a zero shear rate faults.
+    RunInDir run;
+    const RunOutcome outcome = run.Run(DefaultsWith({{"output-rate", "0"}}));
+    EXPECT_EQ(outcome.status, RunStatus::ArithmeticFault);
+    EXPECT_EQ(outcome.detail, "division by zero");
+    const std::string bytes = ReadBytes(run.Path());
+    EXPECT_EQ(bytes.substr(bytes.size() - 9), "gf/cm2)\r\n");
+    EXPECT_EQ(run.services.refreshes, 0);
+    EXPECT_EQ(run.services.finishDialogs, 0);
+  }
+}
+
+TEST(RunCalculation, AWriteErrorAfterOpeningIsReportedAndDeletesNothing) {
+  testing::RecordingServices services;
+  const RunOutcome outcome =
+      RunCalculation(RunRequest{DefaultInputTexts(), "/dev/full", '.', TextEncoding::ShiftJis}, services);
+  EXPECT_EQ(outcome.status, RunStatus::WriteError);
+  EXPECT_FALSE(outcome.detail.empty());
+  struct stat st {};
+  ASSERT_EQ(::stat("/dev/full", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+  EXPECT_EQ(services.refreshes, 0);
+}
+
+TEST(RunCalculation, ARunawayRootShearSearchGivesUpInsteadOfHanging) {
+  RunInDir run;
+  const RunOutcome outcome = run.Run(DefaultsWith({{"flow-rate-ratio", "0.25"}}));
+  EXPECT_EQ(outcome.status, RunStatus::InnerFailed);
+  ASSERT_EQ(run.services.messages.size(), 1u);
+  EXPECT_EQ(run.services.messages[0], "** This case does not converge. It seems <n> value is too small.");
+  EXPECT_FALSE(std::filesystem::exists(run.Path()));
+  EXPECT_EQ(run.services.refreshes, 1);
+  EXPECT_EQ(run.services.finishDialogs, 0);
+}
+
+TEST(RunCalculation, CancelEndsLikeAFailureWithoutAMessage) {
+  RunInDir run;
+  run.services.onStep = [&](const CalcState& s) { run.services.cancel = s.StepCount == 10; };
+  const RunOutcome outcome = run.Run(DefaultInputTexts());
+  EXPECT_EQ(outcome.status, RunStatus::Cancelled);
+  EXPECT_FALSE(std::filesystem::exists(run.Path()));
+  EXPECT_TRUE(run.services.messages.empty());
+  EXPECT_EQ(run.services.refreshes, 1);
+  EXPECT_EQ(run.services.finishDialogs, 0);
+}
+
+TEST(RunCalculation, AFailureNeverDeletesAFileAnotherProgramPutInPlace) {
+  RunInDir run;
+  run.services.onStep = [&](const CalcState& s) {
+    if (s.StepCount == 3) {
+      std::filesystem::rename(run.Path(), run.Path("moved.txt"));
+      WriteBytes(run.Path(), "another program's file");
+    }
+    run.services.cancel = s.StepCount == 5;
+  };
+  EXPECT_EQ(run.Run(DefaultInputTexts()).status, RunStatus::Cancelled);
+  // The progress lines after the swap went into the new file, but the delete spared it.
+  EXPECT_EQ(ReadBytes(run.Path()).substr(0, 23), "another program's file ");
+  EXPECT_TRUE(std::filesystem::exists(run.Path("moved.txt")));
+}
+
+TEST(RunCalculation, AResultsFileDeletedDuringTheMarchEndsTheRun) {
+  RunInDir run;
+  run.services.onStep = [&](const CalcState& s) {
+    if (s.StepCount == 2) std::filesystem::remove(run.Path());
+  };
+  const RunOutcome outcome = run.Run(DefaultInputTexts());
+  EXPECT_EQ(outcome.status, RunStatus::FileNotOpened);
+  ASSERT_EQ(run.services.messages.size(), 1u);
+  EXPECT_EQ(run.services.messages[0], "File can not open!");
+  EXPECT_EQ(run.services.refreshes, 1);
+  EXPECT_EQ(run.services.finishDialogs, 0);
+  EXPECT_EQ(run.services.steps, 4);  // the fifth step could not write its line
+}
+
+TEST(RunCalculation, ASmallPowerIndexIsReplacedForTheFirstStepOnly) {
+  RunInDir run;
+  std::vector<CalcState> steps;
+  run.services.onStep = [&](const CalcState& s) {
+    if (steps.size() < 2) steps.push_back(s);
+  };
+  const RunOutcome outcome = run.Run(DefaultsWith({{"power-index", "0.4"}}));
+  ASSERT_EQ(outcome.status, RunStatus::Finished);
+  EXPECT_NE(ReadBytes(run.Path()).find("Parameter n (-)                         =  0.400\r\n"),
+            std::string::npos);
+  ASSERT_EQ(steps.size(), 2u);
+  EXPECT_EQ(steps[0].PowerIndex, 0.4);  // restored once the first step is done
+
+  // The last viscosity update of a step reads the shear rates that step ended with and the
+  // temperature that entered it.
+  auto viscosityAt = [](CalcState s, double n, const Profile& entering, int j) {
+    s.PowerIndex = n;
+    return ViscosityLaw(s, s.ShearZ[j], s.ShearX[j], entering[j]);
+  };
+  Profile initial{};
+  initial.fill(300.0);
+  for (int j : {0, 7, 20}) {
+    EXPECT_EQ(steps[0].Viscosity[j], viscosityAt(steps[0], 0.55, initial, j)) << j;
+    EXPECT_EQ(steps[1].Viscosity[j], viscosityAt(steps[1], 0.4, steps[0].TempPrev, j)) << j;
+  }
+}
+
+TEST(RunCalculation, AChannelOfPartialStepsEndsOnTheFirstStepPastIt) {
+  RunInDir run;
+  const RunOutcome outcome = run.Run(DefaultsWith({{"length-ratio", "8.03"}}));
+  ASSERT_EQ(outcome.status, RunStatus::Finished);
+  EXPECT_EQ(run.services.steps, 161);
+  const std::string bytes = ReadBytes(run.Path());
+  EXPECT_NE(bytes.find("\r\n 8.000  "), std::string::npos);
+  EXPECT_EQ(bytes.find("\r\n 8.200  "), std::string::npos);
+}
+
+TEST(RunCalculation, ALongNameIsCutWithoutSplittingACharacter) {
+  RunInDir run;
+  std::string name;
+  for (int i = 0; i < 100; ++i) name += "\xE2\x84\x83";  // 300 bytes of three-byte characters
+  // The folder's own path counts too; keep the whole name a little over the limit.
+  const std::string folder = run.dir.path().string() + "/";
+  std::string full = folder + name;
+  const RunOutcome outcome = RunCalculation(
+      RunRequest{DefaultInputTexts(), full, '.', TextEncoding::ShiftJis}, run.services);
+  ASSERT_EQ(outcome.status, RunStatus::Finished);
+  const std::string cut = CutResultFileName(full);
+  EXPECT_LE(cut.size(), 255u);
+  EXPECT_EQ((cut.size() - folder.size()) % 3, 0u);
+  EXPECT_EQ(ReadBytes(cut), GoldenDefaultResult());
+}
+
+}  // namespace
+}  // namespace kelvado
