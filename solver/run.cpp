@@ -21,10 +21,10 @@ constexpr double kCalPerSecToKW = 0.0041897;
 constexpr double kGfCmPerSecToKW = 9.8067e-8;
 
 // A failed step: the step has shown its message; the file goes, the list is re-read.
-RunOutcome FailureExit(ResultFile& file, RunServices& services, RunStatus status) {
+void FailureExit(ResultFile& file, RunServices& services, RunOutcome& outcome, RunStatus status) {
   file.DeleteIfOurs();
   services.RefreshFileList();
-  return RunOutcome{status, {}, {}};
+  outcome.status = status;
 }
 
 void ComputePowerBalance(CalcState& s) {
@@ -86,11 +86,16 @@ OutletSummary SummaryOf(const CalcState& s) {
                        s.Rpm};
 }
 
-RunOutcome March(CalcState& s, ResultFile& file, RunServices& services) {
+// Everything from the operating conditions to the finish dialog; the outcome is filled in
+// as the run goes, so that a run ended by a fault still hands back the steps it completed.
+void March(CalcState& s, ResultFile& file, RunServices& services, RunOutcome& outcome) {
   ComputeOperatingConditions(s);
   CheckFaultFlags();
   file.WriteResultHeader(s, services);
-  if (s.FileOk == 0) return RunOutcome{RunStatus::FileNotOpened, {}, {}};
+  if (s.FileOk == 0) {
+    outcome.status = RunStatus::FileNotOpened;
+    return;
+  }
 
   PrepareGridAndProfiles(s);
   CheckFaultFlags();
@@ -107,9 +112,11 @@ RunOutcome March(CalcState& s, ResultFile& file, RunServices& services) {
     if (services.CancelRequested()) throw RunCancelled();
     ClearMatrixBlock(s);
     RunStatus failure = RunStatus::Finished;
-    if (!SolveFlowField(s, services, failure)) return FailureExit(file, services, failure);
+    if (!SolveFlowField(s, services, failure)) return FailureExit(file, services, outcome, failure);
+    const std::int32_t step = s.StepCount;
     AdvanceEnergyStep(s, file, services);
-    if (s.FileOk == 0) return FailureExit(file, services, RunStatus::FileNotOpened);
+    if (s.FileOk == 0) return FailureExit(file, services, outcome, RunStatus::FileNotOpened);
+    outcome.record.steps.push_back(RecordStep(s, step));
     if (s.PowerIndexSubstituted == 1) {
       s.PowerIndexSubstituted = 0;
       s.PowerIndex = s.SavedPowerIndex;
@@ -120,11 +127,13 @@ RunOutcome March(CalcState& s, ResultFile& file, RunServices& services) {
   ComputePowerBalance(s);
   CheckFaultFlags();
   file.WriteOutletBlock(s, services);
-  if (s.FileOk == 0) return FailureExit(file, services, RunStatus::FileNotOpened);
+  if (s.FileOk == 0) return FailureExit(file, services, outcome, RunStatus::FileNotOpened);
+  outcome.status = RunStatus::Finished;
+  outcome.summary = SummaryOf(s);
+  outcome.record.outlet = RecordOutlet(s);
   services.RunCompleted(s);
   services.ShowFinishDialog();
   services.RefreshFileList();
-  return RunOutcome{RunStatus::Finished, {}, SummaryOf(s)};
 }
 
 }  // namespace
@@ -134,20 +143,27 @@ RunOutcome RunCalculation(const RunRequest& request, RunServices& services) {
   auto state = std::make_unique<CalcState>();
   ResultFile file(request.resultFileName, request.decimalSeparator, request.encoding);
 
+  RunOutcome outcome;
   ReadInputData(*state, request.inputs, request.decimalSeparator, services);
-  if (state->InputValid == 0) return RunOutcome{RunStatus::ImproperInput, {}, {}};
+  if (state->InputValid == 0) {
+    outcome.status = RunStatus::ImproperInput;
+    return outcome;
+  }
 
   ClearFaultFlags();
   try {
-    return March(*state, file, services);
+    March(*state, file, services, outcome);
   } catch (const ArithmeticFault& fault) {
     // The file stays as written so far and the list is not re-read.
-    return RunOutcome{RunStatus::ArithmeticFault, fault.what(), {}};
+    outcome.status = RunStatus::ArithmeticFault;
+    outcome.detail = fault.what();
   } catch (const WriteError& error) {
-    return RunOutcome{RunStatus::WriteError, error.what(), {}};
+    outcome.status = RunStatus::WriteError;
+    outcome.detail = error.what();
   } catch (const RunCancelled&) {
-    return FailureExit(file, services, RunStatus::Cancelled);
+    FailureExit(file, services, outcome, RunStatus::Cancelled);
   }
+  return outcome;
 }
 
 const char* StatusName(RunStatus status) {

@@ -4,6 +4,7 @@
 
 #include "input.h"
 #include "report/results_file.h"
+#include "run_record.h"
 #include "services.h"
 
 namespace kelvado {
@@ -43,6 +44,7 @@ struct RunOutcome {
   RunStatus status = RunStatus::Finished;
   std::string detail;          // the fault's or the write error's description
   OutletSummary summary;       // meaningful when Finished
+  RunRecord record;            // every completed step, and the outlet profiles when Finished
 };
 
 // Runs one calculation synchronously on the calling thread. Reports through the services

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include "report/number_format.h"
 #include "report/results_file.h"
 #include "run_fixture.h"
 #include "solver/calc_state.h"
@@ -222,6 +223,56 @@ TEST(RunCalculation, ALongNameIsCutWithoutSplittingACharacter) {
   EXPECT_LE(cut.size(), 255u);
   EXPECT_EQ((cut.size() - folder.size()) % 3, 0u);
   EXPECT_EQ(ReadBytes(cut), GoldenDefaultResult());
+}
+
+}  // namespace
+}  // namespace kelvado
+
+namespace kelvado {
+namespace {
+
+TEST(RunRecord, KeepsEveryStepInAgreementWithTheProgressLines) {
+  testing::RunInDir run;
+  const RunOutcome outcome = run.Run(DefaultInputTexts());
+  ASSERT_EQ(outcome.status, RunStatus::Finished);
+  const auto& steps = outcome.record.steps;
+  ASSERT_EQ(steps.size(), 161u);
+  const std::string file = testing::ReadBytes(run.Path());
+  std::size_t lines = 0;
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    EXPECT_EQ(steps[i].Step, static_cast<std::int32_t>(i));
+    if (i % 4 != 0) continue;
+    CalcState s;
+    s.Turns = steps[i].Turns;
+    s.AvgTemp = steps[i].AvgTemp;
+    s.MixingDegree = steps[i].MixingDegree;
+    s.WallCooling = steps[i].WallCooling;
+    s.EnthalpyDiff = steps[i].EnthalpyDiff;
+    s.PowerInput = steps[i].PowerInput;
+    s.Pressure = steps[i].Pressure;
+    s.ClosureIter = steps[i].ClosureIter;
+    EXPECT_NE(file.find("\r\n" + TurnLineText(s, '.')), std::string::npos) << "step " << i;
+    ++lines;
+  }
+  EXPECT_EQ(lines, 41u);
+  // The pressure is the sum of the kept gradients times the step length.
+  EXPECT_NEAR(steps.back().Pressure / 1000, outcome.summary.OutletPressure, 1e-9);
+
+  const auto& outlet = outcome.record.outlet;
+  ASSERT_EQ(outlet.size(), 21u);
+  EXPECT_EQ(outlet.front().Depth, 0.0);
+  EXPECT_NEAR(outlet.back().Depth, 0.25, 1e-12);
+  EXPECT_NE(file.find("\r\n 21   300.00    " + FormatExpField(outlet.back().Viscosity).substr(1)),
+            std::string::npos);
+}
+
+TEST(RunRecord, AFailedRunKeepsTheStepsItCompleted) {
+  testing::RunInDir run;
+  run.services.onStep = [&](const CalcState& s) { run.services.cancel = s.StepCount == 7; };
+  const RunOutcome outcome = run.Run(DefaultInputTexts());
+  EXPECT_EQ(outcome.status, RunStatus::Cancelled);
+  EXPECT_EQ(outcome.record.steps.size(), 7u);
+  EXPECT_TRUE(outcome.record.outlet.empty());
 }
 
 }  // namespace

@@ -1,0 +1,23 @@
+#include "run_record.h"
+
+#include "calc_state.h"
+
+namespace kelvado {
+
+StepRecord RecordStep(const CalcState& s, std::int32_t step) {
+  return StepRecord{step,         s.Turns,      s.AvgTemp,     s.MixingDegree, s.WallCooling, s.EnthalpyDiff,
+                    s.PowerInput, s.Pressure,   s.ClosureIter, s.PressGradZ,   s.PressGradX};
+}
+
+std::vector<OutletNode> RecordOutlet(const CalcState& s) {
+  std::vector<OutletNode> nodes;
+  nodes.reserve(static_cast<std::size_t>(s.NNodes));
+  double depth = 0;
+  for (int j = 0; j < s.NNodes; ++j) {
+    nodes.push_back(OutletNode{depth, s.TempPrev[j], s.Viscosity[j], s.VelZ[j], s.VelX[j], s.ShearRate[j]});
+    depth = depth + s.StepY;  // the same repeated addition as the grid
+  }
+  return nodes;
+}
+
+}  // namespace kelvado
