@@ -1,0 +1,58 @@
+#include "finish_dialog.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+
+QFont PixelFont(const QFont& base, int pixels) {
+  QFont font(base);
+  font.setPixelSize(pixels);
+  return font;
+}
+
+}  // namespace
+
+TFinishForm::TFinishForm(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("TFinishForm"));
+  setWindowTitle(QStringLiteral("Finsh"));
+  setWindowFlags(windowFlags() | Qt::MSWindowsFixedSizeDialogHint);
+  setFont(PixelFont(font(), 12));
+  setFixedSize(322, 179);
+
+  auto* panel = new QFrame(this);
+  panel->setObjectName(QStringLiteral("Panel1"));
+  panel->setFrameShape(QFrame::Panel);
+  panel->setFrameShadow(QFrame::Raised);
+  panel->setFixedSize(289, 49);
+
+  auto* label1 = new QLabel(QStringLiteral("Calculation is successfully finished !"), panel);
+  label1->setObjectName(QStringLiteral("Label1"));
+  label1->setFont(PixelFont(font(), 16));
+  label1->setAlignment(Qt::AlignCenter);
+  QPalette blue = label1->palette();
+  blue.setColor(QPalette::WindowText, Qt::blue);
+  label1->setPalette(blue);
+  auto* panelLayout = new QVBoxLayout(panel);
+  panelLayout->addWidget(label1);
+
+  auto* label2 = new QLabel(QStringLiteral("2008.8.3"), this);
+  label2->setObjectName(QStringLiteral("Label2"));
+  label2->setFont(PixelFont(font(), 15));
+  label2->setAlignment(Qt::AlignCenter);
+
+  auto* ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
+  ok->setObjectName(QStringLiteral("BitBtn1"));
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(16, 20, 16, 16);
+  layout->addWidget(panel, 0, Qt::AlignHCenter);
+  layout->addWidget(label2);
+  layout->addStretch();
+  layout->addWidget(ok, 0, Qt::AlignHCenter);
+}

@@ -1,0 +1,285 @@
+#include "main_window.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QSvgWidget>
+#include <QVBoxLayout>
+
+#include "folder_chooser.h"
+#include "report/results_file.h"
+#include "run_worker.h"
+#include "solver/input_fields.h"
+
+namespace {
+
+// The separator of the user's regional settings; one that is not a single ASCII character
+// cannot appear in the fields' grammar, so the point stands in for it.
+char SystemDecimalSeparator() {
+  const QString point = QLocale::system().decimalPoint();
+  const char16_t c = point.isEmpty() ? u'.' : point.front().unicode();
+  return c > 0 && c < 0x80 ? static_cast<char>(c) : '.';
+}
+
+QFont PixelFont(const QFont& base, int pixels) {
+  QFont font(base);
+  font.setPixelSize(pixels);
+  return font;
+}
+
+// The label that captions an input field: Edit1..Edit12 have Label3..Label14, Edit13..
+// Edit15 have Label15..Label17, and the two parameter fields Label1 and Label2.
+QString LabelNameFor(int field) {
+  const int number = field < 15 ? field + 3 : field - 14;
+  return QStringLiteral("Label%1").arg(number);
+}
+
+QSvgWidget* Picture(const QString& name, const QString& resource, QSize size, QWidget* parent) {
+  auto* picture = new QSvgWidget(resource, parent);
+  picture->setObjectName(name);
+  picture->setFixedSize(size);
+  return picture;
+}
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent), decimalSeparator_(SystemDecimalSeparator()) {
+  setObjectName(QStringLiteral("TForm1"));
+  setWindowTitle(QStringLiteral("Kelvado"));
+  setWindowIcon(QIcon(QStringLiteral(":/pictures/kelvado.svg")));
+
+  auto* panel = new QFrame(this);
+  panel->setObjectName(QStringLiteral("Panel1"));
+  panel->setFrameShape(QFrame::Panel);
+  panel->setFrameShadow(QFrame::Sunken);
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->addWidget(panel);
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(buildInputGroup());
+  left->addWidget(buildButtons());
+  auto* columns = new QHBoxLayout(panel);
+  columns->setContentsMargins(8, 8, 8, 8);
+  columns->setSpacing(8);
+  columns->addLayout(left);
+  columns->addWidget(buildRightSide(), 1);
+
+  // Group captions are larger than the rest of the window's text.
+  setFont(PixelFont(font(), 12));
+  for (QWidget* w : panel->findChildren<QWidget*>()) {
+    w->setFont(PixelFont(font(), qobject_cast<QGroupBox*>(w) ? 15 : 12));
+  }
+
+  // Tab walks the fields in order; disabled ones are passed over.
+  for (int i = 0; i + 1 < kelvado::kInputCount; ++i) setTabOrder(edits_[i], edits_[i + 1]);
+  edits_[0]->setFocus();
+
+  worker_ = new RunWorker(
+      WindowCallbacks{
+          [this](const QString& text) { dialogs_->showMessage(text); },
+          [this] { chooser_->refreshFileList(); },
+          [this] { dialogs_->showFinishDialog(); },
+          [this](double turns, double totalTurns) { showProgress(turns, totalTurns); },
+      },
+      this);
+  connect(worker_, &RunWorker::finished, this, &TForm1::runEnded);
+}
+
+TForm1::~TForm1() {
+  // The run must be gone before the widgets it reports to.
+  delete worker_;
+}
+
+QWidget* TForm1::buildInputGroup() {
+  auto* input = new QGroupBox(QStringLiteral("Input Data"));
+  input->setObjectName(QStringLiteral("GroupBox1"));
+  auto* inputGrid = new QGridLayout(input);
+  inputGrid->setVerticalSpacing(2);
+
+  auto* viscosity = new QGroupBox(QStringLiteral("Viscosity Parameter"));
+  viscosity->setObjectName(QStringLiteral("GroupBox2"));
+  auto* viscosityLayout = new QVBoxLayout(viscosity);
+  viscosityLayout->addWidget(Picture(QStringLiteral("Image1"), QStringLiteral(":/pictures/viscosity_law.svg"),
+                                     QSize(323, 63), viscosity),
+                             0, Qt::AlignHCenter);
+  auto* stdColumn = new QGridLayout;
+  auto* parameterColumn = new QGridLayout;
+  auto* viscosityColumns = new QHBoxLayout;
+  viscosityColumns->addLayout(stdColumn);
+  viscosityColumns->addSpacing(12);
+  viscosityColumns->addLayout(parameterColumn);
+  viscosityLayout->addLayout(viscosityColumns);
+
+  QPalette blue = palette();
+  blue.setColor(QPalette::WindowText, Qt::blue);
+  for (int i = 0; i < kelvado::kInputCount; ++i) {
+    const kelvado::InputField& field = kelvado::kInputFields[i];
+    auto* edit = new QLineEdit(QString::fromUtf8(field.defaultText.data(), field.defaultText.size()));
+    edit->setObjectName(QString::fromUtf8(field.editName.data(), field.editName.size()));
+    // A read-only value is shown but cannot be changed; every run still reads it.
+    edit->setEnabled(field.editable);
+    edit->setFixedWidth(i < 12 ? 80 : 64);
+    connect(edit, &QLineEdit::returnPressed, this, [this] { okButton_->click(); });
+    auto* label = new QLabel(QString::fromUtf8(field.caption.data(), field.caption.size()));
+    label->setObjectName(LabelNameFor(i));
+    label->setBuddy(edit);
+    edits_[i] = edit;
+
+    if (i < 12) {
+      label->setPalette(blue);
+      inputGrid->addWidget(label, i, 0);
+      inputGrid->addWidget(edit, i, 1);
+    } else if (i < 15) {
+      stdColumn->addWidget(label, i - 12, 0);
+      stdColumn->addWidget(edit, i - 12, 1);
+    } else {
+      parameterColumn->addWidget(label, i - 15, 0);
+      parameterColumn->addWidget(edit, i - 15, 1);
+    }
+  }
+  parameterColumn->setRowStretch(2, 1);
+  inputGrid->addWidget(viscosity, 12, 0, 1, 2);
+  inputGrid->setColumnStretch(0, 1);
+  return input;
+}
+
+QWidget* TForm1::buildRightSide() {
+  auto* side = new QWidget;
+  auto* layout = new QVBoxLayout(side);
+  layout->setContentsMargins(0, 0, 0, 0);
+
+  auto* sketchPanel = new QFrame;
+  sketchPanel->setObjectName(QStringLiteral("Panel3"));
+  sketchPanel->setFrameShape(QFrame::Panel);
+  sketchPanel->setFrameShadow(QFrame::Raised);
+  auto* sketchLayout = new QVBoxLayout(sketchPanel);
+  sketchLayout->setContentsMargins(2, 2, 2, 2);
+  sketchLayout->addWidget(Picture(QStringLiteral("Image2"), QStringLiteral(":/pictures/screw_barrel.svg"),
+                                  QSize(250, 213), sketchPanel),
+                          0, Qt::AlignCenter);
+  layout->addWidget(sketchPanel);
+
+  chooser_ = new FolderChooser;
+  layout->addWidget(chooser_, 1);
+
+  auto* fileGroup = new QGroupBox(QStringLiteral("Save File Name"));
+  fileGroup->setObjectName(QStringLiteral("GroupBox3"));
+  fileNameEdit_ = new QLineEdit(QString::fromUtf8(kelvado::kDefaultResultFileName.data(),
+                                                  kelvado::kDefaultResultFileName.size()));
+  fileNameEdit_->setObjectName(QStringLiteral("Edit18"));
+  fileNameEdit_->setFocusPolicy(Qt::ClickFocus);
+  connect(fileNameEdit_, &QLineEdit::returnPressed, this, [this] { okButton_->click(); });
+  auto* fileLayout = new QVBoxLayout(fileGroup);
+  fileLayout->addWidget(fileNameEdit_);
+  layout->addWidget(fileGroup);
+  return side;
+}
+
+QWidget* TForm1::buildButtons() {
+  auto* bar = new QWidget;
+  auto* layout = new QHBoxLayout(bar);
+  layout->setContentsMargins(0, 0, 0, 0);
+
+  okButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"));
+  okButton_->setObjectName(QStringLiteral("BitBtn1"));
+  okButton_->setDefault(true);
+  connect(okButton_, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+
+  auto* closeButton =
+      new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Close(&C)"));
+  closeButton->setObjectName(QStringLiteral("BitBtn2"));
+  connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+
+  progress_ = new QProgressBar;
+  progress_->setObjectName(QStringLiteral("ProgressBar1"));
+  progress_->setRange(0, 1000);
+  progress_->setValue(0);
+  progress_->setFormat(QString());
+
+  cancelButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"));
+  cancelButton_->setObjectName(QStringLiteral("BitBtn3"));
+  cancelButton_->setEnabled(false);
+  connect(cancelButton_, &QPushButton::clicked, this, &TForm1::cancelRun);
+
+  for (QPushButton* button : {okButton_, closeButton, cancelButton_}) button->setFocusPolicy(Qt::NoFocus);
+  layout->addWidget(okButton_);
+  layout->addWidget(closeButton);
+  layout->addWidget(progress_, 1);
+  layout->addWidget(cancelButton_);
+  return bar;
+}
+
+bool TForm1::runInProgress() const { return worker_->isRunning(); }
+
+const kelvado::RunOutcome& TForm1::lastOutcome() const { return worker_->outcome(); }
+
+kelvado::RunRequest TForm1::makeRequest() const {
+  kelvado::RunRequest request;
+  for (int i = 0; i < kelvado::kInputCount; ++i) request.inputs[i] = edits_[i]->text().toStdString();
+  // The name is cut as typed, then placed in the open folder: the folder never counts
+  // towards the name's length.
+  const std::string name = kelvado::CutResultFileName(fileNameEdit_->text().toStdString());
+  request.resultFileName = QFile::encodeName(chooser_->resolve(QString::fromStdString(name))).toStdString();
+  request.decimalSeparator = decimalSeparator_;
+  request.encoding = kelvado::TextEncoding::ShiftJis;
+  return request;
+}
+
+void TForm1::BitBtn1Click() {
+  Q_ASSERT(dialogs_);
+  if (!worker_->start(makeRequest())) return;
+  okButton_->setEnabled(false);
+  cancelButton_->setEnabled(true);
+  progress_->setValue(0);
+  progress_->setFormat(QString());
+  emit runStarted();
+}
+
+void TForm1::cancelRun() {
+  if (!runInProgress()) return;
+  worker_->cancel();
+  cancelButton_->setEnabled(false);
+}
+
+void TForm1::showProgress(double turns, double totalTurns) {
+  if (totalTurns <= 0) return;
+  progress_->setValue(qBound(0, qRound(1000 * turns / totalTurns), 1000));
+  progress_->setFormat(QStringLiteral("%1 of %2 turns").arg(turns, 0, 'f', 2).arg(totalTurns));
+}
+
+void TForm1::runEnded() {
+  okButton_->setEnabled(true);
+  cancelButton_->setEnabled(false);
+  const kelvado::RunOutcome& outcome = worker_->outcome();
+  const QString detail = QString::fromStdString(outcome.detail);
+  // These two end a run at once without a message of the run's own.
+  if (!closeWhenRunEnds_) {
+    if (outcome.status == kelvado::RunStatus::ArithmeticFault) {
+      dialogs_->showError(QStringLiteral("The calculation stopped on an arithmetic fault: %1.").arg(detail));
+    } else if (outcome.status == kelvado::RunStatus::WriteError) {
+      dialogs_->showError(QStringLiteral("The results file could not be written: %1.").arg(detail));
+    }
+  }
+  emit runFinished();
+  if (closeWhenRunEnds_) close();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  // A run in progress is cancelled first; the window closes when it has ended.
+  if (runInProgress()) {
+    closeWhenRunEnds_ = true;
+    cancelRun();
+    event->ignore();
+    return;
+  }
+  event->accept();
+}

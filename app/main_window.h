@@ -1,0 +1,64 @@
+#pragma once
+// The main window: the seventeen inputs with their defaults, the two pictures, the folder
+// chooser, the results file name, OK and Close. OK (or Enter in any field) runs one
+// calculation on a worker thread; the window stays alive meanwhile, shows the turns
+// reached and offers Cancel, but a second run cannot start.
+#include <QWidget>
+#include <array>
+
+#include "qt_services.h"
+#include "solver/input.h"
+#include "solver/run.h"
+
+class FolderChooser;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class RunWorker;
+
+class TForm1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // The boxes runs raise; must be set before the first run.
+  void setDialogs(RunDialogs* dialogs) { dialogs_ = dialogs; }
+  // The decimal separator for reading the fields and writing the file.
+  void setDecimalSeparator(char separator) { decimalSeparator_ = separator; }
+
+  FolderChooser* folderChooser() const { return chooser_; }
+  bool runInProgress() const;
+  // How the last run ended; valid once runFinished() has been emitted.
+  const kelvado::RunOutcome& lastOutcome() const;
+
+ signals:
+  void runStarted();
+  void runFinished();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BitBtn1Click();
+  void cancelRun();
+  void runEnded();
+  void showProgress(double turns, double totalTurns);
+  kelvado::RunRequest makeRequest() const;
+
+  QWidget* buildInputGroup();
+  QWidget* buildRightSide();
+  QWidget* buildButtons();
+
+  std::array<QLineEdit*, kelvado::kInputCount> edits_{};
+  QLineEdit* fileNameEdit_ = nullptr;
+  FolderChooser* chooser_ = nullptr;
+  QPushButton* okButton_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  RunWorker* worker_ = nullptr;
+  RunDialogs* dialogs_ = nullptr;
+  char decimalSeparator_;
+  bool closeWhenRunEnds_ = false;
+};

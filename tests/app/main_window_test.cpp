@@ -1,0 +1,362 @@
+// The main window driven as a user would: keys, clicks, the folder chooser, and the boxes a
+// run raises. Most cases record the boxes instead of showing them; the real ones are
+// answered from a timer.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "finish_dialog.h"
+#include "folder_chooser.h"
+#include "main_window.h"
+#include "qt_services.h"
+#include "solver/input_fields.h"
+
+namespace {
+
+constexpr int kRunTimeoutMs = 30000;
+// Long enough (tens of seconds) that a test can act while it is still going.
+constexpr const char* kLongRunLengthRatio = "20000";
+
+class RecordingDialogs final : public RunDialogs {
+ public:
+  void showMessage(const QString& text) override { messages << text; }
+  void showError(const QString& text) override { errors << text; }
+  void showFinishDialog() override { ++finishDialogs; }
+
+  QStringList messages;
+  QStringList errors;
+  int finishDialogs = 0;
+};
+
+// Answers each modal window as it comes up by pressing Enter in it, and notes what it saw.
+class ModalAnswerer : public QObject {
+ public:
+  struct Seen {
+    QWidget* window;
+    QString title;
+    QString text;     // a message box's text
+    int buttons = 0;  // a message box's buttons
+    bool runWaiting;  // the run was held while the window was up
+  };
+
+  explicit ModalAnswerer(const TForm1* form) : form_(form) {
+    connect(&timer_, &QTimer::timeout, this, [this] { answer(); });
+    timer_.start(10);
+  }
+
+  QList<Seen> seen;
+
+ private:
+  void answer() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal) return;
+    Seen s{modal, modal->windowTitle(), {}, 0, form_->runInProgress()};
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      s.text = box->text();
+      s.buttons = int(box->buttons().size());
+    }
+    seen << s;
+    QTest::keyClick(modal, Qt::Key_Return);  // hides it at once
+  }
+
+  const TForm1* form_;
+  QTimer timer_;
+};
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The line of a results file that starts with the text, without its line end.
+QByteArray LineStartingWith(const QByteArray& bytes, const QByteArray& start) {
+  for (const QByteArray& line : bytes.split('\n')) {
+    if (line.startsWith(start)) return line.trimmed();
+  }
+  return {};
+}
+
+QStringList Texts(const QListWidget* list) {
+  QStringList texts;
+  for (int row = 0; row < list->count(); ++row) texts << list->item(row)->text().trimmed();
+  return texts;
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+
+  void fieldTable();
+  void tabWalksEditableFieldsInOrder();
+  void enterInFieldRunsDefaultCase();
+  void readOnlyFieldTakesPartInRun();
+  void openingFolderMovesResultsFile();
+  void twoRunsShowFinishDialogTwice();
+  void improperInputShowsMessageAndWritesNothing();
+  void cancelDeletesFileWithoutDialog();
+  void okDisabledDuringRun();
+  void closeDuringRunWaitsForCancel();
+
+ private:
+  QLineEdit* edit(int number) const {
+    return form_->findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(number));
+  }
+  QPushButton* button(const char* name) const { return form_->findChild<QPushButton*>(name); }
+  QString resultPath(const QString& folder = {}) const {
+    return QDir(folder.isEmpty() ? dir_->path() : folder).filePath(QStringLiteral("result.txt"));
+  }
+  // Presses Enter in the field and waits until the run it started has ended.
+  bool runByEnter(QLineEdit* field) {
+    QSignalSpy finished(form_.get(), &TForm1::runFinished);
+    QTest::keyClick(field, Qt::Key_Return);
+    return finished.wait(kRunTimeoutMs);
+  }
+  // Starts a long run and waits until it has written its header and finished a step.
+  bool startLongRun() {
+    edit(2)->setText(QString::fromLatin1(kLongRunLengthRatio));
+    QSignalSpy stepped(form_->findChild<QProgressBar*>(QStringLiteral("ProgressBar1")),
+                       &QProgressBar::valueChanged);
+    QTest::keyClick(edit(1), Qt::Key_Return);
+    return form_->runInProgress() && stepped.wait(kRunTimeoutMs);
+  }
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<TForm1> form_;
+  RecordingDialogs dialogs_;
+};
+
+void WindowTest::init() {
+  dir_ = std::make_unique<QTemporaryDir>();
+  QVERIFY(dir_->isValid());
+  dialogs_ = RecordingDialogs();
+  form_ = std::make_unique<TForm1>();
+  form_->setDialogs(&dialogs_);
+  form_->setDecimalSeparator('.');
+  form_->folderChooser()->openFolder(dir_->path());
+  form_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+}
+
+void WindowTest::cleanup() {
+  form_.reset();
+  dir_.reset();
+}
+
+void WindowTest::fieldTable() {
+  QCOMPARE(form_->windowTitle(), QStringLiteral("Kelvado"));
+  // Every field's caption sits in the label named for it, inside the right group.
+  const char* labels[] = {"Label3",  "Label4",  "Label5",  "Label6",  "Label7",  "Label8",
+                          "Label9",  "Label10", "Label11", "Label12", "Label13", "Label14",
+                          "Label15", "Label16", "Label17", "Label1",  "Label2"};
+  for (int i = 0; i < kelvado::kInputCount; ++i) {
+    const kelvado::InputField& field = kelvado::kInputFields[i];
+    QLineEdit* e = edit(i + 1);
+    QVERIFY(e);
+    QCOMPARE(e->text().toStdString(), std::string(field.defaultText));
+    QCOMPARE(e->isEnabled(), field.editable);
+    auto* label = form_->findChild<QLabel*>(labels[i]);
+    QVERIFY(label);
+    QCOMPARE(label->text().toStdString(), std::string(field.caption));
+    QCOMPARE(label->buddy(), e);
+    const char* group = i < 12 ? "GroupBox1" : "GroupBox2";
+    QCOMPARE(e->parentWidget()->objectName(), QString::fromLatin1(group));
+  }
+  // Two captions carry characters beyond ASCII that must survive as they are.
+  QCOMPARE(form_->findChild<QLabel*>("Label12")->text(),
+           QString::fromUtf8("Thermal\u3000Conductivity (cal/cm.s.\u2103)"));
+  QCOMPARE(edit(18)->text(), QStringLiteral("result.txt"));
+  QCOMPARE(button("BitBtn1")->text(), QStringLiteral("OK"));
+  QCOMPARE(button("BitBtn2")->text(), QStringLiteral("Close(&C)"));
+  for (const char* name : {"Panel1", "Panel3", "GroupBox3", "Image1", "Image2", "DriveComboBox1",
+                           "DirectoryListBox1", "FileListBox1"}) {
+    QVERIFY2(form_->findChild<QWidget*>(name), name);
+  }
+}
+
+void WindowTest::tabWalksEditableFieldsInOrder() {
+  form_->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+  QCOMPARE(QApplication::focusWidget(), edit(1));
+  // The editable fields, then round to the first again: no button, chooser or file name.
+  const int order[] = {2, 3, 4, 5, 6, 7, 11, 12, 1};
+  for (int number : order) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), edit(number));
+  }
+}
+
+void WindowTest::enterInFieldRunsDefaultCase() {
+  // Enter in the last editable field, which is not where focus starts.
+  QVERIFY(runByEnter(edit(12)));
+  QCOMPARE(form_->lastOutcome().status, kelvado::RunStatus::Finished);
+  QCOMPARE(ReadAll(resultPath()), ReadAll(QStringLiteral(KELVADO_GOLDEN_RESULT)));
+  QCOMPARE(dialogs_.finishDialogs, 1);
+  QVERIFY(dialogs_.messages.isEmpty());
+  // The file list was re-read at the end of the run.
+  QVERIFY(Texts(form_->findChild<QListWidget*>("FileListBox1")).contains("result.txt"));
+  QCOMPARE(form_->findChild<QProgressBar*>("ProgressBar1")->value(), 1000);
+}
+
+void WindowTest::readOnlyFieldTakesPartInRun() {
+  // The user cannot change it, but what it holds is read by every run.
+  QVERIFY(!edit(8)->isEnabled());
+  edit(8)->setText(QStringLiteral("1.2"));
+  QVERIFY(runByEnter(edit(1)));
+  const QByteArray bytes = ReadAll(resultPath());
+  QVERIFY(LineStartingWith(bytes, "    Density (g/cm3)").endsWith("=  1.200"));
+  QVERIFY(bytes != ReadAll(QStringLiteral(KELVADO_GOLDEN_RESULT)));
+
+  edit(16)->setText(QStringLiteral("n"));
+  QVERIFY(runByEnter(edit(1)));
+  QCOMPARE(dialogs_.messages, QStringList{kelvado::messages::kImproperInput});
+}
+
+void WindowTest::openingFolderMovesResultsFile() {
+  const QString top = dir_->path();
+  const QString first = QDir(top).filePath("first");
+  const QString second = QDir(top).filePath("second");
+  QVERIFY(QDir().mkpath(first) && QDir().mkpath(second));
+  FolderChooser* chooser = form_->folderChooser();
+  chooser->openFolder(top);
+  auto* list = form_->findChild<QListWidget*>("DirectoryListBox1");
+  auto clickAt = [list](QListWidgetItem* item) { return list->visualItemRect(item).center(); };
+
+  // Double-click opens a folder (a double-click arrives as a click, then the second press).
+  QListWidgetItem* item = chooser->folderItem(first);
+  QVERIFY(item);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, clickAt(item));
+  QCOMPARE(chooser->folder(), top);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, clickAt(item));
+  QCOMPARE(chooser->folder(), first);
+  QVERIFY(runByEnter(edit(1)));
+  QVERIFY(QFile::exists(resultPath(first)));
+  QVERIFY(!QFile::exists(resultPath(top)));
+
+  // A single click only highlights: the next file still goes to the open folder.
+  QVERIFY(QFile::remove(resultPath(first)));
+  item = chooser->folderItem(top);
+  QVERIFY(item);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, clickAt(item));
+  QCOMPARE(list->currentItem(), item);
+  QCOMPARE(chooser->folder(), first);
+  QVERIFY(runByEnter(edit(1)));
+  QVERIFY(QFile::exists(resultPath(first)));
+  QVERIFY(!QFile::exists(resultPath(top)));
+
+  // Enter on the highlighted entry opens it; so does Enter on a folder inside it.
+  QTest::keyClick(list, Qt::Key_Return);
+  QCOMPARE(chooser->folder(), top);
+  list->setCurrentItem(chooser->folderItem(second));
+  QTest::keyClick(list, Qt::Key_Return);
+  QCOMPARE(chooser->folder(), second);
+  QVERIFY(runByEnter(edit(1)));
+  QVERIFY(QFile::exists(resultPath(second)));
+  QVERIFY(!QFile::exists(resultPath(top)));
+
+  // A name with a folder of its own is used as given.
+  const QString elsewhere = QDir(first).filePath("named.txt");
+  edit(18)->setText(elsewhere);
+  QVERIFY(runByEnter(edit(18)));
+  QVERIFY(QFile::exists(elsewhere));
+}
+
+void WindowTest::twoRunsShowFinishDialogTwice() {
+  TFinishForm finishForm;
+  ModalDialogs modal(form_.get(), &finishForm);
+  form_->setDialogs(&modal);
+  ModalAnswerer answerer(form_.get());
+  QVERIFY(runByEnter(edit(1)));
+  QVERIFY(runByEnter(edit(1)));
+  // The same dialog, each time modal and each time while the run waited for it.
+  QCOMPARE(answerer.seen.size(), 2);
+  for (const ModalAnswerer::Seen& s : answerer.seen) {
+    QCOMPARE(s.window, &finishForm);
+    QCOMPARE(s.title, QStringLiteral("Finsh"));
+    QVERIFY(s.runWaiting);
+  }
+  QVERIFY(finishForm.isHidden());
+  QCOMPARE(finishForm.findChild<QLabel*>("Label1")->text(),
+           QStringLiteral("Calculation is successfully finished !"));
+  QCOMPARE(finishForm.findChild<QLabel*>("Label2")->text(), QStringLiteral("2008.8.3"));
+}
+
+void WindowTest::improperInputShowsMessageAndWritesNothing() {
+  // A file of the same name from an earlier run stays as it was.
+  {
+    QFile earlier(resultPath());
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+  }
+  TFinishForm finishForm;
+  ModalDialogs modal(form_.get(), &finishForm);
+  form_->setDialogs(&modal);
+  ModalAnswerer answerer(form_.get());
+  edit(3)->setText(QStringLiteral("0.25cm"));
+  QVERIFY(runByEnter(edit(3)));
+  QCOMPARE(form_->lastOutcome().status, kelvado::RunStatus::ImproperInput);
+  QCOMPARE(answerer.seen.size(), 1);
+  QCOMPARE(answerer.seen[0].text, QString::fromLatin1(kelvado::messages::kImproperInput));
+  QCOMPARE(answerer.seen[0].buttons, 1);
+  QVERIFY(answerer.seen[0].runWaiting);
+  QCOMPARE(ReadAll(resultPath()), QByteArray("earlier"));
+}
+
+void WindowTest::cancelDeletesFileWithoutDialog() {
+  QVERIFY(startLongRun());
+  QVERIFY(QFile::exists(resultPath()));
+  QSignalSpy finished(form_.get(), &TForm1::runFinished);
+  QTest::mouseClick(button("BitBtn3"), Qt::LeftButton);
+  QVERIFY(finished.wait(kRunTimeoutMs));
+  QCOMPARE(form_->lastOutcome().status, kelvado::RunStatus::Cancelled);
+  QVERIFY(!QFile::exists(resultPath()));
+  QCOMPARE(dialogs_.finishDialogs, 0);
+  QVERIFY(dialogs_.messages.isEmpty());
+  QVERIFY(dialogs_.errors.isEmpty());
+  QVERIFY(!Texts(form_->findChild<QListWidget*>("FileListBox1")).contains("result.txt"));
+}
+
+void WindowTest::okDisabledDuringRun() {
+  QSignalSpy started(form_.get(), &TForm1::runStarted);
+  QVERIFY(startLongRun());
+  QVERIFY(!button("BitBtn1")->isEnabled());
+  QVERIFY(button("BitBtn3")->isEnabled());
+  // Neither Enter nor a click starts a second run.
+  QTest::keyClick(edit(1), Qt::Key_Return);
+  QTest::mouseClick(button("BitBtn1"), Qt::LeftButton);
+  QCOMPARE(started.size(), 1);
+
+  QSignalSpy finished(form_.get(), &TForm1::runFinished);
+  QTest::mouseClick(button("BitBtn3"), Qt::LeftButton);
+  QVERIFY(finished.wait(kRunTimeoutMs));
+  QVERIFY(button("BitBtn1")->isEnabled());
+  QVERIFY(!button("BitBtn3")->isEnabled());
+}
+
+void WindowTest::closeDuringRunWaitsForCancel() {
+  QVERIFY(startLongRun());
+  QSignalSpy finished(form_.get(), &TForm1::runFinished);
+  QTest::mouseClick(button("BitBtn2"), Qt::LeftButton);
+  QVERIFY(form_->isVisible());
+  QVERIFY(finished.wait(kRunTimeoutMs));
+  QTRY_VERIFY(!form_->isVisible());
+  QVERIFY(!QFile::exists(resultPath()));
+}
+
+QTEST_MAIN(WindowTest)
+#include "main_window_test.moc"

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# The window under a real X server, driven by synthetic keys as a person would: the window
+# comes up, Enter runs the default case, the finish dialog comes up, Enter closes it, the
+# results file equals the golden one, and Alt+C closes the window.
+#   xvfb_smoke.sh KELVADO GOLDEN
+set -euo pipefail
+kelvado=$(realpath "$1")
+golden=$(realpath "$2")
+
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# A display number of our own: Xvfb reports the one it took on the given descriptor.
+exec 5>"$work/display"
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n 1 "$work/display")"
+export QT_QPA_PLATFORM=xcb
+
+# Started in an empty folder, which the chooser opens first.
+(cd "$work" && exec "$kelvado") >"$work/app.log" 2>&1 &
+app_pid=$!
+
+# Waits for a visible window whose title is exactly $1 and prints its id.
+wait_window() {
+  local id
+  for _ in $(seq 200); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    kill -0 "$app_pid" 2>/dev/null || fail "kelvado ended early: $(cat "$work/app.log")"
+    sleep 0.1
+  done
+  return 1
+}
+
+press() {  # press KEY in window ID
+  xdotool windowfocus --sync "$2" 2>/dev/null || xdotool windowfocus "$2"
+  sleep 0.2
+  xdotool key --clearmodifiers "$1"
+}
+
+main=$(wait_window Kelvado) || fail "no window titled Kelvado"
+sleep 0.5
+press Return "$main"
+
+dialog=$(wait_window Finsh) || fail "no dialog titled Finsh after Enter"
+cmp "$work/result.txt" "$golden" || fail "the results file differs from the golden one"
+press Return "$dialog"
+for _ in $(seq 50); do
+  xdotool search --onlyvisible --name '^Finsh$' >/dev/null 2>&1 || break
+  sleep 0.1
+done
+xdotool search --onlyvisible --name '^Finsh$' >/dev/null 2>&1 && fail "Enter did not close the dialog"
+
+press alt+c "$main"
+for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && fail "Alt+C did not close the window"
+wait "$app_pid" || fail "kelvado exited with an error"
+app_pid=""
+echo "xvfb smoke: ok"
