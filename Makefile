@@ -39,5 +39,9 @@ bench: deps $(BUILD)/CMakeCache.txt
 	cmake --build --preset release --target kelvado-bench
 	$(BUILD)/bench/kelvado-bench
 
+gui: deps $(BUILD)/CMakeCache.txt
+	cmake --build --preset release --target kelvado
+	$(BUILD)/app/kelvado
+
 clean:
 	rm -rf build
