@@ -72,14 +72,17 @@ std::optional<double> ParseNumber(std::string_view text, char decimalSeparator) 
   return value;
 }
 
+std::array<double*, kInputCount> InputTargets(CalcState& state) {
+  return {&state.BarrelDiameter, &state.LengthRatio,  &state.ChannelDepth, &state.ScrewPitch,
+          &state.FlightWidth,    &state.OutputRate,   &state.FlowRateRatio, &state.Density,
+          &state.SpecificHeat,   &state.Conductivity, &state.InletTemp,    &state.BarrelTemp,
+          &state.StdViscosity,   &state.StdShearRate, &state.StdTemp,      &state.PowerIndex,
+          &state.TempCoeff};
+}
+
 void ReadInputData(CalcState& state, const InputTexts& texts, char decimalSeparator,
                    RunServices& services) {
-  double* const targets[kInputCount] = {
-      &state.BarrelDiameter, &state.LengthRatio,  &state.ChannelDepth, &state.ScrewPitch,
-      &state.FlightWidth,    &state.OutputRate,   &state.FlowRateRatio, &state.Density,
-      &state.SpecificHeat,   &state.Conductivity, &state.InletTemp,    &state.BarrelTemp,
-      &state.StdViscosity,   &state.StdShearRate, &state.StdTemp,      &state.PowerIndex,
-      &state.TempCoeff};
+  const auto targets = InputTargets(state);
   for (int i = 0; i < kInputCount; ++i) {
     const std::optional<double> value = ParseNumber(texts[i], decimalSeparator);
     if (!value) {

@@ -19,6 +19,9 @@ using InputTexts = std::array<std::string, kInputCount>;
 // improper; one too small underflows to zero. Leaves no floating-point flag raised.
 std::optional<double> ParseNumber(std::string_view text, char decimalSeparator);
 
+// The input values of the state in field order, Edit1 .. Edit17.
+std::array<double*, kInputCount> InputTargets(CalcState& state);
+
 // Reads Edit1..Edit17 into the state in order, stopping at the first improper text with
 // the one message. Sets InputValid.
 void ReadInputData(CalcState& state, const InputTexts& texts, char decimalSeparator,

@@ -1,0 +1,41 @@
+#pragma once
+// Many runs of the same core, spread over threads. Each case is a whole run; a failing case
+// is one outcome among the others, never the end of the sweep.
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "run.h"
+
+namespace kelvado {
+
+struct SweepCase {
+  InputTexts inputs;
+};
+
+struct SweepResult {
+  RunStatus status = RunStatus::Finished;
+  std::string message;  // the message the run showed, or the fault it met
+  OutletSummary summary;
+};
+
+struct SweepOptions {
+  unsigned threads = 0;     // 0: one per core
+  char decimalSeparator = '.';
+  // Called after each finished case with the number done so far (from worker threads).
+  std::function<void(std::size_t done, std::size_t total)> progress;
+};
+
+// Runs every case; results come back in the order of the cases. The results files go to
+// the null device: a sweep keeps numbers, not files.
+std::vector<SweepResult> RunSweep(const std::vector<SweepCase>& cases, const SweepOptions& options);
+
+// The dimensionless flow rate at which the given inputs' output needs `rpm` revolutions per
+// minute: the screw-speed formula of the operating conditions solved for it.
+double FlowRateRatioForRpm(const InputTexts& inputs, char decimalSeparator, double rpm);
+
+// Text that reads back as exactly the same double.
+std::string ExactNumberText(double value, char decimalSeparator);
+
+}  // namespace kelvado

@@ -1,0 +1,71 @@
+#include "solver/sweep.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+
+#include "run_fixture.h"
+
+namespace kelvado {
+namespace {
+
+using testing::DefaultsWith;
+
+TEST(RunSweep, EachRowEqualsASingleRunOfTheSameInputs) {
+  std::vector<SweepCase> cases;
+  for (const char* rate : {"40", "60", "0", "80"}) cases.push_back({DefaultsWith({{"output-rate", rate}})});
+  cases.push_back({DefaultsWith({{"flow-rate-ratio", "0.25"}})});
+  cases.push_back({DefaultsWith({{"density", "x"}})});
+  std::atomic<int> progressCalls{0};
+  SweepOptions options;
+  options.threads = 2;
+  options.progress = [&](std::size_t, std::size_t total) {
+    EXPECT_EQ(total, 6u);
+    ++progressCalls;
+  };
+  const std::vector<SweepResult> results = RunSweep(cases, options);
+  ASSERT_EQ(results.size(), cases.size());
+  EXPECT_EQ(progressCalls, 6);
+
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    testing::RunInDir single;
+    const RunOutcome outcome = single.Run(cases[i].inputs);
+    EXPECT_EQ(results[i].status, outcome.status) << i;
+    EXPECT_EQ(results[i].summary.OutletPressure, outcome.summary.OutletPressure) << i;
+    EXPECT_EQ(results[i].summary.AvgTemp, outcome.summary.AvgTemp) << i;
+    EXPECT_EQ(results[i].summary.TotalPowerKW, outcome.summary.TotalPowerKW) << i;
+    EXPECT_EQ(results[i].summary.Cooling1KW, outcome.summary.Cooling1KW) << i;
+  }
+  EXPECT_EQ(results[2].status, RunStatus::ArithmeticFault);
+  EXPECT_EQ(results[2].message, "division by zero");
+  EXPECT_EQ(results[4].status, RunStatus::InnerFailed);
+  EXPECT_EQ(results[4].message, "** This case does not converge. It seems <n> value is too small.");
+  EXPECT_EQ(results[5].status, RunStatus::ImproperInput);
+}
+
+TEST(FlowRateRatioForRpm, GivesTheFlowRateThatRunsAtTheAskedSpeed) {
+  for (const double rpm : {50.0, 85.834827, 120.0}) {
+    for (const char* rate : {"30", "60", "90"}) {
+      InputTexts texts = DefaultsWith({{"output-rate", rate}});
+      const double qd = FlowRateRatioForRpm(texts, '.', rpm);
+      texts[6] = ExactNumberText(qd, '.');
+      EXPECT_EQ(ParseNumber(texts[6], '.'), qd);
+      testing::RunInDir run;
+      const RunOutcome outcome = run.Run(texts);
+      if (outcome.status != RunStatus::Finished) continue;  // some outputs cannot be carried
+      EXPECT_NEAR(outcome.summary.Rpm, rpm, rpm * 1e-12) << rate;
+    }
+  }
+  // The default case runs at 85.83 rpm with qd = 0.45.
+  EXPECT_NEAR(FlowRateRatioForRpm(DefaultInputTexts(), '.', 85.8348), 0.45, 1e-6);
+}
+
+TEST(ExactNumberText, ReadsBackAsTheSameDouble) {
+  for (const double v : {0.1, 1.0 / 3.0, 6.02e23, -1e-300, 0.45}) {
+    EXPECT_EQ(ParseNumber(ExactNumberText(v, ','), ','), v);
+  }
+}
+
+}  // namespace
+}  // namespace kelvado
