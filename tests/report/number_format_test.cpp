@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <ostream>
 
 namespace kelvado {
 namespace {
@@ -14,6 +15,11 @@ struct FixedCase {
   int digits;
   const char* expected;
 };
+
+// Shown in test names: the call, not the bytes of the struct.
+void PrintTo(const FixedCase& c, std::ostream* os) {
+  *os << c.value << "_p" << c.precision << "_d" << c.digits;
+}
 
 class FormatFixedCases : public ::testing::TestWithParam<FixedCase> {};
 

@@ -4,6 +4,7 @@
 
 #include <cfenv>
 #include <optional>
+#include <ostream>
 
 #include "solver/calc_state.h"
 #include "solver/input_fields.h"
@@ -16,6 +17,8 @@ struct Accepted {
   const char* text;
   double value;
 };
+
+void PrintTo(const Accepted& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class AcceptedNumbers : public ::testing::TestWithParam<Accepted> {};
 
