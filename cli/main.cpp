@@ -1,23 +1,40 @@
-// Temporary driver: runs the default case into result.txt.
-#include <cstdio>
+// kelvado-cli: one calculation from the command line.
+#include <exception>
 #include <iostream>
+#include <string>
+#include <vector>
 
-#include "solver/input_fields.h"
-#include "solver/run.h"
+#include "exit_codes.h"
+#include "options.h"
+#include "run_command.h"
+#include "usage_error.h"
 
 namespace {
-class ConsoleServices : public kelvado::RunServices {
- public:
-  void ShowMessage(const std::string& text) override { std::cerr << text << "\n"; }
-  void RefreshFileList() override {}
-  void ShowFinishDialog() override {}
-};
+
+constexpr const char* kProgram = "kelvado-cli";
+
 }  // namespace
 
-int main() {
-  ConsoleServices services;
-  kelvado::RunRequest request{kelvado::DefaultInputTexts(), "result.txt", '.', kelvado::TextEncoding::ShiftJis};
-  const auto outcome = kelvado::RunCalculation(request, services);
-  std::cout << kelvado::StatusName(outcome.status) << " " << outcome.detail << "\n";
-  return outcome.status == kelvado::RunStatus::Finished ? 0 : 1;
+int main(int argc, char** argv) {
+  using namespace kelvado::cli;
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  try {
+    const CommandLine command = ParseCommandLine(args);
+    switch (command.action) {
+      case Action::Help:
+        std::cout << HelpText(kProgram);
+        return kExitFinished;
+      case Action::Version:
+        std::cout << kProgram << ' ' << KELVADO_VERSION << '\n';
+        return kExitFinished;
+      case Action::Run:
+        return RunFromCommandLine(command.run, std::cout, std::cerr);
+    }
+  } catch (const UsageError& error) {
+    std::cerr << kProgram << ": " << error.what() << "\nTry '" << kProgram << " --help'.\n";
+    return kExitUsage;
+  } catch (const std::exception& error) {
+    std::cerr << kProgram << ": " << error.what() << '\n';
+  }
+  return kExitStopped;
 }

@@ -1,0 +1,22 @@
+#pragma once
+// The run's window services on a terminal: messages go to standard error as they are;
+// there is no file list to refresh and no finish dialog to wait for.
+#include <ostream>
+
+#include "solver/services.h"
+
+namespace kelvado::cli {
+
+class ConsoleServices : public RunServices {
+ public:
+  explicit ConsoleServices(std::ostream& messages) : messages_(messages) {}
+
+  void ShowMessage(const std::string& text) override;
+  void RefreshFileList() override {}
+  void ShowFinishDialog() override {}
+
+ private:
+  std::ostream& messages_;
+};
+
+}  // namespace kelvado::cli

@@ -1,0 +1,34 @@
+#pragma once
+// The exit status of kelvado-cli: one value per way a run can end, so that scripts can
+// tell a bad case from a bad command line or a full disk.
+#include "solver/run.h"
+
+namespace kelvado::cli {
+
+enum ExitCode : int {
+  kExitFinished = 0,
+  kExitStopped = 1,          // the run was cancelled, or the program itself failed
+  kExitUsage = 2,
+  kExitImproperInput = 3,
+  kExitInnerFailed = 4,      // the viscosity iteration gave up
+  kExitClosureFailed = 5,    // the flow-rate closure gave up
+  kExitFileNotOpened = 6,
+  kExitArithmeticFault = 7,
+  kExitWriteError = 8,       // writing failed after the results file was opened
+};
+
+constexpr ExitCode ExitCodeFor(RunStatus status) {
+  switch (status) {
+    case RunStatus::Finished: return kExitFinished;
+    case RunStatus::ImproperInput: return kExitImproperInput;
+    case RunStatus::InnerFailed: return kExitInnerFailed;
+    case RunStatus::ClosureFailed: return kExitClosureFailed;
+    case RunStatus::FileNotOpened: return kExitFileNotOpened;
+    case RunStatus::ArithmeticFault: return kExitArithmeticFault;
+    case RunStatus::WriteError: return kExitWriteError;
+    case RunStatus::Cancelled: return kExitStopped;
+  }
+  return kExitStopped;
+}
+
+}  // namespace kelvado::cli

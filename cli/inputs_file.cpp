@@ -1,0 +1,67 @@
+#include "inputs_file.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "usage_error.h"
+
+namespace kelvado::cli {
+namespace {
+
+std::string_view Trim(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t\r";
+  const std::size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+[[noreturn]] void Fail(std::string_view origin, std::size_t lineNumber, const std::string& what) {
+  std::string message(origin);
+  message += ':';
+  message += std::to_string(lineNumber);
+  message += ": ";
+  message += what;
+  throw UsageError(message);
+}
+
+}  // namespace
+
+FieldOverrides ParseInputsText(std::string_view content, std::string_view origin) {
+  FieldOverrides fields;
+  std::size_t lineNumber = 0;
+  std::size_t start = 0;
+  while (start < content.size()) {
+    std::size_t end = content.find('\n', start);
+    if (end == std::string_view::npos) end = content.size();
+    std::string_view line = content.substr(start, end - start);
+    start = end + 1;
+    ++lineNumber;
+
+    // A number text never holds '#', so a comment may also follow a value. Trimming takes
+    // the CR of a CR LF line end with the blanks.
+    line = Trim(line.substr(0, line.find('#')));
+    if (line.empty()) continue;
+
+    const std::size_t equals = line.find('=');
+    const std::string_view key = Trim(line.substr(0, equals));
+    if (equals == std::string_view::npos || key.empty()) Fail(origin, lineNumber, "expected 'name = text'");
+    const std::optional<int> field = FindField(key);
+    if (!field) Fail(origin, lineNumber, "unknown input field '" + std::string(key) + "'");
+    if (fields[*field]) Fail(origin, lineNumber, "'" + std::string(key) + "' is given twice");
+    fields[*field] = std::string(Trim(line.substr(equals + 1)));
+  }
+  return fields;
+}
+
+FieldOverrides ReadInputsFile(const std::string& path) {
+  std::error_code ec;
+  std::ifstream in;
+  if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::binary);
+  if (!in.is_open()) throw UsageError("can not read the inputs file '" + path + "'");
+  const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) throw UsageError("can not read the inputs file '" + path + "'");
+  return ParseInputsText(content, path);
+}
+
+}  // namespace kelvado::cli

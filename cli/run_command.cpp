@@ -1,0 +1,46 @@
+#include "run_command.h"
+
+#include "console_services.h"
+#include "decimal_separator.h"
+#include "inputs_file.h"
+#include "summary.h"
+
+namespace kelvado::cli {
+
+InputTexts ComposeInputTexts(const RunOptions& options) {
+  InputTexts texts = DefaultInputTexts();
+  if (options.inputsFile) ApplyOverrides(texts, ReadInputsFile(*options.inputsFile));
+  ApplyOverrides(texts, options.fields);
+  return texts;
+}
+
+ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::ostream& err) {
+  const char separator =
+      options.decimalSeparator ? *options.decimalSeparator : SeparatorFromEnvironment();
+  const RunRequest request{ComposeInputTexts(options), options.resultFileName, separator,
+                           options.encoding};
+  ConsoleServices services(err);
+  const RunOutcome outcome = RunCalculation(request, services);
+
+  // The run shows its own messages; these two endings are for the front end to report.
+  switch (outcome.status) {
+    case RunStatus::ArithmeticFault:
+      err << "Arithmetic fault: " << outcome.detail << "; the run stopped.\n";
+      break;
+    case RunStatus::WriteError:
+      err << "Write error on the results file '" << CutResultFileName(options.resultFileName)
+          << "': " << outcome.detail << "; the run stopped and the file keeps what was written.\n";
+      break;
+    case RunStatus::Cancelled:
+      err << "The run was cancelled.\n";
+      break;
+    case RunStatus::Finished:
+      WriteSummary(out, outcome.summary, separator);
+      break;
+    default:
+      break;
+  }
+  return ExitCodeFor(outcome.status);
+}
+
+}  // namespace kelvado::cli

@@ -1,0 +1,16 @@
+#pragma once
+// One calculation from the command line: defaults, then the inputs file, then the options;
+// the run's messages and any fault report to `err`, the outlet summary to `out`.
+#include <ostream>
+
+#include "exit_codes.h"
+#include "options.h"
+
+namespace kelvado::cli {
+
+// The seventeen texts a run gets. Throws UsageError when the inputs file is unusable.
+InputTexts ComposeInputTexts(const RunOptions& options);
+
+ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace kelvado::cli

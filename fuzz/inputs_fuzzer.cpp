@@ -1,0 +1,60 @@
+// Arbitrary bytes to the number grammar of the input fields and to the inputs-file reader.
+// Besides crashes and undefined behaviour it looks for answers that contradict each other.
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "inputs_file.h"
+#include "solver/input.h"
+#include "usage_error.h"
+
+namespace {
+
+using kelvado::ParseNumber;
+
+void CheckNumber(std::string_view text, char separator, bool blanksAroundCount = true) {
+  const std::optional<double> value = ParseNumber(text, separator);
+  if (!value) return;
+  if (!std::isfinite(*value)) std::abort();
+  if (!blanksAroundCount) return;
+  // Blanks around an accepted text change nothing.
+  std::string padded = " ";
+  padded += text;
+  padded += "  ";
+  const std::optional<double> again = ParseNumber(padded, separator);
+  if (!again || *again != *value) std::abort();
+}
+
+// What the reader accepted reads back the same once written out as an inputs file.
+void CheckInputsFile(std::string_view content) {
+  using namespace kelvado::cli;
+  FieldOverrides fields;
+  try {
+    fields = ParseInputsText(content, "fuzz");
+  } catch (const UsageError&) {
+    return;
+  }
+  std::string written;
+  for (int i = 0; i < kelvado::kInputCount; ++i) {
+    if (!fields[i]) continue;
+    written += kelvado::kInputFields[i].optionName;
+    written += " = ";
+    written += *fields[i];
+    written += "\r\n";
+  }
+  if (ParseInputsText(written, "written") != fields) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  CheckNumber(text, '.');
+  CheckNumber(text, ',');
+  // Any byte as the separator, even one that a blank or a digit would be confused with.
+  if (size > 0) CheckNumber(text.substr(1), static_cast<char>(data[0]), false);
+  CheckInputsFile(text);
+  return 0;
+}

@@ -1,0 +1,88 @@
+#include "cli_process.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace kelvado::testing {
+namespace {
+
+std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extra) {
+  std::vector<std::string> env;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string_view text(*entry);
+    if (text.starts_with("LANG=") || text.starts_with("LANGUAGE=") || text.starts_with("LC_")) continue;
+    env.emplace_back(text);
+  }
+  env.insert(env.end(), extra.begin(), extra.end());
+  return env;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (std::string& text : texts) pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+std::string ReadAll(std::FILE* file) {
+  std::string text;
+  std::rewind(file);
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+  std::fclose(file);
+  return text;
+}
+
+}  // namespace
+
+CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& workDir,
+                 const std::vector<std::string>& env, double timeoutSeconds) {
+  std::vector<std::string> argvTexts{KELVADO_CLI};
+  argvTexts.insert(argvTexts.end(), args.begin(), args.end());
+  std::vector<std::string> envTexts = ChildEnvironment(env);
+  std::vector<char*> argv = Pointers(argvTexts);
+  std::vector<char*> envp = Pointers(envTexts);
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+
+  CliResult result;
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = fork();
+  if (pid < 0) {
+    std::fclose(out);
+    std::fclose(err);
+    return result;
+  }
+  if (pid == 0) {
+    if (chdir(workDir.c_str()) != 0) _exit(126);
+    dup2(fileno(out), STDOUT_FILENO);
+    dup2(fileno(err), STDERR_FILENO);
+    execve(argv[0], argv.data(), envp.data());
+    _exit(127);
+  }
+  int status = 0;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() - start > std::chrono::duration<double>(timeoutSeconds)) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  result.out = ReadAll(out);
+  result.err = ReadAll(err);
+  return result;
+}
+
+}  // namespace kelvado::testing

@@ -1,0 +1,22 @@
+#pragma once
+// Runs the real kelvado-cli in a folder of the test's choosing and collects what it says.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kelvado::testing {
+
+struct CliResult {
+  int exitCode = -1;  // -1 when the program did not exit normally (signal or time-out)
+  std::string out;
+  std::string err;
+  double seconds = 0;
+};
+
+// `env` entries ("NAME=value") are added to this process's environment, from which the
+// locale variables (LANG, LANGUAGE, LC_*) have been removed. A program still running after
+// `timeoutSeconds` is killed.
+CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& workDir,
+                 const std::vector<std::string>& env = {}, double timeoutSeconds = 60);
+
+}  // namespace kelvado::testing

@@ -1,0 +1,301 @@
+// kelvado-cli as a user runs it: a fresh folder per test, the real binary, its exit status,
+// its output and the files it leaves behind.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
+#include <sys/stat.h>
+
+#include "cli_process.h"
+#include "solver/input_fields.h"
+#include "support/temp_dir.h"
+
+namespace kelvado::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kImproper = "Input data is not proper, change and try again!\n";
+constexpr const char* kCanNotOpen = "File can not open!\n";
+constexpr const char* kInnerGaveUp = "** This case does not converge. It seems <n> value is too small.\n";
+constexpr const char* kClosureGaveUp = "This case does not converge. It seems <n> value is too small.\n";
+
+std::string Reference() { return ReadBytes(KELVADO_TEST_DATA "/default_result.txt"); }
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+// A point between two digits is a decimal separator; the points of the labels are not.
+std::string WithDecimalComma(std::string text) {
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+    if (text[i] == '.' && digit(text[i - 1]) && digit(text[i + 1])) text[i] = ',';
+  }
+  return text;
+}
+
+// Every input field with its default text, the point replaced by `separator`.
+std::vector<std::string> DefaultsWritten(char separator) {
+  std::vector<std::string> args;
+  for (const InputField& field : kInputFields) {
+    std::string text(field.defaultText);
+    std::replace(text.begin(), text.end(), '.', separator);
+    args.push_back("--" + std::string(field.optionName));
+    args.push_back(text);
+  }
+  return args;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+bool IsNumber(const std::string& token) {
+  char* end = nullptr;
+  std::strtod(token.c_str(), &end);
+  return !token.empty() && end == token.c_str() + token.size();
+}
+
+// The numbers of a text in order of appearance, as they are written.
+std::vector<std::string> NumberTokens(const std::string& text) {
+  std::vector<std::string> numbers;
+  std::istringstream in(text);
+  for (std::string token; in >> token;) {
+    if (IsNumber(token)) numbers.push_back(token);
+  }
+  return numbers;
+}
+
+bool IsCharDevice(const char* path) {
+  struct stat st {};
+  return stat(path, &st) == 0 && S_ISCHR(st.st_mode);
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  CliResult Run(const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
+    return RunCli(args, dir_.path(), env);
+  }
+  std::string Read(const std::string& name) const { return ReadBytes(dir_.file(name)); }
+  void Write(const std::string& name, const std::string& bytes) const { WriteBytes(dir_.file(name), bytes); }
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_.path())) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(Cli, DefaultRunWritesTheReferenceFileAndPrintsItsSummary) {
+  const CliResult run = Run({});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const std::string file = Read("result.txt");
+  EXPECT_EQ(file, Reference());
+
+  // The screw speed of the header, then the eight values of the outlet summary.
+  std::vector<std::string> expected;
+  bool outlet = false;
+  for (std::string line : Lines(file)) {
+    line.pop_back();  // CR
+    outlet = outlet || line == "[ OUTLET CONDITION ]";
+    const std::size_t equals = line.find("=  ");
+    if (equals != std::string::npos && (outlet || line.find("R.P.M.") != std::string::npos)) {
+      expected.push_back(line.substr(equals + 3));
+    }
+  }
+  ASSERT_EQ(expected.size(), 9u);
+  EXPECT_EQ(NumberTokens(run.out), expected) << run.out;
+  EXPECT_NE(run.out.find("rpm"), std::string::npos);
+  EXPECT_NE(run.out.find("kgf/cm2"), std::string::npos);
+}
+
+TEST_F(Cli, SecondRunReplacesTheFirstRunsFile) {
+  ASSERT_EQ(Run({"--output-rate", "45"}).exitCode, 0);
+  ASSERT_NE(Read("result.txt"), Reference());
+  ASSERT_EQ(Run({}).exitCode, 0);
+  EXPECT_EQ(Read("result.txt"), Reference());
+}
+
+// ---- Every way a run can fail, and what it leaves on disk.
+
+TEST_F(Cli, ImproperInputLeavesAnExistingFileUntouched) {
+  const std::string earlier = "an earlier run's results\r\n";
+  Write("result.txt", earlier);
+  for (const char* text : {"abc", ""}) {
+    const CliResult run = Run({"--channel-depth", text});
+    EXPECT_EQ(run.exitCode, 3) << text;
+    EXPECT_EQ(run.err, kImproper) << text;
+    EXPECT_EQ(run.out, "") << text;
+  }
+  EXPECT_EQ(Read("result.txt"), earlier);
+}
+
+TEST_F(Cli, ResultsFileInAMissingFolderCanNotBeOpened) {
+  const CliResult run = Run({"-o", "no-such-folder/result.txt"});
+  EXPECT_EQ(run.exitCode, 6);
+  EXPECT_EQ(run.err, kCanNotOpen);
+  EXPECT_TRUE(Entries().empty());
+}
+
+TEST_F(Cli, WriteErrorOnAFullDeviceIsReportedAndDeletesNothing) {
+  if (!IsCharDevice("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  const CliResult run = Run({"--output", "/dev/full"});
+  EXPECT_EQ(run.exitCode, 8);
+  EXPECT_NE(run.err.find("No space left on device"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(IsCharDevice("/dev/full"));
+}
+
+TEST_F(Cli, ZeroOutputRateFaultsAfterTheHeaderAndLeavesIt) {
+  const CliResult run = Run({"--output-rate=0"});
+  EXPECT_EQ(run.exitCode, 7);
+  EXPECT_NE(run.err.find("division by zero"), std::string::npos) << run.err;
+  const std::string file = Read("result.txt");
+  EXPECT_EQ(Lines(file).size(), 30u);
+  EXPECT_TRUE(file.ends_with("(gf/cm2)\r\n"));
+}
+
+TEST_F(Cli, ZeroDensityFaultsBeforeAnyFileIsCreated) {
+  const CliResult run = Run({"--density", "0"});
+  EXPECT_EQ(run.exitCode, 7);
+  EXPECT_NE(run.err.find("division by zero"), std::string::npos) << run.err;
+  EXPECT_TRUE(Entries().empty());
+}
+
+// This case once sent the root shear-rate search walking for ever.
+TEST_F(Cli, ViscosityIterationThatGivesUpEndsInTimeAndDeletesItsFile) {
+  const CliResult run = Run({"--flow-rate-ratio", "0.25"});
+  EXPECT_EQ(run.exitCode, 4);
+  EXPECT_EQ(run.err, kInnerGaveUp);
+  EXPECT_LT(run.seconds, 30);
+  EXPECT_TRUE(Entries().empty());
+}
+
+TEST_F(Cli, ClosureThatGivesUpDeletesItsFile) {
+  const CliResult run = Run({"--temp-coeff=-0.05"});
+  EXPECT_EQ(run.exitCode, 5);
+  EXPECT_EQ(run.err, kClosureGaveUp);
+  EXPECT_TRUE(Entries().empty());
+}
+
+TEST_F(Cli, FailedRunNeverDeletesADeviceItWroteTo) {
+  if (!IsCharDevice("/dev/null")) GTEST_SKIP() << "no /dev/null";
+  const CliResult run = Run({"-o", "/dev/null", "--flow-rate-ratio", "0.25"});
+  EXPECT_EQ(run.exitCode, 4);
+  EXPECT_TRUE(IsCharDevice("/dev/null"));
+}
+
+// ---- Inputs that must finish, and the ways of giving them.
+
+TEST_F(Cli, CommaSeparatorReadsCommasAndWritesThem) {
+  std::vector<std::string> args = DefaultsWritten(',');
+  args.insert(args.begin(), {"--decimal-separator", ","});
+  const CliResult run = Run(args);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(Read("result.txt"), WithDecimalComma(Reference()));
+  EXPECT_NE(run.out.find("223,68"), std::string::npos) << run.out;
+
+  // With the comma as separator the window's point texts are improper.
+  EXPECT_EQ(Run({"--decimal-separator=,", "--density", "0.96"}).exitCode, 3);
+}
+
+TEST_F(Cli, SeparatorComesFromTheLocaleUnlessLcAllSaysOtherwise) {
+  const fs::path locales = dir_.path() / "locales";
+  fs::create_directory(locales);
+  const std::string compile = "localedef -i de_DE -f UTF-8 '" + (locales / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
+  if (std::system(compile.c_str()) != 0) GTEST_SKIP() << "localedef cannot build de_DE.UTF-8";
+  const std::string locpath = "LOCPATH=" + locales.string();
+
+  const CliResult german = Run(DefaultsWritten(','), {locpath, "LANG=de_DE.UTF-8"});
+  ASSERT_EQ(german.exitCode, 0) << german.err;
+  EXPECT_EQ(Read("result.txt"), WithDecimalComma(Reference()));
+
+  EXPECT_EQ(Run(DefaultsWritten(','), {locpath, "LANG=de_DE.UTF-8", "LC_ALL=C"}).exitCode, 3);
+  EXPECT_EQ(Run({}, {locpath, "LANG=de_DE.UTF-8", "LC_NUMERIC=C"}).exitCode, 0);
+}
+
+TEST_F(Cli, PowerIndexBelowTheStartGuardAndAtIt) {
+  const CliResult low = Run({"--power-index", "0.4"});
+  ASSERT_EQ(low.exitCode, 0) << low.err;
+  EXPECT_NE(Read("result.txt").find("    Parameter n (-)                         =  0.400\r\n"), std::string::npos);
+  const CliResult atGuard = Run({"--power-index", "0.55"});
+  ASSERT_EQ(atGuard.exitCode, 0) << atGuard.err;
+  EXPECT_NE(Read("result.txt").find("=  0.550\r\n"), std::string::npos);
+}
+
+TEST_F(Cli, LengthRatioThatIsNotAWholeNumberOfStepsFinishes) {
+  const CliResult run = Run({"--length-ratio", "8.03"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(Read("result.txt").find("    L/D (-)                                 =  8.0\r\n"), std::string::npos);
+  EXPECT_NE(Read("result.txt").find("[ OUTLET CONDITION ]"), std::string::npos);
+}
+
+TEST_F(Cli, InputsFileGivesFieldsAndTheCommandLineWins) {
+  Write("case.txt", "# a faulting output, put right on the command line\r\n"
+                    "output-rate = 0\r\n"
+                    "barrel-diameter\t=  6.5   # cm\r\n");
+  const CliResult run = Run({"--inputs", "case.txt", "--output-rate=60.0"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(Read("result.txt"), Reference());
+
+  EXPECT_EQ(Run({"--inputs=case.txt", "-o", "other.txt"}).exitCode, 7);
+}
+
+TEST_F(Cli, Utf8EncodingWritesTheTwoWideCharactersInUtf8) {
+  ASSERT_EQ(Run({"--encoding", "utf-8"}).exitCode, 0);
+  const std::string expected =
+      Replace(Replace(Reference(), "\x81\x8E", "\xE2\x84\x83"), "\x81\x40", "\xE3\x80\x80");
+  EXPECT_EQ(Read("result.txt"), expected);
+}
+
+TEST_F(Cli, LongNameIsCutWithoutSplittingACharacter) {
+  // 1 + 90 * 3 bytes; the 255-byte cut falls inside the 85th degree sign.
+  std::string name = "a";
+  for (int i = 0; i < 90; ++i) name += "\xE2\x84\x83";
+  const CliResult run = Run({"-o", name});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(Entries(), std::vector<std::string>{name.substr(0, 1 + 84 * 3)});
+}
+
+// ---- The command line itself.
+
+TEST_F(Cli, UsageErrorsStopBeforeAnyRun) {
+  Write("bad.txt", "density = 0.96\nviscosity = 3\n");
+  const std::vector<std::vector<std::string>> cases = {
+      {"--no-such-option"}, {"--decimal-separator", "ab"}, {"--inputs", "missing.txt"}, {"--inputs", "bad.txt"},
+  };
+  for (const auto& args : cases) {
+    const CliResult run = Run(args);
+    EXPECT_EQ(run.exitCode, 2) << args[0];
+    EXPECT_NE(run.err.find("--help"), std::string::npos) << args[0];
+    EXPECT_EQ(run.out, "") << args[0];
+  }
+  EXPECT_NE(Run({"--inputs", "bad.txt"}).err.find("bad.txt:2: unknown input field 'viscosity'"), std::string::npos);
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"bad.txt"}));
+}
+
+TEST_F(Cli, HelpAndVersion) {
+  const CliResult help = Run({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  for (const InputField& field : kInputFields) {
+    EXPECT_NE(help.out.find("--" + std::string(field.optionName) + " "), std::string::npos) << field.optionName;
+  }
+  const CliResult version = Run({"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "kelvado-cli " KELVADO_VERSION "\n");
+  EXPECT_TRUE(Entries().empty());
+}
+
+}  // namespace
+}  // namespace kelvado::testing

@@ -1,0 +1,70 @@
+#include "inputs_file.h"
+
+#include <gtest/gtest.h>
+
+#include "run_command.h"
+#include "support/temp_dir.h"
+#include "usage_error.h"
+
+namespace kelvado::cli {
+namespace {
+
+int Field(std::string_view name) { return *FindField(name); }
+
+TEST(InputsFile, ReadsNamesAndTextsAroundCommentsBlanksAndLineEnds) {
+  const FieldOverrides f = ParseInputsText(
+      "# a case\n"
+      "\n"
+      "   \t\n"
+      "density = 0.96\r\n"
+      "\toutput-rate=-5   # kg/hr\n"
+      "flow-rate-ratio =\n"
+      "power-index = 0.4 \r\n"
+      "temp-coeff= 1e-2",
+      "case.txt");
+  EXPECT_EQ(f[Field("density")], "0.96");
+  EXPECT_EQ(f[Field("output-rate")], "-5");
+  EXPECT_EQ(f[Field("flow-rate-ratio")], "");  // the run finds it improper
+  EXPECT_EQ(f[Field("power-index")], "0.4");
+  EXPECT_EQ(f[Field("temp-coeff")], "1e-2");
+  EXPECT_FALSE(f[Field("barrel-diameter")]);
+}
+
+TEST(InputsFile, ErrorsNameTheFileAndTheLine) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"density 0.96\n", "case.txt:1: expected 'name = text'"},
+      {"# ok\n\n= 5\n", "case.txt:3: expected 'name = text'"},
+      {"density = 1\nviscosity = 3\n", "case.txt:2: unknown input field 'viscosity'"},
+      {"--density = 1\n", "case.txt:1: unknown input field '--density'"},
+      {"density = 1\r\ndensity = 2\r\n", "case.txt:2: 'density' is given twice"},
+  };
+  for (const auto& [content, message] : cases) {
+    try {
+      ParseInputsText(content, "case.txt");
+      ADD_FAILURE() << "accepted: " << content;
+    } catch (const UsageError& error) {
+      EXPECT_EQ(error.what(), message);
+    }
+  }
+}
+
+TEST(InputsFile, FileThatCanNotBeReadIsAUsageError) {
+  testing::TempDir dir;
+  EXPECT_THROW(ReadInputsFile(dir.file("missing.txt")), UsageError);
+  EXPECT_THROW(ReadInputsFile(dir.path().string()), UsageError);
+}
+
+TEST(InputsFile, CommandLineWinsOverTheFileWhichWinsOverTheDefaults) {
+  testing::TempDir dir;
+  testing::WriteBytes(dir.file("case.txt"), "density = 1.1\noutput-rate = 50\n");
+  RunOptions options;
+  options.inputsFile = dir.file("case.txt");
+  options.fields[Field("density")] = "1.2";
+  const InputTexts texts = ComposeInputTexts(options);
+  EXPECT_EQ(texts[Field("density")], "1.2");
+  EXPECT_EQ(texts[Field("output-rate")], "50");
+  EXPECT_EQ(texts[Field("barrel-diameter")], "6.5");
+}
+
+}  // namespace
+}  // namespace kelvado::cli
