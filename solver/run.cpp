@@ -91,6 +91,7 @@ OutletSummary SummaryOf(const CalcState& s) {
 void March(CalcState& s, ResultFile& file, RunServices& services, RunOutcome& outcome) {
   ComputeOperatingConditions(s);
   CheckFaultFlags();
+  outcome.record.operating = RecordOperating(s);
   file.WriteResultHeader(s, services);
   if (s.FileOk == 0) {
     outcome.status = RunStatus::FileNotOpened;

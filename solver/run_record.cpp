@@ -9,6 +9,12 @@ StepRecord RecordStep(const CalcState& s, std::int32_t step) {
                     s.PowerInput, s.Pressure,   s.ClosureIter, s.PressGradZ,   s.PressGradX};
 }
 
+OperatingRecord RecordOperating(const CalcState& s) {
+  return OperatingRecord{s.MassRate,    s.VolumeRate,   s.HelixAngle,   s.ChannelWidth,
+                         s.RevPerSec,   s.Rpm,          s.BarrelSpeed,  s.BarrelSpeedZ,
+                         s.BarrelSpeedX, s.ChannelLength, s.StepZ,      s.StepY};
+}
+
 std::vector<OutletNode> RecordOutlet(const CalcState& s) {
   std::vector<OutletNode> nodes;
   nodes.reserve(static_cast<std::size_t>(s.NNodes));

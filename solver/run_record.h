@@ -32,13 +32,31 @@ struct OutletNode {
   double ShearRate = 0;       // 1/s
 };
 
+// The operating conditions the inputs lead to.
+struct OperatingRecord {
+  double MassRate = 0;       // g/s
+  double VolumeRate = 0;     // cm3/s
+  double HelixAngle = 0;     // rad
+  double ChannelWidth = 0;   // cm
+  double RevPerSec = 0;      // 1/s
+  double Rpm = 0;            // 1/min
+  double BarrelSpeed = 0;    // cm/s
+  double BarrelSpeedZ = 0;   // cm/s
+  double BarrelSpeedX = 0;   // cm/s
+  double ChannelLength = 0;  // cm
+  double StepZ = 0;          // cm
+  double StepY = 0;          // cm
+};
+
 struct RunRecord {
+  OperatingRecord operating;       // set once the operating conditions are derived
   std::vector<StepRecord> steps;
   std::vector<OutletNode> outlet;  // empty unless the run finished
 };
 
 // The values of the step AdvanceEnergyStep has just evaluated, which began at `step`.
 StepRecord RecordStep(const CalcState& state, std::int32_t step);
+OperatingRecord RecordOperating(const CalcState& state);
 // The outlet profiles the results file reports.
 std::vector<OutletNode> RecordOutlet(const CalcState& state);
 

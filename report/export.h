@@ -1,0 +1,21 @@
+#pragma once
+// Machine-readable copies of a run for the engineer's own tools: CSV (RFC 4180, UTF-8, CR LF,
+// units in the header) and one JSON document. Numbers are written in the shortest form that
+// reads back as the same double, always with a decimal point.
+#include <string>
+
+#include "solver/run.h"
+
+namespace kelvado {
+
+// Every down-channel step.
+std::string StepsCsv(const RunRecord& record);
+// Every depth node of the outlet.
+std::string OutletCsv(const RunRecord& record);
+// Inputs, operating conditions, steps, outlet profiles and power balance.
+std::string RunJson(const RunRequest& request, const RunOutcome& outcome);
+
+// The shortest text that reads back as the same double ("null" for a non-finite value).
+std::string RoundTripNumber(double value);
+
+}  // namespace kelvado

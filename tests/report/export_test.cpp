@@ -1,0 +1,128 @@
+#include "report/export.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <limits>
+#include <sstream>
+
+#include "solver/input_fields.h"
+#include "support/mini_json.h"
+#include "support/recording_services.h"
+#include "support/temp_dir.h"
+
+namespace kelvado {
+namespace {
+
+std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find("\r\n", start);
+    EXPECT_NE(end, std::string::npos) << "every record ends in CR LF";
+    if (end == std::string::npos) break;
+    std::vector<std::string> fields;
+    std::stringstream line(text.substr(start, end - start));
+    for (std::string field; std::getline(line, field, ',');) fields.push_back(field);
+    rows.push_back(fields);
+    start = end + 2;
+  }
+  return rows;
+}
+
+double Number(const std::string& text) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  EXPECT_EQ(*end, '\0') << text;
+  return value;
+}
+
+class ExportOfTheDefaultRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    request = RunRequest{DefaultInputTexts(), dir.file("result.txt"), '.', TextEncoding::ShiftJis};
+    outcome = RunCalculation(request, services);
+    ASSERT_EQ(outcome.status, RunStatus::Finished);
+  }
+  testing::TempDir dir;
+  testing::RecordingServices services;
+  RunRequest request;
+  RunOutcome outcome;
+};
+
+TEST_F(ExportOfTheDefaultRun, StepsCsvParsesBackToEveryStep) {
+  const auto rows = ReadCsv(StepsCsv(outcome.record));
+  ASSERT_EQ(rows.size(), 1 + outcome.record.steps.size());
+  EXPECT_EQ(rows[0][2], "AvgTemp (\u00B0C)");
+  for (std::size_t i = 0; i < outcome.record.steps.size(); ++i) {
+    const StepRecord& s = outcome.record.steps[i];
+    const auto& row = rows[i + 1];
+    ASSERT_EQ(row.size(), 11u);
+    EXPECT_EQ(Number(row[0]), s.Step);
+    EXPECT_EQ(Number(row[1]), s.Turns);
+    EXPECT_EQ(Number(row[2]), s.AvgTemp);
+    EXPECT_EQ(Number(row[3]), s.MixingDegree);
+    EXPECT_EQ(Number(row[4]), s.WallCooling);
+    EXPECT_EQ(Number(row[5]), s.EnthalpyDiff);
+    EXPECT_EQ(Number(row[6]), s.PowerInput);
+    EXPECT_EQ(Number(row[7]), s.Pressure);
+    EXPECT_EQ(Number(row[8]), s.ClosureIter);
+    EXPECT_EQ(Number(row[9]), s.PressGradZ);
+    EXPECT_EQ(Number(row[10]), s.PressGradX);
+  }
+}
+
+TEST_F(ExportOfTheDefaultRun, OutletCsvParsesBackToEveryNode) {
+  const auto rows = ReadCsv(OutletCsv(outcome.record));
+  ASSERT_EQ(rows.size(), 22u);
+  EXPECT_EQ(rows[0].size(), 7u);
+  for (std::size_t i = 0; i < 21; ++i) {
+    const OutletNode& n = outcome.record.outlet[i];
+    const auto& row = rows[i + 1];
+    EXPECT_EQ(Number(row[0]), static_cast<double>(i + 1));
+    EXPECT_EQ(Number(row[1]), n.Depth);
+    EXPECT_EQ(Number(row[2]), n.Temp);
+    EXPECT_EQ(Number(row[3]), n.Viscosity);
+    EXPECT_EQ(Number(row[4]), n.VelZ);
+    EXPECT_EQ(Number(row[5]), n.VelX);
+    EXPECT_EQ(Number(row[6]), n.ShearRate);
+  }
+}
+
+TEST_F(ExportOfTheDefaultRun, JsonHoldsInputsConditionsStepsProfilesAndBalance) {
+  const testing::JsonValue doc = testing::JsonReader(RunJson(request, outcome)).Parse();
+  EXPECT_EQ(doc["status"].text(), "finished");
+  EXPECT_EQ(doc["inputs"]["barrel-diameter"].number(), 6.5);
+  EXPECT_EQ(doc["inputs"]["temp-coeff"].number(), 0.0337);
+  EXPECT_EQ(doc["operating"]["rpm"].number(), outcome.record.operating.Rpm);
+  EXPECT_EQ(doc["operating"]["channelWidth_cm"].number(), outcome.record.operating.ChannelWidth);
+  ASSERT_EQ(doc["steps"].array().size(), 161u);
+  EXPECT_EQ(doc["steps"].array()[57]["pressure_gf_per_cm2"].number(), outcome.record.steps[57].Pressure);
+  EXPECT_EQ(doc["steps"].array()[160]["closureIter"].number(), outcome.record.steps[160].ClosureIter);
+  ASSERT_EQ(doc["outlet"].array().size(), 21u);
+  EXPECT_EQ(doc["outlet"].array()[3]["viscosity_gf_s_per_cm2"].number(), outcome.record.outlet[3].Viscosity);
+  EXPECT_EQ(doc["powerBalance"]["cooling1_kW"].number(), outcome.summary.Cooling1KW);
+  EXPECT_EQ(doc["powerBalance"]["outletPressure_kgf_per_cm2"].number(), outcome.summary.OutletPressure);
+}
+
+TEST(RunJson, KeepsAnImproperTextAsTextAndEscapesIt) {
+  testing::RecordingServices services;
+  RunRequest request{DefaultInputTexts(), "/dev/null", '.', TextEncoding::ShiftJis};
+  request.inputs[0] = "6.5\"\\\x01";
+  const RunOutcome outcome = RunCalculation(request, services);
+  const testing::JsonValue doc = testing::JsonReader(RunJson(request, outcome)).Parse();
+  EXPECT_EQ(doc["status"].text(), "improper input");
+  EXPECT_EQ(doc["inputs"]["barrel-diameter"].text(), request.inputs[0]);
+  EXPECT_TRUE(doc["steps"].array().empty());
+  EXPECT_EQ(doc.object().count("powerBalance"), 0u);
+}
+
+TEST(RoundTripNumber, IsShortAndExact) {
+  EXPECT_EQ(RoundTripNumber(0.1), "0.1");
+  EXPECT_EQ(RoundTripNumber(-0.0), "-0");
+  EXPECT_EQ(RoundTripNumber(std::numeric_limits<double>::infinity()), "null");
+  for (const double v : {1.0 / 3.0, 6.02214076e23, 5e-324}) EXPECT_EQ(Number(RoundTripNumber(v)), v);
+}
+
+}  // namespace
+}  // namespace kelvado
