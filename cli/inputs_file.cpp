@@ -16,13 +16,9 @@ std::string_view Trim(std::string_view text) {
   return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
-[[noreturn]] void Fail(std::string_view origin, std::size_t lineNumber, const std::string& what) {
-  std::string message(origin);
-  message += ':';
-  message += std::to_string(lineNumber);
-  message += ": ";
-  message += what;
-  throw UsageError(message);
+template <typename... Parts>
+[[noreturn]] void Fail(std::string_view origin, std::size_t lineNumber, const Parts&... what) {
+  throw UsageError::Of(origin, ":", std::to_string(lineNumber), ": ", what...);
 }
 
 }  // namespace
@@ -47,8 +43,8 @@ FieldOverrides ParseInputsText(std::string_view content, std::string_view origin
     const std::string_view key = Trim(line.substr(0, equals));
     if (equals == std::string_view::npos || key.empty()) Fail(origin, lineNumber, "expected 'name = text'");
     const std::optional<int> field = FindField(key);
-    if (!field) Fail(origin, lineNumber, "unknown input field '" + std::string(key) + "'");
-    if (fields[*field]) Fail(origin, lineNumber, "'" + std::string(key) + "' is given twice");
+    if (!field) Fail(origin, lineNumber, "unknown input field '", key, "'");
+    if (fields[*field]) Fail(origin, lineNumber, "'", key, "' is given twice");
     fields[*field] = std::string(Trim(line.substr(equals + 1)));
   }
   return fields;
@@ -58,9 +54,9 @@ FieldOverrides ReadInputsFile(const std::string& path) {
   std::error_code ec;
   std::ifstream in;
   if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::binary);
-  if (!in.is_open()) throw UsageError("can not read the inputs file '" + path + "'");
+  if (!in.is_open()) throw UsageError::Of("can not read the inputs file '", path, "'");
   const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) throw UsageError("can not read the inputs file '" + path + "'");
+  if (in.bad()) throw UsageError::Of("can not read the inputs file '", path, "'");
   return ParseInputsText(content, path);
 }
 

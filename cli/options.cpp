@@ -12,8 +12,8 @@ namespace {
 char SeparatorOption(const std::string& text) {
   constexpr std::string_view kReserved = "0123456789+-Ee \t";
   if (text.size() != 1 || text[0] == '\0' || kReserved.find(text[0]) != std::string_view::npos) {
-    throw UsageError("--decimal-separator takes one character that is not a digit, a sign, "
-                     "E, e or a blank, not '" + text + "'");
+    throw UsageError::Of("--decimal-separator takes one character that is not a digit, a sign, "
+                         "E, e or a blank, not '", text, "'");
   }
   return text[0];
 }
@@ -21,7 +21,7 @@ char SeparatorOption(const std::string& text) {
 TextEncoding EncodingOption(const std::string& text) {
   if (text == "shift-jis") return TextEncoding::ShiftJis;
   if (text == "utf-8") return TextEncoding::Utf8;
-  throw UsageError("--encoding takes shift-jis or utf-8, not '" + text + "'");
+  throw UsageError::Of("--encoding takes shift-jis or utf-8, not '", text, "'");
 }
 
 class ArgumentReader {
@@ -35,7 +35,7 @@ class ArgumentReader {
   // whatever it looks like, so that texts such as "-5" need no '='.
   std::string Value(std::string_view name, const std::optional<std::string>& inlineValue) {
     if (inlineValue) return *inlineValue;
-    if (Done()) throw UsageError(std::string(name) + " needs a value");
+    if (Done()) throw UsageError::Of(name, " needs a value");
     return Take();
   }
 
@@ -61,7 +61,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       continue;
     }
     if (arg.size() <= 2 || arg.compare(0, 2, "--") != 0) {
-      throw UsageError("unexpected argument '" + arg + "'");
+      throw UsageError::Of("unexpected argument '", arg, "'");
     }
 
     const std::size_t equals = arg.find('=');
@@ -70,7 +70,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (equals != std::string::npos) inlineValue = arg.substr(equals + 1);
 
     if (name == "--help" || name == "--version") {
-      if (inlineValue) throw UsageError(name + " takes no value");
+      if (inlineValue) throw UsageError::Of(name, " takes no value");
       command.action = name == "--help" ? Action::Help : Action::Version;
     } else if (const std::optional<int> field = FindField(std::string_view(name).substr(2))) {
       run.fields[*field] = reader.Value(name, inlineValue);
@@ -83,7 +83,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     } else if (name == "--encoding") {
       run.encoding = EncodingOption(reader.Value(name, inlineValue));
     } else {
-      throw UsageError("unknown option '" + name + "'");
+      throw UsageError::Of("unknown option '", name, "'");
     }
   }
   return command;

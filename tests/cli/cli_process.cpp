@@ -15,11 +15,17 @@ namespace kelvado::testing {
 namespace {
 
 std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extra) {
+  auto replaced = [&](std::string_view entry) {
+    for (const std::string& given : extra) {
+      if (entry.starts_with(given.substr(0, given.find('=') + 1))) return true;
+    }
+    return false;
+  };
   std::vector<std::string> env;
   for (char** entry = environ; *entry != nullptr; ++entry) {
     const std::string_view text(*entry);
     if (text.starts_with("LANG=") || text.starts_with("LANGUAGE=") || text.starts_with("LC_")) continue;
-    env.emplace_back(text);
+    if (!replaced(text)) env.emplace_back(text);
   }
   env.insert(env.end(), extra.begin(), extra.end());
   return env;

@@ -13,8 +13,8 @@ struct CliResult {
   double seconds = 0;
 };
 
-// `env` entries ("NAME=value") are added to this process's environment, from which the
-// locale variables (LANG, LANGUAGE, LC_*) have been removed. A program still running after
+// `env` entries ("NAME=value") are added to this process's environment, replacing a
+// variable of the same name; the locale variables (LANG, LANGUAGE, LC_*) are removed. A program still running after
 // `timeoutSeconds` is killed.
 CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& workDir,
                  const std::vector<std::string>& env = {}, double timeoutSeconds = 60);

@@ -45,7 +45,7 @@ std::vector<std::string> DefaultsWritten(char separator) {
   for (const InputField& field : kInputFields) {
     std::string text(field.defaultText);
     std::replace(text.begin(), text.end(), '.', separator);
-    args.push_back("--" + std::string(field.optionName));
+    args.push_back(std::string("--").append(field.optionName));
     args.push_back(text);
   }
   return args;
@@ -213,16 +213,20 @@ TEST_F(Cli, CommaSeparatorReadsCommasAndWritesThem) {
 TEST_F(Cli, SeparatorComesFromTheLocaleUnlessLcAllSaysOtherwise) {
   const fs::path locales = dir_.path() / "locales";
   fs::create_directory(locales);
-  const std::string compile = "localedef -i de_DE -f UTF-8 '" + (locales / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
+  const std::string compile =
+      std::string("localedef -i de_DE -f UTF-8 '") + (locales / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
   if (std::system(compile.c_str()) != 0) GTEST_SKIP() << "localedef cannot build de_DE.UTF-8";
-  const std::string locpath = "LOCPATH=" + locales.string();
+  // glibc's newlocale keeps its copy of LOCPATH for good; a leak checker would fail the run.
+  WriteBytes((locales / "leaks.supp").string(), "leak:__argz_add_sep\n");
+  const std::string locpath = std::string("LOCPATH=") + locales.string();
+  const std::string lsan = std::string("LSAN_OPTIONS=suppressions=") + (locales / "leaks.supp").string();
 
-  const CliResult german = Run(DefaultsWritten(','), {locpath, "LANG=de_DE.UTF-8"});
+  const CliResult german = Run(DefaultsWritten(','), {locpath, lsan, "LANG=de_DE.UTF-8"});
   ASSERT_EQ(german.exitCode, 0) << german.err;
   EXPECT_EQ(Read("result.txt"), WithDecimalComma(Reference()));
 
-  EXPECT_EQ(Run(DefaultsWritten(','), {locpath, "LANG=de_DE.UTF-8", "LC_ALL=C"}).exitCode, 3);
-  EXPECT_EQ(Run({}, {locpath, "LANG=de_DE.UTF-8", "LC_NUMERIC=C"}).exitCode, 0);
+  EXPECT_EQ(Run(DefaultsWritten(','), {locpath, lsan, "LANG=de_DE.UTF-8", "LC_ALL=C"}).exitCode, 3);
+  EXPECT_EQ(Run({}, {locpath, lsan, "LANG=de_DE.UTF-8", "LC_NUMERIC=C"}).exitCode, 0);
 }
 
 TEST_F(Cli, PowerIndexBelowTheStartGuardAndAtIt) {
@@ -289,7 +293,7 @@ TEST_F(Cli, HelpAndVersion) {
   const CliResult help = Run({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   for (const InputField& field : kInputFields) {
-    EXPECT_NE(help.out.find("--" + std::string(field.optionName) + " "), std::string::npos) << field.optionName;
+    EXPECT_NE(help.out.find(std::string("--").append(field.optionName) + " "), std::string::npos) << field.optionName;
   }
   const CliResult version = Run({"--version"});
   EXPECT_EQ(version.exitCode, 0);

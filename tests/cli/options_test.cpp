@@ -64,7 +64,7 @@ TEST(Options, UsageErrors) {
       {"--encoding", "latin1"}, {"--encoding"},
   };
   for (const auto& args : cases) {
-    EXPECT_THROW(ParseCommandLine(args), UsageError) << args[0] << (args.size() > 1 ? " " + args[1] : "");
+    EXPECT_THROW(ParseCommandLine(args), UsageError) << args[0] << ' ' << (args.size() > 1 ? args[1] : "");
   }
 }
 
