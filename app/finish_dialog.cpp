@@ -6,28 +6,19 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-namespace {
-
-QFont PixelFont(const QFont& base, int pixels) {
-  QFont font(base);
-  font.setPixelSize(pixels);
-  return font;
-}
-
-}  // namespace
+#include "pixel_font.h"
 
 TFinishForm::TFinishForm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TFinishForm"));
   setWindowTitle(QStringLiteral("Finsh"));
   setWindowFlags(windowFlags() | Qt::MSWindowsFixedSizeDialogHint);
   setFont(PixelFont(font(), 12));
-  setFixedSize(322, 179);
 
   auto* panel = new QFrame(this);
   panel->setObjectName(QStringLiteral("Panel1"));
   panel->setFrameShape(QFrame::Panel);
   panel->setFrameShadow(QFrame::Raised);
-  panel->setFixedSize(289, 49);
+  panel->setMinimumSize(289, 49);
 
   auto* label1 = new QLabel(QStringLiteral("Calculation is successfully finished !"), panel);
   label1->setObjectName(QStringLiteral("Label1"));
@@ -37,6 +28,7 @@ TFinishForm::TFinishForm(QWidget* parent) : QDialog(parent) {
   blue.setColor(QPalette::WindowText, Qt::blue);
   label1->setPalette(blue);
   auto* panelLayout = new QVBoxLayout(panel);
+  panelLayout->setContentsMargins(8, 4, 8, 4);
   panelLayout->addWidget(label1);
 
   auto* label2 = new QLabel(QStringLiteral("2008.8.3"), this);
@@ -55,4 +47,6 @@ TFinishForm::TFinishForm(QWidget* parent) : QDialog(parent) {
   layout->addWidget(label2);
   layout->addStretch();
   layout->addWidget(ok, 0, Qt::AlignHCenter);
+  // A fixed border, at least the classic size, wider where the font needs it.
+  setFixedSize(sizeHint().expandedTo(QSize(322, 179)));
 }

@@ -40,7 +40,8 @@ FolderChooser::FolderChooser(QWidget* parent) : QWidget(parent) {
   folders_->installEventFilter(this);
   connect(drives_, &QComboBox::activated, this, [this](int index) {
     const QString root = drives_->itemData(index).toString();
-    openFolder(lastFolderOnVolume_.value(root, root));
+    const QString last = lastFolderOnVolume_.value(root);
+    openFolder(QFileInfo(last).isDir() ? last : root);
   });
 
   fillVolumes();

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "folder_chooser.h"
+#include "pixel_font.h"
 #include "report/results_file.h"
 #include "run_worker.h"
 #include "solver/input_fields.h"
@@ -27,12 +28,6 @@ char SystemDecimalSeparator() {
   const QString point = QLocale::system().decimalPoint();
   const char16_t c = point.isEmpty() ? u'.' : point.front().unicode();
   return c > 0 && c < 0x80 ? static_cast<char>(c) : '.';
-}
-
-QFont PixelFont(const QFont& base, int pixels) {
-  QFont font(base);
-  font.setPixelSize(pixels);
-  return font;
 }
 
 // The label that captions an input field: Edit1..Edit12 have Label3..Label14, Edit13..

@@ -8,6 +8,7 @@ RunWorker::RunWorker(WindowCallbacks callbacks, QObject* parent)
 
 RunWorker::~RunWorker() {
   if (!thread_) return;
+  closing_ = true;
   cancel_ = true;
   services_.Detach();
   // The run may be waiting for this thread to carry out one of its requests; serve them
@@ -29,6 +30,7 @@ bool RunWorker::start(kelvado::RunRequest request) {
 }
 
 void RunWorker::onThreadFinished() {
+  if (closing_) return;  // the destructor is waiting for the thread itself
   thread_->wait();
   thread_.reset();
   emit finished();

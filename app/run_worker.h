@@ -32,6 +32,7 @@ class RunWorker : public QObject {
   void onThreadFinished();
 
   std::atomic<bool> cancel_{false};
+  bool closing_ = false;
   QtRunServices services_;
   std::unique_ptr<QThread> thread_;
   kelvado::RunOutcome outcome_;

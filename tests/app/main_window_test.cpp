@@ -109,9 +109,11 @@ class WindowTest : public QObject {
   void openingFolderMovesResultsFile();
   void twoRunsShowFinishDialogTwice();
   void improperInputShowsMessageAndWritesNothing();
+  void arithmeticFaultIsReportedByName();
   void cancelDeletesFileWithoutDialog();
   void okDisabledDuringRun();
   void closeDuringRunWaitsForCancel();
+  void destroyingWindowEndsRun();
 
  private:
   QLineEdit* edit(int number) const {
@@ -317,6 +319,22 @@ void WindowTest::improperInputShowsMessageAndWritesNothing() {
   QCOMPARE(ReadAll(resultPath()), QByteArray("earlier"));
 }
 
+void WindowTest::arithmeticFaultIsReportedByName() {
+  // A zero density divides by zero before the header is written.
+  edit(8)->setText(QStringLiteral("0"));
+  QVERIFY(runByEnter(edit(1)));
+  QCOMPARE(form_->lastOutcome().status, kelvado::RunStatus::ArithmeticFault);
+  QCOMPARE(dialogs_.errors.size(), 1);
+  QVERIFY2(dialogs_.errors[0].contains("division by zero"), qPrintable(dialogs_.errors[0]));
+  QVERIFY(dialogs_.messages.isEmpty());
+  QCOMPARE(dialogs_.finishDialogs, 0);
+  QVERIFY(!QFile::exists(resultPath()));
+  // The window is ready for the next run.
+  edit(8)->setText(QStringLiteral("0.96"));
+  QVERIFY(runByEnter(edit(1)));
+  QCOMPARE(form_->lastOutcome().status, kelvado::RunStatus::Finished);
+}
+
 void WindowTest::cancelDeletesFileWithoutDialog() {
   QVERIFY(startLongRun());
   QVERIFY(QFile::exists(resultPath()));
@@ -355,6 +373,13 @@ void WindowTest::closeDuringRunWaitsForCancel() {
   QVERIFY(form_->isVisible());
   QVERIFY(finished.wait(kRunTimeoutMs));
   QTRY_VERIFY(!form_->isVisible());
+  QVERIFY(!QFile::exists(resultPath()));
+}
+
+void WindowTest::destroyingWindowEndsRun() {
+  QVERIFY(startLongRun());
+  form_.reset();
+  // The run was cancelled and waited for: its unfinished file is gone.
   QVERIFY(!QFile::exists(resultPath()));
 }
 
