@@ -1,7 +1,6 @@
 #include "qt_services.h"
 
 #include <QMessageBox>
-#include <QThread>
 #include <QWidget>
 
 #include "finish_dialog.h"
@@ -27,16 +26,12 @@ QtRunServices::QtRunServices(QObject* guiContext, WindowCallbacks callbacks,
     : guiContext_(guiContext), callbacks_(std::move(callbacks)), cancel_(cancel) {}
 
 void QtRunServices::CallAndWait(std::function<void()> work) {
-  auto guarded = [this, &work] {
-    if (!detached_) work();
-  };
-  // A run started on the GUI thread itself (as a plain synchronous call) must not wait for
-  // its own thread.
-  if (QThread::currentThread() == guiContext_->thread()) {
-    guarded();
-  } else {
-    QMetaObject::invokeMethod(guiContext_, guarded, Qt::BlockingQueuedConnection);
-  }
+  QMetaObject::invokeMethod(
+      guiContext_,
+      [this, &work] {
+        if (!detached_) work();
+      },
+      Qt::BlockingQueuedConnection);
 }
 
 void QtRunServices::ShowMessage(const std::string& text) {
@@ -60,7 +55,7 @@ void QtRunServices::StepFinished(const kelvado::CalcState& state) {
       [this, turns, total] {
         if (!detached_) callbacks_.stepFinished(turns, total);
       },
-      Qt::AutoConnection);
+      Qt::QueuedConnection);
 }
 
 bool QtRunServices::CancelRequested() { return cancel_.load(); }

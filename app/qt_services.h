@@ -45,8 +45,9 @@ struct WindowCallbacks {
   std::function<void(double turns, double totalTurns)> stepFinished;
 };
 
-// The services a run on a worker thread gets. Message, file list and finish dialog block
-// the run until the GUI thread has done them; progress is posted without waiting.
+// The services a run on a worker thread gets (never a run on the GUI thread itself, which
+// would wait for itself). Message, file list and finish dialog block the run until the GUI
+// thread has done them; progress is posted without waiting.
 class QtRunServices final : public kelvado::RunServices {
  public:
   QtRunServices(QObject* guiContext, WindowCallbacks callbacks, const std::atomic<bool>& cancel);
