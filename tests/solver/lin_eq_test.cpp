@@ -127,3 +127,37 @@ TEST(GaussSolve, ASingularSystemRaisesAnArithmeticFault) {
 
 }  // namespace
 }  // namespace kelvado
+
+namespace kelvado {
+namespace {
+
+TEST(FaultFlags, NameTheCauseAndClearBetweenRuns) {
+  ClearFaultFlags();
+  EXPECT_NO_THROW(CheckFaultFlags());
+  volatile double big = 1e300, zero = 0.0;
+  volatile double inf = big * big;  // overflow
+  volatile double nan = inf - inf;  // then an invalid operation
+  (void)nan;
+  EXPECT_EQ(RaisedFault(), "overflow");
+  try {
+    CheckFaultFlags();
+    ADD_FAILURE() << "no fault raised";
+  } catch (const ArithmeticFault& fault) {
+    EXPECT_STREQ(fault.what(), "overflow");
+  }
+  volatile double q = 1.0 / zero;
+  (void)q;
+  EXPECT_EQ(RaisedFault(), "division by zero");
+  ClearFaultFlags();
+  volatile double invalid = zero / zero;
+  (void)invalid;
+  EXPECT_EQ(RaisedFault(), "invalid operation");
+  ClearFaultFlags();
+  volatile double tiny = 1e-300;
+  volatile double underflow = tiny * tiny;  // underflow and inexact are not faults
+  (void)underflow;
+  EXPECT_TRUE(RaisedFault().empty());
+}
+
+}  // namespace
+}  // namespace kelvado
