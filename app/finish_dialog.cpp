@@ -11,7 +11,6 @@
 TFinishForm::TFinishForm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TFinishForm"));
   setWindowTitle(QStringLiteral("Finsh"));
-  setWindowFlags(windowFlags() | Qt::MSWindowsFixedSizeDialogHint);
   setFont(PixelFont(font(), 12));
 
   auto* panel = new QFrame(this);
