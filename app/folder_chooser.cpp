@@ -48,8 +48,6 @@ FolderChooser::FolderChooser(QWidget* parent) : QWidget(parent) {
   openFolder(QDir::currentPath());
 }
 
-QString FolderChooser::resolve(const QString& fileName) const { return folder_.filePath(fileName); }
-
 void FolderChooser::openFolder(const QString& path) {
   folder_.setPath(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
   selectVolumeOf(folder());

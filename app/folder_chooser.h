@@ -21,8 +21,6 @@ class FolderChooser : public QWidget {
 
   // The folder last opened: where a results file name without a folder lands.
   QString folder() const { return folder_.absolutePath(); }
-  // A relative name resolved against the open folder; an absolute one unchanged.
-  QString resolve(const QString& fileName) const;
 
   void openFolder(const QString& path);
   // Re-reads the files of the open folder.

@@ -220,10 +220,10 @@ const kelvado::RunOutcome& TForm1::lastOutcome() const { return worker_->outcome
 kelvado::RunRequest TForm1::makeRequest() const {
   kelvado::RunRequest request;
   for (int i = 0; i < kelvado::kInputCount; ++i) request.inputs[i] = edits_[i]->text().toStdString();
-  // The name is cut as typed, then placed in the open folder: the folder never counts
-  // towards the name's length.
-  const std::string name = kelvado::CutResultFileName(fileNameEdit_->text().toStdString());
-  request.resultFileName = QFile::encodeName(chooser_->resolve(QString::fromStdString(name))).toStdString();
+  // The run cuts the name as typed and places it in the open folder: the folder never
+  // counts towards the name's length.
+  request.resultFileName = QFile::encodeName(fileNameEdit_->text()).toStdString();
+  request.resultFolder = QFile::encodeName(chooser_->folder()).toStdString();
   request.decimalSeparator = decimalSeparator_;
   request.encoding = kelvado::TextEncoding::ShiftJis;
   return request;

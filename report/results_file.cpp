@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -173,8 +174,8 @@ std::string OutletBlockText(const CalcState& s, char sep) {
   return out;
 }
 
-ResultFile::ResultFile(std::string name, char decimalSeparator, TextEncoding encoding)
-    : name_(CutResultFileName(name)), separator_(decimalSeparator), encoding_(encoding) {}
+ResultFile::ResultFile(std::string path, char decimalSeparator, TextEncoding encoding)
+    : name_(std::move(path)), separator_(decimalSeparator), encoding_(encoding) {}
 
 void ResultFile::WriteStage(CalcState& s, RunServices& services, OpenMode mode, std::string bytes) {
   // Nothing computed under a raised fault flag reaches the file.

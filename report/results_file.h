@@ -21,7 +21,8 @@ std::string CutResultFileName(const std::string& name);
 
 class ResultFile {
  public:
-  ResultFile(std::string name, char decimalSeparator, TextEncoding encoding);
+  // `path` is used as it stands (the run cuts the user's name before placing it in a folder).
+  ResultFile(std::string path, char decimalSeparator, TextEncoding encoding);
 
   const std::string& Name() const { return name_; }
 

@@ -142,7 +142,7 @@ void March(CalcState& s, ResultFile& file, RunServices& services, RunOutcome& ou
 RunOutcome RunCalculation(const RunRequest& request, RunServices& services) {
   // About 240 kB: kept off the caller's stack, which may be a worker thread's.
   auto state = std::make_unique<CalcState>();
-  ResultFile file(request.resultFileName, request.decimalSeparator, request.encoding);
+  ResultFile file(ResultPath(request), request.decimalSeparator, request.encoding);
 
   RunOutcome outcome;
   ReadInputData(*state, request.inputs, request.decimalSeparator, services);
@@ -165,6 +165,14 @@ RunOutcome RunCalculation(const RunRequest& request, RunServices& services) {
     FailureExit(file, services, outcome, RunStatus::Cancelled);
   }
   return outcome;
+}
+
+std::string ResultPath(const RunRequest& request) {
+  std::string name = CutResultFileName(request.resultFileName);
+  if (request.resultFolder.empty() || name.starts_with('/')) return name;
+  std::string path = request.resultFolder;
+  if (!path.ends_with('/')) path += '/';
+  return path + name;
 }
 
 const char* StatusName(RunStatus status) {

@@ -1,6 +1,7 @@
 #pragma once
 // One run, one call: from the input texts to a finished results file.
 #include <string>
+#include <utility>
 
 #include "input.h"
 #include "report/results_file.h"
@@ -10,10 +11,20 @@
 namespace kelvado {
 
 struct RunRequest {
+  RunRequest() = default;
+  RunRequest(InputTexts inputs_, std::string resultFileName_, char decimalSeparator_ = '.',
+             TextEncoding encoding_ = TextEncoding::ShiftJis, std::string resultFolder_ = {})
+      : inputs(std::move(inputs_)),
+        resultFileName(std::move(resultFileName_)),
+        decimalSeparator(decimalSeparator_),
+        encoding(encoding_),
+        resultFolder(std::move(resultFolder_)) {}
+
   InputTexts inputs;           // Edit1 .. Edit17
-  std::string resultFileName;  // Edit18, "Save File Name"
+  std::string resultFileName;  // Edit18, "Save File Name"; cut to 255 bytes
   char decimalSeparator = '.';
   TextEncoding encoding = TextEncoding::ShiftJis;
+  std::string resultFolder;    // where a name without a folder lands; empty: the current folder
 };
 
 enum class RunStatus {
@@ -50,6 +61,10 @@ struct RunOutcome {
 // Runs one calculation synchronously on the calling thread. Reports through the services
 // as the window would; never throws for anything the run itself meets.
 RunOutcome RunCalculation(const RunRequest& request, RunServices& services);
+
+// The path the results file is written to: the name cut to its 255 bytes, placed in the
+// request's folder unless it names a folder of its own from the root.
+std::string ResultPath(const RunRequest& request);
 
 // Short English name of a status, for logs, tables and CSV.
 const char* StatusName(RunStatus status);

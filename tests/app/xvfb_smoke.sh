@@ -27,6 +27,9 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n 1 "$work/display")"
 export QT_QPA_PLATFORM=xcb
+# The server must answer before the window can connect; on a loaded machine it may lag.
+for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb does not answer: $(cat "$work/xvfb.log")"
 
 # Started in an empty folder, which the chooser opens first.
 (cd "$work" && exec "$kelvado") >"$work/app.log" 2>&1 &

@@ -209,20 +209,22 @@ TEST(RunCalculation, AChannelOfPartialStepsEndsOnTheFirstStepPastIt) {
   EXPECT_EQ(bytes.find("\r\n 8.200  "), std::string::npos);
 }
 
-TEST(RunCalculation, ALongNameIsCutWithoutSplittingACharacter) {
+TEST(RunCalculation, ALongNameIsCutWithoutSplittingACharacterBeforeItIsPlacedInItsFolder) {
   RunInDir run;
   std::string name;
   for (int i = 0; i < 100; ++i) name += "\xE2\x84\x83";  // 300 bytes of three-byte characters
-  // The folder's own path counts too; keep the whole name a little over the limit.
-  const std::string folder = run.dir.path().string() + "/";
-  std::string full = folder + name;
-  const RunOutcome outcome = RunCalculation(
-      RunRequest{DefaultInputTexts(), full, '.', TextEncoding::ShiftJis}, run.services);
-  ASSERT_EQ(outcome.status, RunStatus::Finished);
-  const std::string cut = CutResultFileName(full);
-  EXPECT_LE(cut.size(), 255u);
-  EXPECT_EQ((cut.size() - folder.size()) % 3, 0u);
-  EXPECT_EQ(ReadBytes(cut), GoldenDefaultResult());
+  RunRequest request{DefaultInputTexts(), name, '.', TextEncoding::ShiftJis};
+  request.resultFolder = run.dir.path().string();
+  ASSERT_EQ(RunCalculation(request, run.services).status, RunStatus::Finished);
+  const std::string cut = name.substr(0, 255);  // 85 whole characters
+  EXPECT_EQ(ResultPath(request), request.resultFolder + "/" + cut);
+  EXPECT_EQ(ReadBytes(run.Path(cut)), GoldenDefaultResult());
+
+  name += "\xE2\x84\x83";
+  request.resultFileName = std::string("ab") + name;  // now the 255th byte splits a character
+  EXPECT_EQ(ResultPath(request), request.resultFolder + "/ab" + name.substr(0, 252));
+  request.resultFileName = "/tmp/elsewhere.txt";  // a name from the root keeps its folder
+  EXPECT_EQ(ResultPath(request), "/tmp/elsewhere.txt");
 }
 
 }  // namespace
