@@ -12,7 +12,7 @@ enum ExitCode : int {
   kExitImproperInput = 3,
   kExitInnerFailed = 4,      // the viscosity iteration gave up
   kExitClosureFailed = 5,    // the flow-rate closure gave up
-  kExitFileNotOpened = 6,
+  kExitFileNotOpened = 6,    // also: an export or a sweep table can not be written
   kExitArithmeticFault = 7,
   kExitWriteError = 8,       // writing failed after the results file was opened
 };

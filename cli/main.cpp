@@ -1,9 +1,11 @@
-// kelvado-cli: one calculation from the command line.
+// kelvado-cli: one calculation, a sweep or a screw characteristic from the command line.
 #include <exception>
 #include <iostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
+#include "batch_command.h"
 #include "exit_codes.h"
 #include "options.h"
 #include "run_command.h"
@@ -29,6 +31,9 @@ int main(int argc, char** argv) {
         return kExitFinished;
       case Action::Run:
         return RunFromCommandLine(command.run, std::cout, std::cerr);
+      case Action::Sweep:
+      case Action::Characteristic:
+        return BatchFromCommandLine(command, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
     }
   } catch (const UsageError& error) {
     std::cerr << kProgram << ": " << error.what() << "\nTry '" << kProgram << " --help'.\n";

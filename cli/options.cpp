@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "usage_error.h"
 
@@ -24,9 +25,37 @@ TextEncoding EncodingOption(const std::string& text) {
   throw UsageError::Of("--encoding takes shift-jis or utf-8, not '", text, "'");
 }
 
+unsigned ThreadsOption(const std::string& text) {
+  constexpr unsigned kMaxThreads = 1024;
+  unsigned threads = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), threads);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || threads > kMaxThreads) {
+    throw UsageError::Of("--threads takes a whole number from 0 (one per core) to ", std::to_string(kMaxThreads),
+                         ", not '", text, "'");
+  }
+  return threads;
+}
+
+VariedField VaryOption(const std::string& text) {
+  const std::size_t equals = text.find('=');
+  if (equals == std::string::npos) throw UsageError::Of("--vary takes FIELD=FROM:TO:COUNT, not '", text, "'");
+  const std::string name = text.substr(0, equals);
+  const std::optional<int> field = FindField(name);
+  if (!field) throw UsageError::Of("--vary: unknown input field '", name, "'");
+  return {*field, ParseRange(std::string_view(text).substr(equals + 1), std::string("--vary ").append(name))};
+}
+
+std::string_view CommandName(Action action) {
+  switch (action) {
+    case Action::Sweep: return "sweep";
+    case Action::Characteristic: return "characteristic";
+    default: return "a single run";
+  }
+}
+
 class ArgumentReader {
  public:
-  explicit ArgumentReader(const std::vector<std::string>& args) : args_(args) {}
+  ArgumentReader(const std::vector<std::string>& args, std::size_t first) : args_(args), next_(first) {}
 
   bool Done() const { return next_ >= args_.size(); }
   const std::string& Take() { return args_[next_++]; }
@@ -41,22 +70,79 @@ class ArgumentReader {
 
  private:
   const std::vector<std::string>& args_;
-  std::size_t next_ = 0;
+  std::size_t next_;
 };
+
+// The options that belong to some commands only.
+struct CommandOption {
+  std::string_view name;
+  bool run, sweep, characteristic;
+};
+constexpr CommandOption kCommandOptions[] = {
+    {"--output", true, false, false}, {"--encoding", true, false, false}, {"--json", true, false, false},
+    {"--csv", true, true, true},      {"--threads", false, true, true},   {"--vary", false, true, false},
+    {"--rpm", false, false, true},
+};
+
+const CommandOption* FindCommandOption(std::string_view name) {
+  for (const CommandOption& option : kCommandOptions) {
+    if (option.name == name) return &option;
+  }
+  return nullptr;
+}
+
+bool Takes(const CommandOption& option, Action mode) {
+  return mode == Action::Run ? option.run : mode == Action::Sweep ? option.sweep : option.characteristic;
+}
+
+void ApplyCommandOption(CommandLine& command, std::string_view name, const std::string& value) {
+  RunOptions& run = command.run;
+  BatchOptions& batch = command.batch;
+  if (name == "--output") run.resultFileName = value;
+  if (name == "--encoding") run.encoding = EncodingOption(value);
+  if (name == "--json") run.jsonFile = value;
+  if (name == "--csv") (command.action == Action::Run ? run.csvFolder : batch.csvFile) = value;
+  if (name == "--threads") batch.threads = ThreadsOption(value);
+  if (name == "--vary") {
+    const VariedField varied = VaryOption(value);
+    for (const VariedField& earlier : batch.varied) {
+      if (earlier.field == varied.field) {
+        throw UsageError::Of("--vary: '", kInputFields[varied.field].optionName, "' is varied twice");
+      }
+    }
+    batch.varied.push_back(varied);
+  }
+  if (name == "--rpm") batch.rpm = value;
+}
+
+void CheckComplete(const CommandLine& command) {
+  if (command.action == Action::Sweep && command.batch.varied.empty()) {
+    throw UsageError::Of("sweep needs at least one --vary FIELD=FROM:TO:COUNT");
+  }
+  if (command.action == Action::Characteristic && (!command.batch.rpm || !command.batch.outputs)) {
+    throw UsageError::Of("characteristic needs --rpm R and --output-rate FROM:TO:COUNT");
+  }
+}
 
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CommandLine command;
+  if (!args.empty() && (args[0] == "sweep" || args[0] == "characteristic")) {
+    command.action = args[0] == "sweep" ? Action::Sweep : Action::Characteristic;
+  }
+  const Action mode = command.action;
+  std::optional<Action> shown;  // --help or --version, the last one given
   RunOptions& run = command.run;
-  ArgumentReader reader(args);
+  ArgumentReader reader(args, mode == Action::Run ? 0 : 1);
   while (!reader.Done()) {
     const std::string& arg = reader.Take();
     if (arg == "-h") {
-      command.action = Action::Help;
+      shown = Action::Help;
       continue;
     }
     if (arg == "-o") {
+      if (mode != Action::Run) throw UsageError::Of("-o is not an option of ", CommandName(mode));
       run.resultFileName = reader.Value("-o", std::nullopt);
       continue;
     }
@@ -71,32 +157,42 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
     if (name == "--help" || name == "--version") {
       if (inlineValue) throw UsageError::Of(name, " takes no value");
-      command.action = name == "--help" ? Action::Help : Action::Version;
+      shown = name == "--help" ? Action::Help : Action::Version;
+    } else if (const CommandOption* option = FindCommandOption(name)) {
+      if (!Takes(*option, mode)) throw UsageError::Of(name, " is not an option of ", CommandName(mode));
+      ApplyCommandOption(command, name, reader.Value(name, inlineValue));
+    } else if (mode == Action::Characteristic && name == "--output-rate") {
+      command.batch.outputs = ParseRange(reader.Value(name, inlineValue), name);
+    } else if (mode == Action::Characteristic && name == "--flow-rate-ratio") {
+      throw UsageError::Of("characteristic sets --flow-rate-ratio itself, from --rpm");
     } else if (const std::optional<int> field = FindField(std::string_view(name).substr(2))) {
       run.fields[*field] = reader.Value(name, inlineValue);
-    } else if (name == "--output") {
-      run.resultFileName = reader.Value(name, inlineValue);
     } else if (name == "--inputs") {
       run.inputsFile = reader.Value(name, inlineValue);
     } else if (name == "--decimal-separator") {
       run.decimalSeparator = SeparatorOption(reader.Value(name, inlineValue));
-    } else if (name == "--encoding") {
-      run.encoding = EncodingOption(reader.Value(name, inlineValue));
     } else {
       throw UsageError::Of("unknown option '", name, "'");
     }
+  }
+  if (shown) {
+    command.action = *shown;
+  } else {
+    CheckComplete(command);
   }
   return command;
 }
 
 std::string HelpText(std::string_view program) {
   std::string text = "Usage: ";
-  text += program;
+  text.append(program).append(" [OPTIONS]\n       ");
+  text.append(program).append(" sweep --vary FIELD=FROM:TO:COUNT [--vary ...] [OPTIONS]\n       ");
+  text.append(program).append(" characteristic --rpm R --output-rate FROM:TO:COUNT [OPTIONS]\n");
   text +=
-      " [OPTIONS]\n"
       "\n"
       "Computes the non-isothermal melt flow in the metering zone of a single-screw extruder\n"
       "and writes the results file. On success the outlet summary goes to standard output.\n"
+      "'sweep' and 'characteristic' run many cases instead and print a table, one row a case.\n"
       "\n"
       "Input fields, each read like the window's field (a field not given keeps its default):\n";
   for (const InputField& field : kInputFields) {
@@ -112,20 +208,49 @@ std::string HelpText(std::string_view program) {
   }
   text +=
       "\n"
-      "Other options:\n"
+      "Options of every command:\n"
       "  --inputs FILE              read fields from FILE, one 'name = text' per line, '#' starts\n"
       "                             a comment; options on the command line win\n"
-      "  -o, --output FILE          the results file, default result.txt\n"
-      "  --decimal-separator C      the decimal separator of the texts and of the results file;\n"
-      "                             default from LC_ALL, LC_NUMERIC or LANG, else '.'\n"
-      "  --encoding ENC             shift-jis (default) or utf-8, for the two non-ASCII\n"
-      "                             characters of the results file\n"
+      "  --decimal-separator C      the decimal separator of the texts, the results file and the\n"
+      "                             tables; default from LC_ALL, LC_NUMERIC or LANG, else '.'\n"
       "  -h, --help                 show this help\n"
       "  --version                  show the version\n"
       "\n"
-      "Exit status: 0 finished, 2 usage error, 3 improper input, 4 viscosity iteration gave up,\n"
-      "5 flow-rate closure gave up, 6 results file can not be opened, 7 arithmetic fault,\n"
-      "8 write error after the results file was opened.\n";
+      "Options of a single run:\n"
+      "  -o, --output FILE          the results file, default result.txt\n"
+      "  --encoding ENC             shift-jis (default) or utf-8, for the two non-ASCII\n"
+      "                             characters of the results file\n"
+      "  --csv DIR                  after a finished run, write DIR/steps.csv (every step) and\n"
+      "                             DIR/outlet.csv (every depth node at the outlet), making DIR\n"
+      "                             if missing; a run that does not finish writes neither\n"
+      "  --json FILE                write the inputs, operating conditions, steps, outlet\n"
+      "                             profiles and power balance as JSON; written however the run\n"
+      "                             ends, its \"status\" says how\n"
+      "\n"
+      "sweep runs every combination of the ranges, the first --vary changing slowest:\n"
+      "  --vary FIELD=FROM:TO:COUNT COUNT values evenly from FROM to TO, both included (COUNT 1:\n"
+      "                             FROM alone), in place of the field's text; FROM and TO are\n"
+      "                             read like the field's text\n"
+      "\n"
+      "characteristic holds the screw speed and, for each output, sets the dimensionless flow\n"
+      "rate that needs that speed, then runs the case:\n"
+      "  --rpm R                    the screw speed in rpm\n"
+      "  --output-rate FROM:TO:COUNT  the outputs in kg/hr, spaced as for --vary\n"
+      "\n"
+      "Options of sweep and characteristic:\n"
+      "  --threads N                cases run at once, default one per core\n"
+      "  --csv FILE                 also write the table to FILE as CSV (RFC 4180, UTF-8, units in\n"
+      "                             the header, numbers with a point that read back exactly)\n"
+      "A sweep or characteristic has at most 100000 cases and writes no results files. A case\n"
+      "that fails is a row with its outcome and message; the others still run. A progress bar\n"
+      "is drawn on standard error when that is a terminal.\n"
+      "\n"
+      "Exit status of a single run: 0 finished, 2 usage error, 3 improper input, 4 viscosity\n"
+      "iteration gave up, 5 flow-rate closure gave up, 6 results file can not be opened, or a\n"
+      "finished run's CSV or JSON can not be written, 7 arithmetic fault, 8 write error after\n"
+      "the results file was opened.\n"
+      "Exit status of sweep and characteristic: 0 the cases ran, whatever their outcomes,\n"
+      "2 usage error, 6 the CSV file can not be written.\n";
   return text;
 }
 

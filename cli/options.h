@@ -1,34 +1,55 @@
 #pragma once
-// The command line of kelvado-cli: one long option per input field, the inputs file, the
-// results file name, the decimal separator and the file's encoding.
+// The command line of kelvado-cli: one run by default, or `sweep` / `characteristic` as the
+// first argument for many. Every command takes one long option per input field, the inputs
+// file and the decimal separator; the rest depends on the command.
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "fields.h"
+#include "range.h"
 #include "report/results_file.h"
 
 namespace kelvado::cli {
 
+// The case, and what a single run writes.
 struct RunOptions {
   FieldOverrides fields;                   // given on the command line; they win over the file
   std::optional<std::string> inputsFile;
   std::string resultFileName{kDefaultResultFileName};
   std::optional<char> decimalSeparator;    // unset: the user's locale decides
   TextEncoding encoding = TextEncoding::ShiftJis;
+  std::optional<std::string> csvFolder;    // steps.csv and outlet.csv of a finished run
+  std::optional<std::string> jsonFile;
 };
 
-enum class Action { Run, Help, Version };
+struct VariedField {
+  int field = 0;
+  RangeText range;
+};
+
+// What a sweep or a characteristic adds to the case of RunOptions.
+struct BatchOptions {
+  std::vector<VariedField> varied;         // sweep: in the order given
+  std::optional<RangeText> outputs;        // characteristic: the output range
+  std::optional<std::string> rpm;          // characteristic: the screw speed, as text
+  unsigned threads = 0;                    // 0: one per core
+  std::optional<std::string> csvFile;
+};
+
+enum class Action { Run, Sweep, Characteristic, Help, Version };
 
 struct CommandLine {
   Action action = Action::Run;
   RunOptions run;
+  BatchOptions batch;
 };
 
 // Parses the arguments after the program name. An option's text may be given as
 // `--name TEXT` or `--name=TEXT` and may begin with '-'; a later option replaces an
-// earlier one. Throws UsageError.
+// earlier one (--vary adds a range). Throws UsageError, also for an option the command
+// does not take and for a sweep or characteristic that misses what it needs.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 std::string HelpText(std::string_view program);

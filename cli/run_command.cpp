@@ -3,6 +3,8 @@
 #include "console_services.h"
 #include "decimal_separator.h"
 #include "inputs_file.h"
+#include "output_file.h"
+#include "run_exports.h"
 #include "summary.h"
 
 namespace kelvado::cli {
@@ -40,7 +42,15 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
     default:
       break;
   }
-  return ExitCodeFor(outcome.status);
+  // A failed run's own status says more than a file it could not export.
+  ExitCode code = ExitCodeFor(outcome.status);
+  try {
+    WriteRunExports(options, request, outcome);
+  } catch (const OutputError& error) {
+    err << error.what() << '\n';
+    if (code == kExitFinished) code = kExitFileNotOpened;
+  }
+  return code;
 }
 
 }  // namespace kelvado::cli

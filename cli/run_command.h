@@ -1,6 +1,7 @@
 #pragma once
 // One calculation from the command line: defaults, then the inputs file, then the options;
-// the run's messages and any fault report to `err`, the outlet summary to `out`.
+// the run's messages and any fault report to `err`, the outlet summary to `out`, then the
+// exports asked for.
 #include <ostream>
 
 #include "exit_codes.h"

@@ -1,0 +1,97 @@
+#include "batch_command.h"
+
+#include <memory>
+#include <optional>
+
+#include "batch_plan.h"
+#include "decimal_separator.h"
+#include "output_file.h"
+#include "progress_bar.h"
+#include "run_command.h"
+
+namespace kelvado::cli {
+namespace {
+
+struct SummaryColumn {
+  Column column;
+  double OutletSummary::*value;
+};
+
+const SummaryColumn kSpeed{{"Screw speed", "rpm", 2}, &OutletSummary::Rpm};
+const SummaryColumn kPressure{{"Outlet pressure", "kgf/cm2", 2}, &OutletSummary::OutletPressure};
+const SummaryColumn kTemperature{{"Mean outlet temp", "\u00B0C", 2}, &OutletSummary::AvgTemp};
+const SummaryColumn kPower{{"Total power", "kW", 3}, &OutletSummary::TotalPowerKW};
+const SummaryColumn kCooling1{{"Cooling 1", "kW", 3}, &OutletSummary::Cooling1KW};
+const SummaryColumn kCooling2{{"Cooling 2", "kW", 3}, &OutletSummary::Cooling2KW};
+
+ResultTable Tabulate(const BatchPlan& plan, const std::vector<SweepResult>& results,
+                     const std::vector<SummaryColumn>& summary) {
+  ResultTable table;
+  table.columns = plan.inputColumns;
+  for (const SummaryColumn& s : summary) table.columns.push_back(s.column);
+  table.columns.push_back({"Outcome", "", 0});
+  table.columns.push_back({"Message", "", 0});
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    const SweepResult& result = results[i];
+    std::vector<Cell>& row = table.rows.emplace_back(plan.inputValues[i].begin(), plan.inputValues[i].end());
+    for (const SummaryColumn& s : summary) {
+      if (result.status == RunStatus::Finished) {
+        row.emplace_back(result.summary.*s.value);
+      } else {
+        row.emplace_back();
+      }
+    }
+    row.emplace_back(std::string(StatusName(result.status)));
+    row.emplace_back(result.message);
+  }
+  return table;
+}
+
+}  // namespace
+
+ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std::ostream& err, bool progressBar) {
+  const RunOptions& run = command.run;
+  const BatchOptions& batch = command.batch;
+  const char separator = run.decimalSeparator ? *run.decimalSeparator : SeparatorFromEnvironment();
+  const InputTexts base = ComposeInputTexts(run);
+  const bool sweep = command.action == Action::Sweep;
+  const BatchPlan plan = sweep ? PlanSweep(base, batch.varied, separator)
+                               : PlanCharacteristic(base, *batch.outputs, *batch.rpm, separator);
+
+  // Found out before the cases run, not after.
+  std::optional<OutputFile> csv;
+  try {
+    if (batch.csvFile) csv.emplace(*batch.csvFile);
+  } catch (const OutputError& error) {
+    err << error.what() << '\n';
+    return kExitFileNotOpened;
+  }
+
+  SweepOptions options;
+  options.threads = batch.threads;
+  options.decimalSeparator = separator;
+  std::unique_ptr<ProgressBar> bar;
+  if (progressBar) {
+    bar = std::make_unique<ProgressBar>(err, plan.cases.size());
+    options.progress = [&bar](std::size_t done, std::size_t) { bar->Update(done); };
+  }
+  const std::vector<SweepResult> results = RunSweep(plan.cases, options);
+  if (bar) bar->Clear();
+
+  const ResultTable table =
+      Tabulate(plan, results,
+               sweep ? std::vector{kSpeed, kPressure, kTemperature, kPower, kCooling1, kCooling2}
+                     : std::vector{kSpeed, kPressure, kTemperature, kPower});
+  PrintTable(out, table, separator);
+  if (!csv) return kExitFinished;
+  try {
+    csv->Write(TableCsv(table));
+    csv->Close();
+  } catch (const OutputError& error) {
+    err << error.what() << '\n';
+    return kExitFileNotOpened;
+  }
+  return kExitFinished;
+}
+
+}  // namespace kelvado::cli

@@ -1,0 +1,17 @@
+#pragma once
+// sweep and characteristic from the command line: plan the cases, run them on the core in
+// parallel, print the table to `out` and write it as CSV when asked.
+#include <ostream>
+
+#include "exit_codes.h"
+#include "options.h"
+
+namespace kelvado::cli {
+
+// `command.action` says which. The bar of cases done goes to `err` when `progressBar` is
+// set; a CSV file that can not be written is said there too. Returns kExitFinished once
+// the cases ran, whatever their outcomes, or kExitFileNotOpened for the CSV file. Throws
+// UsageError for an inputs file, range or screw speed that can not be used.
+ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std::ostream& err, bool progressBar);
+
+}  // namespace kelvado::cli

@@ -1,0 +1,58 @@
+#include "range.h"
+
+#include <charconv>
+
+#include "solver/input.h"
+#include "usage_error.h"
+
+namespace kelvado::cli {
+namespace {
+
+double ReadEnd(const std::string& text, char separator, std::string_view what) {
+  const std::optional<double> value = ParseNumber(text, separator);
+  if (!value) throw UsageError::Of(what, ": '", text, "' is not a number");
+  return *value;
+}
+
+double RoundTo15Digits(double value) {
+  char text[32];
+  const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
+  double rounded = value;
+  std::from_chars(text, written.ptr, rounded);
+  return rounded;
+}
+
+}  // namespace
+
+RangeText ParseRange(std::string_view text, std::string_view what) {
+  const std::size_t first = text.find(':');
+  const std::size_t second = first == std::string_view::npos ? first : text.find(':', first + 1);
+  if (second == std::string_view::npos || text.find(':', second + 1) != std::string_view::npos) {
+    throw UsageError::Of(what, " takes FROM:TO:COUNT, not '", text, "'");
+  }
+  RangeText range{std::string(text.substr(0, first)), std::string(text.substr(first + 1, second - first - 1))};
+  const std::string_view count = text.substr(second + 1);
+  const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), range.count);
+  if (count.empty() || error != std::errc() || end != count.data() + count.size() || range.count < 1 ||
+      range.count > kMaxCases) {
+    throw UsageError::Of(what, ": COUNT must be a whole number from 1 to ", std::to_string(kMaxCases),
+                         ", not '", count, "'");
+  }
+  return range;
+}
+
+std::vector<double> RangeValues(const RangeText& range, char separator, std::string_view what) {
+  const double from = ReadEnd(range.from, separator, what);
+  const double to = ReadEnd(range.to, separator, what);
+  std::vector<double> values{from};
+  if (range.count == 1) return values;
+  const double steps = static_cast<double>(range.count - 1);
+  for (std::size_t i = 1; i + 1 < range.count; ++i) {
+    const double t = static_cast<double>(i) / steps;
+    values.push_back(RoundTo15Digits(from * (1 - t) + to * t));
+  }
+  values.push_back(to);
+  return values;
+}
+
+}  // namespace kelvado::cli

@@ -1,0 +1,20 @@
+#include "run_exports.h"
+
+#include <filesystem>
+
+#include "output_file.h"
+#include "report/export.h"
+
+namespace kelvado::cli {
+
+void WriteRunExports(const RunOptions& options, const RunRequest& request, const RunOutcome& outcome) {
+  if (options.jsonFile) WriteWholeFile(*options.jsonFile, RunJson(request, outcome));
+  if (options.csvFolder && outcome.status == RunStatus::Finished) {
+    const std::filesystem::path folder(*options.csvFolder);
+    MakeFolder(folder.string());
+    WriteWholeFile((folder / "steps.csv").string(), StepsCsv(outcome.record));
+    WriteWholeFile((folder / "outlet.csv").string(), OutletCsv(outcome.record));
+  }
+}
+
+}  // namespace kelvado::cli
