@@ -68,5 +68,63 @@ TEST(Options, UsageErrors) {
   }
 }
 
+TEST(Options, ExportsOfASingleRun) {
+  const RunOptions run = ParseCommandLine({"--csv", "out", "--json=run.json"}).run;
+  EXPECT_EQ(run.csvFolder, "out");
+  EXPECT_EQ(run.jsonFile, "run.json");
+}
+
+TEST(Options, SweepTakesRangesThreadsAndATable) {
+  const CommandLine command = ParseCommandLine({"sweep", "--vary", "output-rate=40:80:5", "--threads=2",
+                                                "--vary=barrel-temp=280:300:3", "--csv", "s.csv", "--density", "1"});
+  EXPECT_EQ(command.action, Action::Sweep);
+  const BatchOptions& batch = command.batch;
+  ASSERT_EQ(batch.varied.size(), 2u);
+  EXPECT_EQ(batch.varied[0].field, Field("output-rate"));
+  EXPECT_EQ(batch.varied[0].range.from, "40");
+  EXPECT_EQ(batch.varied[0].range.to, "80");
+  EXPECT_EQ(batch.varied[0].range.count, 5u);
+  EXPECT_EQ(batch.varied[1].field, Field("barrel-temp"));
+  EXPECT_EQ(batch.threads, 2u);
+  EXPECT_EQ(batch.csvFile, "s.csv");
+  EXPECT_FALSE(command.run.csvFolder);
+  EXPECT_EQ(command.run.fields[Field("density")], "1");
+}
+
+TEST(Options, CharacteristicTakesTheOutputAsARange) {
+  const CommandLine command = ParseCommandLine({"characteristic", "--rpm", "70", "--output-rate", "30:90:7"});
+  EXPECT_EQ(command.action, Action::Characteristic);
+  EXPECT_EQ(command.batch.rpm, "70");
+  ASSERT_TRUE(command.batch.outputs);
+  EXPECT_EQ(command.batch.outputs->count, 7u);
+  EXPECT_FALSE(command.run.fields[Field("output-rate")]);
+  EXPECT_EQ(ParseCommandLine({"characteristic", "--help"}).action, Action::Help);
+  EXPECT_EQ(ParseCommandLine({"sweep", "-h"}).action, Action::Help);
+}
+
+TEST(Options, EachCommandRefusesTheOthersOptions) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--vary", "density=1:2:2"}, {"--threads", "2"}, {"--rpm", "70"}, {"sweep"},
+      {"sweep", "--vary", "density=1:2:2", "--json", "a.json"},
+      {"sweep", "--vary", "density=1:2:2", "-o", "r.txt"},
+      {"sweep", "--vary", "density=1:2:2", "--rpm", "70"},
+      {"sweep", "--vary", "density"}, {"sweep", "--vary", "viscosity=1:2:2"}, {"sweep", "--vary", "density=1:2"},
+      {"sweep", "--vary", "density=1:2:2", "--vary", "density=3:4:2"},
+      {"sweep", "--vary", "density=1:2:2", "--threads", "-1"},
+      {"sweep", "--vary", "density=1:2:2", "--threads", "1025"},
+      {"sweep", "--vary", "density=1:2:2", "--threads", "two"},
+      {"characteristic", "--rpm", "70"}, {"characteristic", "--output-rate", "30:90:7"},
+      {"characteristic", "--rpm", "70", "--output-rate", "60"},
+      {"characteristic", "--rpm", "70", "--output-rate", "30:90:7", "--flow-rate-ratio", "0.4"},
+      {"characteristic", "--rpm", "70", "--output-rate", "30:90:7", "--vary", "density=1:2:2"},
+      {"--output-rate", "30:90:7", "sweep"},
+  };
+  for (const auto& args : cases) {
+    std::string line;
+    for (const std::string& arg : args) line.append(arg).append(" ");
+    EXPECT_THROW(ParseCommandLine(args), UsageError) << line;
+  }
+}
+
 }  // namespace
 }  // namespace kelvado::cli

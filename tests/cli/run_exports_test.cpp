@@ -1,0 +1,90 @@
+// --csv and --json of a single run, in-process, against a run of the same inputs.
+#include "run_command.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "csv_reader.h"
+#include "report/export.h"
+#include "support/mini_json.h"
+#include "support/recording_services.h"
+#include "support/temp_dir.h"
+
+namespace kelvado::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+int Field(std::string_view name) { return *FindField(name); }
+
+class Exports : public ::testing::Test {
+ protected:
+  Exports() {
+    options.resultFileName = dir.file("result.txt");
+    options.decimalSeparator = '.';
+  }
+  ExitCode Run() { return RunFromCommandLine(options, out, err); }
+  RunOutcome SameRunInProcess() const {
+    testing::RecordingServices services;
+    return RunCalculation(RunRequest{ComposeInputTexts(options), "/dev/null", '.', TextEncoding::ShiftJis}, services);
+  }
+
+  testing::TempDir dir;
+  RunOptions options;
+  std::ostringstream out;
+  std::ostringstream err;
+};
+
+TEST_F(Exports, FilesOfAFinishedRunParseBackToItsValues) {
+  options.fields[Field("output-rate")] = "45";
+  options.csvFolder = dir.file("new/folder");
+  options.jsonFile = dir.file("run.json");
+  ASSERT_EQ(Run(), kExitFinished) << err.str();
+  const RunOutcome same = SameRunInProcess();
+  ASSERT_EQ(same.status, RunStatus::Finished);
+
+  const std::string steps = testing::ReadBytes(dir.file("new/folder/steps.csv"));
+  EXPECT_EQ(steps, StepsCsv(same.record));
+  const auto rows = testing::ReadCsv(steps);
+  ASSERT_EQ(rows.size(), same.record.steps.size() + 1);
+  EXPECT_EQ(std::stod(rows.back()[7]), same.record.steps.back().Pressure);
+  EXPECT_EQ(testing::ReadBytes(dir.file("new/folder/outlet.csv")), OutletCsv(same.record));
+
+  const testing::JsonValue doc = testing::JsonReader(testing::ReadBytes(dir.file("run.json"))).Parse();
+  EXPECT_EQ(doc["status"].text(), "finished");
+  EXPECT_EQ(doc["inputs"]["output-rate"].number(), 45.0);
+  EXPECT_EQ(doc["operating"]["rpm"].number(), same.summary.Rpm);
+  EXPECT_EQ(doc["steps"].array().size(), same.record.steps.size());
+  EXPECT_EQ(doc["powerBalance"]["outletPressure_kgf_per_cm2"].number(), same.summary.OutletPressure);
+  EXPECT_EQ(doc["powerBalance"]["cooling2_kW"].number(), same.summary.Cooling2KW);
+}
+
+TEST_F(Exports, FailedRunWritesItsJsonButNoCsv) {
+  options.fields[Field("flow-rate-ratio")] = "0.25";
+  options.csvFolder = dir.file("csv");
+  options.jsonFile = dir.file("run.json");
+  EXPECT_EQ(Run(), kExitInnerFailed);
+  EXPECT_FALSE(fs::exists(dir.file("csv")));
+  const testing::JsonValue doc = testing::JsonReader(testing::ReadBytes(dir.file("run.json"))).Parse();
+  EXPECT_EQ(doc["status"].text(), "viscosity iteration gave up");
+  EXPECT_EQ(doc.object().count("powerBalance"), 0u);
+}
+
+TEST_F(Exports, FileThatCanNotBeWrittenIsSaidAndEndsTheFinishedRunWithSix) {
+  testing::WriteBytes(dir.file("taken"), "a file, not a folder");
+  options.csvFolder = dir.file("taken");
+  EXPECT_EQ(Run(), kExitFileNotOpened);
+  EXPECT_NE(err.str().find(dir.file("taken")), std::string::npos) << err.str();
+  EXPECT_NE(out.str().find("Screw speed"), std::string::npos);  // the run itself finished
+  EXPECT_EQ(testing::ReadBytes(dir.file("taken")), "a file, not a folder");
+
+  options.csvFolder.reset();
+  options.jsonFile = dir.file("missing/run.json");
+  err.str("");
+  EXPECT_EQ(Run(), kExitFileNotOpened);
+  EXPECT_NE(err.str().find("No such file or directory"), std::string::npos) << err.str();
+}
+
+}  // namespace
+}  // namespace kelvado::cli
