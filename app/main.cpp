@@ -1,7 +1,10 @@
 // Start-up: the main window, the finish dialog (hidden until a run ends well), the loop.
 //
-//   kelvado                    opens the window
-//   kelvado --screenshot FILE  renders the window to a PNG without showing it, then exits
+//   kelvado                           opens the window
+//   kelvado --screenshot FILE         renders the window to a PNG without showing it, then exits;
+//                                     with --with-plots, after running the default case
+//   kelvado --plot-screenshot FILE    runs the default case and writes one of its plots (PNG or
+//           [--plot KEY]              SVG by the extension; KEY as listed by --help)
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QScreen>
@@ -9,22 +12,68 @@
 
 #include "finish_dialog.h"
 #include "main_window.h"
+#include "plots/plot_picture.h"
+#include "plots/results_plots.h"
 #include "qt_services.h"
+#include "solver/input_fields.h"
 
 namespace {
 
-bool WantsScreenshot(int argc, char** argv) {
+bool WantsPicture(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--screenshot") == 0 || std::strncmp(argv[i], "--screenshot=", 13) == 0) return true;
+    for (const char* option : {"--screenshot", "--plot-screenshot"}) {
+      const std::size_t length = std::strlen(option);
+      if (std::strncmp(argv[i], option, length) == 0 && (argv[i][length] == 0 || argv[i][length] == '=')) {
+        return true;
+      }
+    }
   }
   return false;
+}
+
+// A run with nobody to answer it: messages go to standard error, the file to the null device.
+class QuietServices final : public kelvado::RunServices {
+ public:
+  void ShowMessage(const std::string& text) override { qWarning("kelvado: %s", text.c_str()); }
+  void RefreshFileList() override {}
+  void ShowFinishDialog() override {}
+};
+
+kelvado::RunOutcome RunDefaultCase() {
+  QuietServices services;
+  return kelvado::RunCalculation(kelvado::RunRequest(kelvado::DefaultInputTexts(), "/dev/null"), services);
+}
+
+QString PlotKeys() {
+  QStringList keys;
+  for (int i = 0; i < plots::kPlotCount; ++i) keys << plots::Spec(static_cast<plots::PlotId>(i)).key;
+  return keys.join(QStringLiteral(", "));
+}
+
+int WritePlotScreenshot(const QString& key, const QString& path) {
+  const std::optional<plots::PlotId> id = plots::PlotByKey(key);
+  if (!id) {
+    qCritical("kelvado: no plot named %s (one of: %s)", qPrintable(key), qPrintable(PlotKeys()));
+    return 2;
+  }
+  const kelvado::RunOutcome outcome = RunDefaultCase();
+  if (outcome.status != kelvado::RunStatus::Finished) {
+    qCritical("kelvado: the default case ended as %s", kelvado::StatusName(outcome.status));
+    return 1;
+  }
+  QString error;
+  if (!plots::WritePlotPicture(*id, outcome.record, path, plots::kPictureSize, &error)) {
+    qCritical("kelvado: %s", qPrintable(error));
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   // A picture of the window needs no display.
-  if (WantsScreenshot(argc, argv) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+  if (WantsPicture(argc, argv) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   QApplication app(argc, argv);
@@ -39,7 +88,21 @@ int main(int argc, char** argv) {
                                       QStringLiteral("Render the main window to a PNG file and exit."),
                                       QStringLiteral("FILE"));
   parser.addOption(screenshot);
+  const QCommandLineOption withPlots(QStringLiteral("with-plots"),
+                                     QStringLiteral("With --screenshot: run the default case first."));
+  parser.addOption(withPlots);
+  const QCommandLineOption plotScreenshot(
+      QStringLiteral("plot-screenshot"),
+      QStringLiteral("Run the default case, write one of its plots to FILE (.png or .svg) and exit."),
+      QStringLiteral("FILE"));
+  parser.addOption(plotScreenshot);
+  const QCommandLineOption plot(QStringLiteral("plot"),
+                                QStringLiteral("The plot --plot-screenshot writes: %1.").arg(PlotKeys()),
+                                QStringLiteral("KEY"), QStringLiteral("pressure"));
+  parser.addOption(plot);
   parser.process(app);
+
+  if (parser.isSet(plotScreenshot)) return WritePlotScreenshot(parser.value(plot), parser.value(plotScreenshot));
 
   TForm1 form;
   TFinishForm finishForm;
@@ -47,6 +110,7 @@ int main(int argc, char** argv) {
   form.setDialogs(&dialogs);
 
   if (parser.isSet(screenshot)) {
+    if (parser.isSet(withPlots)) form.resultsPlots()->showOutcome(RunDefaultCase());
     form.setAttribute(Qt::WA_DontShowOnScreen);
     form.show();
     if (!form.grab().save(parser.value(screenshot), "PNG")) {

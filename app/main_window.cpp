@@ -10,12 +10,14 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStyle>
 #include <QSvgWidget>
 #include <QVBoxLayout>
 
 #include "folder_chooser.h"
 #include "pixel_font.h"
+#include "plots/results_plots.h"
 #include "report/results_file.h"
 #include "run_worker.h"
 #include "solver/input_fields.h"
@@ -55,9 +57,18 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), decimalSeparator_(SystemDecim
   panel->setObjectName(QStringLiteral("Panel1"));
   panel->setFrameShape(QFrame::Panel);
   panel->setFrameShadow(QFrame::Sunken);
+  // The plots sit beside the inputs; the splitter lets the user give them the room.
+  plots_ = new ResultsPlots;
+  auto* splitter = new QSplitter(Qt::Horizontal);
+  splitter->setObjectName(QStringLiteral("Splitter1"));
+  splitter->addWidget(panel);
+  splitter->addWidget(plots_);
+  splitter->setCollapsible(0, false);
+  splitter->setStretchFactor(0, 0);
+  splitter->setStretchFactor(1, 1);
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(0, 0, 0, 0);
-  outer->addWidget(panel);
+  outer->addWidget(splitter);
 
   auto* left = new QVBoxLayout;
   left->addWidget(buildInputGroup());
@@ -264,6 +275,7 @@ void TForm1::runEnded() {
       dialogs_->showError(QStringLiteral("The results file could not be written: %1.").arg(detail));
     }
   }
+  plots_->showOutcome(outcome);
   emit runFinished();
   if (closeWhenRunEnds_) close();
 }

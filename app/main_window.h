@@ -2,7 +2,8 @@
 // The main window: the seventeen inputs with their defaults, the two pictures, the folder
 // chooser, the results file name, OK and Close. OK (or Enter in any field) runs one
 // calculation on a worker thread; the window stays alive meanwhile, shows the turns
-// reached and offers Cancel, but a second run cannot start.
+// reached and offers Cancel, but a second run cannot start. Beside the inputs, the plots
+// of the last run.
 #include <QWidget>
 #include <array>
 
@@ -14,6 +15,7 @@ class FolderChooser;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class ResultsPlots;
 class RunWorker;
 
 class TForm1 : public QWidget {
@@ -29,6 +31,7 @@ class TForm1 : public QWidget {
   void setDecimalSeparator(char separator) { decimalSeparator_ = separator; }
 
   FolderChooser* folderChooser() const { return chooser_; }
+  ResultsPlots* resultsPlots() const { return plots_; }
   bool runInProgress() const;
   // How the last run ended; valid once runFinished() has been emitted.
   const kelvado::RunOutcome& lastOutcome() const;
@@ -54,6 +57,7 @@ class TForm1 : public QWidget {
   std::array<QLineEdit*, kelvado::kInputCount> edits_{};
   QLineEdit* fileNameEdit_ = nullptr;
   FolderChooser* chooser_ = nullptr;
+  ResultsPlots* plots_ = nullptr;
   QPushButton* okButton_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
   QProgressBar* progress_ = nullptr;

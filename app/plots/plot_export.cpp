@@ -1,0 +1,75 @@
+#include "plot_export.h"
+
+#include <QChart>
+#include <QFileInfo>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
+#include <QImage>
+#include <QPainter>
+#include <QSvgGenerator>
+
+namespace plots {
+namespace {
+
+bool Fail(QString* error, const QString& why) {
+  if (error) *error = why;
+  return false;
+}
+
+void Draw(QGraphicsScene& scene, const QChart& chart, QPainter& painter, const QSizeF& size) {
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  scene.render(&painter, QRectF(QPointF(0, 0), size), chart.sceneBoundingRect());
+}
+
+bool WritePng(QGraphicsScene& scene, const QChart& chart, const QString& path, QString* error) {
+  const QSize size = chart.size().toSize();
+  QImage image(size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    Draw(scene, chart, painter, size);
+  }
+  if (!image.save(path, "PNG")) return Fail(error, QStringLiteral("cannot write %1").arg(path));
+  return true;
+}
+
+bool WriteSvg(QGraphicsScene& scene, const QChart& chart, const QString& path, QString* error) {
+  const QSize size = chart.size().toSize();
+  QSvgGenerator svg;
+  svg.setFileName(path);
+  svg.setSize(size);
+  svg.setViewBox(QRect(QPoint(0, 0), size));
+  svg.setTitle(chart.title());
+  svg.setDescription(QStringLiteral("Kelvado results plot"));
+  QPainter painter;
+  if (!painter.begin(&svg)) return Fail(error, QStringLiteral("cannot write %1").arg(path));
+  Draw(scene, chart, painter, size);
+  if (!painter.end()) return Fail(error, QStringLiteral("cannot finish %1").arg(path));
+  return true;
+}
+
+}  // namespace
+
+bool SavePlot(QChart* chart, const QString& path, QString* error) {
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix != QLatin1String("png") && suffix != QLatin1String("svg")) {
+    return Fail(error, QStringLiteral("the file name must end in .png or .svg"));
+  }
+  if (chart->size().toSize().isEmpty()) return Fail(error, QStringLiteral("the plot has no size"));
+
+  // Axes and curves are placed when the chart's layout is activated.
+  QGraphicsScene own;
+  QGraphicsScene* scene = chart->scene();
+  if (!scene) {
+    scene = &own;
+    own.addItem(chart);
+  }
+  if (chart->layout()) chart->layout()->activate();
+  const bool ok = suffix == QLatin1String("png") ? WritePng(*scene, *chart, path, error)
+                                                 : WriteSvg(*scene, *chart, path, error);
+  if (scene == &own) own.removeItem(chart);
+  return ok;
+}
+
+}  // namespace plots

@@ -1,0 +1,19 @@
+#include "plot_picture.h"
+
+#include <QChart>
+#include <memory>
+
+#include "plot_chart.h"
+#include "plot_export.h"
+
+namespace plots {
+
+bool WritePlotPicture(PlotId id, const kelvado::RunRecord& record, const QString& path, QSize size,
+                      QString* error) {
+  const std::unique_ptr<QChart> chart(MakeChart(id));
+  chart->resize(size);
+  FillChart(chart.get(), id, PlotPoints(id, record));
+  return SavePlot(chart.get(), path, error);
+}
+
+}  // namespace plots

@@ -1,0 +1,183 @@
+#include "results_plots.h"
+
+#include <QAction>
+#include <QChart>
+#include <QChartView>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "plot_chart.h"
+#include "plot_export.h"
+
+using plots::PlotId;
+
+namespace {
+
+const QString kPngFilter = QStringLiteral("PNG image (*.png)");
+const QString kSvgFilter = QStringLiteral("SVG drawing (*.svg)");
+
+QString ObjectName(PlotId id) {
+  // "pressure" -> "PressurePlot", "outlet-shear-rate" -> "OutletShearRatePlot"
+  QString name;
+  for (const QString& word : plots::Spec(id).key.split(u'-')) name += word.front().toUpper() + word.mid(1);
+  return name + QStringLiteral("Plot");
+}
+
+QString NotFinishedReason(kelvado::RunStatus status) {
+  using kelvado::RunStatus;
+  switch (status) {
+    case RunStatus::Finished: break;
+    case RunStatus::ImproperInput: return QStringLiteral("had improper input");
+    case RunStatus::InnerFailed:
+    case RunStatus::ClosureFailed: return QStringLiteral("did not converge");
+    case RunStatus::FileNotOpened: return QStringLiteral("could not open its results file");
+    case RunStatus::ArithmeticFault: return QStringLiteral("stopped on an arithmetic fault");
+    case RunStatus::WriteError: return QStringLiteral("could not write its results file");
+    case RunStatus::Cancelled: return QStringLiteral("was cancelled");
+  }
+  return QStringLiteral("did not finish");
+}
+
+}  // namespace
+
+ResultsPlots::ResultsPlots(QWidget* parent) : QWidget(parent), lastFolder_(QDir::currentPath()) {
+  setObjectName(QStringLiteral("ResultsPlots"));
+  askFile_ = [this](const QString& suggested) { return askWithDialog(suggested); };
+
+  auto* channelPage = new QWidget;
+  channelPage->setObjectName(QStringLiteral("ChannelPlots"));
+  auto* channelLayout = new QVBoxLayout(channelPage);
+  channelLayout->setContentsMargins(2, 2, 2, 2);
+  channelLayout->setSpacing(0);
+  for (PlotId id : plots::kChannelPlots) channelLayout->addWidget(makeView(id));
+
+  auto* outletPage = new QWidget;
+  outletPage->setObjectName(QStringLiteral("OutletPlots"));
+  auto* outletLayout = new QGridLayout(outletPage);
+  outletLayout->setContentsMargins(2, 2, 2, 2);
+  outletLayout->setSpacing(0);
+  for (std::size_t i = 0; i < plots::kOutletPlots.size(); ++i) {
+    outletLayout->addWidget(makeView(plots::kOutletPlots[i]), int(i / 2), int(i % 2));
+  }
+
+  tabs_ = new QTabWidget;
+  tabs_->setObjectName(QStringLiteral("PlotTabs"));
+  tabs_->addTab(channelPage, QStringLiteral("Along the channel"));
+  tabs_->addTab(outletPage, QStringLiteral("Outlet profiles"));
+  // The inputs keep the keyboard: Tab never leaves their fields.
+  tabs_->setFocusPolicy(Qt::NoFocus);
+
+  status_ = new QLabel;
+  status_->setObjectName(QStringLiteral("PlotStatus"));
+  status_->setWordWrap(true);
+
+  auto* saveMenu = new QMenu(this);
+  connect(saveMenu, &QMenu::aboutToShow, this, [this, saveMenu] {
+    saveMenu->clear();
+    const bool channel = tabs_->currentIndex() == 0;
+    if (channel) {
+      for (PlotId id : plots::kChannelPlots) saveMenu->addAction(saveActions_[Index(id)]);
+    } else {
+      for (PlotId id : plots::kOutletPlots) saveMenu->addAction(saveActions_[Index(id)]);
+    }
+  });
+  saveButton_ = new QToolButton;
+  saveButton_->setObjectName(QStringLiteral("SavePlotButton"));
+  saveButton_->setText(QStringLiteral("Save plot..."));
+  saveButton_->setToolTip(QStringLiteral("Save one of the plots on this page as PNG or SVG"));
+  saveButton_->setPopupMode(QToolButton::InstantPopup);
+  saveButton_->setMenu(saveMenu);
+  saveButton_->setFocusPolicy(Qt::NoFocus);
+
+  auto* bar = new QHBoxLayout;
+  bar->addWidget(status_, 1);
+  bar->addWidget(saveButton_);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addLayout(bar);
+  layout->addWidget(tabs_, 1);
+
+  setResults(false, QStringLiteral("Press OK to run the case: its profiles are drawn here."));
+}
+
+QChartView* ResultsPlots::makeView(PlotId id) {
+  auto* view = new QChartView(plots::MakeChart(id));
+  view->setObjectName(ObjectName(id));
+  view->setRenderHint(QPainter::Antialiasing);
+  view->setFocusPolicy(Qt::NoFocus);
+  view->setMinimumSize(260, 170);
+
+  auto* save = new QAction(QStringLiteral("Save %1 plot...").arg(plots::Spec(id).title.toLower()), view);
+  save->setObjectName(ObjectName(id) + QStringLiteral("Save"));
+  connect(save, &QAction::triggered, this, [this, id] { askAndSave(id); });
+  view->addAction(save);
+  view->setContextMenuPolicy(Qt::ActionsContextMenu);
+
+  views_[Index(id)] = view;
+  saveActions_[Index(id)] = save;
+  return view;
+}
+
+QChart* ResultsPlots::chart(PlotId id) const { return view(id)->chart(); }
+
+void ResultsPlots::showOutcome(const kelvado::RunOutcome& outcome) {
+  if (outcome.status != kelvado::RunStatus::Finished) {
+    for (QChartView* v : views_) plots::ClearChart(v->chart());
+    setResults(false, QStringLiteral("The last run %1: nothing to plot.").arg(NotFinishedReason(outcome.status)));
+    return;
+  }
+  for (int i = 0; i < plots::kPlotCount; ++i) {
+    const auto id = static_cast<PlotId>(i);
+    plots::FillChart(chart(id), id, plots::PlotPoints(id, outcome.record));
+  }
+  const kelvado::OutletSummary& s = outcome.summary;
+  setResults(true, QStringLiteral("Outlet: %1 kgf/cm\u00b2, mean %2 \u00b0C, total power %3 kW at %4 rpm.")
+                       .arg(s.OutletPressure, 0, 'f', 1)
+                       .arg(s.AvgTemp, 0, 'f', 1)
+                       .arg(s.TotalPowerKW, 0, 'f', 2)
+                       .arg(s.Rpm, 0, 'f', 1));
+}
+
+void ResultsPlots::setResults(bool hasResults, const QString& status) {
+  hasResults_ = hasResults;
+  status_->setText(status);
+  for (QAction* save : saveActions_) save->setEnabled(hasResults);
+  saveButton_->setEnabled(hasResults);
+}
+
+bool ResultsPlots::savePlot(PlotId id, const QString& path, QString* error) const {
+  return plots::SavePlot(chart(id), path, error);
+}
+
+void ResultsPlots::askAndSave(PlotId id) {
+  const QString suggested = QDir(lastFolder_).filePath(plots::Spec(id).key + QStringLiteral(".png"));
+  const QString path = askFile_(suggested);
+  if (path.isEmpty()) return;
+  lastFolder_ = QFileInfo(path).absolutePath();
+  QString error;
+  if (!savePlot(id, path, &error)) {
+    QMessageBox::warning(this, QStringLiteral("Save plot"), QStringLiteral("The plot was not saved: %1.").arg(error));
+  }
+}
+
+QString ResultsPlots::askWithDialog(const QString& suggestedPath) {
+  QString filter = kPngFilter;
+  QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save plot"), suggestedPath,
+                                              kPngFilter + QStringLiteral(";;") + kSvgFilter, &filter);
+  if (path.isEmpty()) return path;
+  // A name typed without an extension takes the chosen format's.
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix != QLatin1String("png") && suffix != QLatin1String("svg")) {
+    path += filter == kSvgFilter ? QStringLiteral(".svg") : QStringLiteral(".png");
+  }
+  return path;
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The plots beside the inputs: pressure, mean temperature and power along the channel, and
+// the outlet profiles across the depth. A finished run fills them; any other outcome clears
+// them and the line above them says why. Each plot can be saved as PNG or SVG from its
+// context menu or from the "Save plot..." button.
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "plot_data.h"
+#include "solver/run.h"
+
+class QAction;
+class QChart;
+class QChartView;
+class QLabel;
+class QTabWidget;
+class QToolButton;
+
+class ResultsPlots : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit ResultsPlots(QWidget* parent = nullptr);
+
+  void showOutcome(const kelvado::RunOutcome& outcome);
+  bool hasResults() const { return hasResults_; }
+
+  QChartView* view(plots::PlotId id) const { return views_[Index(id)]; }
+  QChart* chart(plots::PlotId id) const;
+
+  // Writes the plot as drawn; the file name's extension (.png or .svg) picks the format.
+  bool savePlot(plots::PlotId id, const QString& path, QString* error = nullptr) const;
+  // Asks for a file name, then saves the plot; a failure is shown in a message box.
+  void askAndSave(plots::PlotId id);
+
+  // Where askAndSave gets its file name (empty: the user gave up). The default asks with a
+  // file dialog; tests answer themselves.
+  using FileAsker = std::function<QString(const QString& suggestedPath)>;
+  void setFileAsker(FileAsker asker) { askFile_ = std::move(asker); }
+
+ private:
+  static std::size_t Index(plots::PlotId id) { return static_cast<std::size_t>(id); }
+  QChartView* makeView(plots::PlotId id);
+  void setResults(bool hasResults, const QString& status);
+  QString askWithDialog(const QString& suggestedPath);
+
+  std::array<QChartView*, plots::kPlotCount> views_{};
+  std::array<QAction*, plots::kPlotCount> saveActions_{};
+  QTabWidget* tabs_ = nullptr;
+  QLabel* status_ = nullptr;
+  QToolButton* saveButton_ = nullptr;
+  bool hasResults_ = false;
+  QString lastFolder_;
+  FileAsker askFile_;
+};
