@@ -154,8 +154,17 @@ void ResultsPlots::setResults(bool hasResults, const QString& status) {
   saveButton_->setEnabled(hasResults);
 }
 
-bool ResultsPlots::savePlot(PlotId id, const QString& path, QString* error) const {
-  return plots::SavePlot(chart(id), path, error);
+bool ResultsPlots::savePlot(PlotId id, const QString& path, QString* error) {
+  // A plot is drawn at the size it has on screen: one on the page behind has never been laid
+  // out, so its page comes to the front first.
+  QChartView* v = view(id);
+  if (isVisible() && !v->isVisible()) {
+    for (int page = 0; page < tabs_->count(); ++page) {
+      if (tabs_->widget(page)->isAncestorOf(v)) tabs_->setCurrentIndex(page);
+    }
+    if (QLayout* pageLayout = tabs_->currentWidget()->layout()) pageLayout->activate();
+  }
+  return plots::SavePlot(v->chart(), path, error);
 }
 
 void ResultsPlots::askAndSave(PlotId id) {

@@ -30,7 +30,8 @@ class ResultsPlots : public QWidget {
   QChart* chart(plots::PlotId id) const;
 
   // Writes the plot as drawn; the file name's extension (.png or .svg) picks the format.
-  bool savePlot(plots::PlotId id, const QString& path, QString* error = nullptr) const;
+  // A plot on the page behind is brought to the front first.
+  bool savePlot(plots::PlotId id, const QString& path, QString* error = nullptr);
   // Asks for a file name, then saves the plot; a failure is shown in a message box.
   void askAndSave(plots::PlotId id);
 
