@@ -21,23 +21,12 @@
 #include "main_window.h"
 #include "qt_services.h"
 #include "solver/input_fields.h"
+#include "window_harness.h"
 
 namespace {
 
-constexpr int kRunTimeoutMs = 30000;
-// Long enough (tens of seconds) that a test can act while it is still going.
-constexpr const char* kLongRunLengthRatio = "20000";
-
-class RecordingDialogs final : public RunDialogs {
- public:
-  void showMessage(const QString& text) override { messages << text; }
-  void showError(const QString& text) override { errors << text; }
-  void showFinishDialog() override { ++finishDialogs; }
-
-  QStringList messages;
-  QStringList errors;
-  int finishDialogs = 0;
-};
+using window_harness::kRunTimeoutMs;
+using window_harness::RecordingDialogs;
 
 // Answers each modal window as it comes up by pressing Enter in it, and notes what it saw.
 class ModalAnswerer : public QObject {
@@ -116,27 +105,13 @@ class WindowTest : public QObject {
   void destroyingWindowEndsRun();
 
  private:
-  QLineEdit* edit(int number) const {
-    return form_->findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(number));
-  }
+  QLineEdit* edit(int number) const { return window_harness::Edit(*form_, number); }
   QPushButton* button(const char* name) const { return form_->findChild<QPushButton*>(name); }
   QString resultPath(const QString& folder = {}) const {
     return QDir(folder.isEmpty() ? dir_->path() : folder).filePath(QStringLiteral("result.txt"));
   }
-  // Presses Enter in the field and waits until the run it started has ended.
-  bool runByEnter(QLineEdit* field) {
-    QSignalSpy finished(form_.get(), &TForm1::runFinished);
-    QTest::keyClick(field, Qt::Key_Return);
-    return finished.wait(kRunTimeoutMs);
-  }
-  // Starts a long run and waits until it has written its header and finished a step.
-  bool startLongRun() {
-    edit(2)->setText(QString::fromLatin1(kLongRunLengthRatio));
-    QSignalSpy stepped(form_->findChild<QProgressBar*>(QStringLiteral("ProgressBar1")),
-                       &QProgressBar::valueChanged);
-    QTest::keyClick(edit(1), Qt::Key_Return);
-    return form_->runInProgress() && stepped.wait(kRunTimeoutMs);
-  }
+  bool runByEnter(QLineEdit* field) { return window_harness::RunByEnter(*form_, field); }
+  bool startLongRun() { return window_harness::StartLongRun(*form_); }
 
   std::unique_ptr<QTemporaryDir> dir_;
   std::unique_ptr<TForm1> form_;
@@ -147,11 +122,7 @@ void WindowTest::init() {
   dir_ = std::make_unique<QTemporaryDir>();
   QVERIFY(dir_->isValid());
   dialogs_ = RecordingDialogs();
-  form_ = std::make_unique<TForm1>();
-  form_->setDialogs(&dialogs_);
-  form_->setDecimalSeparator('.');
-  form_->folderChooser()->openFolder(dir_->path());
-  form_->show();
+  form_ = window_harness::OpenWindow(&dialogs_, dir_->path());
   QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
 }
 

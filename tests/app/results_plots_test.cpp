@@ -25,19 +25,13 @@
 #include "plots/results_plots.h"
 #include "qt_services.h"
 #include "solver/input_fields.h"
+#include "window_harness.h"
 
 using plots::PlotId;
 
 namespace {
 
-constexpr int kRunTimeoutMs = 30000;
-
-class SilentDialogs final : public RunDialogs {
- public:
-  void showMessage(const QString&) override {}
-  void showError(const QString&) override {}
-  void showFinishDialog() override {}
-};
+using window_harness::kRunTimeoutMs;
 
 class SilentServices final : public kelvado::RunServices {
  public:
@@ -105,14 +99,8 @@ class PlotsTest : public QObject {
  private:
   ResultsPlots* plots() const { return form_->resultsPlots(); }
   QChart* chart(PlotId id) const { return plots()->chart(id); }
-  QLineEdit* edit(int number) const {
-    return form_->findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(number));
-  }
-  bool run() {
-    QSignalSpy finished(form_.get(), &TForm1::runFinished);
-    QTest::keyClick(edit(1), Qt::Key_Return);
-    return finished.wait(kRunTimeoutMs);
-  }
+  QLineEdit* edit(int number) const { return window_harness::Edit(*form_, number); }
+  bool run() { return window_harness::RunByEnter(*form_, edit(1)); }
   void checkCleared(const QString& reason) {
     QVERIFY(!plots()->hasResults());
     for (int i = 0; i < plots::kPlotCount; ++i) {
@@ -126,17 +114,13 @@ class PlotsTest : public QObject {
 
   std::unique_ptr<QTemporaryDir> dir_;
   std::unique_ptr<TForm1> form_;
-  SilentDialogs dialogs_;
+  window_harness::RecordingDialogs dialogs_;
 };
 
 void PlotsTest::init() {
   dir_ = std::make_unique<QTemporaryDir>();
   QVERIFY(dir_->isValid());
-  form_ = std::make_unique<TForm1>();
-  form_->setDialogs(&dialogs_);
-  form_->setDecimalSeparator('.');
-  form_->folderChooser()->openFolder(dir_->path());
-  form_->show();
+  form_ = window_harness::OpenWindow(&dialogs_, dir_->path());
   QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
 }
 
@@ -204,10 +188,7 @@ void PlotsTest::runThatDoesNotFinishClearsPlots() {
 
 void PlotsTest::cancelledRunClearsPlots() {
   QVERIFY(run());
-  edit(2)->setText(QStringLiteral("20000"));
-  QSignalSpy stepped(form_->findChild<QProgressBar*>("ProgressBar1"), &QProgressBar::valueChanged);
-  QTest::keyClick(edit(1), Qt::Key_Return);
-  QVERIFY(stepped.wait(kRunTimeoutMs));
+  QVERIFY(window_harness::StartLongRun(*form_));
   // While the next run goes on, the last one's plots stay.
   QVERIFY(plots()->hasResults());
   QSignalSpy finished(form_.get(), &TForm1::runFinished);

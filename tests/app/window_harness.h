@@ -1,0 +1,61 @@
+#pragma once
+// What the window tests share: boxes that are recorded instead of shown, a window opened on
+// a folder of the test's own, and runs started as a user starts them.
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QStringList>
+#include <QTest>
+#include <memory>
+
+#include "folder_chooser.h"
+#include "main_window.h"
+#include "qt_services.h"
+
+namespace window_harness {
+
+inline constexpr int kRunTimeoutMs = 30000;
+// Long enough (tens of seconds) that a test can act while it is still going.
+inline constexpr const char* kLongRunLengthRatio = "20000";
+
+class RecordingDialogs final : public RunDialogs {
+ public:
+  void showMessage(const QString& text) override { messages << text; }
+  void showError(const QString& text) override { errors << text; }
+  void showFinishDialog() override { ++finishDialogs; }
+
+  QStringList messages;
+  QStringList errors;
+  int finishDialogs = 0;
+};
+
+// A shown window whose results go to the folder; the caller waits for it to be exposed.
+inline std::unique_ptr<TForm1> OpenWindow(RunDialogs* dialogs, const QString& folder) {
+  auto form = std::make_unique<TForm1>();
+  form->setDialogs(dialogs);
+  form->setDecimalSeparator('.');
+  form->folderChooser()->openFolder(folder);
+  form->show();
+  return form;
+}
+
+inline QLineEdit* Edit(const TForm1& form, int number) {
+  return form.findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(number));
+}
+
+// Presses Enter in the field and waits until the run it started has ended.
+inline bool RunByEnter(TForm1& form, QLineEdit* field) {
+  QSignalSpy finished(&form, &TForm1::runFinished);
+  QTest::keyClick(field, Qt::Key_Return);
+  return finished.wait(kRunTimeoutMs);
+}
+
+// Starts a long run and waits until it has written its header and finished a step.
+inline bool StartLongRun(TForm1& form) {
+  Edit(form, 2)->setText(QString::fromLatin1(kLongRunLengthRatio));
+  QSignalSpy stepped(form.findChild<QProgressBar*>(QStringLiteral("ProgressBar1")), &QProgressBar::valueChanged);
+  QTest::keyClick(Edit(form, 1), Qt::Key_Return);
+  return form.runInProgress() && stepped.wait(kRunTimeoutMs);
+}
+
+}  // namespace window_harness
