@@ -53,7 +53,7 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
   const RunOptions& run = command.run;
   const BatchOptions& batch = command.batch;
   const char separator = run.decimalSeparator ? *run.decimalSeparator : SeparatorFromEnvironment();
-  const InputTexts base = ComposeInputTexts(run);
+  const InputTexts base = ComposeInputTexts(run, separator);
   const bool sweep = command.action == Action::Sweep;
   const BatchPlan plan = sweep ? PlanSweep(base, batch.varied, separator)
                                : PlanCharacteristic(base, *batch.outputs, *batch.rpm, separator);

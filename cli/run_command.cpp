@@ -9,8 +9,8 @@
 
 namespace kelvado::cli {
 
-InputTexts ComposeInputTexts(const RunOptions& options) {
-  InputTexts texts = DefaultInputTexts();
+InputTexts ComposeInputTexts(const RunOptions& options, char separator) {
+  InputTexts texts = DefaultInputTexts(separator);
   if (options.inputsFile) ApplyOverrides(texts, ReadInputsFile(*options.inputsFile));
   ApplyOverrides(texts, options.fields);
   return texts;
@@ -19,7 +19,7 @@ InputTexts ComposeInputTexts(const RunOptions& options) {
 ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::ostream& err) {
   const char separator =
       options.decimalSeparator ? *options.decimalSeparator : SeparatorFromEnvironment();
-  const RunRequest request{ComposeInputTexts(options), options.resultFileName, separator,
+  const RunRequest request{ComposeInputTexts(options, separator), options.resultFileName, separator,
                            options.encoding};
   ConsoleServices services(err);
   const RunOutcome outcome = RunCalculation(request, services);

@@ -9,8 +9,9 @@
 
 namespace kelvado::cli {
 
-// The seventeen texts a run gets. Throws UsageError when the inputs file is unusable.
-InputTexts ComposeInputTexts(const RunOptions& options);
+// The seventeen texts a run gets: the defaults written with `separator`, then the inputs
+// file, then the options. Throws UsageError when the inputs file is unusable.
+InputTexts ComposeInputTexts(const RunOptions& options, char separator);
 
 ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::ostream& err);
 

@@ -38,9 +38,16 @@ inline constexpr std::array<InputField, kInputCount> kInputFields{{
 
 inline constexpr std::string_view kDefaultResultFileName = "result.txt";
 
-inline InputTexts DefaultInputTexts() {
+// The default texts are written with a point; where the user's decimal separator is
+// another character they are shown with it, so that the defaults read as they should.
+inline InputTexts DefaultInputTexts(char decimalSeparator = '.') {
   InputTexts texts;
-  for (int i = 0; i < kInputCount; ++i) texts[i] = std::string(kInputFields[i].defaultText);
+  for (int i = 0; i < kInputCount; ++i) {
+    texts[i] = std::string(kInputFields[i].defaultText);
+    for (char& c : texts[i]) {
+      if (c == '.') c = decimalSeparator;
+    }
+  }
   return texts;
 }
 

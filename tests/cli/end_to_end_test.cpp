@@ -227,6 +227,11 @@ TEST_F(Cli, SeparatorComesFromTheLocaleUnlessLcAllSaysOtherwise) {
 
   EXPECT_EQ(Run(DefaultsWritten(','), {locpath, lsan, "LANG=de_DE.UTF-8", "LC_ALL=C"}).exitCode, 3);
   EXPECT_EQ(Run({}, {locpath, lsan, "LANG=de_DE.UTF-8", "LC_NUMERIC=C"}).exitCode, 0);
+
+  // Fields left out keep their defaults, written with the locale's separator.
+  const CliResult defaults = Run({}, {locpath, lsan, "LANG=de_DE.UTF-8"});
+  ASSERT_EQ(defaults.exitCode, 0) << defaults.err;
+  EXPECT_EQ(Read("result.txt"), WithDecimalComma(Reference()));
 }
 
 TEST_F(Cli, PowerIndexBelowTheStartGuardAndAtIt) {

@@ -60,7 +60,7 @@ TEST(InputsFile, CommandLineWinsOverTheFileWhichWinsOverTheDefaults) {
   RunOptions options;
   options.inputsFile = dir.file("case.txt");
   options.fields[Field("density")] = "1.2";
-  const InputTexts texts = ComposeInputTexts(options);
+  const InputTexts texts = ComposeInputTexts(options, '.');
   EXPECT_EQ(texts[Field("density")], "1.2");
   EXPECT_EQ(texts[Field("output-rate")], "50");
   EXPECT_EQ(texts[Field("barrel-diameter")], "6.5");

@@ -27,7 +27,7 @@ class Exports : public ::testing::Test {
   ExitCode Run() { return RunFromCommandLine(options, out, err); }
   RunOutcome SameRunInProcess() const {
     testing::RecordingServices services;
-    return RunCalculation(RunRequest{ComposeInputTexts(options), "/dev/null", '.', TextEncoding::ShiftJis}, services);
+    return RunCalculation(RunRequest{ComposeInputTexts(options, '.'), "/dev/null", '.', TextEncoding::ShiftJis}, services);
   }
 
   testing::TempDir dir;

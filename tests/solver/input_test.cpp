@@ -95,3 +95,17 @@ TEST(ReadInputData, StopsAtTheFirstImproperFieldWithOneMessage) {
 
 }  // namespace
 }  // namespace kelvado
+
+namespace kelvado {
+namespace {
+
+TEST(DefaultInputTexts, AreWrittenWithTheUsersSeparator) {
+  const InputTexts comma = DefaultInputTexts(',');
+  EXPECT_EQ(comma[0], "6,5");
+  EXPECT_EQ(comma[9], "0,00052");
+  const InputTexts point = DefaultInputTexts();
+  for (int i = 0; i < kInputCount; ++i) EXPECT_EQ(ParseNumber(comma[i], ','), ParseNumber(point[i], '.')) << i;
+}
+
+}  // namespace
+}  // namespace kelvado
