@@ -1,4 +1,5 @@
-// Arbitrary bytes to the number grammar of the input fields and to the inputs-file reader.
+// Arbitrary bytes to the number grammar of the input fields, the inputs-file reader and the
+// sweep ranges.
 // Besides crashes and undefined behaviour it looks for answers that contradict each other.
 #include <cmath>
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <string_view>
 
 #include "inputs_file.h"
+#include "range.h"
 #include "solver/input.h"
 #include "usage_error.h"
 
@@ -47,6 +49,25 @@ void CheckInputsFile(std::string_view content) {
   if (ParseInputsText(written, "written") != fields) std::abort();
 }
 
+// A sweep range that is accepted gives exactly COUNT finite values from FROM to TO.
+void CheckRange(std::string_view text) {
+  using namespace kelvado::cli;
+  RangeText range;
+  std::vector<double> values;
+  try {
+    range = ParseRange(text, "--vary");
+    values = RangeValues(range, '.', "--vary");
+  } catch (const UsageError&) {
+    return;
+  }
+  if (values.size() != range.count) std::abort();
+  for (const double v : values) {
+    if (!std::isfinite(v)) std::abort();
+  }
+  if (values.front() != *ParseNumber(range.from, '.')) std::abort();
+  if (range.count > 1 && values.back() != *ParseNumber(range.to, '.')) std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -56,5 +77,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Any byte as the separator, even one that a blank or a digit would be confused with.
   if (size > 0) CheckNumber(text.substr(1), static_cast<char>(data[0]), false);
   CheckInputsFile(text);
+  CheckRange(text);
   return 0;
 }

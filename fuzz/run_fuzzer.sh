@@ -20,10 +20,10 @@ if ! "$cxx" -fsanitize=fuzzer,address,undefined "$out/probe.cpp" -o "$out/probe"
   exit 77
 fi
 
-# Only the two readers under test, not the rest of the calculation.
+# Only the readers under test, not the rest of the calculation.
 "$cxx" -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
   -I"$src" -I"$src/cli" \
-  "$src/fuzz/inputs_fuzzer.cpp" "$src/solver/input.cpp" "$src/cli/inputs_file.cpp" \
+  "$src/fuzz/inputs_fuzzer.cpp" "$src/solver/input.cpp" "$src/cli/inputs_file.cpp" "$src/cli/range.cpp" \
   -o "$out/inputs_fuzzer" || exit 1
 
 # New inputs go to the build folder's corpus; the committed seeds are only read.
