@@ -58,7 +58,10 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), decimalSeparator_(SystemDecim
   panel->setFrameShape(QFrame::Panel);
   panel->setFrameShadow(QFrame::Sunken);
   // The plots sit beside the inputs; the splitter lets the user give them the room.
-  plots_ = new ResultsPlots;
+  plots_ = new ResultsPlots([this] {
+    const kelvado::RunRequest request = makeRequest();
+    return CharacteristicPanel::Base{request.inputs, request.decimalSeparator};
+  });
   auto* splitter = new QSplitter(Qt::Horizontal);
   splitter->setObjectName(QStringLiteral("Splitter1"));
   splitter->addWidget(panel);

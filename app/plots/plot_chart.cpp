@@ -19,12 +19,15 @@ QValueAxis* Axis(const QChart* chart, Qt::Orientation orientation) {
   return axes.isEmpty() ? nullptr : qobject_cast<QValueAxis*>(axes.front());
 }
 
-// A round step (1, 2 or 5 times a power of ten) that cuts the span into about five.
+// The smallest round step (1, 2 or 5 times a power of ten) that cuts the span into five
+// parts at the most: the small charts have no room for more labels.
 double RoundStep(double span) {
   const double raw = span / 5;
   const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-  const double normalized = raw / magnitude;
-  return (normalized < 1.5 ? 1 : normalized < 3 ? 2 : normalized < 7 ? 5 : 10) * magnitude;
+  for (const double round : {1.0, 2.0, 5.0}) {
+    if (round * magnitude >= raw) return round * magnitude;
+  }
+  return 10 * magnitude;
 }
 
 // Widens a single value so that it still shows.
@@ -35,7 +38,8 @@ void Widen(double& low, double& high) {
   high += pad;
 }
 
-// The position axis spans exactly the channel or the depth, with round ticks from zero.
+}  // namespace
+
 void FitPositionAxis(QValueAxis* axis, double low, double high) {
   Widen(low, high);
   axis->setRange(low, high);
@@ -44,20 +48,19 @@ void FitPositionAxis(QValueAxis* axis, double low, double high) {
   axis->setTickInterval(RoundStep(high - low));
 }
 
-// The value axis is widened to round numbers around the values.
 void FitValueAxis(QValueAxis* axis, double low, double high) {
   Widen(low, high);
-  axis->setRange(low, high);
-  axis->applyNiceNumbers();
+  const double step = RoundStep(high - low);
+  axis->setRange(std::floor(low / step) * step, std::ceil(high / step) * step);
+  axis->setTickType(QValueAxis::TicksDynamic);
+  axis->setTickAnchor(0);
+  axis->setTickInterval(step);
 }
 
-}  // namespace
-
-QChart* MakeChart(PlotId id) {
-  const PlotSpec& spec = Spec(id);
+QChart* MakeBlankChart(const QString& key, const QString& title) {
   auto* chart = new QChart;
-  chart->setObjectName(spec.key);
-  chart->setTitle(spec.title);
+  chart->setObjectName(key);
+  chart->setTitle(title);
   chart->setAnimationOptions(QChart::NoAnimation);
   // Three of them share a column beside the inputs: no room to spare around them.
   chart->setMargins(QMargins(2, 2, 2, 2));
@@ -66,29 +69,38 @@ QChart* MakeChart(PlotId id) {
   QFont titleFont = chart->titleFont();
   titleFont.setBold(true);
   chart->setTitleFont(titleFont);
-
-  auto* x = new QValueAxis;
-  x->setTitleText(spec.xTitle);
-  x->setLabelFormat(QStringLiteral("%g"));
-  auto* y = new QValueAxis;
-  y->setTitleText(spec.yTitle);
-  y->setLabelFormat(QStringLiteral("%g"));
-  chart->addAxis(x, Qt::AlignBottom);
-  chart->addAxis(y, Qt::AlignLeft);
-
-  for (const QString& name : spec.curves) {
-    auto* series = new QLineSeries;
-    series->setName(name);
-    chart->addSeries(series);
-    series->attachAxis(x);
-    series->attachAxis(y);
-    QPen pen = series->pen();
-    pen.setWidthF(2);
-    series->setPen(pen);
-  }
-  chart->legend()->setVisible(spec.curves.size() > 1);
   chart->legend()->setAlignment(Qt::AlignBottom);
-  ClearChart(chart);
+  return chart;
+}
+
+QValueAxis* AddAxis(QChart* chart, const QString& title, Qt::Alignment side) {
+  auto* axis = new QValueAxis;
+  axis->setTitleText(title);
+  axis->setLabelFormat(QStringLiteral("%g"));
+  chart->addAxis(axis, side);
+  axis->setRange(kBlankLow, kBlankHigh);
+  return axis;
+}
+
+QLineSeries* AddCurve(QChart* chart, const QString& name, QValueAxis* x, QValueAxis* y) {
+  auto* series = new QLineSeries;
+  series->setName(name);
+  chart->addSeries(series);
+  series->attachAxis(x);
+  series->attachAxis(y);
+  QPen pen = series->pen();
+  pen.setWidthF(2);
+  series->setPen(pen);
+  return series;
+}
+
+QChart* MakeChart(PlotId id) {
+  const PlotSpec& spec = Spec(id);
+  QChart* chart = MakeBlankChart(spec.key, spec.title);
+  QValueAxis* x = AddAxis(chart, spec.xTitle, Qt::AlignBottom);
+  QValueAxis* y = AddAxis(chart, spec.yTitle, Qt::AlignLeft);
+  for (const QString& name : spec.curves) AddCurve(chart, name, x, y);
+  chart->legend()->setVisible(spec.curves.size() > 1);
   return chart;
 }
 
@@ -116,10 +128,11 @@ void FillChart(QChart* chart, PlotId id, const QList<QList<QPointF>>& curves) {
 
 void ClearChart(QChart* chart) {
   for (QAbstractSeries* series : chart->series()) static_cast<QLineSeries*>(series)->clear();
-  QValueAxis* x = Axis(chart, Qt::Horizontal);
-  x->setTickType(QValueAxis::TicksFixed);
-  x->setRange(kBlankLow, kBlankHigh);
-  Axis(chart, Qt::Vertical)->setRange(kBlankLow, kBlankHigh);
+  for (QAbstractAxis* axis : chart->axes()) {
+    auto* value = static_cast<QValueAxis*>(axis);
+    value->setTickType(QValueAxis::TicksFixed);
+    value->setRange(kBlankLow, kBlankHigh);
+  }
 }
 
 }  // namespace plots

@@ -1,12 +1,14 @@
 #pragma once
-// A results plot as a chart: titled value axes, one line per curve, a legend when there is
-// more than one. The chart is built once and refilled after each run.
+// Results plots as charts: titled value axes, one line per curve, a legend when there is
+// more than one. A chart is built once and refilled after each run.
 #include <QList>
 #include <QPointF>
 
 #include "plot_data.h"
 
 class QChart;
+class QLineSeries;
+class QValueAxis;
 
 namespace plots {
 
@@ -17,5 +19,14 @@ QChart* MakeChart(PlotId id);
 void FillChart(QChart* chart, PlotId id, const QList<QList<QPointF>>& curves);
 // Empties every curve and returns the axes to their blank range.
 void ClearChart(QChart* chart);
+
+// The pieces the charts are made of, for plots of other kinds.
+QChart* MakeBlankChart(const QString& key, const QString& title);
+QValueAxis* AddAxis(QChart* chart, const QString& title, Qt::Alignment side);
+QLineSeries* AddCurve(QChart* chart, const QString& name, QValueAxis* x, QValueAxis* y);
+// The axis spans exactly [low, high], with round ticks from zero: for positions.
+void FitPositionAxis(QValueAxis* axis, double low, double high);
+// The axis covers [low, high], widened to the round ticks next to them: for values.
+void FitValueAxis(QValueAxis* axis, double low, double high);
 
 }  // namespace plots

@@ -49,7 +49,8 @@ QString NotFinishedReason(kelvado::RunStatus status) {
 
 }  // namespace
 
-ResultsPlots::ResultsPlots(QWidget* parent) : QWidget(parent), lastFolder_(QDir::currentPath()) {
+ResultsPlots::ResultsPlots(CharacteristicPanel::BaseSource source, QWidget* parent)
+    : QWidget(parent), lastFolder_(QDir::currentPath()) {
   setObjectName(QStringLiteral("ResultsPlots"));
   askFile_ = [this](const QString& suggested) { return askWithDialog(suggested); };
 
@@ -69,10 +70,19 @@ ResultsPlots::ResultsPlots(QWidget* parent) : QWidget(parent), lastFolder_(QDir:
     outletLayout->addWidget(makeView(plots::kOutletPlots[i]), int(i / 2), int(i % 2));
   }
 
+  characteristic_ = new CharacteristicPanel(std::move(source));
+  addSaveAction(characteristic_->view(), QStringLiteral("screw characteristic"));
+  connect(characteristic_, &CharacteristicPanel::calculated, this, [this] {
+    characteristic_->view()->actions().front()->setEnabled(characteristic_->hasResults());
+    updateSaveButton();
+  });
+
   tabs_ = new QTabWidget;
   tabs_->setObjectName(QStringLiteral("PlotTabs"));
   tabs_->addTab(channelPage, QStringLiteral("Along the channel"));
   tabs_->addTab(outletPage, QStringLiteral("Outlet profiles"));
+  tabs_->addTab(characteristic_, QStringLiteral("Screw characteristic"));
+  connect(tabs_, &QTabWidget::currentChanged, this, &ResultsPlots::updateSaveButton);
   // The inputs keep the keyboard: Tab never leaves their fields.
   tabs_->setFocusPolicy(Qt::NoFocus);
 
@@ -80,15 +90,11 @@ ResultsPlots::ResultsPlots(QWidget* parent) : QWidget(parent), lastFolder_(QDir:
   status_->setObjectName(QStringLiteral("PlotStatus"));
   status_->setWordWrap(true);
 
+  // The menu offers the plots of the page in front.
   auto* saveMenu = new QMenu(this);
   connect(saveMenu, &QMenu::aboutToShow, this, [this, saveMenu] {
     saveMenu->clear();
-    const bool channel = tabs_->currentIndex() == 0;
-    if (channel) {
-      for (PlotId id : plots::kChannelPlots) saveMenu->addAction(saveActions_[Index(id)]);
-    } else {
-      for (PlotId id : plots::kOutletPlots) saveMenu->addAction(saveActions_[Index(id)]);
-    }
+    for (QChartView* v : tabs_->currentWidget()->findChildren<QChartView*>()) saveMenu->addActions(v->actions());
   });
   saveButton_ = new QToolButton;
   saveButton_->setObjectName(QStringLiteral("SavePlotButton"));
@@ -115,16 +121,18 @@ QChartView* ResultsPlots::makeView(PlotId id) {
   view->setRenderHint(QPainter::Antialiasing);
   view->setFocusPolicy(Qt::NoFocus);
   view->setMinimumSize(260, 170);
+  addSaveAction(view, plots::Spec(id).title.toLower());
+  views_[Index(id)] = view;
+  return view;
+}
 
-  auto* save = new QAction(QStringLiteral("Save %1 plot...").arg(plots::Spec(id).title.toLower()), view);
-  save->setObjectName(ObjectName(id) + QStringLiteral("Save"));
-  connect(save, &QAction::triggered, this, [this, id] { askAndSave(id); });
+void ResultsPlots::addSaveAction(QChartView* view, const QString& title) {
+  auto* save = new QAction(QStringLiteral("Save %1 plot...").arg(title), view);
+  save->setObjectName(view->objectName() + QStringLiteral("Save"));
+  save->setEnabled(false);
+  connect(save, &QAction::triggered, this, [this, view] { askAndSave(view); });
   view->addAction(save);
   view->setContextMenuPolicy(Qt::ActionsContextMenu);
-
-  views_[Index(id)] = view;
-  saveActions_[Index(id)] = save;
-  return view;
 }
 
 QChart* ResultsPlots::chart(PlotId id) const { return view(id)->chart(); }
@@ -150,8 +158,14 @@ void ResultsPlots::showOutcome(const kelvado::RunOutcome& outcome) {
 void ResultsPlots::setResults(bool hasResults, const QString& status) {
   hasResults_ = hasResults;
   status_->setText(status);
-  for (QAction* save : saveActions_) save->setEnabled(hasResults);
-  saveButton_->setEnabled(hasResults);
+  for (QChartView* v : views_) v->actions().front()->setEnabled(hasResults);
+  updateSaveButton();
+}
+
+void ResultsPlots::updateSaveButton() {
+  bool any = false;
+  for (QChartView* v : tabs_->currentWidget()->findChildren<QChartView*>()) any |= v->actions().front()->isEnabled();
+  saveButton_->setEnabled(any);
 }
 
 bool ResultsPlots::savePlot(PlotId id, const QString& path, QString* error) {
@@ -167,13 +181,13 @@ bool ResultsPlots::savePlot(PlotId id, const QString& path, QString* error) {
   return plots::SavePlot(v->chart(), path, error);
 }
 
-void ResultsPlots::askAndSave(PlotId id) {
-  const QString suggested = QDir(lastFolder_).filePath(plots::Spec(id).key + QStringLiteral(".png"));
+void ResultsPlots::askAndSave(QChartView* view) {
+  const QString suggested = QDir(lastFolder_).filePath(view->chart()->objectName() + QStringLiteral(".png"));
   const QString path = askFile_(suggested);
   if (path.isEmpty()) return;
   lastFolder_ = QFileInfo(path).absolutePath();
   QString error;
-  if (!savePlot(id, path, &error)) {
+  if (!plots::SavePlot(view->chart(), path, &error)) {
     QMessageBox::warning(this, QStringLiteral("Save plot"), QStringLiteral("The plot was not saved: %1.").arg(error));
   }
 }

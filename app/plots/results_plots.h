@@ -1,12 +1,13 @@
 #pragma once
 // The plots beside the inputs: pressure, mean temperature and power along the channel, and
 // the outlet profiles across the depth. A finished run fills them; any other outcome clears
-// them and the line above them says why. Each plot can be saved as PNG or SVG from its
-// context menu or from the "Save plot..." button.
+// them and the line above them says why. A third page draws the screw characteristic. Each
+// plot can be saved as PNG or SVG from its context menu or from the "Save plot..." button.
 #include <QWidget>
 #include <array>
 #include <functional>
 
+#include "characteristic_panel.h"
 #include "plot_data.h"
 #include "solver/run.h"
 
@@ -21,19 +22,21 @@ class ResultsPlots : public QWidget {
   Q_OBJECT
 
  public:
-  explicit ResultsPlots(QWidget* parent = nullptr);
+  // The characteristic's cases start from the inputs the source gives.
+  explicit ResultsPlots(CharacteristicPanel::BaseSource source, QWidget* parent = nullptr);
 
   void showOutcome(const kelvado::RunOutcome& outcome);
   bool hasResults() const { return hasResults_; }
 
   QChartView* view(plots::PlotId id) const { return views_[Index(id)]; }
   QChart* chart(plots::PlotId id) const;
+  CharacteristicPanel* characteristic() const { return characteristic_; }
 
   // Writes the plot as drawn; the file name's extension (.png or .svg) picks the format.
   // A plot on the page behind is brought to the front first.
   bool savePlot(plots::PlotId id, const QString& path, QString* error = nullptr);
   // Asks for a file name, then saves the plot; a failure is shown in a message box.
-  void askAndSave(plots::PlotId id);
+  void askAndSave(QChartView* view);
 
   // Where askAndSave gets its file name (empty: the user gave up). The default asks with a
   // file dialog; tests answer themselves.
@@ -43,11 +46,13 @@ class ResultsPlots : public QWidget {
  private:
   static std::size_t Index(plots::PlotId id) { return static_cast<std::size_t>(id); }
   QChartView* makeView(plots::PlotId id);
+  void addSaveAction(QChartView* view, const QString& title);
   void setResults(bool hasResults, const QString& status);
+  void updateSaveButton();
   QString askWithDialog(const QString& suggestedPath);
 
   std::array<QChartView*, plots::kPlotCount> views_{};
-  std::array<QAction*, plots::kPlotCount> saveActions_{};
+  CharacteristicPanel* characteristic_ = nullptr;
   QTabWidget* tabs_ = nullptr;
   QLabel* status_ = nullptr;
   QToolButton* saveButton_ = nullptr;

@@ -4,6 +4,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -11,6 +12,8 @@
 #include <QLineSeries>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -80,6 +83,19 @@ QByteArray ReadAll(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Sets the page's boxes and presses Calculate, as a user would; waits until it is done.
+bool CalculateCharacteristic(CharacteristicPanel* panel, double rpm, double from, double to, int count) {
+  panel->findChild<QDoubleSpinBox*>("CharacteristicRpm")->setValue(rpm);
+  panel->findChild<QDoubleSpinBox*>("CharacteristicFrom")->setValue(from);
+  panel->findChild<QDoubleSpinBox*>("CharacteristicTo")->setValue(to);
+  panel->findChild<QSpinBox*>("CharacteristicCount")->setValue(count);
+  QSignalSpy calculated(panel, &CharacteristicPanel::calculated);
+  auto* button = panel->findChild<QPushButton*>("CharacteristicCalculate");
+  QTest::mouseClick(button, Qt::LeftButton);
+  if (!panel->isCalculating() || button->isEnabled()) return false;
+  return calculated.wait(kRunTimeoutMs) && button->isEnabled();
+}
+
 }  // namespace
 
 class PlotsTest : public QObject {
@@ -95,6 +111,8 @@ class PlotsTest : public QObject {
   void savePlotWritesPngAndSvg();
   void saveActionAsksForFileName();
   void plotPictureWithoutWindow();
+  void characteristicRunsAtTheAskedSpeed();
+  void characteristicOfImproperInputsDrawsNothing();
 
  private:
   ResultsPlots* plots() const { return form_->resultsPlots(); }
@@ -273,6 +291,56 @@ void PlotsTest::plotPictureWithoutWindow() {
   QCOMPARE(image.size(), plots::kPictureSize);
   // Same colours as in the window: the curve is there, laid out without a view.
   QVERIFY2(CurvePixels(image, chart(PlotId::MeanTemperature)) > 100, "the curve is not drawn");
+}
+
+void PlotsTest::characteristicRunsAtTheAskedSpeed() {
+  auto* tabs = form_->findChild<QTabWidget*>("PlotTabs");
+  CharacteristicPanel* panel = plots()->characteristic();
+  tabs->setCurrentWidget(panel);
+  auto* saveButton = form_->findChild<QToolButton*>("SavePlotButton");
+  QVERIFY(!saveButton->isEnabled());
+
+  QVERIFY(CalculateCharacteristic(panel, 75, 40, 80, 5));
+  QCOMPARE(panel->outputs(), (std::vector<double>{40, 50, 60, 70, 80}));
+  QCOMPARE(panel->results().size(), std::size_t(5));
+  const auto* chart = panel->view()->chart();
+  const QList<QPointF> pressure = Curves(chart)[0]->points();
+  const QList<QPointF> temperature = Curves(chart)[1]->points();
+  QCOMPARE(pressure.size(), qsizetype(5));
+  for (int i = 0; i < 5; ++i) {
+    const kelvado::SweepResult& r = panel->results()[std::size_t(i)];
+    QCOMPARE(r.status, kelvado::RunStatus::Finished);
+    // Every output at the screw speed asked for, whatever the flow rate it took.
+    QVERIFY2(std::abs(r.summary.Rpm - 75) < 1e-9, qPrintable(QString::number(r.summary.Rpm, 'g', 17)));
+    QCOMPARE(pressure[i], QPointF(panel->outputs()[std::size_t(i)], r.summary.OutletPressure));
+    QCOMPARE(temperature[i], QPointF(panel->outputs()[std::size_t(i)], r.summary.AvgTemp));
+  }
+  // More output at the same speed leaves less pressure.
+  QVERIFY(pressure.front().y() > pressure.back().y());
+  QVERIFY(chart->title().contains("75 rpm"));
+  QVERIFY(saveButton->isEnabled());
+
+  // The characteristic is saved like any other plot.
+  const QString path = QDir(dir_->path()).filePath("characteristic.svg");
+  plots()->setFileAsker([&](const QString& suggested) {
+    return suggested.endsWith("/characteristic.png") ? path : QString();
+  });
+  panel->view()->actions().front()->trigger();
+  QVERIFY(ReadAll(path).contains("Outlet pressure"));
+}
+
+void PlotsTest::characteristicOfImproperInputsDrawsNothing() {
+  CharacteristicPanel* panel = plots()->characteristic();
+  QVERIFY(CalculateCharacteristic(panel, 75, 40, 80, 3));
+  QCOMPARE(Curves(panel->view()->chart())[0]->count(), 3);
+  // The window's inputs at the time of Calculate are the ones used.
+  edit(3)->setText(QStringLiteral("deep"));
+  QVERIFY(CalculateCharacteristic(panel, 75, 40, 80, 3));
+  for (const kelvado::SweepResult& r : panel->results()) QCOMPARE(r.status, kelvado::RunStatus::ImproperInput);
+  QCOMPARE(Curves(panel->view()->chart())[0]->count(), 0);
+  QVERIFY(!panel->view()->actions().front()->isEnabled());
+  const QString status = panel->findChild<QLabel*>("CharacteristicStatus")->text();
+  QVERIFY2(status.startsWith("0 of 3 cases"), qPrintable(status));
 }
 
 QTEST_MAIN(PlotsTest)

@@ -1,0 +1,17 @@
+#pragma once
+// The screw characteristic: outlet pressure and temperature against output at a fixed screw
+// speed. Each output gets the dimensionless flow rate at which it needs that speed.
+#include <vector>
+
+#include "solver/sweep.h"
+
+namespace plots {
+
+// `count` outputs spaced evenly from `from` to `to`, both included; one means `from` alone.
+std::vector<double> EvenlySpaced(double from, double to, int count);
+
+// One case per output: `base` with that output and the flow rate that gives `rpm`.
+std::vector<kelvado::SweepCase> CharacteristicCases(const kelvado::InputTexts& base, char separator, double rpm,
+                                                    const std::vector<double>& outputs);
+
+}  // namespace plots

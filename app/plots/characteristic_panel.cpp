@@ -1,0 +1,170 @@
+#include "characteristic_panel.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QDoubleSpinBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+#include "characteristic.h"
+#include "plot_chart.h"
+
+namespace {
+
+constexpr int kMaxCases = 200;
+
+QDoubleSpinBox* NumberBox(const QString& name, double low, double high, double value, int decimals) {
+  auto* box = new QDoubleSpinBox;
+  box->setObjectName(name);
+  box->setRange(low, high);
+  box->setDecimals(decimals);
+  box->setValue(value);
+  // As with the file name: clicked into, never reached by Tab from the inputs.
+  box->setFocusPolicy(Qt::ClickFocus);
+  return box;
+}
+
+QString Number(double value) { return QString::number(value, 'g', 6); }
+
+}  // namespace
+
+CharacteristicPanel::CharacteristicPanel(BaseSource source, QWidget* parent)
+    : QWidget(parent), source_(std::move(source)) {
+  setObjectName(QStringLiteral("CharacteristicPanel"));
+  // Around the default case: 60 kg/hr needs about 86 rpm.
+  rpm_ = NumberBox(QStringLiteral("CharacteristicRpm"), 0.1, 10000, 90, 1);
+  from_ = NumberBox(QStringLiteral("CharacteristicFrom"), 0.1, 100000, 45, 1);
+  to_ = NumberBox(QStringLiteral("CharacteristicTo"), 0.1, 100000, 75, 1);
+  count_ = new QSpinBox;
+  count_->setObjectName(QStringLiteral("CharacteristicCount"));
+  count_->setRange(1, kMaxCases);
+  count_->setValue(7);
+  count_->setFocusPolicy(Qt::ClickFocus);
+  calculate_ = new QPushButton(QStringLiteral("Calculate"));
+  calculate_->setObjectName(QStringLiteral("CharacteristicCalculate"));
+  calculate_->setFocusPolicy(Qt::NoFocus);
+  connect(calculate_, &QPushButton::clicked, this,
+          [this] { calculate(rpm_->value(), from_->value(), to_->value(), count_->value()); });
+
+  // Two short rows: the page must not make the window wider than the other pages do.
+  auto* controls = new QGridLayout;
+  controls->addWidget(new QLabel(QStringLiteral("Screw speed (rpm)")), 0, 0);
+  controls->addWidget(rpm_, 0, 1);
+  controls->addWidget(calculate_, 0, 3, 1, 4, Qt::AlignRight);
+  controls->addWidget(new QLabel(QStringLiteral("Output (kg/hr)")), 1, 0);
+  controls->addWidget(from_, 1, 1);
+  controls->addWidget(new QLabel(QStringLiteral("to")), 1, 2);
+  controls->addWidget(to_, 1, 3);
+  controls->addWidget(new QLabel(QStringLiteral("in")), 1, 4);
+  controls->addWidget(count_, 1, 5);
+  controls->addWidget(new QLabel(QStringLiteral("cases")), 1, 6);
+  controls->setColumnStretch(7, 1);
+
+  status_ = new QLabel(QStringLiteral(
+      "The other inputs are the window's; each output runs at the flow rate that gives this screw speed."));
+  status_->setObjectName(QStringLiteral("CharacteristicStatus"));
+  status_->setWordWrap(true);
+
+  QChart* chart = plots::MakeBlankChart(QStringLiteral("characteristic"), QStringLiteral("Screw characteristic"));
+  outputAxis_ = plots::AddAxis(chart, QStringLiteral("Output (kg/hr)"), Qt::AlignBottom);
+  pressureAxis_ = plots::AddAxis(chart, QStringLiteral("kgf/cm\u00b2"), Qt::AlignLeft);
+  temperatureAxis_ = plots::AddAxis(chart, QStringLiteral("\u00b0C"), Qt::AlignRight);
+  pressure_ = plots::AddCurve(chart, QStringLiteral("Outlet pressure"), outputAxis_, pressureAxis_);
+  temperature_ = plots::AddCurve(chart, QStringLiteral("Mean outlet temperature"), outputAxis_, temperatureAxis_);
+  view_ = new QChartView(chart);
+  view_->setObjectName(QStringLiteral("CharacteristicPlot"));
+  view_->setRenderHint(QPainter::Antialiasing);
+  view_->setFocusPolicy(Qt::NoFocus);
+  view_->setMinimumSize(260, 170);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->addLayout(controls);
+  layout->addWidget(status_);
+  layout->addWidget(view_, 1);
+}
+
+CharacteristicPanel::~CharacteristicPanel() {
+  if (thread_) thread_->wait();
+}
+
+bool CharacteristicPanel::hasResults() const { return pressure_->count() > 0; }
+
+void CharacteristicPanel::calculate(double rpm, double fromOutput, double toOutput, int count) {
+  if (thread_) return;
+  const Base base = source_();
+  rpmRun_ = rpm;
+  outputs_ = plots::EvenlySpaced(fromOutput, toOutput, std::clamp(count, 1, kMaxCases));
+  results_.clear();
+  calculate_->setEnabled(false);
+  status_->setText(QStringLiteral("Calculating %1 cases at %2 rpm...").arg(outputs_.size()).arg(Number(rpm)));
+
+  kelvado::SweepOptions options;
+  options.decimalSeparator = base.decimalSeparator;
+  options.progress = [this](std::size_t done, std::size_t total) {
+    QMetaObject::invokeMethod(
+        this, [this, done, total] {
+          if (thread_) status_->setText(QStringLiteral("Calculating: %1 of %2 cases done...").arg(done).arg(total));
+        },
+        Qt::QueuedConnection);
+  };
+  thread_.reset(QThread::create(
+      [this, options, cases = plots::CharacteristicCases(base.inputs, base.decimalSeparator, rpm, outputs_)] {
+        results_ = kelvado::RunSweep(cases, options);
+      }));
+  connect(thread_.get(), &QThread::finished, this, &CharacteristicPanel::onThreadFinished);
+  thread_->start();
+}
+
+void CharacteristicPanel::onThreadFinished() {
+  thread_->wait();
+  thread_.reset();
+  calculate_->setEnabled(true);
+  showResults();
+  emit calculated();
+}
+
+void CharacteristicPanel::showResults() {
+  QList<QPointF> pressure, temperature;
+  QString failure;
+  for (std::size_t i = 0; i < results_.size(); ++i) {
+    const kelvado::SweepResult& r = results_[i];
+    if (r.status != kelvado::RunStatus::Finished) {
+      if (failure.isEmpty()) {
+        failure = QStringLiteral("; at %1 kg/hr: %2").arg(Number(outputs_[i]), kelvado::StatusName(r.status));
+      }
+      continue;
+    }
+    pressure << QPointF(outputs_[i], r.summary.OutletPressure);
+    temperature << QPointF(outputs_[i], r.summary.AvgTemp);
+  }
+  pressure_->replace(pressure);
+  temperature_->replace(temperature);
+  QChart* chart = view_->chart();
+  chart->setTitle(QStringLiteral("Screw characteristic at %1 rpm").arg(Number(rpmRun_)));
+  if (pressure.isEmpty()) {
+    plots::ClearChart(chart);
+  } else {
+    auto byX = [](QPointF a, QPointF b) { return a.x() < b.x(); };
+    auto byY = [](QPointF a, QPointF b) { return a.y() < b.y(); };
+    const auto [xLow, xHigh] = std::minmax_element(pressure.begin(), pressure.end(), byX);
+    const auto [pLow, pHigh] = std::minmax_element(pressure.begin(), pressure.end(), byY);
+    const auto [tLow, tHigh] = std::minmax_element(temperature.begin(), temperature.end(), byY);
+    plots::FitPositionAxis(outputAxis_, xLow->x(), xHigh->x());
+    // Zero pressure is where the screw stops building any: it stays in sight.
+    plots::FitValueAxis(pressureAxis_, std::min(pLow->y(), 0.0), std::max(pHigh->y(), 0.0));
+    plots::FitValueAxis(temperatureAxis_, tLow->y(), tHigh->y());
+  }
+  status_->setText(QStringLiteral("%1 of %2 cases at %3 rpm finished%4.")
+                       .arg(pressure.size())
+                       .arg(results_.size())
+                       .arg(Number(rpmRun_))
+                       .arg(failure));
+}

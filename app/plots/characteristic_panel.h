@@ -1,0 +1,71 @@
+#pragma once
+// The screw characteristic page: a screw speed and a range of outputs, Calculate, and the
+// outlet pressure and mean temperature against output. The cases run on the cores in the
+// background; the window stays usable meanwhile.
+#include <QThread>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "solver/sweep.h"
+
+class QChartView;
+class QDoubleSpinBox;
+class QLabel;
+class QLineSeries;
+class QPushButton;
+class QSpinBox;
+class QValueAxis;
+
+class CharacteristicPanel : public QWidget {
+  Q_OBJECT
+
+ public:
+  // The inputs the cases start from, and the decimal separator they are written with.
+  struct Base {
+    kelvado::InputTexts inputs;
+    char decimalSeparator = '.';
+  };
+  using BaseSource = std::function<Base()>;
+
+  explicit CharacteristicPanel(BaseSource source, QWidget* parent = nullptr);
+  // A calculation still going is waited for.
+  ~CharacteristicPanel() override;
+
+  QChartView* view() const { return view_; }
+  bool isCalculating() const { return thread_ != nullptr; }
+  bool hasResults() const;
+  // The outputs and outcomes of the last calculation, case by case.
+  const std::vector<double>& outputs() const { return outputs_; }
+  const std::vector<kelvado::SweepResult>& results() const { return results_; }
+
+  // What the Calculate button does: runs one case per output at the screw speed.
+  void calculate(double rpm, double fromOutput, double toOutput, int count);
+
+ signals:
+  void calculated();
+
+ private:
+  void onThreadFinished();
+  void showResults();
+
+  BaseSource source_;
+  QDoubleSpinBox* rpm_ = nullptr;
+  QDoubleSpinBox* from_ = nullptr;
+  QDoubleSpinBox* to_ = nullptr;
+  QSpinBox* count_ = nullptr;
+  QPushButton* calculate_ = nullptr;
+  QLabel* status_ = nullptr;
+  QChartView* view_ = nullptr;
+  QLineSeries* pressure_ = nullptr;
+  QLineSeries* temperature_ = nullptr;
+  QValueAxis* outputAxis_ = nullptr;
+  QValueAxis* pressureAxis_ = nullptr;
+  QValueAxis* temperatureAxis_ = nullptr;
+
+  std::unique_ptr<QThread> thread_;
+  double rpmRun_ = 0;
+  std::vector<double> outputs_;
+  std::vector<kelvado::SweepResult> results_;
+};
