@@ -130,9 +130,11 @@ QWidget* TForm1::buildInputGroup() {
 
   QPalette blue = palette();
   blue.setColor(QPalette::WindowText, Qt::blue);
+  // The defaults are shown with the user's decimal separator, so that they read as typed.
+  const kelvado::InputTexts defaults = kelvado::DefaultInputTexts(decimalSeparator_);
   for (int i = 0; i < kelvado::kInputCount; ++i) {
     const kelvado::InputField& field = kelvado::kInputFields[i];
-    auto* edit = new QLineEdit(QString::fromUtf8(field.defaultText.data(), field.defaultText.size()));
+    auto* edit = new QLineEdit(QString::fromStdString(defaults[i]));
     edit->setObjectName(QString::fromUtf8(field.editName.data(), field.editName.size()));
     // A read-only value is shown but cannot be changed; every run still reads it.
     edit->setEnabled(field.editable);

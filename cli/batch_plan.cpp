@@ -62,12 +62,9 @@ BatchPlan PlanCharacteristic(const InputTexts& base, const RangeText& outputs, c
   BatchPlan plan;
   plan.inputColumns = {FieldColumn(kOutputRate), FieldColumn(kFlowRateRatio, 6)};
   for (const double output : RangeValues(outputs, separator, "--output-rate")) {
-    InputTexts texts = base;
-    texts[kOutputRate] = ExactNumberText(output, separator);
-    const double ratio = FlowRateRatioForRpm(texts, separator, *rpm);
-    texts[kFlowRateRatio] = ExactNumberText(ratio, separator);
-    plan.inputValues.push_back({output, ratio});
-    plan.cases.push_back({texts});
+    SweepCase c = CharacteristicCase(base, separator, *rpm, output);
+    plan.inputValues.push_back({output, *ParseNumber(c.inputs[kFlowRateRatio], separator)});
+    plan.cases.push_back(std::move(c));
   }
   return plan;
 }

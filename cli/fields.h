@@ -15,10 +15,8 @@ using FieldOverrides = std::array<std::optional<std::string>, kInputCount>;
 
 // The field whose option name (without "--") is `name`.
 inline std::optional<int> FindField(std::string_view name) {
-  for (int i = 0; i < kInputCount; ++i) {
-    if (kInputFields[i].optionName == name) return i;
-  }
-  return std::nullopt;
+  const int index = FieldIndex(name);
+  return index < 0 ? std::nullopt : std::optional<int>(index);
 }
 
 inline void ApplyOverrides(InputTexts& texts, const FieldOverrides& overrides) {

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "solver/input.h"
+#include "solver/ranges.h"
 #include "usage_error.h"
 
 namespace kelvado::cli {
@@ -12,14 +13,6 @@ double ReadEnd(const std::string& text, char separator, std::string_view what) {
   const std::optional<double> value = ParseNumber(text, separator);
   if (!value) throw UsageError::Of(what, ": '", text, "' is not a number");
   return *value;
-}
-
-double RoundTo15Digits(double value) {
-  char text[32];
-  const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
-  double rounded = value;
-  std::from_chars(text, written.ptr, rounded);
-  return rounded;
 }
 
 }  // namespace
@@ -42,17 +35,7 @@ RangeText ParseRange(std::string_view text, std::string_view what) {
 }
 
 std::vector<double> RangeValues(const RangeText& range, char separator, std::string_view what) {
-  const double from = ReadEnd(range.from, separator, what);
-  const double to = ReadEnd(range.to, separator, what);
-  std::vector<double> values{from};
-  if (range.count == 1) return values;
-  const double steps = static_cast<double>(range.count - 1);
-  for (std::size_t i = 1; i + 1 < range.count; ++i) {
-    const double t = static_cast<double>(i) / steps;
-    values.push_back(RoundTo15Digits(from * (1 - t) + to * t));
-  }
-  values.push_back(to);
-  return values;
+  return EvenlySpaced(ReadEnd(range.from, separator, what), ReadEnd(range.to, separator, what), range.count);
 }
 
 }  // namespace kelvado::cli

@@ -23,7 +23,7 @@ fi
 # Only the readers under test, not the rest of the calculation.
 "$cxx" -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
   -I"$src" -I"$src/cli" \
-  "$src/fuzz/inputs_fuzzer.cpp" "$src/solver/input.cpp" "$src/cli/inputs_file.cpp" "$src/cli/range.cpp" \
+  "$src/fuzz/inputs_fuzzer.cpp" "$src/solver/input.cpp" "$src/cli/inputs_file.cpp" "$src/cli/range.cpp" "$src/solver/ranges.cpp" \
   -o "$out/inputs_fuzzer" || exit 1
 
 # New inputs go to the build folder's corpus; the committed seeds are only read.

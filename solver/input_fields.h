@@ -36,6 +36,14 @@ inline constexpr std::array<InputField, kInputCount> kInputFields{{
     {"Edit17", "Parameter b (1/\u2103)", "0.0337", false, "temp-coeff"},
 }};
 
+// The position of the field with that option name, or -1.
+constexpr int FieldIndex(std::string_view optionName) {
+  for (int i = 0; i < kInputCount; ++i) {
+    if (kInputFields[i].optionName == optionName) return i;
+  }
+  return -1;
+}
+
 inline constexpr std::string_view kDefaultResultFileName = "result.txt";
 
 // The default texts are written with a point; where the user's decimal separator is

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "calc_state.h"
+#include "input_fields.h"
 #include "operating.h"
 
 namespace kelvado {
@@ -16,16 +17,21 @@ namespace {
 // A run with nobody watching: keep the first message as the case's explanation.
 class QuietServices : public RunServices {
  public:
+  explicit QuietServices(const std::atomic<bool>* cancel) : cancel_(cancel) {}
   void ShowMessage(const std::string& text) override {
     if (message.empty()) message = text;
   }
   void RefreshFileList() override {}
   void ShowFinishDialog() override {}
+  bool CancelRequested() override { return cancel_ != nullptr && cancel_->load(); }
   std::string message;
+
+ private:
+  const std::atomic<bool>* cancel_;
 };
 
-SweepResult RunOne(const SweepCase& c, char separator) {
-  QuietServices services;
+SweepResult RunOne(const SweepCase& c, char separator, const std::atomic<bool>* cancel) {
+  QuietServices services(cancel);
   const RunOutcome outcome =
       RunCalculation(RunRequest{c.inputs, "/dev/null", separator, TextEncoding::ShiftJis}, services);
   SweepResult result;
@@ -47,7 +53,11 @@ std::vector<SweepResult> RunSweep(const std::vector<SweepCase>& cases, const Swe
   std::atomic<std::size_t> done{0};
   auto worker = [&] {
     for (std::size_t i = next++; i < cases.size(); i = next++) {
-      results[i] = RunOne(cases[i], options.decimalSeparator);
+      if (options.cancel != nullptr && options.cancel->load()) {
+        results[i].status = RunStatus::Cancelled;
+        continue;
+      }
+      results[i] = RunOne(cases[i], options.decimalSeparator, options.cancel);
       const std::size_t finished = ++done;
       if (options.progress) options.progress(finished, cases.size());
     }
@@ -73,6 +83,15 @@ double FlowRateRatioForRpm(const InputTexts& inputs, char decimalSeparator, doub
   std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
   // The screw speed is inversely proportional to the flow-rate ratio.
   return s->RevPerSec / (rpm / 60.0);
+}
+
+SweepCase CharacteristicCase(const InputTexts& base, char decimalSeparator, double rpm, double output) {
+  static const int outputField = FieldIndex("output-rate");
+  static const int ratioField = FieldIndex("flow-rate-ratio");
+  SweepCase c{base};
+  c.inputs[outputField] = ExactNumberText(output, decimalSeparator);
+  c.inputs[ratioField] = ExactNumberText(FlowRateRatioForRpm(c.inputs, decimalSeparator, rpm), decimalSeparator);
+  return c;
 }
 
 std::string ExactNumberText(double value, char decimalSeparator) {

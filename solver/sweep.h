@@ -1,11 +1,13 @@
 #pragma once
 // Many runs of the same core, spread over threads. Each case is a whole run; a failing case
 // is one outcome among the others, never the end of the sweep.
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "ranges.h"
 #include "run.h"
 
 namespace kelvado {
@@ -25,6 +27,8 @@ struct SweepOptions {
   char decimalSeparator = '.';
   // Called after each finished case with the number done so far (from worker threads).
   std::function<void(std::size_t done, std::size_t total)> progress;
+  // Set from any thread to stop: running cases end as cancelled, the rest are not started.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 // Runs every case; results come back in the order of the cases. The results files go to
@@ -34,6 +38,10 @@ std::vector<SweepResult> RunSweep(const std::vector<SweepCase>& cases, const Swe
 // The dimensionless flow rate at which the given inputs' output needs `rpm` revolutions per
 // minute: the screw-speed formula of the operating conditions solved for it.
 double FlowRateRatioForRpm(const InputTexts& inputs, char decimalSeparator, double rpm);
+
+// A case of the screw characteristic: `base` with the given output and the dimensionless flow
+// rate at which that output needs `rpm`.
+SweepCase CharacteristicCase(const InputTexts& base, char decimalSeparator, double rpm, double output);
 
 // Text that reads back as exactly the same double.
 std::string ExactNumberText(double value, char decimalSeparator);

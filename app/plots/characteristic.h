@@ -7,9 +7,6 @@
 
 namespace plots {
 
-// `count` outputs spaced evenly from `from` to `to`, both included; one means `from` alone.
-std::vector<double> EvenlySpaced(double from, double to, int count);
-
 // One case per output: `base` with that output and the flow rate that gives `rpm`.
 std::vector<kelvado::SweepCase> CharacteristicCases(const kelvado::InputTexts& base, char separator, double rpm,
                                                     const std::vector<double>& outputs);

@@ -92,6 +92,7 @@ CharacteristicPanel::CharacteristicPanel(BaseSource source, QWidget* parent)
 }
 
 CharacteristicPanel::~CharacteristicPanel() {
+  cancel_ = true;  // cases still running end at their next check
   if (thread_) thread_->wait();
 }
 
@@ -101,13 +102,14 @@ void CharacteristicPanel::calculate(double rpm, double fromOutput, double toOutp
   if (thread_) return;
   const Base base = source_();
   rpmRun_ = rpm;
-  outputs_ = plots::EvenlySpaced(fromOutput, toOutput, std::clamp(count, 1, kMaxCases));
+  outputs_ = kelvado::EvenlySpaced(fromOutput, toOutput, static_cast<std::size_t>(std::clamp(count, 1, kMaxCases)));
   results_.clear();
   calculate_->setEnabled(false);
   status_->setText(QStringLiteral("Calculating %1 cases at %2 rpm...").arg(outputs_.size()).arg(Number(rpm)));
 
   kelvado::SweepOptions options;
   options.decimalSeparator = base.decimalSeparator;
+  options.cancel = &cancel_;
   options.progress = [this](std::size_t done, std::size_t total) {
     QMetaObject::invokeMethod(
         this, [this, done, total] {

@@ -4,6 +4,7 @@
 // background; the window stays usable meanwhile.
 #include <QThread>
 #include <QWidget>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -65,6 +66,7 @@ class CharacteristicPanel : public QWidget {
   QValueAxis* temperatureAxis_ = nullptr;
 
   std::unique_ptr<QThread> thread_;
+  std::atomic<bool> cancel_{false};
   double rpmRun_ = 0;
   std::vector<double> outputs_;
   std::vector<kelvado::SweepResult> results_;

@@ -69,3 +69,36 @@ TEST(ExactNumberText, ReadsBackAsTheSameDouble) {
 
 }  // namespace
 }  // namespace kelvado
+
+namespace kelvado {
+namespace {
+
+TEST(RunSweep, StopsWhenCancelled) {
+  std::vector<SweepCase> cases(6, SweepCase{DefaultInputTexts()});
+  std::atomic<bool> cancel{false};
+  SweepOptions options;
+  options.threads = 1;
+  options.cancel = &cancel;
+  options.progress = [&](std::size_t done, std::size_t) { cancel = done == 2; };
+  const std::vector<SweepResult> results = RunSweep(cases, options);
+  EXPECT_EQ(results[0].status, RunStatus::Finished);
+  EXPECT_EQ(results[1].status, RunStatus::Finished);
+  for (std::size_t i = 2; i < results.size(); ++i) EXPECT_EQ(results[i].status, RunStatus::Cancelled) << i;
+}
+
+TEST(EvenlySpaced, KeepsBothEndsAndRoundsTheValuesBetween) {
+  EXPECT_EQ(EvenlySpaced(0.3, 0.6, 4), (std::vector<double>{0.3, 0.4, 0.5, 0.6}));
+  EXPECT_EQ(EvenlySpaced(5, 9, 1), std::vector<double>{5});
+  EXPECT_EQ(EvenlySpaced(80, 40, 3), (std::vector<double>{80, 60, 40}));
+}
+
+TEST(CharacteristicCase, SetsTheOutputAndTheFlowRateForTheSpeed) {
+  const SweepCase c = CharacteristicCase(DefaultInputTexts(), '.', 72.5, 50.0);
+  EXPECT_EQ(c.inputs[FieldIndex("output-rate")], "50");
+  EXPECT_EQ(ParseNumber(c.inputs[FieldIndex("flow-rate-ratio")], '.'),
+            FlowRateRatioForRpm(c.inputs, '.', 72.5));
+  EXPECT_EQ(c.inputs[0], "6.5");
+}
+
+}  // namespace
+}  // namespace kelvado
