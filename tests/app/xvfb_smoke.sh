@@ -21,13 +21,15 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # A display number of our own: Xvfb reports the one it took on the given descriptor.
 exec 5>"$work/display"
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n 1 "$work/display")"
 export QT_QPA_PLATFORM=xcb
 # The server must answer before the window can connect; on a loaded machine it may lag.
+# (-noreset: otherwise the server resets when this probe disconnects, and a connection made
+# during the reset is refused.)
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb does not answer: $(cat "$work/xvfb.log")"
 
