@@ -34,8 +34,11 @@ for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sle
 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb does not answer: $(cat "$work/xvfb.log")"
 
 # Started in an empty folder, which the chooser opens first.
-(cd "$work" && exec "$kelvado") >"$work/app.log" 2>&1 &
-app_pid=$!
+start_app() {
+  (cd "$work" && exec "$kelvado") >"$work/app.log" 2>&1 &
+  app_pid=$!
+}
+start_app
 
 # Waits for a visible window whose title is exactly $1 and prints its id.
 wait_window() {
@@ -55,6 +58,14 @@ press() {  # press KEY in window ID
   xdotool key --clearmodifiers "$1"
 }
 
+# A server that is still settling may refuse the first connection: try again, twice at most.
+for attempt in 1 2 3; do
+  sleep 0.3
+  kill -0 "$app_pid" 2>/dev/null && break
+  grep -q "could not connect to display" "$work/app.log" || break
+  echo "retrying after: $(head -n 1 "$work/app.log")" >&2
+  start_app
+done
 main=$(wait_window Kelvado) || fail "no window titled Kelvado"
 sleep 0.5
 press Return "$main"
