@@ -3,7 +3,7 @@
 #   make test  - install what is missing, build, and run every test
 .PHONY: run test test-sanitize bench gui deps clean
 
-PACKAGES := cmake make g++ pkgconf libgtest-dev libgmock-dev libbenchmark-dev \
+PACKAGES := cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev \
             qt6-base-dev qt6-svg-dev qt6-charts-dev libgl-dev \
             clang libclang-rt-14-dev xvfb xdotool xauth
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -16,7 +16,7 @@ deps:
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && \
-	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
 	fi
 
 $(BUILD)/CMakeCache.txt: | deps
