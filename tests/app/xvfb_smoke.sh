@@ -82,6 +82,6 @@ xdotool search --onlyvisible --name '^Finsh$' >/dev/null 2>&1 && fail "Enter did
 press alt+c "$main"
 for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app_pid" 2>/dev/null && fail "Alt+C did not close the window"
-wait "$app_pid" || fail "kelvado exited with an error"
+wait "$app_pid" || fail "kelvado exited with an error: $(tail -n 30 "$work/app.log")"
 app_pid=""
 echo "xvfb smoke: ok"
