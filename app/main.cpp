@@ -46,7 +46,7 @@ kelvado::RunOutcome RunDefaultCase() {
 
 QString PlotKeys() {
   QStringList keys;
-  for (int i = 0; i < plots::kPlotCount; ++i) keys << plots::Spec(static_cast<plots::PlotId>(i)).key;
+  for (int i = 0; i < plots::kPlotCount; ++i) keys << plots::LookOf(static_cast<plots::PlotId>(i)).key;
   return keys.join(QStringLiteral(", "));
 }
 

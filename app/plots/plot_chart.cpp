@@ -95,12 +95,12 @@ QLineSeries* AddCurve(QChart* chart, const QString& name, QValueAxis* x, QValueA
 }
 
 QChart* MakeChart(PlotId id) {
-  const PlotSpec& spec = Spec(id);
-  QChart* chart = MakeBlankChart(spec.key, spec.title);
-  QValueAxis* x = AddAxis(chart, spec.xTitle, Qt::AlignBottom);
-  QValueAxis* y = AddAxis(chart, spec.yTitle, Qt::AlignLeft);
-  for (const QString& name : spec.curves) AddCurve(chart, name, x, y);
-  chart->legend()->setVisible(spec.curves.size() > 1);
+  const PlotLook& look = LookOf(id);
+  QChart* chart = MakeBlankChart(look.key, look.title);
+  QValueAxis* x = AddAxis(chart, look.xTitle, Qt::AlignBottom);
+  QValueAxis* y = AddAxis(chart, look.yTitle, Qt::AlignLeft);
+  for (const QString& name : look.curves) AddCurve(chart, name, x, y);
+  chart->legend()->setVisible(look.curves.size() > 1);
   return chart;
 }
 
@@ -118,7 +118,7 @@ void FillChart(QChart* chart, PlotId id, const QList<QList<QPointF>>& curves) {
     }
   }
   if (xLow > xHigh) return ClearChart(chart);
-  if (Spec(id).includeZero) {
+  if (LookOf(id).includeZero) {
     yLow = std::min(yLow, 0.0);
     yHigh = std::max(yHigh, 0.0);
   }

@@ -9,7 +9,7 @@ using kelvado::StepRecord;
 const QString kTurns = QStringLiteral("Down-channel position (turns)");
 const QString kDepth = QStringLiteral("Depth from screw root (cm)");
 
-const std::array<PlotSpec, kPlotCount> kSpecs{{
+const std::array<PlotLook, kPlotCount> kSpecs{{
     {QStringLiteral("pressure"), QStringLiteral("Pressure"), kTurns, QStringLiteral("kgf/cm\u00b2"),
      {QStringLiteral("Pressure")}, true},
     {QStringLiteral("mean-temperature"), QStringLiteral("Mean melt temperature"), kTurns,
@@ -36,7 +36,7 @@ QList<QPointF> Points(const std::vector<Row>& rows, double Row::*x, Value value)
 
 }  // namespace
 
-const PlotSpec& Spec(PlotId id) { return kSpecs[static_cast<std::size_t>(id)]; }
+const PlotLook& LookOf(PlotId id) { return kSpecs[static_cast<std::size_t>(id)]; }
 
 std::optional<PlotId> PlotByKey(const QString& key) {
   for (int i = 0; i < kPlotCount; ++i) {

@@ -29,7 +29,7 @@ inline constexpr std::array<PlotId, 4> kOutletPlots{PlotId::OutletTemperature, P
 inline constexpr double kGfToKgf = 1.0e-3;
 inline constexpr double kCalPerSecToKW = 0.0041897;  // the factor of the results file's power balance
 
-struct PlotSpec {
+struct PlotLook {
   QString key;         // for object and file names: "pressure", "outlet-velocity", ...
   QString title;       // names the quantity
   QString xTitle;
@@ -38,11 +38,11 @@ struct PlotSpec {
   bool includeZero;    // the value axis always shows zero
 };
 
-const PlotSpec& Spec(PlotId id);
+const PlotLook& LookOf(PlotId id);
 // The plot with the given key, if there is one.
 std::optional<PlotId> PlotByKey(const QString& key);
 
-// One list of points per curve of the plot, in the order of Spec(id).curves. The channel
+// One list of points per curve of the plot, in the order of LookOf(id).curves. The channel
 // plots have a point per kept step, the outlet plots a point per node (none unless the run
 // finished).
 QList<QList<QPointF>> PlotPoints(PlotId id, const kelvado::RunRecord& record);

@@ -28,7 +28,7 @@ const QString kSvgFilter = QStringLiteral("SVG drawing (*.svg)");
 QString ObjectName(PlotId id) {
   // "pressure" -> "PressurePlot", "outlet-shear-rate" -> "OutletShearRatePlot"
   QString name;
-  for (const QString& word : plots::Spec(id).key.split(u'-')) name += word.front().toUpper() + word.mid(1);
+  for (const QString& word : plots::LookOf(id).key.split(u'-')) name += word.front().toUpper() + word.mid(1);
   return name + QStringLiteral("Plot");
 }
 
@@ -121,7 +121,7 @@ QChartView* ResultsPlots::makeView(PlotId id) {
   view->setRenderHint(QPainter::Antialiasing);
   view->setFocusPolicy(Qt::NoFocus);
   view->setMinimumSize(260, 170);
-  addSaveAction(view, plots::Spec(id).title.toLower());
+  addSaveAction(view, plots::LookOf(id).title.toLower());
   views_[Index(id)] = view;
   return view;
 }
