@@ -31,17 +31,13 @@ bool WantsPicture(int argc, char** argv) {
   return false;
 }
 
-// A run with nobody to answer it: messages go to standard error, the file to the null device.
-class QuietServices final : public kelvado::RunServices {
- public:
-  void ShowMessage(const std::string& text) override { qWarning("kelvado: %s", text.c_str()); }
-  void RefreshFileList() override {}
-  void ShowFinishDialog() override {}
-};
-
+// A run with nobody to answer it: the file goes to the null device, a message to standard error.
 kelvado::RunOutcome RunDefaultCase() {
-  QuietServices services;
-  return kelvado::RunCalculation(kelvado::RunRequest(kelvado::DefaultInputTexts(), "/dev/null"), services);
+  kelvado::QuietServices services;
+  kelvado::RunOutcome outcome =
+      kelvado::RunCalculation(kelvado::RunRequest(kelvado::DefaultInputTexts(), "/dev/null"), services);
+  if (!services.message.empty()) qWarning("kelvado: %s", services.message.c_str());
+  return outcome;
 }
 
 QString PlotKeys() {

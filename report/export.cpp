@@ -10,16 +10,6 @@ namespace {
 
 constexpr const char* kCrLf = "\r\n";
 
-void CsvRow(std::string& out, std::initializer_list<std::string> fields) {
-  bool first = true;
-  for (const std::string& field : fields) {
-    if (!first) out += ',';
-    first = false;
-    out += field;  // numbers and our own headings: nothing needs quoting
-  }
-  out += kCrLf;
-}
-
 std::string Integer(long long value) { return std::to_string(value); }
 
 // A small writer for one flat-enough JSON document.
@@ -44,11 +34,6 @@ class Json {
     Key(key);
     Separate();
     text_ += RoundTripNumber(value);
-  }
-  void Integer(const std::string& key, long long value) {
-    Key(key);
-    Separate();
-    text_ += std::to_string(value);
   }
   void Text(const std::string& key, const std::string& value) {
     Key(key);
@@ -84,6 +69,60 @@ class Json {
   bool first_ = true;
 };
 
+// One column of an export: its CSV heading, its JSON key and the value it reads. The CSV
+// and the JSON document are written from the same lists, so they cannot drift apart.
+template <typename Record>
+struct Column {
+  const char* heading;
+  const char* key;
+  double (*value)(const Record&);
+};
+
+const Column<StepRecord> kStepColumns[] = {
+    {"Step (-)", "step", [](const StepRecord& s) { return double(s.Step); }},
+    {"Turns (-)", "turns", [](const StepRecord& s) { return s.Turns; }},
+    {"AvgTemp (\u00B0C)", "avgTemp_C", [](const StepRecord& s) { return s.AvgTemp; }},
+    {"MixingDegree (-)", "mixingDegree", [](const StepRecord& s) { return s.MixingDegree; }},
+    {"WallCooling (cal/s)", "wallCooling_cal_per_s", [](const StepRecord& s) { return s.WallCooling; }},
+    {"EnthalpyDiff (cal/s)", "enthalpyDiff_cal_per_s", [](const StepRecord& s) { return s.EnthalpyDiff; }},
+    {"PowerInput (cal/s)", "powerInput_cal_per_s", [](const StepRecord& s) { return s.PowerInput; }},
+    {"Pressure (gf/cm2)", "pressure_gf_per_cm2", [](const StepRecord& s) { return s.Pressure; }},
+    {"ClosureIter (-)", "closureIter", [](const StepRecord& s) { return double(s.ClosureIter); }},
+    {"PressGradZ (gf/cm3)", "pressGradZ_gf_per_cm3", [](const StepRecord& s) { return s.PressGradZ; }},
+    {"PressGradX (gf/cm3)", "pressGradX_gf_per_cm3", [](const StepRecord& s) { return s.PressGradX; }},
+};
+
+const Column<OutletNode> kOutletColumns[] = {
+    {"Depth (cm)", "depth_cm", [](const OutletNode& n) { return n.Depth; }},
+    {"Temp (\u00B0C)", "temp_C", [](const OutletNode& n) { return n.Temp; }},
+    {"Viscosity (gf.s/cm2)", "viscosity_gf_s_per_cm2", [](const OutletNode& n) { return n.Viscosity; }},
+    {"VelZ (cm/s)", "velZ_cm_per_s", [](const OutletNode& n) { return n.VelZ; }},
+    {"VelX (cm/s)", "velX_cm_per_s", [](const OutletNode& n) { return n.VelX; }},
+    {"ShearRate (1/s)", "shearRate_per_s", [](const OutletNode& n) { return n.ShearRate; }},
+};
+
+// A CSV table of `rows`; `numbered` puts a 1-based row number in front.
+template <typename Record, std::size_t N>
+std::string CsvTable(const std::vector<Record>& rows, const Column<Record> (&columns)[N], const char* numbered) {
+  std::string out;
+  if (numbered != nullptr) out += numbered;
+  for (std::size_t c = 0; c < N; ++c) {
+    if (c > 0 || numbered != nullptr) out += ',';
+    out += columns[c].heading;
+  }
+  out += kCrLf;
+  long long number = 1;
+  for (const Record& row : rows) {
+    if (numbered != nullptr) out += Integer(number++);
+    for (std::size_t c = 0; c < N; ++c) {
+      if (c > 0 || numbered != nullptr) out += ',';
+      out += RoundTripNumber(columns[c].value(row));  // numbers only: nothing needs quoting
+    }
+    out += kCrLf;
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string RoundTripNumber(double value) {
@@ -93,31 +132,9 @@ std::string RoundTripNumber(double value) {
   return std::string(buf, res.ptr);
 }
 
-std::string StepsCsv(const RunRecord& record) {
-  std::string out;
-  CsvRow(out, {"Step (-)", "Turns (-)", "AvgTemp (\u00B0C)", "MixingDegree (-)", "WallCooling (cal/s)",
-               "EnthalpyDiff (cal/s)", "PowerInput (cal/s)", "Pressure (gf/cm2)", "ClosureIter (-)",
-               "PressGradZ (gf/cm3)", "PressGradX (gf/cm3)"});
-  for (const StepRecord& s : record.steps) {
-    CsvRow(out, {Integer(s.Step), RoundTripNumber(s.Turns), RoundTripNumber(s.AvgTemp),
-                 RoundTripNumber(s.MixingDegree), RoundTripNumber(s.WallCooling),
-                 RoundTripNumber(s.EnthalpyDiff), RoundTripNumber(s.PowerInput), RoundTripNumber(s.Pressure),
-                 Integer(s.ClosureIter), RoundTripNumber(s.PressGradZ), RoundTripNumber(s.PressGradX)});
-  }
-  return out;
-}
+std::string StepsCsv(const RunRecord& record) { return CsvTable(record.steps, kStepColumns, nullptr); }
 
-std::string OutletCsv(const RunRecord& record) {
-  std::string out;
-  CsvRow(out, {"Node (-)", "Depth (cm)", "Temp (\u00B0C)", "Viscosity (gf.s/cm2)", "VelZ (cm/s)", "VelX (cm/s)",
-               "ShearRate (1/s)"});
-  long long node = 1;
-  for (const OutletNode& n : record.outlet) {
-    CsvRow(out, {Integer(node++), RoundTripNumber(n.Depth), RoundTripNumber(n.Temp), RoundTripNumber(n.Viscosity),
-                 RoundTripNumber(n.VelZ), RoundTripNumber(n.VelX), RoundTripNumber(n.ShearRate)});
-  }
-  return out;
-}
+std::string OutletCsv(const RunRecord& record) { return CsvTable(record.outlet, kOutletColumns, "Node (-)"); }
 
 std::string RunJson(const RunRequest& request, const RunOutcome& outcome) {
   Json j;
@@ -154,38 +171,18 @@ std::string RunJson(const RunRequest& request, const RunOutcome& outcome) {
   j.Number("stepY_cm", op.StepY);
   j.Close('}');
 
-  j.Key("steps");
-  j.Open('[');
-  for (const StepRecord& s : outcome.record.steps) {
-    j.Open('{');
-    j.Integer("step", s.Step);
-    j.Number("turns", s.Turns);
-    j.Number("avgTemp_C", s.AvgTemp);
-    j.Number("mixingDegree", s.MixingDegree);
-    j.Number("wallCooling_cal_per_s", s.WallCooling);
-    j.Number("enthalpyDiff_cal_per_s", s.EnthalpyDiff);
-    j.Number("powerInput_cal_per_s", s.PowerInput);
-    j.Number("pressure_gf_per_cm2", s.Pressure);
-    j.Integer("closureIter", s.ClosureIter);
-    j.Number("pressGradZ_gf_per_cm3", s.PressGradZ);
-    j.Number("pressGradX_gf_per_cm3", s.PressGradX);
-    j.Close('}');
-  }
-  j.Close(']');
-
-  j.Key("outlet");
-  j.Open('[');
-  for (const OutletNode& n : outcome.record.outlet) {
-    j.Open('{');
-    j.Number("depth_cm", n.Depth);
-    j.Number("temp_C", n.Temp);
-    j.Number("viscosity_gf_s_per_cm2", n.Viscosity);
-    j.Number("velZ_cm_per_s", n.VelZ);
-    j.Number("velX_cm_per_s", n.VelX);
-    j.Number("shearRate_per_s", n.ShearRate);
-    j.Close('}');
-  }
-  j.Close(']');
+  auto array = [&j](const char* name, const auto& rows, const auto& columns) {
+    j.Key(name);
+    j.Open('[');
+    for (const auto& row : rows) {
+      j.Open('{');
+      for (const auto& column : columns) j.Number(column.key, column.value(row));
+      j.Close('}');
+    }
+    j.Close(']');
+  };
+  array("steps", outcome.record.steps, kStepColumns);
+  array("outlet", outcome.record.outlet, kOutletColumns);
 
   if (outcome.status == RunStatus::Finished) {
     const OutletSummary& sum = outcome.summary;

@@ -17,7 +17,6 @@ namespace {
 // Below this index the first step runs with it in its place: a strongly shear-thinning
 // melt cannot be started from the Newtonian first guess.
 constexpr double kMinStartPowerIndex = 0.55;
-constexpr double kCalPerSecToKW = 0.0041897;
 constexpr double kGfCmPerSecToKW = 9.8067e-8;
 
 // A failed step: the step has shown its message; the file goes, the list is re-read.

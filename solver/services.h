@@ -1,6 +1,7 @@
 #pragma once
 // What a run needs from the front end that started it. The window, the command line,
 // the tests and the sweeps each provide their own implementation.
+#include <atomic>
 #include <string>
 
 namespace kelvado {
@@ -24,6 +25,24 @@ class RunServices {
   virtual void RunCompleted(const CalcState& /*state*/) {}
   // Asked once per step and inside the long iterations; true ends the run like a failure.
   virtual bool CancelRequested() { return false; }
+};
+
+// Services for a run nobody watches (sweeps, pictures): keeps the first message it was
+// shown, answers nothing, and stops when the optional flag is set.
+class QuietServices : public RunServices {
+ public:
+  explicit QuietServices(const std::atomic<bool>* cancel = nullptr) : cancel_(cancel) {}
+  void ShowMessage(const std::string& text) override {
+    if (message.empty()) message = text;
+  }
+  void RefreshFileList() override {}
+  void ShowFinishDialog() override {}
+  bool CancelRequested() override { return cancel_ != nullptr && cancel_->load(); }
+
+  std::string message;
+
+ private:
+  const std::atomic<bool>* cancel_;
 };
 
 // The texts a run shows, exactly as the user sees them.

@@ -14,22 +14,6 @@
 namespace kelvado {
 namespace {
 
-// A run with nobody watching: keep the first message as the case's explanation.
-class QuietServices : public RunServices {
- public:
-  explicit QuietServices(const std::atomic<bool>* cancel) : cancel_(cancel) {}
-  void ShowMessage(const std::string& text) override {
-    if (message.empty()) message = text;
-  }
-  void RefreshFileList() override {}
-  void ShowFinishDialog() override {}
-  bool CancelRequested() override { return cancel_ != nullptr && cancel_->load(); }
-  std::string message;
-
- private:
-  const std::atomic<bool>* cancel_;
-};
-
 SweepResult RunOne(const SweepCase& c, char separator, const std::atomic<bool>* cancel) {
   QuietServices services(cancel);
   const RunOutcome outcome =

@@ -5,6 +5,7 @@ namespace {
 
 using kelvado::OutletNode;
 using kelvado::StepRecord;
+using kelvado::kCalPerSecToKW;
 
 const QString kTurns = QStringLiteral("Down-channel position (turns)");
 const QString kDepth = QStringLiteral("Depth from screw root (cm)");

@@ -27,7 +27,6 @@ inline constexpr std::array<PlotId, 4> kOutletPlots{PlotId::OutletTemperature, P
                                                     PlotId::OutletViscosity, PlotId::OutletShearRate};
 
 inline constexpr double kGfToKgf = 1.0e-3;
-inline constexpr double kCalPerSecToKW = 0.0041897;  // the factor of the results file's power balance
 
 struct PlotLook {
   QString key;         // for object and file names: "pressure", "outlet-velocity", ...

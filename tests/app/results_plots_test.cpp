@@ -36,13 +36,6 @@ namespace {
 
 using window_harness::kRunTimeoutMs;
 
-class SilentServices final : public kelvado::RunServices {
- public:
-  void ShowMessage(const std::string&) override {}
-  void RefreshFileList() override {}
-  void ShowFinishDialog() override {}
-};
-
 QList<QLineSeries*> Curves(const QChart* chart) {
   QList<QLineSeries*> curves;
   for (QAbstractSeries* s : chart->series()) curves << qobject_cast<QLineSeries*>(s);
@@ -162,7 +155,7 @@ void PlotsTest::finishedRunFillsEveryPlot() {
   using Node = kelvado::OutletNode;
   const auto turns = [](const Step& s) { return s.Turns; };
   const auto depth = [](const Node& n) { return n.Depth; };
-  const double kW = plots::kCalPerSecToKW;
+  const double kW = kelvado::kCalPerSecToKW;
   CheckCurve(chart(PlotId::Pressure), 0, steps, turns, [](const Step& s) { return s.Pressure / 1000; });
   CheckCurve(chart(PlotId::MeanTemperature), 0, steps, turns, [](const Step& s) { return s.AvgTemp; });
   CheckCurve(chart(PlotId::Power), 0, steps, turns, [=](const Step& s) { return s.PowerInput * kW; });
@@ -277,7 +270,7 @@ void PlotsTest::saveActionAsksForFileName() {
 }
 
 void PlotsTest::plotPictureWithoutWindow() {
-  SilentServices services;
+  kelvado::QuietServices services;
   const QString path = QDir(dir_->path()).filePath("p.png");
   const kelvado::RunOutcome outcome = kelvado::RunCalculation(
       kelvado::RunRequest(kelvado::DefaultInputTexts(), QDir(dir_->path()).filePath("r.txt").toStdString()),

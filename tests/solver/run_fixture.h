@@ -11,11 +11,7 @@ namespace kelvado::testing {
 
 inline InputTexts DefaultsWith(std::initializer_list<std::pair<std::string_view, std::string>> changes) {
   InputTexts texts = DefaultInputTexts();
-  for (const auto& [option, text] : changes) {
-    for (int i = 0; i < kInputCount; ++i) {
-      if (kInputFields[i].optionName == option) texts[i] = text;
-    }
-  }
+  for (const auto& [option, text] : changes) texts[FieldIndex(option)] = text;
   return texts;
 }
 
