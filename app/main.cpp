@@ -34,8 +34,9 @@ bool WantsPicture(int argc, char** argv) {
 // A run with nobody to answer it: the file goes to the null device, a message to standard error.
 kelvado::RunOutcome RunDefaultCase() {
   kelvado::QuietServices services;
-  kelvado::RunOutcome outcome =
-      kelvado::RunCalculation(kelvado::RunRequest(kelvado::DefaultInputTexts(), "/dev/null"), services);
+  kelvado::RunRequest request(kelvado::DefaultInputTexts(), "/dev/null");
+  request.keptSteps = plots::kPlottedStepsAtMost;
+  kelvado::RunOutcome outcome = kelvado::RunCalculation(request, services);
   if (!services.message.empty()) qWarning("kelvado: %s", services.message.c_str());
   return outcome;
 }

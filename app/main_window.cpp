@@ -242,6 +242,7 @@ kelvado::RunRequest TForm1::makeRequest() const {
   request.resultFolder = QFile::encodeName(chooser_->folder()).toStdString();
   request.decimalSeparator = decimalSeparator_;
   request.encoding = kelvado::TextEncoding::ShiftJis;
+  request.keptSteps = plots::kPlottedStepsAtMost;
   return request;
 }
 

@@ -1,10 +1,12 @@
 #include "batch_command.h"
 
+#include <cmath>
 #include <memory>
 #include <optional>
 
 #include "batch_plan.h"
 #include "decimal_separator.h"
+#include "interrupt.h"
 #include "output_file.h"
 #include "progress_bar.h"
 #include "run_command.h"
@@ -33,7 +35,14 @@ ResultTable Tabulate(const BatchPlan& plan, const std::vector<SweepResult>& resu
   table.columns.push_back({"Message", "", 0});
   for (std::size_t i = 0; i < results.size(); ++i) {
     const SweepResult& result = results[i];
-    std::vector<Cell>& row = table.rows.emplace_back(plan.inputValues[i].begin(), plan.inputValues[i].end());
+    std::vector<Cell>& row = table.rows.emplace_back();
+    for (const double value : plan.inputValues[i]) {
+      if (std::isfinite(value)) {
+        row.emplace_back(value);
+      } else {
+        row.emplace_back();
+      }
+    }
     for (const SummaryColumn& s : summary) {
       if (result.status == RunStatus::Finished) {
         row.emplace_back(result.summary.*s.value);
@@ -70,6 +79,7 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
   SweepOptions options;
   options.threads = batch.threads;
   options.decimalSeparator = separator;
+  options.cancel = &InterruptRequested();
   std::unique_ptr<ProgressBar> bar;
   if (progressBar) {
     bar = std::make_unique<ProgressBar>(err, plan.cases.size());
@@ -77,6 +87,10 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
   }
   const std::vector<SweepResult> results = RunSweep(plan.cases, options);
   if (bar) bar->Clear();
+  if (const std::optional<ExitCode> interrupted = InterruptExitCode()) {
+    err << "The cases were cancelled; no table was written and the CSV file was left as it was.\n";
+    return *interrupted;
+  }
 
   const ResultTable table =
       Tabulate(plan, results,

@@ -63,7 +63,8 @@ BatchPlan PlanCharacteristic(const InputTexts& base, const RangeText& outputs, c
   plan.inputColumns = {FieldColumn(kOutputRate), FieldColumn(kFlowRateRatio, 6)};
   for (const double output : RangeValues(outputs, separator, "--output-rate")) {
     SweepCase c = CharacteristicCase(base, separator, *rpm, output);
-    plan.inputValues.push_back({output, *ParseNumber(c.inputs[kFlowRateRatio], separator)});
+    plan.inputValues.push_back(
+        {output, c.settled ? std::nan("") : *ParseNumber(c.inputs[kFlowRateRatio], separator)});
     plan.cases.push_back(std::move(c));
   }
   return plan;

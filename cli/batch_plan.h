@@ -11,7 +11,9 @@ namespace kelvado::cli {
 
 struct BatchPlan {
   std::vector<Column> inputColumns;
-  std::vector<std::vector<double>> inputValues;  // per case, one per input column
+  // Per case, one per input column; NaN where the case has none (a characteristic case
+  // with no flow rate for the speed), shown as an empty cell.
+  std::vector<std::vector<double>> inputValues;
   std::vector<SweepCase> cases;
 };
 

@@ -1,10 +1,14 @@
 #include "console_services.h"
 
+#include "interrupt.h"
+
 namespace kelvado::cli {
 
 void ConsoleServices::ShowMessage(const std::string& text) {
   messages_ << text << '\n';
   messages_.flush();
 }
+
+bool ConsoleServices::CancelRequested() { return InterruptRequested().load(); }
 
 }  // namespace kelvado::cli

@@ -1,6 +1,6 @@
 #pragma once
 // The run's window services on a terminal: messages go to standard error as they are;
-// there is no file list to refresh and no finish dialog to wait for.
+// there is no file list to refresh and no finish dialog to wait for; a signal cancels.
 #include <ostream>
 
 #include "solver/services.h"
@@ -14,6 +14,8 @@ class ConsoleServices : public RunServices {
   void ShowMessage(const std::string& text) override;
   void RefreshFileList() override {}
   void ShowFinishDialog() override {}
+  // Ctrl-C or SIGTERM, once the handlers are installed.
+  bool CancelRequested() override;
 
  private:
   std::ostream& messages_;

@@ -18,7 +18,8 @@ char SeparatorOfLocale(const std::string& localeName) {
   const locale_t locale = newlocale(LC_NUMERIC_MASK, localeName.c_str(), static_cast<locale_t>(nullptr));
   if (locale == static_cast<locale_t>(nullptr)) return '.';
   const char* radix = nl_langinfo_l(RADIXCHAR, locale);
-  const char separator = radix != nullptr && radix[0] != '\0' && radix[1] == '\0' ? radix[0] : '.';
+  // A locale with another radix character reads and writes with the point.
+  const char separator = radix != nullptr && radix[0] == ',' && radix[1] == '\0' ? ',' : '.';
   freelocale(locale);
   return separator;
 }

@@ -14,7 +14,10 @@ enum ExitCode : int {
   kExitClosureFailed = 5,    // the flow-rate closure gave up
   kExitFileNotOpened = 6,    // also: an export or a sweep table can not be written
   kExitArithmeticFault = 7,
-  kExitWriteError = 8,       // writing failed after the results file was opened
+  kExitWriteError = 8,       // writing failed after the results file was opened; also
+                             // standard output could not be written
+  kExitInterrupted = 130,    // Ctrl-C (SIGINT) cancelled the work
+  kExitTerminated = 143,     // SIGTERM cancelled the work
 };
 
 constexpr ExitCode ExitCodeFor(RunStatus status) {

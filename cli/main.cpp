@@ -1,4 +1,7 @@
 // kelvado-cli: one calculation, a sweep or a screw characteristic from the command line.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -7,6 +10,7 @@
 
 #include "batch_command.h"
 #include "exit_codes.h"
+#include "interrupt.h"
 #include "options.h"
 #include "run_command.h"
 #include "usage_error.h"
@@ -15,26 +19,41 @@ namespace {
 
 constexpr const char* kProgram = "kelvado-cli";
 
+// Output lost on a full disk or a closed pipe is an error like any other write error.
+int CheckedStandardOutput(int code) {
+  std::cout.flush();
+  if (std::cout && std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return code;
+  const int error = errno;
+  std::cerr << kProgram << ": can not write to standard output: " << std::strerror(error) << '\n';
+  return kelvado::cli::kExitWriteError;
+}
+
+int Dispatch(const kelvado::cli::CommandLine& command) {
+  using namespace kelvado::cli;
+  switch (command.action) {
+    case Action::Help:
+      std::cout << HelpText(kProgram);
+      return kExitFinished;
+    case Action::Version:
+      std::cout << kProgram << ' ' << KELVADO_VERSION << '\n';
+      return kExitFinished;
+    case Action::Run:
+      return RunFromCommandLine(command.run, std::cout, std::cerr);
+    case Action::Sweep:
+    case Action::Characteristic:
+      return BatchFromCommandLine(command, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+  }
+  return kExitStopped;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace kelvado::cli;
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const InterruptHandlers interrupts;
   try {
-    const CommandLine command = ParseCommandLine(args);
-    switch (command.action) {
-      case Action::Help:
-        std::cout << HelpText(kProgram);
-        return kExitFinished;
-      case Action::Version:
-        std::cout << kProgram << ' ' << KELVADO_VERSION << '\n';
-        return kExitFinished;
-      case Action::Run:
-        return RunFromCommandLine(command.run, std::cout, std::cerr);
-      case Action::Sweep:
-      case Action::Characteristic:
-        return BatchFromCommandLine(command, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
-    }
+    return CheckedStandardOutput(Dispatch(ParseCommandLine(args)));
   } catch (const UsageError& error) {
     std::cerr << kProgram << ": " << error.what() << "\nTry '" << kProgram << " --help'.\n";
     return kExitUsage;

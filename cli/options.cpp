@@ -8,13 +8,11 @@
 namespace kelvado::cli {
 namespace {
 
-// A separator that the number grammar could confuse with a digit, a sign, the exponent
-// mark or the blanks around a number would make texts ambiguous.
+// Any other character could break the results file's line ends, the inputs file's
+// comments or the range syntax.
 char SeparatorOption(const std::string& text) {
-  constexpr std::string_view kReserved = "0123456789+-Ee \t";
-  if (text.size() != 1 || text[0] == '\0' || kReserved.find(text[0]) != std::string_view::npos) {
-    throw UsageError::Of("--decimal-separator takes one character that is not a digit, a sign, "
-                         "E, e or a blank, not '", text, "'");
+  if (text != "." && text != ",") {
+    throw UsageError::Of("--decimal-separator takes '.' or ',', not '", text, "'");
   }
   return text[0];
 }
@@ -212,7 +210,8 @@ std::string HelpText(std::string_view program) {
       "  --inputs FILE              read fields from FILE, one 'name = text' per line, '#' starts\n"
       "                             a comment; options on the command line win\n"
       "  --decimal-separator C      the decimal separator of the texts, the results file and the\n"
-      "                             tables; default from LC_ALL, LC_NUMERIC or LANG, else '.'\n"
+      "                             tables, '.' or ','; default from LC_ALL, LC_NUMERIC or LANG,\n"
+      "                             else '.'\n"
       "  -h, --help                 show this help\n"
       "  --version                  show the version\n"
       "\n"

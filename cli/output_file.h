@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvado::cli {
 
@@ -14,26 +15,41 @@ class OutputError : public std::runtime_error {
 };
 
 // A file opened for writing, so that a command can find out before its work that the file
-// can not be made. Throws OutputError.
+// can not be made. The bytes go to a temporary file beside the target, renamed over it
+// only by Close(): a run that is interrupted or fails leaves the previous file as it was.
+// A device (/dev/null, a terminal) is written in place; a FIFO, a socket or a folder is
+// refused at once. Throws OutputError.
 class OutputFile {
  public:
   explicit OutputFile(std::string path);
-  ~OutputFile();
+  ~OutputFile();  // without Close(), the temporary file goes and the target stays
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
   void Write(std::string_view bytes);
-  // Writes what is buffered and closes; an error that only shows here is thrown too.
+  // Writes what is buffered, closes and puts the file in place; an error that only shows
+  // here is thrown too.
   void Close();
 
  private:
   [[noreturn]] void Fail(int error) const;
+  [[noreturn]] void Fail(const char* reason) const;
 
-  std::string path_;
+  std::string path_;       // as the user named it
+  std::string target_;     // where the file lands: the path, or the file a link names
+  std::string temporary_;  // empty when written in place
   std::FILE* file_ = nullptr;
 };
 
 void WriteWholeFile(const std::string& path, std::string_view bytes);
+
+// Throws OutputError when `path` names a FIFO, a socket or a folder: found out before a
+// command's work, never by an open that could block.
+void RefuseSpecialFile(const std::string& path);
+
+// Throws UsageError when two of the paths name the same file (devices aside, which take
+// any number of writers): one output would silently replace the other.
+void RefuseSameFileTwice(const std::vector<std::string>& paths);
 
 // The folder and those above it, where missing.
 void MakeFolder(const std::string& path);

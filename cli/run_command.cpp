@@ -1,8 +1,13 @@
 #include "run_command.h"
 
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "console_services.h"
 #include "decimal_separator.h"
 #include "inputs_file.h"
+#include "interrupt.h"
 #include "output_file.h"
 #include "run_exports.h"
 #include "summary.h"
@@ -16,11 +21,36 @@ InputTexts ComposeInputTexts(const RunOptions& options, char separator) {
   return texts;
 }
 
+namespace {
+
+// Every file a single run writes, results file first.
+std::vector<std::string> OutputPaths(const RunOptions& options) {
+  std::vector<std::string> paths{CutResultFileName(options.resultFileName)};
+  if (options.jsonFile) paths.push_back(*options.jsonFile);
+  if (options.csvFolder) {
+    paths.push_back((std::filesystem::path(*options.csvFolder) / "steps.csv").string());
+    paths.push_back((std::filesystem::path(*options.csvFolder) / "outlet.csv").string());
+  }
+  return paths;
+}
+
+}  // namespace
+
 ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::ostream& err) {
   const char separator =
       options.decimalSeparator ? *options.decimalSeparator : SeparatorFromEnvironment();
-  const RunRequest request{ComposeInputTexts(options, separator), options.resultFileName, separator,
-                           options.encoding};
+  const std::vector<std::string> outputs = OutputPaths(options);
+  RefuseSameFileTwice(outputs);
+  try {
+    for (std::size_t i = 1; i < outputs.size(); ++i) RefuseSpecialFile(outputs[i]);
+  } catch (const OutputError& error) {
+    err << error.what() << '\n';
+    return kExitFileNotOpened;
+  }
+  RunRequest request{ComposeInputTexts(options, separator), options.resultFileName, separator,
+                     options.encoding};
+  // The steps are kept only for the exports that write them.
+  if (options.jsonFile || options.csvFolder) request.keptSteps = kKeepEverySteps;
   ConsoleServices services(err);
   const RunOutcome outcome = RunCalculation(request, services);
 
@@ -44,6 +74,7 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
   }
   // A failed run's own status says more than a file it could not export.
   ExitCode code = ExitCodeFor(outcome.status);
+  if (outcome.status == RunStatus::Cancelled) code = InterruptExitCode().value_or(code);
   try {
     WriteRunExports(options, request, outcome);
   } catch (const OutputError& error) {

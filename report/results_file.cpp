@@ -73,10 +73,13 @@ void WriteAll(int fd, const std::string& bytes) {
 }  // namespace
 
 std::string CutResultFileName(const std::string& name) {
-  if (name.size() <= kMaxResultFileName) return name;
-  std::size_t cut = kMaxResultFileName;
+  // Only the file name is cut: shortening a folder of the path would write somewhere else.
+  const std::size_t slash = name.rfind('/');
+  const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+  if (name.size() - start <= kMaxResultFileName) return name;
+  std::size_t cut = start + kMaxResultFileName;
   // Back off to the start of a character: UTF-8 continuation bytes are 10xxxxxx.
-  while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+  while (cut > start && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
   return name.substr(0, cut);
 }
 
@@ -180,13 +183,26 @@ ResultFile::ResultFile(std::string path, char decimalSeparator, TextEncoding enc
 void ResultFile::WriteStage(CalcState& s, RunServices& services, OpenMode mode, std::string bytes) {
   // Nothing computed under a raised fault flag reaches the file.
   CheckFaultFlags();
-  const int flags = O_WRONLY | O_CLOEXEC | (mode == OpenMode::Create ? O_CREAT | O_TRUNC : O_APPEND);
+  // Non-blocking, so that a FIFO without a reader is refused at once instead of waiting.
+  const int flags =
+      O_WRONLY | O_CLOEXEC | O_NONBLOCK | (mode == OpenMode::Create ? O_CREAT | O_TRUNC : O_APPEND);
   const int fd = ::open(name_.c_str(), flags, 0666);
-  if (fd < 0) {
+  struct stat st {};
+  const bool usable =
+      fd >= 0 && ::fstat(fd, &st) == 0 && !S_ISFIFO(st.st_mode) && !S_ISSOCK(st.st_mode);
+  if (!usable) {
+    if (fd >= 0) ::close(fd);  // a pipe or a socket is no results file, even with a reader
     s.FileOk = 0;
     services.ShowMessage(messages::kFileCanNotOpen);
     return;
   }
+  if (mode == OpenMode::Create) {
+    opened_ = {st.st_dev, st.st_ino};
+  } else if (opened_ != std::pair{st.st_dev, st.st_ino}) {
+    ::close(fd);  // another program put a file of its own under the name
+    throw WriteError("another file was put under its name during the run");
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   if (encoding_ == TextEncoding::Utf8) bytes = ToUtf8(bytes);
   try {
     WriteAll(fd, bytes);

@@ -3,6 +3,7 @@
 // file, writing the stage and closing it again, so the file on disk is always complete up
 // to the last stage written.
 #include <string>
+#include <utility>
 #include <sys/stat.h>
 
 namespace kelvado {
@@ -15,7 +16,8 @@ enum class TextEncoding {
   Utf8,      // the same text with those two characters in UTF-8
 };
 
-// Names are cut to this many bytes, never inside a UTF-8 character.
+// The file name (after the last '/') is cut to this many bytes, never inside a UTF-8
+// character; the folders of the path are kept whole.
 inline constexpr std::size_t kMaxResultFileName = 255;
 std::string CutResultFileName(const std::string& name);
 
@@ -45,6 +47,7 @@ class ResultFile {
   std::string name_;
   char separator_;
   TextEncoding encoding_;
+  std::pair<dev_t, ino_t> opened_{};  // the file the header went into, of whatever type
   bool created_ = false;  // the name names the regular file this run wrote, as identity_ says
   struct stat identity_ {};
 };

@@ -100,6 +100,7 @@ struct CalcState {
   // Set when one shooting call runs past its pass cap; the inner loop then gives up.
   std::uint8_t VelocityFailed = 0;
   std::int32_t VelocityPasses = 0;  // passes of the last call
+  std::int64_t StepVelocityPasses = 0;  // passes of the current down-channel step
 
   // Viscosity iteration.
   std::int32_t InnerIter = 0;

@@ -38,6 +38,7 @@ void ComputePowerBalance(CalcState& s) {
 // One down-channel step's flow field: inner loops inside the closure loop.
 // Returns false when an iteration gave up (its message has been shown).
 bool SolveFlowField(CalcState& s, RunServices& services, RunStatus& failure) {
+  s.StepVelocityPasses = 0;
   s.CrossResPos = -1.0;
   s.CrossResNeg = +1.0;
   s.BracketAge = 0;
@@ -87,7 +88,8 @@ OutletSummary SummaryOf(const CalcState& s) {
 
 // Everything from the operating conditions to the finish dialog; the outcome is filled in
 // as the run goes, so that a run ended by a fault still hands back the steps it completed.
-void March(CalcState& s, ResultFile& file, RunServices& services, RunOutcome& outcome) {
+void March(CalcState& s, ResultFile& file, RunServices& services, RunOutcome& outcome,
+           std::size_t keptSteps) {
   ComputeOperatingConditions(s);
   CheckFaultFlags();
   outcome.record.operating = RecordOperating(s);
@@ -108,6 +110,7 @@ void March(CalcState& s, ResultFile& file, RunServices& services, RunOutcome& ou
     s.PowerIndexSubstituted = 0;
   }
 
+  StepRecord last;
   do {
     if (services.CancelRequested()) throw RunCancelled();
     ClearMatrixBlock(s);
@@ -116,13 +119,15 @@ void March(CalcState& s, ResultFile& file, RunServices& services, RunOutcome& ou
     const std::int32_t step = s.StepCount;
     AdvanceEnergyStep(s, file, services);
     if (s.FileOk == 0) return FailureExit(file, services, outcome, RunStatus::FileNotOpened);
-    outcome.record.steps.push_back(RecordStep(s, step));
+    last = RecordStep(s, step);
+    KeepStep(outcome.record, last, keptSteps);
     if (s.PowerIndexSubstituted == 1) {
       s.PowerIndexSubstituted = 0;
       s.PowerIndex = s.SavedPowerIndex;
     }
     services.StepFinished(s);
   } while (s.ChannelEnd != 1);
+  KeepLastStep(outcome.record, last, keptSteps);
 
   ComputePowerBalance(s);
   CheckFaultFlags();
@@ -152,7 +157,7 @@ RunOutcome RunCalculation(const RunRequest& request, RunServices& services) {
 
   ClearFaultFlags();
   try {
-    March(*state, file, services, outcome);
+    March(*state, file, services, outcome, request.keptSteps);
   } catch (const ArithmeticFault& fault) {
     // The file stays as written so far and the list is not re-read.
     outcome.status = RunStatus::ArithmeticFault;

@@ -25,6 +25,9 @@ struct RunRequest {
   char decimalSeparator = '.';
   TextEncoding encoding = TextEncoding::ShiftJis;
   std::string resultFolder;    // where a name without a folder lands; empty: the current folder
+  // How many down-channel steps the outcome keeps (kKeepNoSteps, kKeepEverySteps, or a
+  // limit for plots, reached by even thinning).
+  std::size_t keptSteps = kKeepNoSteps;
 };
 
 enum class RunStatus {

@@ -26,4 +26,21 @@ std::vector<OutletNode> RecordOutlet(const CalcState& s) {
   return nodes;
 }
 
+void KeepStep(RunRecord& record, const StepRecord& step, std::size_t limit) {
+  if (limit == kKeepNoSteps || step.Step % record.keptStride != 0) return;
+  if (record.steps.size() >= limit) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < record.steps.size(); i += 2) record.steps[kept++] = record.steps[i];
+    record.steps.resize(kept);
+    record.keptStride *= 2;
+    if (step.Step % record.keptStride != 0) return;
+  }
+  record.steps.push_back(step);
+}
+
+void KeepLastStep(RunRecord& record, const StepRecord& step, std::size_t limit) {
+  if (limit == kKeepNoSteps || (!record.steps.empty() && record.steps.back().Step == step.Step)) return;
+  record.steps.push_back(step);
+}
+
 }  // namespace kelvado

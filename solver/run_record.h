@@ -2,6 +2,7 @@
 // What a run keeps for its front ends: every down-channel step (the results file shows only
 // every fourth) and the profiles at the outlet.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -51,11 +52,23 @@ struct OperatingRecord {
   double StepY = 0;          // cm
 };
 
+// How many down-channel steps a run keeps: none unless asked, since a long channel has
+// millions of them.
+inline constexpr std::size_t kKeepNoSteps = 0;
+inline constexpr std::size_t kKeepEverySteps = static_cast<std::size_t>(-1);
+
 struct RunRecord {
   OperatingRecord operating;       // set once the operating conditions are derived
-  std::vector<StepRecord> steps;
+  std::vector<StepRecord> steps;   // as many as asked for; see KeepStep
   std::vector<OutletNode> outlet;  // empty unless the run finished
+  std::int32_t keptStride = 1;     // every this many steps is kept while thinning
 };
+
+// Keeps `step` within `limit` steps: all of them while they fit, then evenly thinned (every
+// other kept step dropped and the stride doubled whenever the limit is reached). The first
+// step is always kept; KeepLastStep adds the final one.
+void KeepStep(RunRecord& record, const StepRecord& step, std::size_t limit);
+void KeepLastStep(RunRecord& record, const StepRecord& step, std::size_t limit);
 
 // The values of the step AdvanceEnergyStep has just evaluated, which began at `step`.
 StepRecord RecordStep(const CalcState& state, std::int32_t step);

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "calc_state.h"
+#include "fp_fault.h"
 #include "input_fields.h"
 #include "operating.h"
 
@@ -41,7 +42,7 @@ std::vector<SweepResult> RunSweep(const std::vector<SweepCase>& cases, const Swe
         results[i].status = RunStatus::Cancelled;
         continue;
       }
-      results[i] = RunOne(cases[i], options.decimalSeparator, options.cancel);
+      results[i] = cases[i].settled ? *cases[i].settled : RunOne(cases[i], options.decimalSeparator, options.cancel);
       const std::size_t finished = ++done;
       if (options.progress) options.progress(finished, cases.size());
     }
@@ -53,20 +54,28 @@ std::vector<SweepResult> RunSweep(const std::vector<SweepCase>& cases, const Swe
   return results;
 }
 
-double FlowRateRatioForRpm(const InputTexts& inputs, char decimalSeparator, double rpm) {
+RatioForRpm FlowRateRatioForRpm(const InputTexts& inputs, char decimalSeparator, double rpm) {
   auto s = std::make_unique<CalcState>();
-  const auto targets = InputTargets(*s);
-  for (int i = 0; i < kInputCount; ++i) {
-    // Unreadable fields stay zero; the run itself reports them when the case is run.
-    if (const auto value = ParseNumber(inputs[i], decimalSeparator)) *targets[i] = *value;
+  QuietServices quiet;
+  RatioForRpm found;
+  // Read and derived as the run itself does, so that a case with no speed fails as its run would.
+  ReadInputData(*s, inputs, decimalSeparator, quiet);
+  if (s->InputValid == 0) {
+    found.status = RunStatus::ImproperInput;
+    found.detail = quiet.message;
+    return found;
   }
   s->FlowRateRatio = 1.0;
   std::fexcept_t flags;
   std::fegetexceptflag(&flags, FE_ALL_EXCEPT);
+  ClearFaultFlags();
   ComputeOperatingConditions(*s);
-  std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
   // The screw speed is inversely proportional to the flow-rate ratio.
-  return s->RevPerSec / (rpm / 60.0);
+  found.ratio = s->RevPerSec / (rpm / 60.0);
+  found.detail = RaisedFault();
+  std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
+  if (!found.detail.empty()) found.status = RunStatus::ArithmeticFault;
+  return found;
 }
 
 SweepCase CharacteristicCase(const InputTexts& base, char decimalSeparator, double rpm, double output) {
@@ -74,7 +83,12 @@ SweepCase CharacteristicCase(const InputTexts& base, char decimalSeparator, doub
   static const int ratioField = FieldIndex("flow-rate-ratio");
   SweepCase c{base};
   c.inputs[outputField] = ExactNumberText(output, decimalSeparator);
-  c.inputs[ratioField] = ExactNumberText(FlowRateRatioForRpm(c.inputs, decimalSeparator, rpm), decimalSeparator);
+  const RatioForRpm ratio = FlowRateRatioForRpm(c.inputs, decimalSeparator, rpm);
+  if (ratio.status == RunStatus::Finished) {
+    c.inputs[ratioField] = ExactNumberText(ratio.ratio, decimalSeparator);
+  } else {
+    c.settled = SweepResult{ratio.status, ratio.detail, {}};
+  }
   return c;
 }
 

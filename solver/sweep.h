@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,14 +13,15 @@
 
 namespace kelvado {
 
-struct SweepCase {
-  InputTexts inputs;
-};
-
 struct SweepResult {
   RunStatus status = RunStatus::Finished;
   std::string message;  // the message the run showed, or the fault it met
   OutletSummary summary;
+};
+
+struct SweepCase {
+  InputTexts inputs;
+  std::optional<SweepResult> settled{};  // known to fail before it runs: not run
 };
 
 struct SweepOptions {
@@ -36,11 +38,17 @@ struct SweepOptions {
 std::vector<SweepResult> RunSweep(const std::vector<SweepCase>& cases, const SweepOptions& options);
 
 // The dimensionless flow rate at which the given inputs' output needs `rpm` revolutions per
-// minute: the screw-speed formula of the operating conditions solved for it.
-double FlowRateRatioForRpm(const InputTexts& inputs, char decimalSeparator, double rpm);
+// minute (the screw-speed formula of the operating conditions solved for it), or how a run
+// of those inputs ends when there is none: improper input, or the arithmetic fault met.
+struct RatioForRpm {
+  double ratio = 0;
+  RunStatus status = RunStatus::Finished;  // Finished: `ratio` holds
+  std::string detail;                      // the message or the fault otherwise
+};
+RatioForRpm FlowRateRatioForRpm(const InputTexts& inputs, char decimalSeparator, double rpm);
 
 // A case of the screw characteristic: `base` with the given output and the dimensionless flow
-// rate at which that output needs `rpm`.
+// rate at which that output needs `rpm`; a settled failure when there is no such rate.
 SweepCase CharacteristicCase(const InputTexts& base, char decimalSeparator, double rpm, double output);
 
 // Text that reads back as exactly the same double.

@@ -73,13 +73,14 @@ void FitVelocityProfiles(CalcState& s, RunServices& services) {
     IntegrateAcrossDepth(s);
     ++s.VelocityPasses;
     ++s.TotalVelocityPasses;
+    ++s.StepVelocityPasses;
     CheckFaultFlags();
     if (std::fabs((vbz - s.VelZ[s.NDiv]) / vbz) < 0.01 &&
         std::fabs((vbx - s.VelX[s.NDiv]) / vbx) < 0.01) {
       s.VelocityDone = 1;
       return;
     }
-    if (s.VelocityPasses >= kVelocityPassCap) {
+    if (s.VelocityPasses >= kVelocityPassCap || s.StepVelocityPasses >= kStepVelocityPassCap) {
       s.VelocityFailed = 1;
       return;
     }

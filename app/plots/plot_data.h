@@ -28,6 +28,10 @@ inline constexpr std::array<PlotId, 4> kOutletPlots{PlotId::OutletTemperature, P
 
 inline constexpr double kGfToKgf = 1.0e-3;
 
+// Steps a run keeps for the channel plots: more than a plot can show, evenly thinned on a
+// long channel so that memory does not grow with L/D.
+inline constexpr std::size_t kPlottedStepsAtMost = 4000;
+
 struct PlotLook {
   QString key;         // for object and file names: "pressure", "outlet-velocity", ...
   QString title;       // names the quantity

@@ -272,9 +272,9 @@ void PlotsTest::saveActionAsksForFileName() {
 void PlotsTest::plotPictureWithoutWindow() {
   kelvado::QuietServices services;
   const QString path = QDir(dir_->path()).filePath("p.png");
-  const kelvado::RunOutcome outcome = kelvado::RunCalculation(
-      kelvado::RunRequest(kelvado::DefaultInputTexts(), QDir(dir_->path()).filePath("r.txt").toStdString()),
-      services);
+  kelvado::RunRequest request(kelvado::DefaultInputTexts(), QDir(dir_->path()).filePath("r.txt").toStdString());
+  request.keptSteps = plots::kPlottedStepsAtMost;
+  const kelvado::RunOutcome outcome = kelvado::RunCalculation(request, services);
   QCOMPARE(outcome.status, kelvado::RunStatus::Finished);
   QString error;
   QVERIFY2(plots::WritePlotPicture(PlotId::MeanTemperature, outcome.record, path, plots::kPictureSize, &error),

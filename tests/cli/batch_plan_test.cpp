@@ -84,7 +84,7 @@ TEST(PlanCharacteristic, ScrewSpeedMustBeANumberAboveZero) {
   const BatchPlan plan = PlanCharacteristic(DefaultsWithDecimalComma(), outputs, "70,5", ',');
   EXPECT_EQ(plan.cases[1].inputs[Field("output-rate")], "60");
   const double ratio = plan.inputValues[1][1];
-  EXPECT_EQ(ratio, FlowRateRatioForRpm(DefaultInputTexts(), '.', 70.5));
+  EXPECT_EQ(ratio, FlowRateRatioForRpm(DefaultInputTexts(), '.', 70.5).ratio);
   EXPECT_EQ(plan.cases[1].inputs[Field("flow-rate-ratio")], ExactNumberText(ratio, ','));
 }
 

@@ -46,7 +46,7 @@ TEST(Options, SeparatorEncodingAndInputsFile) {
   EXPECT_EQ(run.decimalSeparator, ',');
   EXPECT_EQ(run.encoding, TextEncoding::Utf8);
   EXPECT_EQ(run.inputsFile, "case.txt");
-  EXPECT_EQ(ParseCommandLine({"--decimal-separator=;"}).run.decimalSeparator, ';');
+  EXPECT_EQ(ParseCommandLine({"--decimal-separator=."}).run.decimalSeparator, '.');
 }
 
 TEST(Options, HelpAndVersion) {
@@ -61,6 +61,8 @@ TEST(Options, UsageErrors) {
       {"--density"}, {"-o"}, {"--help=1"}, {"--version=2"},
       {"--decimal-separator", ""}, {"--decimal-separator", ",,"}, {"--decimal-separator", "5"},
       {"--decimal-separator", "-"}, {"--decimal-separator", "e"}, {"--decimal-separator", " "},
+      {"--decimal-separator", ";"}, {"--decimal-separator", "\n"}, {"--decimal-separator", "#"},
+      {"--decimal-separator", ":"},
       {"--encoding", "latin1"}, {"--encoding"},
   };
   for (const auto& args : cases) {

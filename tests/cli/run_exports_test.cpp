@@ -27,7 +27,9 @@ class Exports : public ::testing::Test {
   ExitCode Run() { return RunFromCommandLine(options, out, err); }
   RunOutcome SameRunInProcess() const {
     testing::RecordingServices services;
-    return RunCalculation(RunRequest{ComposeInputTexts(options, '.'), "/dev/null", '.', TextEncoding::ShiftJis}, services);
+    RunRequest request{ComposeInputTexts(options, '.'), "/dev/null", '.', TextEncoding::ShiftJis};
+    request.keptSteps = kKeepEverySteps;
+    return RunCalculation(request, services);
   }
 
   testing::TempDir dir;

@@ -41,6 +41,7 @@ class ExportOfTheDefaultRun : public ::testing::Test {
  protected:
   void SetUp() override {
     request = RunRequest{DefaultInputTexts(), dir.file("result.txt"), '.', TextEncoding::ShiftJis};
+    request.keptSteps = kKeepEverySteps;
     outcome = RunCalculation(request, services);
     ASSERT_EQ(outcome.status, RunStatus::Finished);
   }

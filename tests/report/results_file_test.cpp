@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "solver/calc_state.h"
 #include "support/recording_services.h"
@@ -83,6 +85,10 @@ TEST(ResultFileName, IsCutTo255BytesWithoutSplittingACharacter) {
   const std::string cut = CutResultFileName(name);
   EXPECT_EQ(cut.size(), 254u);
   EXPECT_EQ(cut.back(), '\xA9');
+  // Only the name after the last '/' is cut: a long folder stays whole.
+  const std::string folder = std::string(200, 'd') + "/" + std::string(60, 'e');
+  EXPECT_EQ(CutResultFileName(folder + "/result.txt"), folder + "/result.txt");
+  EXPECT_EQ(CutResultFileName(folder + "/" + std::string(300, 'f')), folder + "/" + std::string(255, 'f'));
 }
 
 TEST(ResultFile, WritesStagesAndReportsAFileItCannotOpen) {
@@ -112,6 +118,18 @@ TEST(ResultFile, WritesStagesAndReportsAFileItCannotOpen) {
   missingFolder.WriteResultHeader(s, services);
   EXPECT_EQ(s.FileOk, 0);
   EXPECT_EQ(services.messages.size(), 2u);
+
+  // A FIFO is refused at once, with or without a reader (an open never blocks).
+  ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+  ResultFile fifo(dir.file("fifo"), '.', TextEncoding::ShiftJis);
+  fifo.WriteResultHeader(s, services);
+  EXPECT_EQ(s.FileOk, 0);
+  const int reader = ::open(dir.file("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  fifo.WriteResultHeader(s, services);
+  ::close(reader);
+  EXPECT_EQ(s.FileOk, 0);
+  EXPECT_EQ(services.messages.size(), 4u);
 }
 
 TEST(ResultFile, Utf8EncodingSwapsOnlyTheTwoWideCharacters) {

@@ -22,7 +22,9 @@ struct RunInDir {
   std::string Path(const std::string& name = "result.txt") const { return dir.file(name); }
 
   RunOutcome Run(const InputTexts& inputs, const std::string& name = "result.txt", char separator = '.') {
-    return RunCalculation(RunRequest{inputs, Path(name), separator, TextEncoding::ShiftJis}, services);
+    RunRequest request{inputs, Path(name), separator, TextEncoding::ShiftJis};
+    request.keptSteps = kKeepEverySteps;
+    return RunCalculation(request, services);
   }
 };
 

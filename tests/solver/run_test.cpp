@@ -143,18 +143,19 @@ TEST(RunCalculation, CancelEndsLikeAFailureWithoutAMessage) {
   EXPECT_EQ(run.services.finishDialogs, 0);
 }
 
-TEST(RunCalculation, AFailureNeverDeletesAFileAnotherProgramPutInPlace) {
+TEST(RunCalculation, AFileAnotherProgramPutInPlaceStopsTheRunUntouched) {
   RunInDir run;
   run.services.onStep = [&](const CalcState& s) {
     if (s.StepCount == 3) {
       std::filesystem::rename(run.Path(), run.Path("moved.txt"));
       WriteBytes(run.Path(), "another program's file");
     }
-    run.services.cancel = s.StepCount == 5;
   };
-  EXPECT_EQ(run.Run(DefaultInputTexts()).status, RunStatus::Cancelled);
-  // The progress lines after the swap went into the new file, but the delete spared it.
-  EXPECT_EQ(ReadBytes(run.Path()).substr(0, 23), "another program's file ");
+  const RunOutcome outcome = run.Run(DefaultInputTexts());
+  // The next progress line finds another file under the name: a write error, and the
+  // other program's file is neither written to nor deleted.
+  EXPECT_EQ(outcome.status, RunStatus::WriteError);
+  EXPECT_EQ(ReadBytes(run.Path()), "another program's file");
   EXPECT_TRUE(std::filesystem::exists(run.Path("moved.txt")));
 }
 
@@ -275,6 +276,31 @@ TEST(RunRecord, AFailedRunKeepsTheStepsItCompleted) {
   EXPECT_EQ(outcome.status, RunStatus::Cancelled);
   EXPECT_EQ(outcome.record.steps.size(), 7u);
   EXPECT_TRUE(outcome.record.outlet.empty());
+}
+
+}  // namespace
+}  // namespace kelvado
+
+namespace kelvado {
+namespace {
+
+TEST(RunRecord, KeepsNoStepsUnlessAskedAndThinsEvenlyToALimit) {
+  testing::RunInDir run;
+  QuietServices quiet;
+  const RunOutcome none = RunCalculation(RunRequest{DefaultInputTexts(), run.Path()}, quiet);
+  ASSERT_EQ(none.status, RunStatus::Finished);
+  EXPECT_TRUE(none.record.steps.empty());
+
+  // 10001 steps into at most 100: every 128th step (the first power of two that fits),
+  // then the last one.
+  RunRecord record;
+  for (std::int32_t i = 0; i <= 10000; ++i) KeepStep(record, StepRecord{.Step = i}, 100);
+  KeepLastStep(record, StepRecord{.Step = 10000}, 100);
+  ASSERT_EQ(record.steps.size(), 10000 / 128 + 2);
+  for (std::size_t k = 0; k + 1 < record.steps.size(); ++k) {
+    EXPECT_EQ(record.steps[k].Step, static_cast<std::int32_t>(128 * k));
+  }
+  EXPECT_EQ(record.steps.back().Step, 10000);
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ TEST(FlowRateRatioForRpm, GivesTheFlowRateThatRunsAtTheAskedSpeed) {
   for (const double rpm : {50.0, 85.834827, 120.0}) {
     for (const char* rate : {"30", "60", "90"}) {
       InputTexts texts = DefaultsWith({{"output-rate", rate}});
-      const double qd = FlowRateRatioForRpm(texts, '.', rpm);
+      const double qd = FlowRateRatioForRpm(texts, '.', rpm).ratio;
       texts[6] = ExactNumberText(qd, '.');
       EXPECT_EQ(ParseNumber(texts[6], '.'), qd);
       testing::RunInDir run;
@@ -58,7 +58,7 @@ TEST(FlowRateRatioForRpm, GivesTheFlowRateThatRunsAtTheAskedSpeed) {
     }
   }
   // The default case runs at 85.83 rpm with qd = 0.45.
-  EXPECT_NEAR(FlowRateRatioForRpm(DefaultInputTexts(), '.', 85.8348), 0.45, 1e-6);
+  EXPECT_NEAR(FlowRateRatioForRpm(DefaultInputTexts(), '.', 85.8348).ratio, 0.45, 1e-6);
 }
 
 TEST(ExactNumberText, ReadsBackAsTheSameDouble) {
@@ -96,8 +96,28 @@ TEST(CharacteristicCase, SetsTheOutputAndTheFlowRateForTheSpeed) {
   const SweepCase c = CharacteristicCase(DefaultInputTexts(), '.', 72.5, 50.0);
   EXPECT_EQ(c.inputs[FieldIndex("output-rate")], "50");
   EXPECT_EQ(ParseNumber(c.inputs[FieldIndex("flow-rate-ratio")], '.'),
-            FlowRateRatioForRpm(c.inputs, '.', 72.5));
+            FlowRateRatioForRpm(c.inputs, '.', 72.5).ratio);
   EXPECT_EQ(c.inputs[0], "6.5");
+}
+
+TEST(CharacteristicCase, WithoutASpeedFailsAsItsRunWould) {
+  for (const auto& [field, text] : std::vector<std::pair<std::string_view, std::string>>{
+           {"density", "0"}, {"channel-depth", "0"}, {"density", "x"}}) {
+    const SweepCase c = CharacteristicCase(DefaultsWith({{field, text}}), '.', 80, 50);
+    ASSERT_TRUE(c.settled) << field;
+    testing::RunInDir run;
+    const RunOutcome single = run.Run(DefaultsWith({{field, text}}));
+    EXPECT_EQ(c.settled->status, single.status) << field;
+    EXPECT_EQ(c.settled->message, single.detail.empty() ? run.services.messages.at(0) : single.detail);
+    SweepOptions options;
+    options.threads = 1;
+    EXPECT_EQ(RunSweep({c}, options).at(0).status, single.status);
+  }
+  // A speed so small that the flow rate overflows.
+  const SweepCase tiny = CharacteristicCase(DefaultInputTexts(), '.', 1e-320, 50);
+  ASSERT_TRUE(tiny.settled);
+  EXPECT_EQ(tiny.settled->status, RunStatus::ArithmeticFault);
+  EXPECT_EQ(tiny.settled->message, "overflow");
 }
 
 }  // namespace

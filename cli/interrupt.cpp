@@ -1,0 +1,48 @@
+#include "interrupt.h"
+
+#include <csignal>
+
+namespace kelvado::cli {
+namespace {
+
+std::atomic<bool> requested{false};
+std::atomic<int> signalNumber{0};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
+              "set from a signal handler");
+
+struct sigaction previousInt {};
+struct sigaction previousTerm {};
+
+extern "C" void OnInterrupt(int signal) {
+  int none = 0;
+  signalNumber.compare_exchange_strong(none, signal);
+  requested.store(true);
+}
+
+}  // namespace
+
+InterruptHandlers::InterruptHandlers() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &action, &previousInt);
+  sigaction(SIGTERM, &action, &previousTerm);
+}
+
+InterruptHandlers::~InterruptHandlers() {
+  sigaction(SIGINT, &previousInt, nullptr);
+  sigaction(SIGTERM, &previousTerm, nullptr);
+}
+
+const std::atomic<bool>& InterruptRequested() { return requested; }
+
+std::optional<ExitCode> InterruptExitCode() {
+  switch (signalNumber.load()) {
+    case SIGINT: return kExitInterrupted;
+    case SIGTERM: return kExitTerminated;
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace kelvado::cli
