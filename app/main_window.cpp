@@ -24,12 +24,10 @@
 
 namespace {
 
-// The separator of the user's regional settings; one that is not a single ASCII character
-// cannot appear in the fields' grammar, so the point stands in for it.
+// The separator of the user's regional settings; the grammar and the results file take a
+// point or a comma, so the point stands in for any other.
 char SystemDecimalSeparator() {
-  const QString point = QLocale::system().decimalPoint();
-  const char16_t c = point.isEmpty() ? u'.' : point.front().unicode();
-  return c > 0 && c < 0x80 ? static_cast<char>(c) : '.';
+  return QLocale::system().decimalPoint() == QStringLiteral(",") ? ',' : '.';
 }
 
 // The label that captions an input field: Edit1..Edit12 have Label3..Label14, Edit13..
@@ -248,7 +246,9 @@ kelvado::RunRequest TForm1::makeRequest() const {
 
 void TForm1::BitBtn1Click() {
   Q_ASSERT(dialogs_);
-  if (!worker_->start(makeRequest())) return;
+  const kelvado::RunRequest request = makeRequest();
+  if (!worker_->start(request)) return;
+  totalTurnsText_ = QString::fromStdString(request.inputs[kelvado::FieldIndex("length-ratio")]);
   okButton_->setEnabled(false);
   cancelButton_->setEnabled(true);
   progress_->setValue(0);
@@ -265,13 +265,20 @@ void TForm1::cancelRun() {
 void TForm1::showProgress(double turns, double totalTurns) {
   if (totalTurns <= 0) return;
   progress_->setValue(qBound(0, qRound(1000 * turns / totalTurns), 1000));
-  progress_->setFormat(QStringLiteral("%1 of %2 turns").arg(turns, 0, 'f', 2).arg(totalTurns));
+  // The total as the user typed it; the turns reached with the same decimal separator.
+  const QString reached = QString::number(turns, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(decimalSeparator_));
+  progress_->setFormat(QStringLiteral("%1 of %2 turns").arg(reached, totalTurnsText_));
 }
 
 void TForm1::runEnded() {
   okButton_->setEnabled(true);
   cancelButton_->setEnabled(false);
   const kelvado::RunOutcome& outcome = worker_->outcome();
+  if (outcome.status != kelvado::RunStatus::Finished) {
+    // The bar must not pass for the turns of a run that did not finish.
+    progress_->setValue(0);
+    progress_->setFormat(QString());
+  }
   const QString detail = QString::fromStdString(outcome.detail);
   // These two end a run at once without a message of the run's own.
   if (!closeWhenRunEnds_) {

@@ -61,6 +61,7 @@ class TForm1 : public QWidget {
   QPushButton* okButton_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
   QProgressBar* progress_ = nullptr;
+  QString totalTurnsText_;  // the L/D of the run in progress, as typed
   RunWorker* worker_ = nullptr;
   RunDialogs* dialogs_ = nullptr;
   char decimalSeparator_;

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "usage_error.h"
 
@@ -24,6 +23,8 @@ template <typename... Parts>
 }  // namespace
 
 FieldOverrides ParseInputsText(std::string_view content, std::string_view origin) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (content.starts_with(kByteOrderMark)) content.remove_prefix(kByteOrderMark.size());
   FieldOverrides fields;
   std::size_t lineNumber = 0;
   std::size_t start = 0;
@@ -33,6 +34,7 @@ FieldOverrides ParseInputsText(std::string_view content, std::string_view origin
     std::string_view line = content.substr(start, end - start);
     start = end + 1;
     ++lineNumber;
+    if (line.size() > kMaxInputsLineBytes) Fail(origin, lineNumber, "a line longer than 4 KiB");
 
     // A number text never holds '#', so a comment may also follow a value. Trimming takes
     // the CR of a CR LF line end with the blanks.
@@ -55,8 +57,14 @@ FieldOverrides ReadInputsFile(const std::string& path) {
   std::ifstream in;
   if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::binary);
   if (!in.is_open()) throw UsageError::Of("can not read the inputs file '", path, "'");
-  const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  // Read one byte past the limit, so that an endless source (/dev/zero) is refused, not read.
+  std::string content(kMaxInputsFileBytes + 1, '\0');
+  in.read(content.data(), static_cast<std::streamsize>(content.size()));
   if (in.bad()) throw UsageError::Of("can not read the inputs file '", path, "'");
+  content.resize(static_cast<std::size_t>(in.gcount()));
+  if (content.size() > kMaxInputsFileBytes) {
+    throw UsageError::Of("the inputs file '", path, "' is larger than 1 MiB; is it the right file?");
+  }
   return ParseInputsText(content, path);
 }
 

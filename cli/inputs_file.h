@@ -1,6 +1,7 @@
 #pragma once
 // Inputs files: one field per line as `option-name = text`, `#` starts a comment, blank
 // lines are ignored. The text is handed to the run as the window field would hold it.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -8,12 +9,16 @@
 
 namespace kelvado::cli {
 
-// Parses the content of an inputs file. `origin` names it in error messages.
+// Limits past which a file is taken for the wrong one, not read on.
+inline constexpr std::size_t kMaxInputsFileBytes = 1 << 20;
+inline constexpr std::size_t kMaxInputsLineBytes = 4 << 10;
+
+// Parses the content of an inputs file (a leading UTF-8 byte-order mark is skipped). `origin` names it in error messages.
 // Throws UsageError with the line number for a malformed line, an unknown name or a field
 // given twice.
 FieldOverrides ParseInputsText(std::string_view content, std::string_view origin);
 
-// Reads and parses the file; a file that cannot be read is a UsageError too.
+// Reads and parses the file; a file that cannot be read or is too large is a UsageError too.
 FieldOverrides ReadInputsFile(const std::string& path);
 
 }  // namespace kelvado::cli

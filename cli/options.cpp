@@ -251,7 +251,13 @@ std::string HelpText(std::string_view program) {
       "finished run's CSV or JSON can not be written, 7 arithmetic fault, 8 write error after\n"
       "the results file was opened.\n"
       "Exit status of sweep and characteristic: 0 the cases ran, whatever their outcomes,\n"
-      "2 usage error, 6 the CSV file can not be written.\n";
+      "2 usage error, 6 the CSV file can not be written.\n"
+      "Every command: 8 when standard output can not be written; 130 after Ctrl-C (SIGINT) and\n"
+      "143 after SIGTERM, which stop the work like a cancel: the unfinished results file is\n"
+      "removed, --json is still written (status \"cancelled\"), and a sweep's CSV file is left\n"
+      "as it was. Exports and CSV files replace an earlier file only once complete. A FIFO,\n"
+      "socket or folder as an output is refused (6), and so are two outputs naming one file\n"
+      "(2). An inputs file may hold at most 1 MiB and 4 KiB a line.\n";
   return text;
 }
 

@@ -1,5 +1,5 @@
-// Arbitrary bytes to the number grammar of the input fields, the inputs-file reader and the
-// sweep ranges.
+// Arbitrary bytes to the number grammar of the input fields, the inputs-file reader, the
+// sweep ranges and the characteristic's screw speed and base inputs.
 // Besides crashes and undefined behaviour it looks for answers that contradict each other.
 #include <cmath>
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "batch_plan.h"
 #include "inputs_file.h"
 #include "range.h"
 #include "solver/input.h"
@@ -68,6 +69,35 @@ void CheckRange(std::string_view text) {
   if (range.count > 1 && values.back() != *ParseNumber(range.to, '.')) std::abort();
 }
 
+// A screw speed and one field text, both arbitrary: the characteristic's plan either
+// refuses the speed, or gives each case a flow rate that reads back as its table value, or
+// settles the case as a failure with no value.
+void CheckCharacteristic(std::string_view text) {
+  using namespace kelvado::cli;
+  const std::size_t cut = text.find('\n');
+  if (cut == std::string_view::npos || cut + 1 >= text.size()) return;
+  const std::string rpm(text.substr(0, cut));
+  kelvado::InputTexts base = kelvado::DefaultInputTexts();
+  const int field = static_cast<unsigned char>(text[cut + 1]) % kelvado::kInputCount;
+  base[field] = std::string(text.substr(cut + 2));
+  BatchPlan plan;
+  try {
+    plan = PlanCharacteristic(base, ParseRange("30:90:3", "--output-rate"), rpm, '.');
+  } catch (const UsageError&) {
+    return;
+  }
+  const int ratioField = kelvado::FieldIndex("flow-rate-ratio");
+  for (std::size_t i = 0; i < plan.cases.size(); ++i) {
+    const double shown = plan.inputValues[i][1];
+    if (plan.cases[i].settled) {
+      if (!std::isnan(shown) || plan.cases[i].settled->status == kelvado::RunStatus::Finished) std::abort();
+      continue;
+    }
+    const std::optional<double> ratio = ParseNumber(plan.cases[i].inputs[ratioField], '.');
+    if (!ratio || !std::isfinite(*ratio) || *ratio != shown) std::abort();
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -78,5 +108,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size > 0) CheckNumber(text.substr(1), static_cast<char>(data[0]), false);
   CheckInputsFile(text);
   CheckRange(text);
+  CheckCharacteristic(text);
   return 0;
 }

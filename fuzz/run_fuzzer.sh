@@ -20,10 +20,12 @@ if ! "$cxx" -fsanitize=fuzzer,address,undefined "$out/probe.cpp" -o "$out/probe"
   exit 77
 fi
 
-# Only the readers under test, not the rest of the calculation.
-"$cxx" -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-  -I"$src" -I"$src/cli" \
-  "$src/fuzz/inputs_fuzzer.cpp" "$src/solver/input.cpp" "$src/cli/inputs_file.cpp" "$src/cli/range.cpp" "$src/solver/ranges.cpp" \
+# The readers under test and the characteristic's planning, which needs the core.
+sources="$src/fuzz/inputs_fuzzer.cpp $src/solver/*.cpp $src/report/*.cpp"
+for f in inputs_file range batch_plan result_table; do sources="$sources $src/cli/$f.cpp"; done
+# shellcheck disable=SC2086
+"$cxx" -std=c++20 -g -O1 -ffp-contract=off -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
+  -I"$src" -I"$src/cli" $sources -pthread \
   -o "$out/inputs_fuzzer" || exit 1
 
 # New inputs go to the build folder's corpus; the committed seeds are only read.

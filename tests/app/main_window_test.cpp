@@ -309,6 +309,10 @@ void WindowTest::arithmeticFaultIsReportedByName() {
 void WindowTest::cancelDeletesFileWithoutDialog() {
   QVERIFY(startLongRun());
   QVERIFY(QFile::exists(resultPath()));
+  auto* bar = form_->findChild<QProgressBar*>("ProgressBar1");
+  // The total as typed, never as "2e+04".
+  QVERIFY2(bar->format().endsWith(QStringLiteral(" of %1 turns").arg(window_harness::kLongRunLengthRatio)),
+           qPrintable(bar->format()));
   QSignalSpy finished(form_.get(), &TForm1::runFinished);
   QTest::mouseClick(button("BitBtn3"), Qt::LeftButton);
   QVERIFY(finished.wait(kRunTimeoutMs));
@@ -318,6 +322,8 @@ void WindowTest::cancelDeletesFileWithoutDialog() {
   QVERIFY(dialogs_.messages.isEmpty());
   QVERIFY(dialogs_.errors.isEmpty());
   QVERIFY(!Texts(form_->findChild<QListWidget*>("FileListBox1")).contains("result.txt"));
+  QCOMPARE(bar->value(), 0);
+  QVERIFY(bar->format().isEmpty());
 }
 
 void WindowTest::okDisabledDuringRun() {

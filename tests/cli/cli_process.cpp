@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <string_view>
 #include <sys/wait.h>
 #include <thread>
@@ -51,7 +52,7 @@ std::string ReadAll(std::FILE* file) {
 }  // namespace
 
 CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& workDir,
-                 const std::vector<std::string>& env, double timeoutSeconds) {
+                 const std::vector<std::string>& env, double timeoutSeconds, const CliExtras& extras) {
   std::vector<std::string> argvTexts{KELVADO_CLI};
   argvTexts.insert(argvTexts.end(), args.begin(), args.end());
   std::vector<std::string> envTexts = ChildEnvironment(env);
@@ -70,13 +71,25 @@ CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::pa
   }
   if (pid == 0) {
     if (chdir(workDir.c_str()) != 0) _exit(126);
-    dup2(fileno(out), STDOUT_FILENO);
+    if (extras.stdoutFile.empty()) {
+      dup2(fileno(out), STDOUT_FILENO);
+    } else {
+      const int fd = open(extras.stdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (fd < 0) _exit(126);
+      dup2(fd, STDOUT_FILENO);
+    }
     dup2(fileno(err), STDERR_FILENO);
     execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
   int status = 0;
+  std::optional<std::chrono::steady_clock::time_point> signalled;
   while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (extras.signal != 0 && !signalled &&
+        std::chrono::steady_clock::now() - start > std::chrono::duration<double>(extras.signalAfterSeconds)) {
+      kill(pid, extras.signal);
+      signalled = std::chrono::steady_clock::now();
+    }
     if (std::chrono::steady_clock::now() - start > std::chrono::duration<double>(timeoutSeconds)) {
       kill(pid, SIGKILL);
       waitpid(pid, &status, 0);
@@ -84,7 +97,9 @@ CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::pa
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const auto end = std::chrono::steady_clock::now();
+  result.seconds = std::chrono::duration<double>(end - start).count();
+  if (signalled) result.secondsAfterSignal = std::chrono::duration<double>(end - *signalled).count();
   if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
   result.out = ReadAll(out);
   result.err = ReadAll(err);

@@ -11,12 +11,22 @@ struct CliResult {
   std::string out;
   std::string err;
   double seconds = 0;
+  double secondsAfterSignal = 0;  // from the signal to the exit, when one was sent
+};
+
+// What a test does to the program besides its arguments: a signal sent after a delay, and
+// standard output sent to a file of its choosing (/dev/full) instead of being collected.
+struct CliExtras {
+  int signal = 0;
+  double signalAfterSeconds = 0;
+  std::string stdoutFile;
 };
 
 // `env` entries ("NAME=value") are added to this process's environment, replacing a
 // variable of the same name; the locale variables (LANG, LANGUAGE, LC_*) are removed. A program still running after
 // `timeoutSeconds` is killed.
 CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& workDir,
-                 const std::vector<std::string>& env = {}, double timeoutSeconds = 60);
+                 const std::vector<std::string>& env = {}, double timeoutSeconds = 60,
+                 const CliExtras& extras = {});
 
 }  // namespace kelvado::testing

@@ -37,6 +37,8 @@ TEST(InputsFile, ErrorsNameTheFileAndTheLine) {
       {"density = 1\nviscosity = 3\n", "case.txt:2: unknown input field 'viscosity'"},
       {"--density = 1\n", "case.txt:1: unknown input field '--density'"},
       {"density = 1\r\ndensity = 2\r\n", "case.txt:2: 'density' is given twice"},
+      {std::string("dens\0ty\x1b[2J = 1\n", 16), "case.txt:1: unknown input field 'dens\\x00ty\\x1B[2J'"},
+      {"# " + std::string(5000, 'x') + "\n", "case.txt:1: a line longer than 4 KiB"},
   };
   for (const auto& [content, message] : cases) {
     try {
@@ -52,6 +54,9 @@ TEST(InputsFile, FileThatCanNotBeReadIsAUsageError) {
   testing::TempDir dir;
   EXPECT_THROW(ReadInputsFile(dir.file("missing.txt")), UsageError);
   EXPECT_THROW(ReadInputsFile(dir.path().string()), UsageError);
+  EXPECT_THROW(ReadInputsFile("/dev/zero"), UsageError);  // refused after 1 MiB, not read on
+  testing::WriteBytes(dir.file("bom.txt"), "\xEF\xBB\xBF" "density = 1.1\n");
+  EXPECT_EQ(ReadInputsFile(dir.file("bom.txt"))[Field("density")], "1.1");
 }
 
 TEST(InputsFile, CommandLineWinsOverTheFileWhichWinsOverTheDefaults) {

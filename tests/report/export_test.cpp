@@ -116,6 +116,12 @@ TEST(RunJson, KeepsAnImproperTextAsTextAndEscapesIt) {
   EXPECT_EQ(doc["inputs"]["barrel-diameter"].text(), request.inputs[0]);
   EXPECT_TRUE(doc["steps"].array().empty());
   EXPECT_EQ(doc.object().count("powerBalance"), 0u);
+
+  // Bytes that are no UTF-8 become U+FFFD; a well-formed character stays as it is.
+  request.inputs[0] = "\xff" "6\xC3\xA9" "\xED\xA0\x80" "\xC3";
+  const std::string json = RunJson(request, RunCalculation(request, services));
+  EXPECT_NE(json.find("\"\xEF\xBF\xBD" "6\xC3\xA9" "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD" "\xEF\xBF\xBD\""),
+            std::string::npos) << json.substr(0, 200);
 }
 
 TEST(RoundTripNumber, IsShortAndExact) {

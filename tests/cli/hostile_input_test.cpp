@@ -1,0 +1,108 @@
+// kelvado-cli against what a careless or hostile user does to it: signals, pipes, full
+// devices, paths and outputs that collide. Each ends fast, with its documented status, and
+// leaves alone every file the run did not create.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/stat.h>
+
+#include "cli_process.h"
+#include "support/temp_dir.h"
+
+namespace kelvado::testing {
+namespace {
+
+class Hostile : public ::testing::Test {
+ protected:
+  CliResult Run(const std::vector<std::string>& args, const CliExtras& extras = {}, double timeout = 30) {
+    return RunCli(args, dir_.path(), {}, timeout, extras);
+  }
+  std::string Path(const std::string& name) const { return dir_.file(name); }
+  TempDir dir_;
+};
+
+TEST_F(Hostile, SignalsCancelASingleRunLikeTheWindowsCancel) {
+  for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+    const CliResult run = Run({"--length-ratio", "1e6", "-o", "r.txt", "--json", "r.json"},
+                              CliExtras{signal, 0.3, {}});
+    EXPECT_EQ(run.exitCode, status) << run.err;
+    EXPECT_LT(run.secondsAfterSignal, 1.0);
+    EXPECT_EQ(run.err, "The run was cancelled.\n");
+    EXPECT_FALSE(std::filesystem::exists(Path("r.txt")));  // the unfinished file went
+    EXPECT_NE(ReadBytes(Path("r.json")).find("\"status\":\"cancelled\""), std::string::npos);
+  }
+}
+
+TEST_F(Hostile, SignalDuringASweepKeepsTheEarlierCsv) {
+  WriteBytes(Path("s.csv"), "old\n");
+  const CliResult run =
+      Run({"sweep", "--vary", "output-rate=40:80:20000", "--csv", "s.csv"}, CliExtras{SIGINT, 0.5, {}});
+  EXPECT_EQ(run.exitCode, 130) << run.err;
+  EXPECT_LT(run.secondsAfterSignal, 1.0);
+  EXPECT_EQ(ReadBytes(Path("s.csv")), "old\n");
+  EXPECT_EQ(run.out, "");
+  // Nothing but the earlier file is left: no temporary file beside it.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);
+}
+
+TEST_F(Hostile, PipesAndFoldersAreRefusedAtOnce) {
+  ASSERT_EQ(::mkfifo(Path("f").c_str(), 0600), 0);
+  const std::vector<std::vector<std::string>> commands = {
+      {"-o", "f"},
+      {"-o", "r.txt", "--json", "f"},
+      {"-o", "r.txt", "--json", "."},
+      {"sweep", "--vary", "output-rate=40:80:2", "--csv", "f"},
+  };
+  for (const auto& args : commands) {
+    const CliResult run = Run(args);
+    EXPECT_EQ(run.exitCode, 6) << args[1] << ' ' << args.back() << ": " << run.err;
+    EXPECT_LT(run.seconds, 2.0);
+  }
+  EXPECT_FALSE(std::filesystem::exists(Path("r.txt")));  // refused before the run
+}
+
+TEST_F(Hostile, StandardOutputThatCanNotBeWrittenIsAWriteError) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"-o", "r.txt"}, {"--help"}, {"sweep", "--vary", "output-rate=40:80:2"}}) {
+    const CliResult run = Run(args, CliExtras{0, 0, "/dev/full"});
+    EXPECT_EQ(run.exitCode, 8) << args[0];
+    EXPECT_NE(run.err.find("can not write to standard output"), std::string::npos) << run.err;
+  }
+}
+
+TEST_F(Hostile, TwoOutputsNamingOneFileAreAUsageError) {
+  WriteBytes(Path("r.txt"), "precious");
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"-o", "r.txt", "--json", "r.txt"}, {"-o", "o/steps.csv", "--csv", "o"},
+           {"-o", "r.txt", "--json", "./r.txt"}}) {
+    const CliResult run = Run(args);
+    EXPECT_EQ(run.exitCode, 2) << args.back() << ": " << run.err;
+  }
+  EXPECT_EQ(ReadBytes(Path("r.txt")), "precious");
+}
+
+TEST_F(Hostile, ALongNameIsCutButNeverItsFolder) {
+  const std::string folder = std::string(200, 'd') + "/" + std::string(60, 'e');
+  std::filesystem::create_directories(Path(folder));
+  // The file a cut of the whole path to 255 bytes would have named.
+  const std::string bystander = std::string(200, 'd') + "/" + std::string(54, 'e');
+  WriteBytes(Path(bystander), "precious");
+  const CliResult run = Run({"-o", folder + "/result.txt"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadBytes(Path(bystander)), "precious");
+  EXPECT_TRUE(std::filesystem::exists(Path(folder + "/result.txt")));
+}
+
+TEST_F(Hostile, CasesThatCanNotConvergeGiveUpFast) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"--power-index", "3", "--barrel-temp", "123"},
+           {"--power-index", "3.463", "--barrel-temp", "308.8", "--inlet-temp", "171.5", "--temp-coeff",
+            "0.0221", "--output-rate", "153.65"}}) {
+    const CliResult run = Run(args, {}, 100);  // about 2 s each; far slower under the sanitizers
+    EXPECT_EQ(run.exitCode, 4) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(Path("result.txt")));
+  }
+}
+
+}  // namespace
+}  // namespace kelvado::testing
