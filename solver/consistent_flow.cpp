@@ -3,6 +3,7 @@
 #include <array>
 #include <cfenv>
 #include <cmath>
+#include <limits>
 
 #include "calc_state.h"
 
@@ -65,7 +66,11 @@ bool Fluidity(double t2, double power, double logFluidity, double& phi) {
   return true;
 }
 
-// Potential, its gradient (the conditions) and Hessian at u. False if a point overflowed.
+// The potential  Phi(u) = integral of n/(n+1) m^(-1/n) |tau|^(1+1/n) dy - u . target,  its
+// gradient and Hessian at u. The gradient is (int gz - Vbz, int gx - Vbx, int xi gz - (Vbz -
+// Q/(W H)), int xi gx - Vbx): barrel speeds, and with them Q/W = int (H - y) gz dy and
+// int (H - y) gx dy = 0. Phi is strictly convex, so its one minimum solves the step.
+// False if a point overflowed.
 bool Evaluate(const StepQuadrature& q, const Unknowns& u, Evaluation& e) {
   double psi = 0;
   double vz = 0, vx = 0, mz = 0, mx = 0;
@@ -256,7 +261,8 @@ void WriteProfiles(CalcState& s, const StepQuadrature& q, const Unknowns& u, con
     s.VelX[j] = velX;
     // 1 / phi, unless the stress vanishes (or nearly): then the law at the standard rate.
     const bool finiteInverse = phi > 0 && -std::log(phi) <= kMaxExponent;
-    s.Viscosity[j] = finiteInverse ? 1.0 / phi : std::exp(logM + (n - 1.0) * std::log(s.StdShearRate));
+    const double atStdRate = std::exp(logM + (n - 1.0) * std::log(s.StdShearRate));
+    s.Viscosity[j] = finiteInverse ? 1.0 / phi : std::fmin(atStdRate, std::numeric_limits<double>::max());
   }
 }
 
@@ -292,6 +298,7 @@ bool SolveConsistentFlowField(CalcState& s) {
     }
   }
   s.ClosureIter = iterations;
+  s.TotalClosurePasses += iterations;
   if (solved) {
     s.PressGradZ = u[2] / depth;
     s.PressGradX = u[3] / depth;
