@@ -1,4 +1,4 @@
-#include "finish_dialog.h"
+#include "app/finish_dialog.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -6,7 +6,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "pixel_font.h"
+#include "app/pixel_font.h"
 
 TFinishForm::TFinishForm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TFinishForm"));

@@ -1,4 +1,4 @@
-#include "folder_chooser.h"
+#include "app/folder_chooser.h"
 
 #include <QComboBox>
 #include <QFileInfo>

@@ -10,11 +10,11 @@
 #include <QScreen>
 #include <cstring>
 
-#include "finish_dialog.h"
-#include "main_window.h"
-#include "plots/plot_picture.h"
-#include "plots/results_plots.h"
-#include "qt_services.h"
+#include "app/finish_dialog.h"
+#include "app/main_window.h"
+#include "app/plots/plot_picture.h"
+#include "app/plots/results_plots.h"
+#include "app/qt_services.h"
 #include "solver/input_fields.h"
 
 namespace {

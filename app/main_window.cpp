@@ -1,4 +1,4 @@
-#include "main_window.h"
+#include "app/main_window.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -15,11 +15,11 @@
 #include <QSvgWidget>
 #include <QVBoxLayout>
 
-#include "folder_chooser.h"
-#include "pixel_font.h"
-#include "plots/results_plots.h"
+#include "app/folder_chooser.h"
+#include "app/pixel_font.h"
+#include "app/plots/results_plots.h"
 #include "report/results_file.h"
-#include "run_worker.h"
+#include "app/run_worker.h"
 #include "solver/input_fields.h"
 
 namespace {
@@ -248,7 +248,7 @@ void TForm1::BitBtn1Click() {
   Q_ASSERT(dialogs_);
   const kelvado::RunRequest request = makeRequest();
   if (!worker_->start(request)) return;
-  totalTurnsText_ = QString::fromStdString(request.inputs[kelvado::FieldIndex("length-ratio")]);
+  totalTurnsText_ = QString::fromStdString(request.inputs[kelvado::Field::LengthRatio]);
   okButton_->setEnabled(false);
   cancelButton_->setEnabled(true);
   progress_->setValue(0);

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <array>
 
-#include "qt_services.h"
+#include "app/qt_services.h"
 #include "solver/input.h"
 #include "solver/run.h"
 

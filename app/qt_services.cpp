@@ -1,9 +1,9 @@
-#include "qt_services.h"
+#include "app/qt_services.h"
 
 #include <QMessageBox>
 #include <QWidget>
 
-#include "finish_dialog.h"
+#include "app/finish_dialog.h"
 #include "solver/calc_state.h"
 
 ModalDialogs::ModalDialogs(QWidget* parent, TFinishForm* finishForm)

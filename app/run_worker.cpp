@@ -1,4 +1,4 @@
-#include "run_worker.h"
+#include "app/run_worker.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <memory>
 
-#include "qt_services.h"
+#include "app/qt_services.h"
 #include "solver/run.h"
 
 class RunWorker : public QObject {

@@ -13,8 +13,8 @@ std::vector<kelvado::SweepCase> HundredCases() {
   for (int i = 0; i < 10; ++i) {
     for (int j = 0; j < 10; ++j) {
       kelvado::InputTexts texts = kelvado::DefaultInputTexts();
-      texts[5] = std::to_string(40 + 4 * i);    // output, kg/h
-      texts[11] = std::to_string(280 + 4 * j);  // barrel temperature
+      texts[kelvado::Field::OutputRate] = std::to_string(40 + 4 * i);
+      texts[kelvado::Field::BarrelTemp] = std::to_string(280 + 4 * j);
       cases.push_back({texts});
     }
   }

@@ -1,15 +1,15 @@
-#include "batch_command.h"
+#include "cli/batch_command.h"
 
 #include <cmath>
 #include <memory>
 #include <optional>
 
-#include "batch_plan.h"
-#include "decimal_separator.h"
-#include "interrupt.h"
-#include "output_file.h"
-#include "progress_bar.h"
-#include "run_command.h"
+#include "cli/batch_plan.h"
+#include "cli/decimal_separator.h"
+#include "cli/interrupt.h"
+#include "cli/output_file.h"
+#include "cli/progress_bar.h"
+#include "cli/run_command.h"
 
 namespace kelvado::cli {
 namespace {

@@ -3,8 +3,8 @@
 // parallel, print the table to `out` and write it as CSV when asked.
 #include <ostream>
 
-#include "exit_codes.h"
-#include "options.h"
+#include "cli/exit_codes.h"
+#include "cli/options.h"
 
 namespace kelvado::cli {
 

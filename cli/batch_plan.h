@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "options.h"
-#include "result_table.h"
+#include "cli/options.h"
+#include "cli/result_table.h"
 #include "solver/sweep.h"
 
 namespace kelvado::cli {
@@ -19,7 +19,7 @@ struct BatchPlan {
 
 // Every combination of the ranges over `base`, the first range changing slowest. Each value
 // goes into its field as the text that reads back as exactly that value. Throws UsageError
-// for a range that is not numbers and for more than kMaxCases cases.
+// for a range that is not numbers and for more than kMaxSweepCases cases.
 BatchPlan PlanSweep(const InputTexts& base, const std::vector<VariedField>& varied, char separator);
 
 // One case per output of the range, each with the dimensionless flow rate at which that
@@ -28,7 +28,5 @@ BatchPlan PlanSweep(const InputTexts& base, const std::vector<VariedField>& vari
 BatchPlan PlanCharacteristic(const InputTexts& base, const RangeText& outputs, const std::string& rpmText,
                              char separator);
 
-// The unit of a field as its caption gives it, in the spelling of the tables: "°C".
-std::string FieldUnit(int field);
 
 }  // namespace kelvado::cli

@@ -1,6 +1,6 @@
-#include "console_services.h"
+#include "cli/console_services.h"
 
-#include "interrupt.h"
+#include "cli/interrupt.h"
 
 namespace kelvado::cli {
 

@@ -1,4 +1,4 @@
-#include "decimal_separator.h"
+#include "cli/decimal_separator.h"
 
 #include <cstdlib>
 #include <langinfo.h>

@@ -11,13 +11,7 @@
 
 namespace kelvado::cli {
 
-using FieldOverrides = std::array<std::optional<std::string>, kInputCount>;
-
-// The field whose option name (without "--") is `name`.
-inline std::optional<int> FindField(std::string_view name) {
-  const int index = FieldIndex(name);
-  return index < 0 ? std::nullopt : std::optional<int>(index);
-}
+using FieldOverrides = PerField<std::optional<std::string>>;
 
 inline void ApplyOverrides(InputTexts& texts, const FieldOverrides& overrides) {
   for (int i = 0; i < kInputCount; ++i) {

@@ -1,9 +1,9 @@
-#include "inputs_file.h"
+#include "cli/inputs_file.h"
 
 #include <filesystem>
 #include <fstream>
 
-#include "usage_error.h"
+#include "cli/usage_error.h"
 
 namespace kelvado::cli {
 namespace {
@@ -44,7 +44,7 @@ FieldOverrides ParseInputsText(std::string_view content, std::string_view origin
     const std::size_t equals = line.find('=');
     const std::string_view key = Trim(line.substr(0, equals));
     if (equals == std::string_view::npos || key.empty()) Fail(origin, lineNumber, "expected 'name = text'");
-    const std::optional<int> field = FindField(key);
+    const std::optional<Field> field = FindField(key);
     if (!field) Fail(origin, lineNumber, "unknown input field '", key, "'");
     if (fields[*field]) Fail(origin, lineNumber, "'", key, "' is given twice");
     fields[*field] = std::string(Trim(line.substr(equals + 1)));

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "fields.h"
+#include "cli/fields.h"
 
 namespace kelvado::cli {
 

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <optional>
 
-#include "exit_codes.h"
+#include "cli/exit_codes.h"
 
 namespace kelvado::cli {
 

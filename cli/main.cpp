@@ -8,12 +8,12 @@
 #include <unistd.h>
 #include <vector>
 
-#include "batch_command.h"
-#include "exit_codes.h"
-#include "interrupt.h"
-#include "options.h"
-#include "run_command.h"
-#include "usage_error.h"
+#include "cli/batch_command.h"
+#include "cli/exit_codes.h"
+#include "cli/interrupt.h"
+#include "cli/options.h"
+#include "cli/run_command.h"
+#include "cli/usage_error.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "options.h"
+#include "cli/options.h"
 
 #include <algorithm>
 #include <charconv>
 
-#include "usage_error.h"
+#include "cli/usage_error.h"
 
 namespace kelvado::cli {
 namespace {
@@ -38,7 +38,7 @@ VariedField VaryOption(const std::string& text) {
   const std::size_t equals = text.find('=');
   if (equals == std::string::npos) throw UsageError::Of("--vary takes FIELD=FROM:TO:COUNT, not '", text, "'");
   const std::string name = text.substr(0, equals);
-  const std::optional<int> field = FindField(name);
+  const std::optional<Field> field = FindField(name);
   if (!field) throw UsageError::Of("--vary: unknown input field '", name, "'");
   return {*field, ParseRange(std::string_view(text).substr(equals + 1), std::string("--vary ").append(name))};
 }
@@ -105,7 +105,7 @@ void ApplyCommandOption(CommandLine& command, std::string_view name, const std::
     const VariedField varied = VaryOption(value);
     for (const VariedField& earlier : batch.varied) {
       if (earlier.field == varied.field) {
-        throw UsageError::Of("--vary: '", kInputFields[varied.field].optionName, "' is varied twice");
+        throw UsageError::Of("--vary: '", FieldInfo(varied.field).optionName, "' is varied twice");
       }
     }
     batch.varied.push_back(varied);
@@ -163,7 +163,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       command.batch.outputs = ParseRange(reader.Value(name, inlineValue), name);
     } else if (mode == Action::Characteristic && name == "--flow-rate-ratio") {
       throw UsageError::Of("characteristic sets --flow-rate-ratio itself, from --rpm");
-    } else if (const std::optional<int> field = FindField(std::string_view(name).substr(2))) {
+    } else if (const std::optional<Field> field = FindField(std::string_view(name).substr(2))) {
       run.fields[*field] = reader.Value(name, inlineValue);
     } else if (name == "--inputs") {
       run.inputsFile = reader.Value(name, inlineValue);

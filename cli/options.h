@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "fields.h"
-#include "range.h"
+#include "cli/fields.h"
+#include "cli/range.h"
 #include "report/results_file.h"
 
 namespace kelvado::cli {
@@ -25,7 +25,7 @@ struct RunOptions {
 };
 
 struct VariedField {
-  int field = 0;
+  Field field = Field::BarrelDiameter;
   RangeText range;
 };
 

@@ -1,4 +1,4 @@
-#include "output_file.h"
+#include "cli/output_file.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "usage_error.h"
+#include "cli/usage_error.h"
 
 namespace kelvado::cli {
 

@@ -1,4 +1,4 @@
-#include "progress_bar.h"
+#include "cli/progress_bar.h"
 
 #include <algorithm>
 #include <string>

@@ -1,10 +1,10 @@
-#include "range.h"
+#include "cli/range.h"
 
 #include <charconv>
 
 #include "solver/input.h"
 #include "solver/ranges.h"
-#include "usage_error.h"
+#include "cli/usage_error.h"
 
 namespace kelvado::cli {
 namespace {
@@ -27,8 +27,8 @@ RangeText ParseRange(std::string_view text, std::string_view what) {
   const std::string_view count = text.substr(second + 1);
   const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), range.count);
   if (count.empty() || error != std::errc() || end != count.data() + count.size() || range.count < 1 ||
-      range.count > kMaxCases) {
-    throw UsageError::Of(what, ": COUNT must be a whole number from 1 to ", std::to_string(kMaxCases),
+      range.count > kMaxSweepCases) {
+    throw UsageError::Of(what, ": COUNT must be a whole number from 1 to ", std::to_string(kMaxSweepCases),
                          ", not '", count, "'");
   }
   return range;

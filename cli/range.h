@@ -6,10 +6,9 @@
 #include <string_view>
 #include <vector>
 
-namespace kelvado::cli {
+#include "solver/sweep.h"
 
-// More cases than this in one sweep or characteristic is taken for a typing mistake.
-inline constexpr std::size_t kMaxCases = 100000;
+namespace kelvado::cli {
 
 // FROM and TO stay texts until the decimal separator is known.
 struct RangeText {
@@ -18,7 +17,7 @@ struct RangeText {
   std::size_t count = 1;
 };
 
-// Splits FROM:TO:COUNT. COUNT is a whole number from 1 to kMaxCases. `what` names the
+// Splits FROM:TO:COUNT. COUNT is a whole number from 1 to kMaxSweepCases. `what` names the
 // option in error messages. Throws UsageError.
 RangeText ParseRange(std::string_view text, std::string_view what);
 

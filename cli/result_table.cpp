@@ -1,4 +1,4 @@
-#include "result_table.h"
+#include "cli/result_table.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,16 +1,16 @@
-#include "run_command.h"
+#include "cli/run_command.h"
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "console_services.h"
-#include "decimal_separator.h"
-#include "inputs_file.h"
-#include "interrupt.h"
-#include "output_file.h"
-#include "run_exports.h"
-#include "summary.h"
+#include "cli/console_services.h"
+#include "cli/decimal_separator.h"
+#include "cli/inputs_file.h"
+#include "cli/interrupt.h"
+#include "cli/output_file.h"
+#include "cli/run_exports.h"
+#include "cli/summary.h"
 
 namespace kelvado::cli {
 

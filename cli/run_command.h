@@ -4,8 +4,8 @@
 // exports asked for.
 #include <ostream>
 
-#include "exit_codes.h"
-#include "options.h"
+#include "cli/exit_codes.h"
+#include "cli/options.h"
 
 namespace kelvado::cli {
 

@@ -1,8 +1,8 @@
-#include "run_exports.h"
+#include "cli/run_exports.h"
 
 #include <filesystem>
 
-#include "output_file.h"
+#include "cli/output_file.h"
 #include "report/export.h"
 
 namespace kelvado::cli {

@@ -1,6 +1,6 @@
 #pragma once
 // The machine-readable copies of a single run that the command line asked for.
-#include "options.h"
+#include "cli/options.h"
 #include "solver/run.h"
 
 namespace kelvado::cli {

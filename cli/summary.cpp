@@ -1,4 +1,4 @@
-#include "summary.h"
+#include "cli/summary.h"
 
 #include <string>
 

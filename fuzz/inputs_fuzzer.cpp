@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "batch_plan.h"
-#include "inputs_file.h"
-#include "range.h"
+#include "cli/batch_plan.h"
+#include "cli/inputs_file.h"
+#include "cli/range.h"
 #include "solver/input.h"
-#include "usage_error.h"
+#include "cli/usage_error.h"
 
 namespace {
 
@@ -86,14 +86,13 @@ void CheckCharacteristic(std::string_view text) {
   } catch (const UsageError&) {
     return;
   }
-  const int ratioField = kelvado::FieldIndex("flow-rate-ratio");
   for (std::size_t i = 0; i < plan.cases.size(); ++i) {
     const double shown = plan.inputValues[i][1];
     if (plan.cases[i].settled) {
       if (!std::isnan(shown) || plan.cases[i].settled->status == kelvado::RunStatus::Finished) std::abort();
       continue;
     }
-    const std::optional<double> ratio = ParseNumber(plan.cases[i].inputs[ratioField], '.');
+    const std::optional<double> ratio = ParseNumber(plan.cases[i].inputs[kelvado::Field::FlowRateRatio], '.');
     if (!ratio || !std::isfinite(*ratio) || *ratio != shown) std::abort();
   }
 }

@@ -25,7 +25,7 @@ sources="$src/fuzz/inputs_fuzzer.cpp $src/solver/*.cpp $src/report/*.cpp"
 for f in inputs_file range batch_plan result_table; do sources="$sources $src/cli/$f.cpp"; done
 # shellcheck disable=SC2086
 "$cxx" -std=c++20 -g -O1 -ffp-contract=off -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-  -I"$src" -I"$src/cli" $sources -pthread \
+  -I"$src" $sources -pthread \
   -o "$out/inputs_fuzzer" || exit 1
 
 # New inputs go to the build folder's corpus; the committed seeds are only read.

@@ -1,4 +1,4 @@
-#include "export.h"
+#include "report/export.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "number_format.h"
+#include "report/number_format.h"
 
 #include <algorithm>
 #include <charconv>

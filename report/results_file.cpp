@@ -1,4 +1,4 @@
-#include "results_file.h"
+#include "report/results_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "number_format.h"
+#include "report/number_format.h"
 #include "solver/calc_state.h"
 #include "solver/fp_fault.h"
 #include "solver/run_errors.h"

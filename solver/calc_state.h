@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "lin_eq.h"
+#include "solver/lin_eq.h"
 
 namespace kelvado {
 

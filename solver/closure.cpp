@@ -1,9 +1,9 @@
-#include "closure.h"
+#include "solver/closure.h"
 
 #include <cmath>
 
-#include "fp_fault.h"
-#include "services.h"
+#include "solver/fp_fault.h"
+#include "solver/services.h"
 
 namespace kelvado {
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-#include "calc_state.h"
+#include "solver/calc_state.h"
 
 namespace kelvado {
 

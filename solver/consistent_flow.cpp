@@ -1,11 +1,11 @@
-#include "consistent_flow.h"
+#include "solver/consistent_flow.h"
 
 #include <array>
 #include <cfenv>
 #include <cmath>
 #include <limits>
 
-#include "calc_state.h"
+#include "solver/calc_state.h"
 
 namespace kelvado {
 namespace {

@@ -1,14 +1,14 @@
-#include "energy.h"
+#include "solver/energy.h"
 
 #include <cmath>
 #include <cstdint>
 #include <numbers>
 
-#include "calc_state.h"
-#include "fp_fault.h"
-#include "lin_eq.h"
+#include "solver/calc_state.h"
+#include "solver/fp_fault.h"
+#include "solver/lin_eq.h"
 #include "report/results_file.h"
-#include "services.h"
+#include "solver/services.h"
 
 namespace kelvado {
 namespace {

@@ -1,4 +1,4 @@
-#include "fp_fault.h"
+#include "solver/fp_fault.h"
 
 #include <cfenv>
 

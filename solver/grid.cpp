@@ -1,7 +1,7 @@
-#include "grid.h"
+#include "solver/grid.h"
 
-#include "calc_state.h"
-#include "viscosity.h"
+#include "solver/calc_state.h"
+#include "solver/viscosity.h"
 
 namespace kelvado {
 

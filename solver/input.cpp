@@ -1,12 +1,12 @@
-#include "input.h"
+#include "solver/input.h"
 
 #include <cfenv>
 #include <cmath>
 #include <cstdlib>
 #include <locale.h>
 
-#include "calc_state.h"
-#include "services.h"
+#include "solver/calc_state.h"
+#include "solver/services.h"
 
 namespace kelvado {
 namespace {

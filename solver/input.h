@@ -1,6 +1,7 @@
 #pragma once
 // Reading the seventeen input texts.
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,7 +12,39 @@ struct CalcState;
 class RunServices;
 
 inline constexpr int kInputCount = 17;
-using InputTexts = std::array<std::string, kInputCount>;
+
+// The seventeen input fields, Edit1 .. Edit17 in this order: the one name of each field
+// for the core, the command line, the window and the tests.
+enum class Field : int {
+  BarrelDiameter,
+  LengthRatio,
+  ChannelDepth,
+  ScrewPitch,
+  FlightWidth,
+  OutputRate,
+  FlowRateRatio,
+  Density,
+  SpecificHeat,
+  Conductivity,
+  InletTemp,
+  BarrelTemp,
+  StdViscosity,
+  StdShearRate,
+  StdTemp,
+  PowerIndex,
+  TempCoeff,
+};
+
+// One value per input field, reached by its Field or by its position.
+template <typename T>
+struct PerField : std::array<T, kInputCount> {
+  using Base = std::array<T, kInputCount>;
+  using Base::operator[];
+  T& operator[](Field field) { return Base::operator[](static_cast<std::size_t>(field)); }
+  const T& operator[](Field field) const { return Base::operator[](static_cast<std::size_t>(field)); }
+};
+
+using InputTexts = PerField<std::string>;
 
 // The number grammar of an input field: spaces, optional sign, digits with at most one
 // decimal separator (at least one digit or the separator), optional exponent (E or e,

@@ -2,46 +2,52 @@
 // The seventeen input fields as the window shows them: caption, default text, whether the
 // user may edit it, and the command-line option that stands for it.
 #include <array>
+#include <optional>
 #include <string_view>
 
-#include "input.h"
+#include "solver/input.h"
 
 namespace kelvado {
 
 struct InputField {
+  Field field;
   std::string_view editName;    // Edit1 .. Edit17
-  std::string_view caption;     // UTF-8
+  std::string_view caption;     // UTF-8, the unit in parentheses as the window shows it
+  std::string_view unit;        // as tables write it: "cm", "kg/hr", "\u00B0C", "-"
   std::string_view defaultText;
   bool editable;
   std::string_view optionName;  // without the leading "--"
 };
 
 inline constexpr std::array<InputField, kInputCount> kInputFields{{
-    {"Edit1", "Barrel Diameter (cm)", "6.5", true, "barrel-diameter"},
-    {"Edit2", "L/D (-)", "8.0", true, "length-ratio"},
-    {"Edit3", "Channel Depth (cm)", "0.25", true, "channel-depth"},
-    {"Edit4", "Screw Pitch (cm)", "6.5", true, "screw-pitch"},
-    {"Edit5", "Flight Width (cm)", "0.65", true, "flight-width"},
-    {"Edit6", "Output (kg/hr)", "60.0", true, "output-rate"},
-    {"Edit7", "Dimensionless Flow Rate (-)", "0.45", true, "flow-rate-ratio"},
-    {"Edit8", "Density (g/cm3)", "0.96", false, "density"},
-    {"Edit9", "Specific Heat (cal/g.\u2103)", "0.68", false, "specific-heat"},
-    {"Edit10", "Thermal\u3000Conductivity (cal/cm.s.\u2103)", "0.00052", false, "conductivity"},
-    {"Edit11", "Inlet Melt Temperature (\u2103)", "300.0", true, "inlet-temp"},
-    {"Edit12", "Barrel Temperature (\u2103)", "300.0", true, "barrel-temp"},
-    {"Edit13", "Std. Vis. (gf.s/cm2)", "10.5", false, "std-viscosity"},
-    {"Edit14", "Std. SR (1/sec)", "100.0", false, "std-shear-rate"},
-    {"Edit15", "Std. Temp. (\u2103)", "290.0", false, "std-temp"},
-    {"Edit16", "Parameter n (-)", "0.786", false, "power-index"},
-    {"Edit17", "Parameter b (1/\u2103)", "0.0337", false, "temp-coeff"},
+    {Field::BarrelDiameter, "Edit1", "Barrel Diameter (cm)", "cm", "6.5", true, "barrel-diameter"},
+    {Field::LengthRatio, "Edit2", "L/D (-)", "-", "8.0", true, "length-ratio"},
+    {Field::ChannelDepth, "Edit3", "Channel Depth (cm)", "cm", "0.25", true, "channel-depth"},
+    {Field::ScrewPitch, "Edit4", "Screw Pitch (cm)", "cm", "6.5", true, "screw-pitch"},
+    {Field::FlightWidth, "Edit5", "Flight Width (cm)", "cm", "0.65", true, "flight-width"},
+    {Field::OutputRate, "Edit6", "Output (kg/hr)", "kg/hr", "60.0", true, "output-rate"},
+    {Field::FlowRateRatio, "Edit7", "Dimensionless Flow Rate (-)", "-", "0.45", true, "flow-rate-ratio"},
+    {Field::Density, "Edit8", "Density (g/cm3)", "g/cm3", "0.96", false, "density"},
+    {Field::SpecificHeat, "Edit9", "Specific Heat (cal/g.\u2103)", "cal/g.\u00B0C", "0.68", false, "specific-heat"},
+    {Field::Conductivity, "Edit10", "Thermal\u3000Conductivity (cal/cm.s.\u2103)", "cal/cm.s.\u00B0C", "0.00052",
+     false, "conductivity"},
+    {Field::InletTemp, "Edit11", "Inlet Melt Temperature (\u2103)", "\u00B0C", "300.0", true, "inlet-temp"},
+    {Field::BarrelTemp, "Edit12", "Barrel Temperature (\u2103)", "\u00B0C", "300.0", true, "barrel-temp"},
+    {Field::StdViscosity, "Edit13", "Std. Vis. (gf.s/cm2)", "gf.s/cm2", "10.5", false, "std-viscosity"},
+    {Field::StdShearRate, "Edit14", "Std. SR (1/sec)", "1/sec", "100.0", false, "std-shear-rate"},
+    {Field::StdTemp, "Edit15", "Std. Temp. (\u2103)", "\u00B0C", "290.0", false, "std-temp"},
+    {Field::PowerIndex, "Edit16", "Parameter n (-)", "-", "0.786", false, "power-index"},
+    {Field::TempCoeff, "Edit17", "Parameter b (1/\u2103)", "1/\u00B0C", "0.0337", false, "temp-coeff"},
 }};
 
-// The position of the field with that option name, or -1.
-constexpr int FieldIndex(std::string_view optionName) {
-  for (int i = 0; i < kInputCount; ++i) {
-    if (kInputFields[i].optionName == optionName) return i;
+constexpr const InputField& FieldInfo(Field field) { return kInputFields[static_cast<std::size_t>(field)]; }
+
+// The field with that option name (without "--"), if there is one.
+constexpr std::optional<Field> FindField(std::string_view optionName) {
+  for (const InputField& f : kInputFields) {
+    if (f.optionName == optionName) return f.field;
   }
-  return -1;
+  return std::nullopt;
 }
 
 inline constexpr std::string_view kDefaultResultFileName = "result.txt";

@@ -1,4 +1,4 @@
-#include "lin_eq.h"
+#include "solver/lin_eq.h"
 
 #include <cmath>
 #include <utility>

@@ -1,9 +1,9 @@
-#include "operating.h"
+#include "solver/operating.h"
 
 #include <cmath>
 #include <numbers>
 
-#include "calc_state.h"
+#include "solver/calc_state.h"
 
 namespace kelvado {
 

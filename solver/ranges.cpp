@@ -1,4 +1,4 @@
-#include "ranges.h"
+#include "solver/ranges.h"
 
 #include <charconv>
 

@@ -1,15 +1,17 @@
-#include "run.h"
+#include "solver/run.h"
 
 #include <memory>
 
-#include "calc_state.h"
-#include "closure.h"
-#include "energy.h"
-#include "grid.h"
-#include "operating.h"
-#include "run_errors.h"
-#include "velocity.h"
-#include "viscosity.h"
+#include "solver/calc_state.h"
+#include "solver/closure.h"
+#include "solver/energy.h"
+#include "solver/grid.h"
+#include "solver/operating.h"
+#include "solver/run_errors.h"
+#include "solver/units.h"
+#include "solver/velocity.h"
+#include "solver/units.h"
+#include "solver/viscosity.h"
 
 namespace kelvado {
 namespace {
@@ -17,7 +19,6 @@ namespace {
 // Below this index the first step runs with it in its place: a strongly shear-thinning
 // melt cannot be started from the Newtonian first guess.
 constexpr double kMinStartPowerIndex = 0.55;
-constexpr double kGfCmPerSecToKW = 9.8067e-8;
 
 // A failed step: the step has shown its message; the file goes, the list is re-read.
 void FailureExit(ResultFile& file, RunServices& services, RunOutcome& outcome, RunStatus status) {
@@ -32,7 +33,7 @@ void ComputePowerBalance(CalcState& s) {
   s.EnthalpyDiffKW = kCalPerSecToKW * s.EnthalpyDiff;
   s.PressurePowerKW = (s.Pressure * s.VolumeRate) * kGfCmPerSecToKW;
   s.Cooling1KW = s.TotalPowerKW - (s.EnthalpyDiffKW + s.PressurePowerKW);
-  s.OutletPressure = s.Pressure / 1000;
+  s.OutletPressure = s.Pressure / kGfPerKgf;
 }
 
 // One down-channel step's flow field: inner loops inside the closure loop.

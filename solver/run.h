@@ -3,10 +3,10 @@
 #include <string>
 #include <utility>
 
-#include "input.h"
+#include "solver/input.h"
 #include "report/results_file.h"
-#include "run_record.h"
-#include "services.h"
+#include "solver/run_record.h"
+#include "solver/services.h"
 
 namespace kelvado {
 

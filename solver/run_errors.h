@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "fp_fault.h"
+#include "solver/fp_fault.h"
 
 namespace kelvado {
 

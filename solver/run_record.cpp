@@ -1,6 +1,6 @@
-#include "run_record.h"
+#include "solver/run_record.h"
 
-#include "calc_state.h"
+#include "solver/calc_state.h"
 
 namespace kelvado {
 

@@ -10,9 +10,6 @@ namespace kelvado {
 
 struct CalcState;
 
-// The power balance's factor from cal/s to kW.
-inline constexpr double kCalPerSecToKW = 0.0041897;
-
 struct StepRecord {
   std::int32_t Step = 0;      // 0, 1, 2, ...: the StepCount the step began with
   double Turns = 0;           // position at the start of the step, in screw turns

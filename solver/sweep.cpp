@@ -1,4 +1,4 @@
-#include "sweep.h"
+#include "solver/sweep.h"
 
 #include <algorithm>
 #include <atomic>
@@ -7,10 +7,10 @@
 #include <charconv>
 #include <thread>
 
-#include "calc_state.h"
-#include "fp_fault.h"
-#include "input_fields.h"
-#include "operating.h"
+#include "solver/calc_state.h"
+#include "solver/fp_fault.h"
+#include "solver/input_fields.h"
+#include "solver/operating.h"
 
 namespace kelvado {
 namespace {
@@ -79,13 +79,11 @@ RatioForRpm FlowRateRatioForRpm(const InputTexts& inputs, char decimalSeparator,
 }
 
 SweepCase CharacteristicCase(const InputTexts& base, char decimalSeparator, double rpm, double output) {
-  static const int outputField = FieldIndex("output-rate");
-  static const int ratioField = FieldIndex("flow-rate-ratio");
   SweepCase c{base};
-  c.inputs[outputField] = ExactNumberText(output, decimalSeparator);
+  c.inputs[Field::OutputRate] = ExactNumberText(output, decimalSeparator);
   const RatioForRpm ratio = FlowRateRatioForRpm(c.inputs, decimalSeparator, rpm);
   if (ratio.status == RunStatus::Finished) {
-    c.inputs[ratioField] = ExactNumberText(ratio.ratio, decimalSeparator);
+    c.inputs[Field::FlowRateRatio] = ExactNumberText(ratio.ratio, decimalSeparator);
   } else {
     c.settled = SweepResult{ratio.status, ratio.detail, {}};
   }

@@ -8,10 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "ranges.h"
-#include "run.h"
+#include "solver/ranges.h"
+#include "solver/run.h"
 
 namespace kelvado {
+
+// More cases than this in one sweep or characteristic is taken for a typing mistake, in
+// every front end.
+inline constexpr std::size_t kMaxSweepCases = 100000;
 
 struct SweepResult {
   RunStatus status = RunStatus::Finished;

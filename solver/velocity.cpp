@@ -1,10 +1,10 @@
-#include "velocity.h"
+#include "solver/velocity.h"
 
 #include <cmath>
 
-#include "calc_state.h"
-#include "run_errors.h"
-#include "services.h"
+#include "solver/calc_state.h"
+#include "solver/run_errors.h"
+#include "solver/services.h"
 
 namespace kelvado {
 namespace {

@@ -1,10 +1,10 @@
-#include "viscosity.h"
+#include "solver/viscosity.h"
 
 #include <cmath>
 
-#include "calc_state.h"
-#include "fp_fault.h"
-#include "services.h"
+#include "solver/calc_state.h"
+#include "solver/fp_fault.h"
+#include "solver/services.h"
 
 namespace kelvado {
 

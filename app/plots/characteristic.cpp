@@ -1,4 +1,4 @@
-#include "characteristic.h"
+#include "app/plots/characteristic.h"
 
 
 namespace plots {

@@ -1,4 +1,4 @@
-#include "characteristic_panel.h"
+#include "app/plots/characteristic_panel.h"
 
 #include <QChart>
 #include <QChartView>
@@ -13,8 +13,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "characteristic.h"
-#include "plot_chart.h"
+#include "app/plots/characteristic.h"
+#include "app/plots/plot_chart.h"
 
 namespace {
 

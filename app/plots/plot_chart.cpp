@@ -1,4 +1,4 @@
-#include "plot_chart.h"
+#include "app/plots/plot_chart.h"
 
 #include <QChart>
 #include <QGraphicsLayout>

@@ -4,7 +4,7 @@
 #include <QList>
 #include <QPointF>
 
-#include "plot_data.h"
+#include "app/plots/plot_data.h"
 
 class QChart;
 class QLineSeries;

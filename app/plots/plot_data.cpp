@@ -1,4 +1,6 @@
-#include "plot_data.h"
+#include "app/plots/plot_data.h"
+
+#include "solver/units.h"
 
 namespace plots {
 namespace {
@@ -53,7 +55,7 @@ QList<QList<QPointF>> PlotPoints(PlotId id, const kelvado::RunRecord& record) {
   constexpr auto depth = &OutletNode::Depth;
   switch (id) {
     case PlotId::Pressure:
-      return {Points(steps, turns, [](const StepRecord& s) { return s.Pressure * kGfToKgf; })};
+      return {Points(steps, turns, [](const StepRecord& s) { return s.Pressure / kelvado::kGfPerKgf; })};
     case PlotId::MeanTemperature:
       return {Points(steps, turns, [](const StepRecord& s) { return s.AvgTemp; })};
     case PlotId::Power:

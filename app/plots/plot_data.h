@@ -26,8 +26,6 @@ inline constexpr std::array<PlotId, 3> kChannelPlots{PlotId::Pressure, PlotId::M
 inline constexpr std::array<PlotId, 4> kOutletPlots{PlotId::OutletTemperature, PlotId::OutletVelocity,
                                                     PlotId::OutletViscosity, PlotId::OutletShearRate};
 
-inline constexpr double kGfToKgf = 1.0e-3;
-
 // Steps a run keeps for the channel plots: more than a plot can show, evenly thinned on a
 // long channel so that memory does not grow with L/D.
 inline constexpr std::size_t kPlottedStepsAtMost = 4000;

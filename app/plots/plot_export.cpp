@@ -1,4 +1,4 @@
-#include "plot_export.h"
+#include "app/plots/plot_export.h"
 
 #include <QChart>
 #include <QFileInfo>

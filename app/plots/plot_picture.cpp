@@ -1,10 +1,10 @@
-#include "plot_picture.h"
+#include "app/plots/plot_picture.h"
 
 #include <QChart>
 #include <memory>
 
-#include "plot_chart.h"
-#include "plot_export.h"
+#include "app/plots/plot_chart.h"
+#include "app/plots/plot_export.h"
 
 namespace plots {
 

@@ -4,7 +4,7 @@
 #include <QSize>
 #include <QString>
 
-#include "plot_data.h"
+#include "app/plots/plot_data.h"
 
 namespace plots {
 

@@ -1,4 +1,4 @@
-#include "results_plots.h"
+#include "app/plots/results_plots.h"
 
 #include <QAction>
 #include <QChart>
@@ -15,8 +15,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "plot_chart.h"
-#include "plot_export.h"
+#include "app/plots/plot_chart.h"
+#include "app/plots/plot_export.h"
 
 using plots::PlotId;
 

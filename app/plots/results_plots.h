@@ -7,8 +7,8 @@
 #include <array>
 #include <functional>
 
-#include "characteristic_panel.h"
-#include "plot_data.h"
+#include "app/plots/characteristic_panel.h"
+#include "app/plots/plot_data.h"
 #include "solver/run.h"
 
 class QAction;

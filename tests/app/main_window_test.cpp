@@ -16,12 +16,12 @@
 #include <QTimer>
 #include <memory>
 
-#include "finish_dialog.h"
-#include "folder_chooser.h"
-#include "main_window.h"
-#include "qt_services.h"
+#include "app/finish_dialog.h"
+#include "app/folder_chooser.h"
+#include "app/main_window.h"
+#include "app/qt_services.h"
 #include "solver/input_fields.h"
-#include "window_harness.h"
+#include "tests/app/window_harness.h"
 
 namespace {
 

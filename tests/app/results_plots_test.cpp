@@ -21,14 +21,16 @@
 #include <QValueAxis>
 #include <memory>
 
-#include "folder_chooser.h"
-#include "main_window.h"
-#include "plots/plot_data.h"
-#include "plots/plot_picture.h"
-#include "plots/results_plots.h"
-#include "qt_services.h"
+#include "solver/units.h"
+
+#include "app/folder_chooser.h"
+#include "app/main_window.h"
+#include "app/plots/plot_data.h"
+#include "app/plots/plot_picture.h"
+#include "app/plots/results_plots.h"
+#include "app/qt_services.h"
 #include "solver/input_fields.h"
-#include "window_harness.h"
+#include "tests/app/window_harness.h"
 
 using plots::PlotId;
 

@@ -8,9 +8,9 @@
 #include <QTest>
 #include <memory>
 
-#include "folder_chooser.h"
-#include "main_window.h"
-#include "qt_services.h"
+#include "app/folder_chooser.h"
+#include "app/main_window.h"
+#include "app/qt_services.h"
 
 namespace window_harness {
 

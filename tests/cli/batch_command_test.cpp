@@ -1,5 +1,5 @@
 // sweep and characteristic in-process: their CSV rows against single runs of the same inputs.
-#include "batch_command.h"
+#include "cli/batch_command.h"
 
 #include <gtest/gtest.h>
 
@@ -7,16 +7,15 @@
 #include <cmath>
 #include <sstream>
 
-#include "csv_reader.h"
+#include "tests/cli/csv_reader.h"
 #include "solver/input_fields.h"
 #include "solver/sweep.h"
-#include "support/recording_services.h"
-#include "support/temp_dir.h"
+#include "tests/support/recording_services.h"
+#include "tests/support/temp_dir.h"
 
 namespace kelvado::cli {
 namespace {
 
-int Field(std::string_view name) { return *FindField(name); }
 
 double Number(const std::string& text) {
   const std::optional<double> value = ParseNumber(text, '.');
@@ -57,8 +56,8 @@ TEST(Sweep, EveryRowEqualsASingleRunOfItsInputsAndAFailureIsARow) {
     const std::vector<std::string>& row = sweep.rows[i];
     ASSERT_EQ(row.size(), 10u);
     InputTexts inputs = DefaultInputTexts();
-    inputs[Field("output-rate")] = ExactNumberText(Number(row[0]), '.');
-    inputs[Field("barrel-temp")] = ExactNumberText(Number(row[1]), '.');
+    inputs[Field::OutputRate] = ExactNumberText(Number(row[0]), '.');
+    inputs[Field::BarrelTemp] = ExactNumberText(Number(row[1]), '.');
     const RunOutcome single = SingleRun(inputs);
     EXPECT_EQ(row[8], StatusName(single.status)) << i;
     if (single.status != RunStatus::Finished) {

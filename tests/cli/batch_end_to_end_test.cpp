@@ -3,9 +3,9 @@
 
 #include <sys/stat.h>
 
-#include "cli_process.h"
-#include "csv_reader.h"
-#include "support/temp_dir.h"
+#include "tests/cli/cli_process.h"
+#include "tests/cli/csv_reader.h"
+#include "tests/support/temp_dir.h"
 
 namespace kelvado::testing {
 namespace {

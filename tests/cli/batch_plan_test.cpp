@@ -1,11 +1,11 @@
 // Ranges and the cases they make.
-#include "batch_plan.h"
+#include "cli/batch_plan.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "usage_error.h"
+#include "cli/usage_error.h"
 
 namespace kelvado::cli {
 namespace {
@@ -14,7 +14,6 @@ std::vector<double> Values(std::string_view text, char separator = '.') {
   return RangeValues(ParseRange(text, "--vary x"), separator, "--vary x");
 }
 
-int Field(std::string_view name) { return *FindField(name); }
 
 InputTexts DefaultsWithDecimalComma() {
   InputTexts texts = DefaultInputTexts();
@@ -50,25 +49,31 @@ TEST(Range, MalformedRangesAreUsageErrors) {
 }
 
 TEST(PlanSweep, FirstRangeSlowestWithExactTextsInTheFields) {
-  const std::vector<VariedField> varied = {{Field("output-rate"), ParseRange("40:60:2", "")},
-                                           {Field("flow-rate-ratio"), ParseRange("0,3:0,5:3", "")}};
+  const std::vector<VariedField> varied = {{Field::OutputRate, ParseRange("40:60:2", "")},
+                                           {Field::FlowRateRatio, ParseRange("0,3:0,5:3", "")}};
   const BatchPlan plan = PlanSweep(DefaultsWithDecimalComma(), varied, ',');
   ASSERT_EQ(plan.cases.size(), 6u);
   EXPECT_EQ(plan.inputValues[1], (std::vector<double>{40, 0.4}));
   EXPECT_EQ(plan.inputValues[3], (std::vector<double>{60, 0.3}));
   const InputTexts& texts = plan.cases[5].inputs;
-  EXPECT_EQ(texts[Field("output-rate")], "60");
-  EXPECT_EQ(texts[Field("flow-rate-ratio")], "0,5");
-  EXPECT_EQ(texts[Field("density")], "0,96");  // the rest as given
+  EXPECT_EQ(texts[Field::OutputRate], "60");
+  EXPECT_EQ(texts[Field::FlowRateRatio], "0,5");
+  EXPECT_EQ(texts[Field::Density], "0,96");  // the rest as given
   EXPECT_EQ(plan.inputColumns[0].name, "output-rate");
   EXPECT_EQ(plan.inputColumns[0].unit, "kg/hr");
-  EXPECT_EQ(FieldUnit(Field("specific-heat")), "cal/g.\u00B0C");
+  // The tables' unit of every field is the one its caption shows, with the degree sign as
+  // a table writes it.
+  for (const InputField& field : kInputFields) {
+    std::string unit(field.unit);
+    if (const std::size_t at = unit.find("\u00B0C"); at != std::string::npos) unit.replace(at, 3, "\u2103");
+    EXPECT_TRUE(field.caption.ends_with("(" + unit + ")")) << field.caption;
+  }
 }
 
 TEST(PlanSweep, ProductOfTheRangesIsCapped) {
   auto plan = [](std::vector<const char*> ranges) {
     std::vector<VariedField> varied;
-    for (std::size_t i = 0; i < ranges.size(); ++i) varied.push_back({static_cast<int>(i), ParseRange(ranges[i], "")});
+    for (std::size_t i = 0; i < ranges.size(); ++i) varied.push_back({static_cast<Field>(i), ParseRange(ranges[i], "")});
     return PlanSweep(DefaultInputTexts(), varied, '.');
   };
   EXPECT_EQ(plan({"1:2:100", "1:2:100", "1:2:10"}).cases.size(), 100000u);
@@ -82,10 +87,10 @@ TEST(PlanCharacteristic, ScrewSpeedMustBeANumberAboveZero) {
     EXPECT_THROW(PlanCharacteristic(DefaultInputTexts(), outputs, rpm, '.'), UsageError) << rpm;
   }
   const BatchPlan plan = PlanCharacteristic(DefaultsWithDecimalComma(), outputs, "70,5", ',');
-  EXPECT_EQ(plan.cases[1].inputs[Field("output-rate")], "60");
+  EXPECT_EQ(plan.cases[1].inputs[Field::OutputRate], "60");
   const double ratio = plan.inputValues[1][1];
   EXPECT_EQ(ratio, FlowRateRatioForRpm(DefaultInputTexts(), '.', 70.5).ratio);
-  EXPECT_EQ(plan.cases[1].inputs[Field("flow-rate-ratio")], ExactNumberText(ratio, ','));
+  EXPECT_EQ(plan.cases[1].inputs[Field::FlowRateRatio], ExactNumberText(ratio, ','));
 }
 
 }  // namespace

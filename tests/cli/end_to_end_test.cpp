@@ -7,9 +7,9 @@
 #include <sstream>
 #include <sys/stat.h>
 
-#include "cli_process.h"
+#include "tests/cli/cli_process.h"
 #include "solver/input_fields.h"
-#include "support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace kelvado::testing {
 namespace {

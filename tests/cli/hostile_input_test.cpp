@@ -6,8 +6,8 @@
 #include <csignal>
 #include <sys/stat.h>
 
-#include "cli_process.h"
-#include "support/temp_dir.h"
+#include "tests/cli/cli_process.h"
+#include "tests/support/temp_dir.h"
 
 namespace kelvado::testing {
 namespace {

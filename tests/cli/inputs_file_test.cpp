@@ -1,15 +1,14 @@
-#include "inputs_file.h"
+#include "cli/inputs_file.h"
 
 #include <gtest/gtest.h>
 
-#include "run_command.h"
-#include "support/temp_dir.h"
-#include "usage_error.h"
+#include "cli/run_command.h"
+#include "tests/support/temp_dir.h"
+#include "cli/usage_error.h"
 
 namespace kelvado::cli {
 namespace {
 
-int Field(std::string_view name) { return *FindField(name); }
 
 TEST(InputsFile, ReadsNamesAndTextsAroundCommentsBlanksAndLineEnds) {
   const FieldOverrides f = ParseInputsText(
@@ -22,12 +21,12 @@ TEST(InputsFile, ReadsNamesAndTextsAroundCommentsBlanksAndLineEnds) {
       "power-index = 0.4 \r\n"
       "temp-coeff= 1e-2",
       "case.txt");
-  EXPECT_EQ(f[Field("density")], "0.96");
-  EXPECT_EQ(f[Field("output-rate")], "-5");
-  EXPECT_EQ(f[Field("flow-rate-ratio")], "");  // the run finds it improper
-  EXPECT_EQ(f[Field("power-index")], "0.4");
-  EXPECT_EQ(f[Field("temp-coeff")], "1e-2");
-  EXPECT_FALSE(f[Field("barrel-diameter")]);
+  EXPECT_EQ(f[Field::Density], "0.96");
+  EXPECT_EQ(f[Field::OutputRate], "-5");
+  EXPECT_EQ(f[Field::FlowRateRatio], "");  // the run finds it improper
+  EXPECT_EQ(f[Field::PowerIndex], "0.4");
+  EXPECT_EQ(f[Field::TempCoeff], "1e-2");
+  EXPECT_FALSE(f[Field::BarrelDiameter]);
 }
 
 TEST(InputsFile, ErrorsNameTheFileAndTheLine) {
@@ -56,7 +55,7 @@ TEST(InputsFile, FileThatCanNotBeReadIsAUsageError) {
   EXPECT_THROW(ReadInputsFile(dir.path().string()), UsageError);
   EXPECT_THROW(ReadInputsFile("/dev/zero"), UsageError);  // refused after 1 MiB, not read on
   testing::WriteBytes(dir.file("bom.txt"), "\xEF\xBB\xBF" "density = 1.1\n");
-  EXPECT_EQ(ReadInputsFile(dir.file("bom.txt"))[Field("density")], "1.1");
+  EXPECT_EQ(ReadInputsFile(dir.file("bom.txt"))[Field::Density], "1.1");
 }
 
 TEST(InputsFile, CommandLineWinsOverTheFileWhichWinsOverTheDefaults) {
@@ -64,11 +63,11 @@ TEST(InputsFile, CommandLineWinsOverTheFileWhichWinsOverTheDefaults) {
   testing::WriteBytes(dir.file("case.txt"), "density = 1.1\noutput-rate = 50\n");
   RunOptions options;
   options.inputsFile = dir.file("case.txt");
-  options.fields[Field("density")] = "1.2";
+  options.fields[Field::Density] = "1.2";
   const InputTexts texts = ComposeInputTexts(options, '.');
-  EXPECT_EQ(texts[Field("density")], "1.2");
-  EXPECT_EQ(texts[Field("output-rate")], "50");
-  EXPECT_EQ(texts[Field("barrel-diameter")], "6.5");
+  EXPECT_EQ(texts[Field::Density], "1.2");
+  EXPECT_EQ(texts[Field::OutputRate], "50");
+  EXPECT_EQ(texts[Field::BarrelDiameter], "6.5");
 }
 
 }  // namespace

@@ -1,13 +1,12 @@
-#include "options.h"
+#include "cli/options.h"
 
 #include <gtest/gtest.h>
 
-#include "usage_error.h"
+#include "cli/usage_error.h"
 
 namespace kelvado::cli {
 namespace {
 
-int Field(std::string_view name) { return *FindField(name); }
 
 TEST(Options, NothingGivenMeansADefaultRun) {
   const CommandLine command = ParseCommandLine({});
@@ -23,20 +22,20 @@ TEST(Options, FieldTextsInBothFormsMayBeginWithAMinus) {
   const CommandLine command = ParseCommandLine({"--output-rate=-5", "--density", "-0.5", "--std-temp",
                                                 "--inlet-temp", "--barrel-temp=", "--temp-coeff=1=2"});
   const FieldOverrides& f = command.run.fields;
-  EXPECT_EQ(f[Field("output-rate")], "-5");
-  EXPECT_EQ(f[Field("density")], "-0.5");
-  EXPECT_EQ(f[Field("std-temp")], "--inlet-temp");  // a text, not the next option
-  EXPECT_FALSE(f[Field("inlet-temp")]);
-  EXPECT_EQ(f[Field("barrel-temp")], "");
-  EXPECT_EQ(f[Field("temp-coeff")], "1=2");
-  EXPECT_FALSE(f[Field("barrel-diameter")]);
+  EXPECT_EQ(f[Field::OutputRate], "-5");
+  EXPECT_EQ(f[Field::Density], "-0.5");
+  EXPECT_EQ(f[Field::StdTemp], "--inlet-temp");  // a text, not the next option
+  EXPECT_FALSE(f[Field::InletTemp]);
+  EXPECT_EQ(f[Field::BarrelTemp], "");
+  EXPECT_EQ(f[Field::TempCoeff], "1=2");
+  EXPECT_FALSE(f[Field::BarrelDiameter]);
 }
 
 TEST(Options, LaterOptionReplacesEarlier) {
   const RunOptions run =
       ParseCommandLine({"-o", "a.txt", "--output=b.txt", "--density", "1", "--density=2"}).run;
   EXPECT_EQ(run.resultFileName, "b.txt");
-  EXPECT_EQ(run.fields[Field("density")], "2");
+  EXPECT_EQ(run.fields[Field::Density], "2");
   EXPECT_EQ(ParseCommandLine({"--output", "-o"}).run.resultFileName, "-o");
 }
 
@@ -82,15 +81,15 @@ TEST(Options, SweepTakesRangesThreadsAndATable) {
   EXPECT_EQ(command.action, Action::Sweep);
   const BatchOptions& batch = command.batch;
   ASSERT_EQ(batch.varied.size(), 2u);
-  EXPECT_EQ(batch.varied[0].field, Field("output-rate"));
+  EXPECT_EQ(batch.varied[0].field, Field::OutputRate);
   EXPECT_EQ(batch.varied[0].range.from, "40");
   EXPECT_EQ(batch.varied[0].range.to, "80");
   EXPECT_EQ(batch.varied[0].range.count, 5u);
-  EXPECT_EQ(batch.varied[1].field, Field("barrel-temp"));
+  EXPECT_EQ(batch.varied[1].field, Field::BarrelTemp);
   EXPECT_EQ(batch.threads, 2u);
   EXPECT_EQ(batch.csvFile, "s.csv");
   EXPECT_FALSE(command.run.csvFolder);
-  EXPECT_EQ(command.run.fields[Field("density")], "1");
+  EXPECT_EQ(command.run.fields[Field::Density], "1");
 }
 
 TEST(Options, CharacteristicTakesTheOutputAsARange) {
@@ -99,7 +98,7 @@ TEST(Options, CharacteristicTakesTheOutputAsARange) {
   EXPECT_EQ(command.batch.rpm, "70");
   ASSERT_TRUE(command.batch.outputs);
   EXPECT_EQ(command.batch.outputs->count, 7u);
-  EXPECT_FALSE(command.run.fields[Field("output-rate")]);
+  EXPECT_FALSE(command.run.fields[Field::OutputRate]);
   EXPECT_EQ(ParseCommandLine({"characteristic", "--help"}).action, Action::Help);
   EXPECT_EQ(ParseCommandLine({"sweep", "-h"}).action, Action::Help);
 }

@@ -1,10 +1,10 @@
-#include "result_table.h"
+#include "cli/result_table.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "csv_reader.h"
+#include "tests/cli/csv_reader.h"
 
 namespace kelvado::cli {
 namespace {

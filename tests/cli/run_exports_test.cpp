@@ -1,22 +1,21 @@
 // --csv and --json of a single run, in-process, against a run of the same inputs.
-#include "run_command.h"
+#include "cli/run_command.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "csv_reader.h"
+#include "tests/cli/csv_reader.h"
 #include "report/export.h"
-#include "support/mini_json.h"
-#include "support/recording_services.h"
-#include "support/temp_dir.h"
+#include "tests/support/mini_json.h"
+#include "tests/support/recording_services.h"
+#include "tests/support/temp_dir.h"
 
 namespace kelvado::cli {
 namespace {
 
 namespace fs = std::filesystem;
 
-int Field(std::string_view name) { return *FindField(name); }
 
 class Exports : public ::testing::Test {
  protected:
@@ -39,7 +38,7 @@ class Exports : public ::testing::Test {
 };
 
 TEST_F(Exports, FilesOfAFinishedRunParseBackToItsValues) {
-  options.fields[Field("output-rate")] = "45";
+  options.fields[Field::OutputRate] = "45";
   options.csvFolder = dir.file("new/folder");
   options.jsonFile = dir.file("run.json");
   ASSERT_EQ(Run(), kExitFinished) << err.str();
@@ -63,7 +62,7 @@ TEST_F(Exports, FilesOfAFinishedRunParseBackToItsValues) {
 }
 
 TEST_F(Exports, FailedRunWritesItsJsonButNoCsv) {
-  options.fields[Field("flow-rate-ratio")] = "0.25";
+  options.fields[Field::FlowRateRatio] = "0.25";
   options.csvFolder = dir.file("csv");
   options.jsonFile = dir.file("run.json");
   EXPECT_EQ(Run(), kExitInnerFailed);

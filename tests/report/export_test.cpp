@@ -7,9 +7,9 @@
 #include <sstream>
 
 #include "solver/input_fields.h"
-#include "support/mini_json.h"
-#include "support/recording_services.h"
-#include "support/temp_dir.h"
+#include "tests/support/mini_json.h"
+#include "tests/support/recording_services.h"
+#include "tests/support/temp_dir.h"
 
 namespace kelvado {
 namespace {

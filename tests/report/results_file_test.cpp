@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include "solver/calc_state.h"
-#include "support/recording_services.h"
-#include "support/temp_dir.h"
+#include "tests/support/recording_services.h"
+#include "tests/support/temp_dir.h"
 
 namespace kelvado {
 namespace {

@@ -19,7 +19,7 @@
 #include "solver/input_fields.h"
 #include "solver/lin_eq.h"
 #include "solver/operating.h"
-#include "support/recording_services.h"
+#include "tests/support/recording_services.h"
 
 namespace kelvado {
 namespace {

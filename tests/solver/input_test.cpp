@@ -8,7 +8,7 @@
 
 #include "solver/calc_state.h"
 #include "solver/input_fields.h"
-#include "support/recording_services.h"
+#include "tests/support/recording_services.h"
 
 namespace kelvado {
 namespace {
@@ -81,8 +81,8 @@ TEST(ReadInputData, StopsAtTheFirstImproperFieldWithOneMessage) {
   CalcState s;
   testing::RecordingServices services;
   InputTexts texts = DefaultInputTexts();
-  texts[2] = "0,25";   // Edit3
-  texts[10] = "bad";   // a second improper field is never reached
+  texts[Field::ChannelDepth] = "0,25";   // Edit3
+  texts[Field::InletTemp] = "bad";   // a second improper field is never reached
   ReadInputData(s, texts, '.', services);
   EXPECT_EQ(s.InputValid, 0);
   ASSERT_EQ(services.messages.size(), 1u);

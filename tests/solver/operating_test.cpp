@@ -7,7 +7,7 @@
 #include "solver/calc_state.h"
 #include "solver/input.h"
 #include "solver/input_fields.h"
-#include "support/recording_services.h"
+#include "tests/support/recording_services.h"
 
 namespace kelvado {
 namespace {
@@ -53,7 +53,7 @@ TEST(ComputeOperatingConditions, InitialProfileCoefficientsSpanInletToBarrel) {
   CalcState s;
   testing::RecordingServices services;
   InputTexts texts = DefaultInputTexts();
-  texts[10] = "280.0";  // inlet melt temperature
+  texts[Field::InletTemp] = "280.0";  // inlet melt temperature
   ReadInputData(s, texts, '.', services);
   ComputeOperatingConditions(s);
   const double H = s.ChannelDepth;

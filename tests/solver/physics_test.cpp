@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "report/number_format.h"
-#include "run_fixture.h"
+#include "tests/solver/run_fixture.h"
 #include "solver/calc_state.h"
 
 namespace kelvado {
@@ -19,7 +19,7 @@ class NewtonianChannel : public ::testing::Test {
       closureIters.push_back(s.ClosureIter);
       if (s.StepCount == 1) first = s;
     };
-    outcome = fixture.Run(testing::DefaultsWith({{"power-index", "1"}, {"temp-coeff", "0"}}));
+    outcome = fixture.Run(testing::DefaultsWith({{Field::PowerIndex, "1"}, {Field::TempCoeff, "0"}}));
   }
 
   testing::RunInDir fixture;

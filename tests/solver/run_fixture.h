@@ -4,14 +4,14 @@
 
 #include "solver/input_fields.h"
 #include "solver/run.h"
-#include "support/recording_services.h"
-#include "support/temp_dir.h"
+#include "tests/support/recording_services.h"
+#include "tests/support/temp_dir.h"
 
 namespace kelvado::testing {
 
-inline InputTexts DefaultsWith(std::initializer_list<std::pair<std::string_view, std::string>> changes) {
+inline InputTexts DefaultsWith(std::initializer_list<std::pair<Field, std::string>> changes) {
   InputTexts texts = DefaultInputTexts();
-  for (const auto& [option, text] : changes) texts[FieldIndex(option)] = text;
+  for (const auto& [field, text] : changes) texts[field] = text;
   return texts;
 }
 

@@ -6,7 +6,7 @@
 
 #include "report/number_format.h"
 #include "report/results_file.h"
-#include "run_fixture.h"
+#include "tests/solver/run_fixture.h"
 #include "solver/calc_state.h"
 #include "solver/viscosity.h"
 
@@ -67,7 +67,7 @@ TEST(RunCalculation, CommaSeparatorReadsAndWritesCommas) {
 TEST(RunCalculation, ImproperInputTouchesNothing) {
   RunInDir run;
   WriteBytes(run.Path(), "an earlier run");
-  const RunOutcome outcome = run.Run(DefaultsWith({{"flow-rate-ratio", "0.45.1"}}));
+  const RunOutcome outcome = run.Run(DefaultsWith({{Field::FlowRateRatio, "0.45.1"}}));
   EXPECT_EQ(outcome.status, RunStatus::ImproperInput);
   EXPECT_EQ(ReadBytes(run.Path()), "an earlier run");
   ASSERT_EQ(run.services.messages.size(), 1u);
@@ -89,7 +89,7 @@ TEST(RunCalculation, ArithmeticFaultsEndTheRunAndLeaveTheFileAsWritten) {
   {
     // Zero density divides by zero while deriving the operating conditions: no file yet.
     RunInDir run;
-    const RunOutcome outcome = run.Run(DefaultsWith({{"density", "0"}}));
+    const RunOutcome outcome = run.Run(DefaultsWith({{Field::Density, "0"}}));
     EXPECT_EQ(outcome.status, RunStatus::ArithmeticFault);
     EXPECT_EQ(outcome.detail, "division by zero");
     EXPECT_FALSE(std::filesystem::exists(run.Path()));
@@ -99,7 +99,7 @@ TEST(RunCalculation, ArithmeticFaultsEndTheRunAndLeaveTheFileAsWritten) {
   {
     // Zero output: the header is written, then the logarithm of a zero shear rate faults.
     RunInDir run;
-    const RunOutcome outcome = run.Run(DefaultsWith({{"output-rate", "0"}}));
+    const RunOutcome outcome = run.Run(DefaultsWith({{Field::OutputRate, "0"}}));
     EXPECT_EQ(outcome.status, RunStatus::ArithmeticFault);
     EXPECT_EQ(outcome.detail, "division by zero");
     const std::string bytes = ReadBytes(run.Path());
@@ -123,7 +123,7 @@ TEST(RunCalculation, AWriteErrorAfterOpeningIsReportedAndDeletesNothing) {
 
 TEST(RunCalculation, ARunawayRootShearSearchGivesUpInsteadOfHanging) {
   RunInDir run;
-  const RunOutcome outcome = run.Run(DefaultsWith({{"flow-rate-ratio", "0.25"}}));
+  const RunOutcome outcome = run.Run(DefaultsWith({{Field::FlowRateRatio, "0.25"}}));
   EXPECT_EQ(outcome.status, RunStatus::InnerFailed);
   ASSERT_EQ(run.services.messages.size(), 1u);
   EXPECT_EQ(run.services.messages[0], "** This case does not converge. It seems <n> value is too small.");
@@ -179,7 +179,7 @@ TEST(RunCalculation, ASmallPowerIndexIsReplacedForTheFirstStepOnly) {
   run.services.onStep = [&](const CalcState& s) {
     if (steps.size() < 2) steps.push_back(s);
   };
-  const RunOutcome outcome = run.Run(DefaultsWith({{"power-index", "0.4"}}));
+  const RunOutcome outcome = run.Run(DefaultsWith({{Field::PowerIndex, "0.4"}}));
   ASSERT_EQ(outcome.status, RunStatus::Finished);
   EXPECT_NE(ReadBytes(run.Path()).find("Parameter n (-)                         =  0.400\r\n"),
             std::string::npos);
@@ -202,7 +202,7 @@ TEST(RunCalculation, ASmallPowerIndexIsReplacedForTheFirstStepOnly) {
 
 TEST(RunCalculation, AChannelOfPartialStepsEndsOnTheFirstStepPastIt) {
   RunInDir run;
-  const RunOutcome outcome = run.Run(DefaultsWith({{"length-ratio", "8.03"}}));
+  const RunOutcome outcome = run.Run(DefaultsWith({{Field::LengthRatio, "8.03"}}));
   ASSERT_EQ(outcome.status, RunStatus::Finished);
   EXPECT_EQ(run.services.steps, 161);
   const std::string bytes = ReadBytes(run.Path());

@@ -12,7 +12,7 @@
 #include "solver/operating.h"
 #include "solver/velocity.h"
 #include "solver/viscosity.h"
-#include "support/recording_services.h"
+#include "tests/support/recording_services.h"
 
 namespace kelvado {
 namespace {
@@ -35,7 +35,7 @@ void ResetShootingMarkers(CalcState& s) {
 
 TEST(PrepareGridAndProfiles, StartsFromTheNewtonianFlatPlateSolution) {
   InputTexts texts = DefaultInputTexts();
-  texts[10] = "280.0";  // inlet below the barrel temperature
+  texts[Field::InletTemp] = "280.0";  // inlet below the barrel temperature
   auto s = PreparedState(texts);
   EXPECT_EQ(s->NNodes, 21);
   EXPECT_EQ(s->InteriorCount, 19);
@@ -58,7 +58,7 @@ TEST(PrepareGridAndProfiles, StartsFromTheNewtonianFlatPlateSolution) {
 
 TEST(PrepareGridAndProfiles, HalfFlowRateMeansNoPressureGradient) {
   InputTexts texts = DefaultInputTexts();
-  texts[6] = "0.5";
+  texts[Field::FlowRateRatio] = "0.5";
   auto s = PreparedState(texts);
   EXPECT_EQ(s->PressGradZ, 0.0);
   EXPECT_NEAR(s->ShearZ[0], s->ShearZ[20], 1e-12);

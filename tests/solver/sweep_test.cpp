@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cmath>
 
-#include "run_fixture.h"
+#include "tests/solver/run_fixture.h"
 
 namespace kelvado {
 namespace {
@@ -14,9 +14,9 @@ using testing::DefaultsWith;
 
 TEST(RunSweep, EachRowEqualsASingleRunOfTheSameInputs) {
   std::vector<SweepCase> cases;
-  for (const char* rate : {"40", "60", "0", "80"}) cases.push_back({DefaultsWith({{"output-rate", rate}})});
-  cases.push_back({DefaultsWith({{"flow-rate-ratio", "0.25"}})});
-  cases.push_back({DefaultsWith({{"density", "x"}})});
+  for (const char* rate : {"40", "60", "0", "80"}) cases.push_back({DefaultsWith({{Field::OutputRate, rate}})});
+  cases.push_back({DefaultsWith({{Field::FlowRateRatio, "0.25"}})});
+  cases.push_back({DefaultsWith({{Field::Density, "x"}})});
   std::atomic<int> progressCalls{0};
   SweepOptions options;
   options.threads = 2;
@@ -47,10 +47,10 @@ TEST(RunSweep, EachRowEqualsASingleRunOfTheSameInputs) {
 TEST(FlowRateRatioForRpm, GivesTheFlowRateThatRunsAtTheAskedSpeed) {
   for (const double rpm : {50.0, 85.834827, 120.0}) {
     for (const char* rate : {"30", "60", "90"}) {
-      InputTexts texts = DefaultsWith({{"output-rate", rate}});
+      InputTexts texts = DefaultsWith({{Field::OutputRate, rate}});
       const double qd = FlowRateRatioForRpm(texts, '.', rpm).ratio;
-      texts[6] = ExactNumberText(qd, '.');
-      EXPECT_EQ(ParseNumber(texts[6], '.'), qd);
+      texts[Field::FlowRateRatio] = ExactNumberText(qd, '.');
+      EXPECT_EQ(ParseNumber(texts[Field::FlowRateRatio], '.'), qd);
       testing::RunInDir run;
       const RunOutcome outcome = run.Run(texts);
       if (outcome.status != RunStatus::Finished) continue;  // some outputs cannot be carried
@@ -94,20 +94,20 @@ TEST(EvenlySpaced, KeepsBothEndsAndRoundsTheValuesBetween) {
 
 TEST(CharacteristicCase, SetsTheOutputAndTheFlowRateForTheSpeed) {
   const SweepCase c = CharacteristicCase(DefaultInputTexts(), '.', 72.5, 50.0);
-  EXPECT_EQ(c.inputs[FieldIndex("output-rate")], "50");
-  EXPECT_EQ(ParseNumber(c.inputs[FieldIndex("flow-rate-ratio")], '.'),
+  EXPECT_EQ(c.inputs[Field::OutputRate], "50");
+  EXPECT_EQ(ParseNumber(c.inputs[Field::FlowRateRatio], '.'),
             FlowRateRatioForRpm(c.inputs, '.', 72.5).ratio);
   EXPECT_EQ(c.inputs[0], "6.5");
 }
 
 TEST(CharacteristicCase, WithoutASpeedFailsAsItsRunWould) {
-  for (const auto& [field, text] : std::vector<std::pair<std::string_view, std::string>>{
-           {"density", "0"}, {"channel-depth", "0"}, {"density", "x"}}) {
+  for (const auto& [field, text] : std::vector<std::pair<Field, std::string>>{
+           {Field::Density, "0"}, {Field::ChannelDepth, "0"}, {Field::Density, "x"}}) {
     const SweepCase c = CharacteristicCase(DefaultsWith({{field, text}}), '.', 80, 50);
-    ASSERT_TRUE(c.settled) << field;
+    ASSERT_TRUE(c.settled) << FieldInfo(field).optionName;
     testing::RunInDir run;
     const RunOutcome single = run.Run(DefaultsWith({{field, text}}));
-    EXPECT_EQ(c.settled->status, single.status) << field;
+    EXPECT_EQ(c.settled->status, single.status) << FieldInfo(field).optionName;
     EXPECT_EQ(c.settled->message, single.detail.empty() ? run.services.messages.at(0) : single.detail);
     SweepOptions options;
     options.threads = 1;
