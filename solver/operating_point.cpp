@@ -16,6 +16,7 @@ namespace {
 
 constexpr double kRangeFromRatio = 0.05;  // flow-rate ratios of the default range
 constexpr double kRangeToRatio = 0.6;
+constexpr double kAbsoluteZero = -273.15;  // C
 
 // The screw runs of one search and the result they fill in.
 class Search {
@@ -47,7 +48,16 @@ class Search {
       result_.runs.push_back(run);
       if (options_.progress) options_.progress(run, result_.runs.size());
     }
-    if (run.status == RunStatus::Finished) return run;
+    if (run.status == RunStatus::Finished) {
+      // A march whose energy balance ran away can end with a temperature no melt has.
+      if (std::isfinite(run.Residual()) && run.summary.AvgTemp > kAbsoluteZero) return run;
+      result_.point = run;
+      result_.status = OperatingPointStatus::RunFailed;
+      result_.message = "the screw run at " + Output(output) + " kg/hr ended with a mean outlet temperature of " +
+                        FormatExponent(run.summary.AvgTemp, 4, 2, request_.decimalSeparator) +
+                        " \u00B0C, which no melt has; its temperatures are not to be trusted";
+      return std::nullopt;
+    }
 
     result_.point = run;
     switch (run.status) {
