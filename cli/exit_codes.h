@@ -15,6 +15,7 @@ enum ExitCode : int {
   kExitFileNotOpened = 6,    // also: an export or a sweep table can not be written
   kExitArithmeticFault = 7,
   kExitWriteError = 8,       // writing failed after the results file was opened
+  kExitNoOperatingPoint = 9, // operating-point: no crossing in the range, or a run did not finish
 };
 
 constexpr ExitCode ExitCodeFor(RunStatus status) {

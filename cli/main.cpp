@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "batch_command.h"
+#include "die_options.h"
 #include "exit_codes.h"
+#include "operating_point_command.h"
 #include "options.h"
 #include "run_command.h"
 #include "usage_error.h"
@@ -21,6 +23,12 @@ int main(int argc, char** argv) {
   using namespace kelvado::cli;
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   try {
+    if (const auto die = FindDieCommand(args)) {
+      const DieCommandLine line = ParseDieCommandLine(*die, {args.begin() + 1, args.end()});
+      if (line.shown == Action::Run) return DieCommandFromCommandLine(line, std::cout, std::cerr);
+      std::cout << (line.shown == Action::Help ? HelpText(kProgram) : std::string(kProgram) + " " + KELVADO_VERSION + "\n");
+      return kExitFinished;
+    }
     const CommandLine command = ParseCommandLine(args);
     switch (command.action) {
       case Action::Help:

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "solver/input_fields.h"
+#include "json_writer.h"
 
 namespace kelvado {
 namespace {
@@ -11,63 +11,6 @@ namespace {
 constexpr const char* kCrLf = "\r\n";
 
 std::string Integer(long long value) { return std::to_string(value); }
-
-// A small writer for one flat-enough JSON document.
-class Json {
- public:
-  void Open(char bracket) {
-    Separate();
-    text_ += bracket;
-    first_ = true;
-  }
-  void Close(char bracket) {
-    text_ += bracket;
-    first_ = false;
-  }
-  void Key(const std::string& key) {
-    Separate();
-    String(key);
-    text_ += ':';
-    first_ = true;  // the value follows without a comma
-  }
-  void Number(const std::string& key, double value) {
-    Key(key);
-    Separate();
-    text_ += RoundTripNumber(value);
-  }
-  void Text(const std::string& key, const std::string& value) {
-    Key(key);
-    Separate();
-    String(value);
-  }
-  std::string Take() { return std::move(text_) + "\n"; }
-
- private:
-  void Separate() {
-    if (!first_) text_ += ',';
-    first_ = false;
-  }
-  void String(const std::string& s) {
-    text_ += '"';
-    for (const char c : s) {
-      const auto u = static_cast<unsigned char>(c);
-      if (c == '"' || c == '\\') {
-        text_ += '\\';
-        text_ += c;
-      } else if (u < 0x20) {
-        static const char* hex = "0123456789abcdef";
-        text_ += "\\u00";
-        text_ += hex[u >> 4];
-        text_ += hex[u & 15];
-      } else {
-        text_ += c;
-      }
-    }
-    text_ += '"';
-  }
-  std::string text_;
-  bool first_ = true;
-};
 
 // One column of an export: its CSV heading, its JSON key and the value it reads. The CSV
 // and the JSON document are written from the same lists, so they cannot drift apart.
@@ -137,22 +80,12 @@ std::string StepsCsv(const RunRecord& record) { return CsvTable(record.steps, kS
 std::string OutletCsv(const RunRecord& record) { return CsvTable(record.outlet, kOutletColumns, "Node (-)"); }
 
 std::string RunJson(const RunRequest& request, const RunOutcome& outcome) {
-  Json j;
+  JsonWriter j;
   j.Open('{');
   j.Text("status", StatusName(outcome.status));
   if (!outcome.detail.empty()) j.Text("detail", outcome.detail);
 
-  j.Key("inputs");
-  j.Open('{');
-  for (int i = 0; i < kInputCount; ++i) {
-    const std::string key(kInputFields[i].optionName);
-    if (const auto value = ParseNumber(request.inputs[i], request.decimalSeparator)) {
-      j.Number(key, *value);
-    } else {
-      j.Text(key, request.inputs[i]);
-    }
-  }
-  j.Close('}');
+  j.Inputs(request.inputs, request.decimalSeparator);
 
   const OperatingRecord& op = outcome.record.operating;
   j.Key("operating");

@@ -179,12 +179,18 @@ DieSection ParseDieSection(std::string_view text) {
   return section;
 }
 
-std::string DieSectionText(const DieSection& section) {
+std::vector<std::pair<std::string_view, double>> DieSectionDimensions(const DieSection& section) {
   const ShapeKeys& shape = KeysOf(section.shape);
-  std::string text(shape.name);
-  for (std::size_t k = 0; k < shape.count; ++k) {
-    text.append(k == 0 ? ":" : ",").append(shape.keys[k].key).append("=");
-    text += ExactNumberText(section.*shape.keys[k].value, '.');
+  std::vector<std::pair<std::string_view, double>> dimensions;
+  for (std::size_t k = 0; k < shape.count; ++k) dimensions.emplace_back(shape.keys[k].key, section.*shape.keys[k].value);
+  return dimensions;
+}
+
+std::string DieSectionText(const DieSection& section) {
+  std::string text(DieShapeName(section.shape));
+  for (const auto& [key, value] : DieSectionDimensions(section)) {
+    text.append(text.find(':') == std::string::npos ? ":" : ",").append(key).append("=");
+    text += ExactNumberText(value, '.');
   }
   return text;
 }

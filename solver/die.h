@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "input.h"
@@ -50,6 +51,10 @@ const char* DieShapeName(DieShape shape);
 // a key missing or given twice, a text that is not a number and the cases CheckDieSection
 // rejects.
 DieSection ParseDieSection(std::string_view text);
+
+// The dimensions of the section's shape as the texts name them, in their order, in cm:
+// {"diameter", 0.5}, {"length", 3}.
+std::vector<std::pair<std::string_view, double>> DieSectionDimensions(const DieSection& section);
 
 // The text ParseDieSection reads back as the same section, every number exact.
 std::string DieSectionText(const DieSection& section);
