@@ -1,5 +1,6 @@
 #include "operating_point_command.h"
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -10,6 +11,7 @@
 #include "range.h"
 #include "report/number_format.h"
 #include "report/operating_point_export.h"
+#include "solver/sweep.h"
 #include "result_table.h"
 #include "usage_error.h"
 
@@ -196,6 +198,11 @@ ExitCode DieCurve(const DieCommandLine& line, const Case& c, std::ostream& out, 
   for (const double output : outputs) {
     const double q = VolumeRateOf(output, die.melt());
     const DieFlow flow = die.FlowAt(q, temp);
+    if (!std::isfinite(flow.pressureDrop)) {
+      err << "The die's pressure drop at " << ExactNumberText(output, c.separator) << " kg/hr and " << *line.meltTemp
+          << " \u00B0C is beyond the range of numbers.\n";
+      return kExitImproperInput;
+    }
     std::vector<Cell>& row = table.rows.emplace_back(std::vector<Cell>{output, q, flow.pressureDrop / 1000});
     for (const SectionFlow& s : flow.sections) row.insert(row.end(), {s.pressureDrop / 1000, s.apparentShearRate});
   }

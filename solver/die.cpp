@@ -280,6 +280,10 @@ Die::Die(std::vector<DieSection> sections, const PowerLawMelt& melt) : sections_
         break;
       }
     }
+    const Shape& shape = shapes_.back();
+    if (!Positive(shape.trueRatePerQ) || !Positive(shape.apparentRatePerQ) || !Positive(shape.dropPerStress)) {
+      throw DieInputError(std::string("die section '").append(DieSectionText(s)).append("': its dimensions are beyond the range of numbers"));
+    }
   }
 }
 

@@ -101,8 +101,9 @@ struct DieFlow {
 // worked out once, so that the flow at many rates and temperatures is cheap.
 class Die {
  public:
-  // Throws DieInputError for no section, a section CheckDieSection rejects or a melt whose
-  // power index is not a finite number above zero.
+  // Throws DieInputError for no section, a section CheckDieSection rejects or whose sizes
+  // are too far apart for its formula in doubles, or a melt whose power index is not a
+  // finite number above zero.
   Die(std::vector<DieSection> sections, const PowerLawMelt& melt);
 
   // The flow at `volumeRate` cm3/s with the melt at `meltTemp` C throughout.

@@ -25,56 +25,23 @@ class Search {
          OperatingPointResult& result)
       : request_(request), options_(options), die_(die), result_(result) {}
 
-  // The run at `output`, or nullopt when it did not finish; the result then says why.
-  std::optional<ScrewRun> Run(double output) {
-    static const int ratioField = FieldIndex("flow-rate-ratio");
-    const char separator = request_.decimalSeparator;
-    const SweepCase screwCase = CharacteristicCase(request_.inputs, separator, request_.rpm, output);
-    ScrewRun run;
-    run.output = output;
-    run.flowRateRatio = ParseNumber(screwCase.inputs[ratioField], separator).value_or(0);
-    if (options_.cancel != nullptr && options_.cancel->load()) {
-      run.status = RunStatus::Cancelled;
-    } else {
-      SweepOptions once;
-      once.threads = 1;
-      once.decimalSeparator = separator;
-      once.cancel = options_.cancel;
-      SweepResult outcome = std::move(RunSweep({screwCase}, once).front());
-      run.status = outcome.status;
-      run.message = std::move(outcome.message);
-      run.summary = outcome.summary;
-      if (run.status == RunStatus::Finished) run.die = die_.FlowAt(VolumeRateOf(output, die_.melt()), run.summary.AvgTemp);
-      result_.runs.push_back(run);
-      if (options_.progress) options_.progress(run, result_.runs.size());
+  // The run at `output` inside [lo, hi], or nullopt when it did not finish; the result then
+  // says why. The screw's iterations now and then give up at one output and converge at its
+  // neighbours, most of all where it builds little pressure: such a run is tried again at up
+  // to four outputs around it, a tenth and a quarter of `spacing` away.
+  std::optional<ScrewRun> Run(double output, double spacing, double lo, double hi) {
+    ScrewRun first = Evaluate(output);
+    if (Usable(first)) return first;
+    if (first.status == RunStatus::InnerFailed || first.status == RunStatus::ClosureFailed) {
+      for (const double shift : {0.1, -0.1, 0.25, -0.25}) {
+        const double near = output + shift * spacing;
+        if (near < lo || near > hi) continue;
+        ScrewRun other = Evaluate(near);
+        if (Usable(other)) return other;
+        if (other.status == RunStatus::Cancelled) break;
+      }
     }
-    if (run.status == RunStatus::Finished) {
-      // A march whose energy balance ran away can end with a temperature no melt has.
-      if (std::isfinite(run.Residual()) && run.summary.AvgTemp > kAbsoluteZero) return run;
-      result_.point = run;
-      result_.status = OperatingPointStatus::RunFailed;
-      result_.message = "the screw run at " + Output(output) + " kg/hr ended with a mean outlet temperature of " +
-                        FormatExponent(run.summary.AvgTemp, 4, 2, request_.decimalSeparator) +
-                        " \u00B0C, which no melt has; its temperatures are not to be trusted";
-      return std::nullopt;
-    }
-
-    result_.point = run;
-    switch (run.status) {
-      case RunStatus::Cancelled:
-        result_.status = OperatingPointStatus::Cancelled;
-        result_.message = "the search was cancelled";
-        break;
-      case RunStatus::ImproperInput:
-        result_.status = OperatingPointStatus::ImproperInput;
-        result_.message = run.message;
-        break;
-      default:
-        result_.status = OperatingPointStatus::RunFailed;
-        result_.message = "the screw run at " + Output(output) + " kg/hr did not finish (" + StatusName(run.status) +
-                          (run.message.empty() ? "" : ": " + run.message) + ")";
-        break;
-    }
+    Fail(first);
     return std::nullopt;
   }
 
@@ -125,7 +92,9 @@ class Search {
       a = b;
       fa = fb;
       const double next = b.output + (std::fabs(d) > tol ? d : std::copysign(tol, half));
-      std::optional<ScrewRun> run = Run(next);
+      const double lo = std::min(b.output, c.output), hi = std::max(b.output, c.output);
+      std::optional<ScrewRun> run = Run(next, hi - lo, lo, hi);
+      if (run && run->output != next) d = e = run->output - b.output;  // stepped around a failed run
       if (!run) {
         result_.message += "; the crossing lies between " + Output(std::min(b.output, c.output)) + " and " +
                            Output(std::max(b.output, c.output)) + " kg/hr";
@@ -139,6 +108,67 @@ class Search {
   }
 
  private:
+  // The run at `output`, made once: the search may come back to an output that failed.
+  ScrewRun Evaluate(double output) {
+    for (const ScrewRun& made : result_.runs) {
+      if (made.output == output) return made;
+    }
+    static const int ratioField = FieldIndex("flow-rate-ratio");
+    const char separator = request_.decimalSeparator;
+    const SweepCase screwCase = CharacteristicCase(request_.inputs, separator, request_.rpm, output);
+    ScrewRun run;
+    run.output = output;
+    run.flowRateRatio = ParseNumber(screwCase.inputs[ratioField], separator).value_or(0);
+    if (options_.cancel != nullptr && options_.cancel->load()) {
+      run.status = RunStatus::Cancelled;
+      return run;
+    }
+    SweepOptions once;
+    once.threads = 1;
+    once.decimalSeparator = separator;
+    once.cancel = options_.cancel;
+    SweepResult outcome = std::move(RunSweep({screwCase}, once).front());
+    run.status = outcome.status;
+    run.message = std::move(outcome.message);
+    run.summary = outcome.summary;
+    if (run.status == RunStatus::Finished) run.die = die_.FlowAt(VolumeRateOf(output, die_.melt()), run.summary.AvgTemp);
+    result_.runs.push_back(run);
+    if (options_.progress) options_.progress(run, result_.runs.size());
+    return run;
+  }
+
+  // A march whose energy balance ran away can end with a temperature no melt has.
+  static bool Usable(const ScrewRun& run) {
+    return run.status == RunStatus::Finished && std::isfinite(run.Residual()) && run.summary.AvgTemp > kAbsoluteZero;
+  }
+
+  void Fail(const ScrewRun& run) {
+    result_.point = run;
+    const std::string at = "the screw run at " + Output(run.output) + " kg/hr ";
+    switch (run.status) {
+      case RunStatus::Finished:
+        result_.status = OperatingPointStatus::RunFailed;
+        result_.message = run.summary.AvgTemp > kAbsoluteZero
+                              ? at + "gave a die pressure drop beyond the range of numbers"
+                              : at + "ended with a mean outlet temperature of " +
+                                    FormatExponent(run.summary.AvgTemp, 4, 2, request_.decimalSeparator) +
+                                    " \u00B0C, which no melt has; its temperatures are not to be trusted";
+        break;
+      case RunStatus::Cancelled:
+        result_.status = OperatingPointStatus::Cancelled;
+        result_.message = "the search was cancelled";
+        break;
+      case RunStatus::ImproperInput:
+        result_.status = OperatingPointStatus::ImproperInput;
+        result_.message = run.message;
+        break;
+      default:
+        result_.status = OperatingPointStatus::RunFailed;
+        result_.message = at + "did not finish (" + StatusName(run.status) + (run.message.empty() ? "" : ": " + run.message) + ")";
+        break;
+    }
+  }
+
   const OperatingPointRequest& request_;
   const OperatingPointOptions& options_;
   const Die& die_;
@@ -197,8 +227,10 @@ OperatingPointResult FindOperatingPoint(const OperatingPointRequest& request, co
   Search search(request, options, *die, result);
   const std::string range = search.Output(result.outputFrom) + " to " + search.Output(result.outputTo) + " kg/hr";
   std::optional<ScrewRun> above;
-  for (const double output : EvenlySpaced(result.outputTo, result.outputFrom, std::max(request.scanPoints, 2))) {
-    std::optional<ScrewRun> run = search.Run(output);
+  const int points = std::max(request.scanPoints, 2);
+  const double spacing = (result.outputTo - result.outputFrom) / (points - 1);
+  for (const double output : EvenlySpaced(result.outputTo, result.outputFrom, points)) {
+    std::optional<ScrewRun> run = search.Run(output, spacing, result.outputFrom, result.outputTo);
     if (!run) {
       if (above && result.status == OperatingPointStatus::RunFailed) result.message += "; no crossing from " + search.Output(result.outputTo) + " down to " +
                                    search.Output(above->output) + " kg/hr";
