@@ -38,7 +38,10 @@ class Search {
         if (near < lo || near > hi) continue;
         ScrewRun other = Evaluate(near);
         if (Usable(other)) return other;
-        if (other.status == RunStatus::Cancelled) break;
+        if (other.status == RunStatus::Cancelled) {
+          first = std::move(other);
+          break;
+        }
       }
     }
     Fail(first);
