@@ -16,6 +16,7 @@ enum ExitCode : int {
   kExitArithmeticFault = 7,
   kExitWriteError = 8,       // writing failed after the results file was opened; also
                              // standard output could not be written
+  kExitNoOperatingPoint = 9, // operating-point: no crossing in the range, or a run did not finish
   kExitInterrupted = 130,    // Ctrl-C (SIGINT) cancelled the work
   kExitTerminated = 143,     // SIGTERM cancelled the work
 };

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "cli/batch_command.h"
+#include "cli/die_options.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
+#include "cli/operating_point_command.h"
 #include "cli/options.h"
 #include "cli/run_command.h"
 #include "cli/usage_error.h"
@@ -46,6 +48,15 @@ int Dispatch(const kelvado::cli::CommandLine& command) {
   return kExitStopped;
 }
 
+// operating-point and die-curve read their own options before the common ones.
+int DispatchDie(kelvado::cli::DieCommand die, const std::vector<std::string>& args) {
+  using namespace kelvado::cli;
+  const DieCommandLine line = ParseDieCommandLine(die, {args.begin() + 1, args.end()});
+  if (line.shown == Action::Run) return DieCommandFromCommandLine(line, std::cout, std::cerr);
+  std::cout << (line.shown == Action::Help ? HelpText(kProgram) : std::string(kProgram) + " " + KELVADO_VERSION + "\n");
+  return kExitFinished;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,6 +64,7 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const InterruptHandlers interrupts;
   try {
+    if (const auto die = FindDieCommand(args)) return CheckedStandardOutput(DispatchDie(*die, args));
     return CheckedStandardOutput(Dispatch(ParseCommandLine(args)));
   } catch (const UsageError& error) {
     std::cerr << kProgram << ": " << error.what() << "\nTry '" << kProgram << " --help'.\n";

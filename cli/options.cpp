@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "cli/die_options.h"
 #include "cli/usage_error.h"
 
 namespace kelvado::cli {
@@ -186,6 +187,7 @@ std::string HelpText(std::string_view program) {
   text.append(program).append(" [OPTIONS]\n       ");
   text.append(program).append(" sweep --vary FIELD=FROM:TO:COUNT [--vary ...] [OPTIONS]\n       ");
   text.append(program).append(" characteristic --rpm R --output-rate FROM:TO:COUNT [OPTIONS]\n");
+  text += DieUsageLines(program);
   text +=
       "\n"
       "Computes the non-isothermal melt flow in the metering zone of a single-screw extruder\n"
@@ -245,6 +247,8 @@ std::string HelpText(std::string_view program) {
       "A sweep or characteristic has at most 100000 cases and writes no results files. A case\n"
       "that fails is a row with its outcome and message; the others still run. A progress bar\n"
       "is drawn on standard error when that is a terminal.\n"
+      "\n" +
+      DieCommandsHelp() +
       "\n"
       "Exit status of a single run: 0 finished, 2 usage error, 3 improper input, 4 viscosity\n"
       "iteration gave up, 5 flow-rate closure gave up, 6 results file can not be opened, or a\n"

@@ -1,0 +1,257 @@
+#include "cli/operating_point_command.h"
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/decimal_separator.h"
+#include "cli/inputs_file.h"
+#include "cli/output_file.h"
+#include "cli/range.h"
+#include "report/number_format.h"
+#include "report/operating_point_export.h"
+#include "solver/sweep.h"
+#include "cli/result_table.h"
+#include "cli/usage_error.h"
+
+namespace kelvado::cli {
+namespace {
+
+const std::string kDieKey = "die";
+
+std::string ReadText(const std::string& path) {
+  std::error_code ec;
+  std::ifstream in;
+  if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::binary);
+  std::ostringstream content;
+  if (in.is_open()) content << in.rdbuf();
+  if (!in.is_open() || in.bad()) throw UsageError::Of("can not read the inputs file '", path, "'");
+  return content.str();
+}
+
+// The case and the die: defaults, then the inputs file, then the options; the die of the
+// command line replaces the file's.
+struct Case {
+  char separator = '.';
+  InputTexts inputs;
+  std::vector<DieSection> die;
+};
+
+Case ComposeCase(const DieCommandLine& line) {
+  Case c;
+  c.separator = line.run.decimalSeparator ? *line.run.decimalSeparator : SeparatorFromEnvironment();
+  c.inputs = DefaultInputTexts(c.separator);
+  std::vector<std::string> dieTexts = line.dieTexts;
+  if (line.run.inputsFile) {
+    InputsWithDie file = ParseInputsWithDie(ReadText(*line.run.inputsFile), *line.run.inputsFile);
+    ApplyOverrides(c.inputs, file.fields);
+    if (dieTexts.empty()) dieTexts = std::move(file.dieTexts);
+  }
+  ApplyOverrides(c.inputs, line.run.fields);
+  if (dieTexts.empty()) {
+    throw UsageError::Of("the die is missing: give --die SECTION, or 'die = SECTION' lines in the inputs file");
+  }
+  for (const std::string& text : dieTexts) c.die.push_back(ParseDieSection(text));  // throws DieInputError
+  return c;
+}
+
+double NumberOption(const std::optional<std::string>& text, char separator, std::string_view what) {
+  const std::optional<double> value = ParseNumber(*text, separator);
+  if (!value) throw UsageError::Of(what, " takes a number, not '", *text, "'");
+  return *value;
+}
+
+std::pair<double, double> OutputRangeOption(const std::string& text, char separator) {
+  const std::size_t colon = text.find(':');
+  const std::optional<double> from = ParseNumber(text.substr(0, colon), separator);
+  const std::optional<double> to =
+      colon == std::string::npos ? std::nullopt : ParseNumber(text.substr(colon + 1), separator);
+  if (!from || !to || !(*from > 0) || !(*from < *to)) {
+    throw UsageError::Of("--output-rate takes FROM:TO in kg/hr with 0 < FROM < TO, not '", text, "'");
+  }
+  return {*from, *to};
+}
+
+void WriteOrSay(const std::optional<std::string>& path, const std::string& bytes, std::ostream& err, ExitCode& code) {
+  if (!path) return;
+  try {
+    WriteWholeFile(*path, bytes);
+  } catch (const OutputError& error) {
+    err << error.what() << '\n';
+    if (code == kExitFinished) code = kExitFileNotOpened;
+  }
+}
+
+const Column kOutput{"output-rate", "kg/hr", 2};
+const Column kRatio{"flow-rate-ratio", "-", 6};
+const Column kOutletPressure{"Outlet pressure", "kgf/cm2", 2};
+const Column kDieDrop{"Die pressure drop", "kgf/cm2", 2};
+const Column kTemperature{"Mean outlet temp", "\u00B0C", 2};
+
+ResultTable PointTable(const OperatingPointResult& result) {
+  const ScrewRun& p = result.point;
+  return {{kOutput, kRatio, {"Screw speed", "rpm", 2}, kOutletPressure, kDieDrop, kTemperature,
+           {"Total power", "kW", 3}},
+          {{p.output, p.flowRateRatio, p.summary.Rpm, p.summary.OutletPressure, p.DiePressureDrop(), p.summary.AvgTemp,
+            p.summary.TotalPowerKW}}};
+}
+
+ResultTable SectionTable(const std::vector<DieSection>& die, const DieFlow& flow) {
+  ResultTable table{{{"Die section", "", 0},
+                     {"Pressure drop", "kgf/cm2", 2},
+                     {"Apparent shear rate", "1/s", 1},
+                     {"Wall shear rate", "1/s", 1}},
+                    {}};
+  for (std::size_t i = 0; i < die.size(); ++i) {
+    const SectionFlow& s = flow.sections[i];
+    table.rows.push_back({DieSectionText(die[i]), s.pressureDrop / 1000, s.apparentShearRate, s.wallShearRate});
+  }
+  return table;
+}
+
+// The point's columns on each section's row.
+ResultTable PointCsvTable(const OperatingPointResult& result, const std::vector<DieSection>& die) {
+  const ResultTable point = PointTable(result);
+  ResultTable table = SectionTable(die, result.point.die);
+  table.columns.insert(table.columns.begin(), point.columns.begin(), point.columns.end());
+  for (auto& row : table.rows) row.insert(row.begin(), point.rows[0].begin(), point.rows[0].end());
+  return table;
+}
+
+// The screw runs of a search that found nothing, so that the user sees where the curves were.
+ResultTable RunsTable(const OperatingPointResult& result) {
+  ResultTable table{{kOutput, kRatio, kOutletPressure, kDieDrop, kTemperature, {"Outcome", "", 0}, {"Message", "", 0}},
+                    {}};
+  for (const ScrewRun& run : result.runs) {
+    std::vector<Cell>& row = table.rows.emplace_back(std::vector<Cell>{run.output, run.flowRateRatio});
+    if (run.status == RunStatus::Finished) {
+      row.insert(row.end(), {run.summary.OutletPressure, run.DiePressureDrop(), run.summary.AvgTemp});
+    } else {
+      row.resize(5);
+    }
+    row.insert(row.end(), {std::string(StatusName(run.status)), run.message});
+  }
+  return table;
+}
+
+ExitCode OperatingPoint(const DieCommandLine& line, const Case& c, std::ostream& out, std::ostream& err,
+                        const std::atomic<bool>* cancel) {
+  OperatingPointRequest request;
+  request.inputs = c.inputs;
+  request.decimalSeparator = c.separator;
+  request.rpm = NumberOption(line.rpm, c.separator, "--rpm");
+  if (!(request.rpm > 0)) throw UsageError::Of("--rpm takes a screw speed above zero, not '", *line.rpm, "'");
+  request.die = c.die;
+  if (line.outputRange) std::tie(request.outputFrom, request.outputTo) = OutputRangeOption(*line.outputRange, c.separator);
+
+  OperatingPointOptions options;
+  options.cancel = cancel;
+  const OperatingPointResult result = FindOperatingPoint(request, options);
+  for (const std::string& warning : result.warnings) err << "Warning: " << warning << '\n';
+
+  ExitCode code = kExitFinished;
+  switch (result.status) {
+    case OperatingPointStatus::Found:
+      PrintTable(out, PointTable(result), c.separator);
+      out << "(" << result.runs.size() << " screw runs, " << FormatFixed(result.outputFrom, 15, 2, c.separator)
+          << " to " << FormatFixed(result.outputTo, 15, 2, c.separator) << " kg/hr searched)\n\n";
+      PrintTable(out, SectionTable(request.die, result.point.die), c.separator);
+      WriteOrSay(line.csvFile, TableCsv(PointCsvTable(result, request.die)), err, code);
+      break;
+    case OperatingPointStatus::NoCrossing:
+    case OperatingPointStatus::RunFailed:
+      err << "No operating point: " << result.message << ".\n";
+      PrintTable(out, RunsTable(result), c.separator);
+      code = kExitNoOperatingPoint;
+      break;
+    case OperatingPointStatus::ImproperInput:
+      err << result.message << '\n';
+      code = kExitImproperInput;
+      break;
+    case OperatingPointStatus::Cancelled:
+      err << "The search was cancelled.\n";
+      code = kExitStopped;
+      break;
+  }
+  WriteOrSay(line.jsonFile, OperatingPointJson(request, result), err, code);
+  return code;
+}
+
+ExitCode DieCurve(const DieCommandLine& line, const Case& c, std::ostream& out, std::ostream& err) {
+  const double temp = NumberOption(line.meltTemp, c.separator, "--melt-temp");
+  const std::vector<double> outputs =
+      RangeValues(ParseRange(*line.outputRange, "--output-rate"), c.separator, "--output-rate");
+  for (const double output : outputs) {
+    if (output < 0) throw UsageError::Of("--output-rate: the outputs must not be below zero");
+  }
+  const Die die(c.die, MeltOfInputs(c.inputs, c.separator));  // throws DieInputError
+  for (const DieSection& section : c.die) {
+    if (const std::string warning = DieSectionWarning(section); !warning.empty()) err << "Warning: " << warning << '\n';
+  }
+
+  ResultTable table{{{kOutput.name, kOutput.unit, Column::kShortest}, {"Volume rate", "cm3/s", 3}, {"Pressure drop", "kgf/cm2", 2}}, {}};
+  for (std::size_t i = 1; i <= c.die.size(); ++i) {
+    table.columns.push_back({std::to_string(i) + ": pressure drop", "kgf/cm2", 2});
+    table.columns.push_back({std::to_string(i) + ": shear rate", "1/s", 1});
+  }
+  for (const double output : outputs) {
+    const double q = VolumeRateOf(output, die.melt());
+    const DieFlow flow = die.FlowAt(q, temp);
+    if (!std::isfinite(flow.pressureDrop)) {
+      err << "The die's pressure drop at " << ExactNumberText(output, c.separator) << " kg/hr and " << *line.meltTemp
+          << " \u00B0C is beyond the range of numbers.\n";
+      return kExitImproperInput;
+    }
+    std::vector<Cell>& row = table.rows.emplace_back(std::vector<Cell>{output, q, flow.pressureDrop / 1000});
+    for (const SectionFlow& s : flow.sections) row.insert(row.end(), {s.pressureDrop / 1000, s.apparentShearRate});
+  }
+  for (std::size_t i = 0; i < c.die.size(); ++i) out << i + 1 << ": " << DieSectionText(c.die[i]) << '\n';
+  out << '\n';
+  PrintTable(out, table, c.separator);
+  ExitCode code = kExitFinished;
+  WriteOrSay(line.csvFile, TableCsv(table), err, code);
+  return code;
+}
+
+}  // namespace
+
+InputsWithDie ParseInputsWithDie(std::string_view content, std::string_view origin) {
+  InputsWithDie result;
+  std::string others;
+  std::size_t start = 0;
+  while (start < content.size()) {
+    std::size_t end = content.find('\n', start);
+    if (end == std::string_view::npos) end = content.size();
+    const std::string_view line = content.substr(start, end - start);
+    start = end + 1;
+    const std::string_view text = line.substr(0, line.find('#'));
+    const std::size_t key = text.find_first_not_of(" \t");
+    const std::size_t afterKey = key == std::string_view::npos ? key : text.find_first_of(" \t=", key);
+    const std::size_t equals = afterKey == std::string_view::npos ? afterKey : text.find_first_not_of(" \t", afterKey);
+    if (equals != std::string_view::npos && text.substr(key, afterKey - key) == kDieKey && text[equals] == '=') {
+      const std::size_t first = text.find_first_not_of(" \t\r", equals + 1);
+      const std::size_t last = text.find_last_not_of(" \t\r");
+      result.dieTexts.emplace_back(first == std::string_view::npos ? std::string_view() : text.substr(first, last + 1 - first));
+      others += '\n';  // the line numbers of the other lines stay
+      continue;
+    }
+    others.append(line).append("\n");
+  }
+  result.fields = ParseInputsText(others, origin);
+  return result;
+}
+
+ExitCode DieCommandFromCommandLine(const DieCommandLine& line, std::ostream& out, std::ostream& err,
+                                   const std::atomic<bool>* cancel) {
+  try {
+    const Case c = ComposeCase(line);
+    return line.command == DieCommand::OperatingPoint ? OperatingPoint(line, c, out, err, cancel)
+                                                      : DieCurve(line, c, out, err);
+  } catch (const DieInputError& error) {
+    err << error.what() << '\n';
+    return kExitImproperInput;
+  }
+}
+
+}  // namespace kelvado::cli
