@@ -22,10 +22,10 @@ template <typename... Parts>
 
 }  // namespace
 
-FieldOverrides ParseInputsText(std::string_view content, std::string_view origin) {
+InputsFile ParseInputsText(std::string_view content, std::string_view origin) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   if (content.starts_with(kByteOrderMark)) content.remove_prefix(kByteOrderMark.size());
-  FieldOverrides fields;
+  InputsFile fields;
   std::size_t lineNumber = 0;
   std::size_t start = 0;
   while (start < content.size()) {
@@ -44,6 +44,10 @@ FieldOverrides ParseInputsText(std::string_view content, std::string_view origin
     const std::size_t equals = line.find('=');
     const std::string_view key = Trim(line.substr(0, equals));
     if (equals == std::string_view::npos || key.empty()) Fail(origin, lineNumber, "expected 'name = text'");
+    if (key == "die") {
+      fields.dieSections.emplace_back(Trim(line.substr(equals + 1)));
+      continue;
+    }
     const std::optional<Field> field = FindField(key);
     if (!field) Fail(origin, lineNumber, "unknown input field '", key, "'");
     if (fields[*field]) Fail(origin, lineNumber, "'", key, "' is given twice");
@@ -52,7 +56,7 @@ FieldOverrides ParseInputsText(std::string_view content, std::string_view origin
   return fields;
 }
 
-FieldOverrides ReadInputsFile(const std::string& path) {
+InputsFile ReadInputsFile(const std::string& path) {
   std::error_code ec;
   std::ifstream in;
   if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::binary);

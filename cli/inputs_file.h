@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/fields.h"
 
@@ -13,12 +14,18 @@ namespace kelvado::cli {
 inline constexpr std::size_t kMaxInputsFileBytes = 1 << 20;
 inline constexpr std::size_t kMaxInputsLineBytes = 4 << 10;
 
+// What an inputs file holds: the field texts (indexed like FieldOverrides) and the die, as
+// `die = SECTION` lines in order, which only operating-point and die-curve read.
+struct InputsFile : FieldOverrides {
+  std::vector<std::string> dieSections;
+};
+
 // Parses the content of an inputs file (a leading UTF-8 byte-order mark is skipped). `origin` names it in error messages.
 // Throws UsageError with the line number for a malformed line, an unknown name or a field
 // given twice.
-FieldOverrides ParseInputsText(std::string_view content, std::string_view origin);
+InputsFile ParseInputsText(std::string_view content, std::string_view origin);
 
 // Reads and parses the file; a file that cannot be read or is too large is a UsageError too.
-FieldOverrides ReadInputsFile(const std::string& path);
+InputsFile ReadInputsFile(const std::string& path);
 
 }  // namespace kelvado::cli

@@ -52,7 +52,10 @@ int Dispatch(const kelvado::cli::CommandLine& command) {
 int DispatchDie(kelvado::cli::DieCommand die, const std::vector<std::string>& args) {
   using namespace kelvado::cli;
   const DieCommandLine line = ParseDieCommandLine(die, {args.begin() + 1, args.end()});
-  if (line.shown == Action::Run) return DieCommandFromCommandLine(line, std::cout, std::cerr);
+  if (line.shown == Action::Run) {
+    const int code = DieCommandFromCommandLine(line, std::cout, std::cerr, &InterruptRequested());
+    return InterruptExitCode().value_or(static_cast<ExitCode>(code));
+  }
   std::cout << (line.shown == Action::Help ? HelpText(kProgram) : std::string(kProgram) + " " + KELVADO_VERSION + "\n");
   return kExitFinished;
 }

@@ -1,9 +1,6 @@
 #include "cli/operating_point_command.h"
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "cli/decimal_separator.h"
 #include "cli/inputs_file.h"
@@ -17,18 +14,6 @@
 
 namespace kelvado::cli {
 namespace {
-
-const std::string kDieKey = "die";
-
-std::string ReadText(const std::string& path) {
-  std::error_code ec;
-  std::ifstream in;
-  if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::binary);
-  std::ostringstream content;
-  if (in.is_open()) content << in.rdbuf();
-  if (!in.is_open() || in.bad()) throw UsageError::Of("can not read the inputs file '", path, "'");
-  return content.str();
-}
 
 // The case and the die: defaults, then the inputs file, then the options; the die of the
 // command line replaces the file's.
@@ -44,9 +29,9 @@ Case ComposeCase(const DieCommandLine& line) {
   c.inputs = DefaultInputTexts(c.separator);
   std::vector<std::string> dieTexts = line.dieTexts;
   if (line.run.inputsFile) {
-    InputsWithDie file = ParseInputsWithDie(ReadText(*line.run.inputsFile), *line.run.inputsFile);
-    ApplyOverrides(c.inputs, file.fields);
-    if (dieTexts.empty()) dieTexts = std::move(file.dieTexts);
+    InputsFile file = ReadInputsFile(*line.run.inputsFile);
+    ApplyOverrides(c.inputs, file);
+    if (dieTexts.empty()) dieTexts = std::move(file.dieSections);
   }
   ApplyOverrides(c.inputs, line.run.fields);
   if (dieTexts.empty()) {
@@ -215,32 +200,6 @@ ExitCode DieCurve(const DieCommandLine& line, const Case& c, std::ostream& out, 
 }
 
 }  // namespace
-
-InputsWithDie ParseInputsWithDie(std::string_view content, std::string_view origin) {
-  InputsWithDie result;
-  std::string others;
-  std::size_t start = 0;
-  while (start < content.size()) {
-    std::size_t end = content.find('\n', start);
-    if (end == std::string_view::npos) end = content.size();
-    const std::string_view line = content.substr(start, end - start);
-    start = end + 1;
-    const std::string_view text = line.substr(0, line.find('#'));
-    const std::size_t key = text.find_first_not_of(" \t");
-    const std::size_t afterKey = key == std::string_view::npos ? key : text.find_first_of(" \t=", key);
-    const std::size_t equals = afterKey == std::string_view::npos ? afterKey : text.find_first_not_of(" \t", afterKey);
-    if (equals != std::string_view::npos && text.substr(key, afterKey - key) == kDieKey && text[equals] == '=') {
-      const std::size_t first = text.find_first_not_of(" \t\r", equals + 1);
-      const std::size_t last = text.find_last_not_of(" \t\r");
-      result.dieTexts.emplace_back(first == std::string_view::npos ? std::string_view() : text.substr(first, last + 1 - first));
-      others += '\n';  // the line numbers of the other lines stay
-      continue;
-    }
-    others.append(line).append("\n");
-  }
-  result.fields = ParseInputsText(others, origin);
-  return result;
-}
 
 ExitCode DieCommandFromCommandLine(const DieCommandLine& line, std::ostream& out, std::ostream& err,
                                    const std::atomic<bool>* cancel) {

@@ -13,16 +13,6 @@
 
 namespace kelvado::cli {
 
-// An inputs file that may also hold the die, as `die = SECTION` lines.
-struct InputsWithDie {
-  FieldOverrides fields;
-  std::vector<std::string> dieTexts;  // in the order of the file
-};
-
-// Parses the content of such a file; everything but the die lines as ParseInputsText does,
-// line numbers included. Throws UsageError.
-InputsWithDie ParseInputsWithDie(std::string_view content, std::string_view origin);
-
 // Runs the command. A die section, melt or field that can not be used is said on `err` and
 // gives kExitImproperInput; a range, speed or temperature that is not a number throws
 // UsageError. `cancel`, when set from another thread, stops the search.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/inputs_file.h"
 #include "cli/operating_point_command.h"
 #include "cli/usage_error.h"
 
@@ -33,13 +34,13 @@ TEST(DieOptions, OwnOptionsAreTakenTheRestMeansWhatItMeansForARun) {
 }
 
 TEST(DieOptions, InputsFileMayHoldTheDieAndKeepsItsLineNumbers) {
-  const InputsWithDie file = ParseInputsWithDie(
+  const InputsFile file = ParseInputsText(
       "barrel-temp = 280\r\n  die = circular:diameter=0.3,length=3  # strand\r\ndie=slit:width=20,gap=0.1,length=2\n",
       "case.txt");
-  EXPECT_EQ(file.fields[Field::BarrelTemp], "280");
-  EXPECT_EQ(file.dieTexts, (std::vector<std::string>{"circular:diameter=0.3,length=3", "slit:width=20,gap=0.1,length=2"}));
+  EXPECT_EQ(file[Field::BarrelTemp], "280");
+  EXPECT_EQ(file.dieSections, (std::vector<std::string>{"circular:diameter=0.3,length=3", "slit:width=20,gap=0.1,length=2"}));
   try {
-    ParseInputsWithDie("die = circular:diameter=1,length=1\ndies = 3\n", "case.txt");
+    ParseInputsText("die = circular:diameter=1,length=1\ndies = 3\n", "case.txt");
     ADD_FAILURE();
   } catch (const UsageError& error) {
     EXPECT_EQ(std::string(error.what()), "case.txt:2: unknown input field 'dies'");
