@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <cstring>
 
+#include "report/results_file.h"
 #include "app/finish_dialog.h"
 #include "app/main_window.h"
 #include "app/plots/plot_picture.h"
@@ -31,12 +32,13 @@ bool WantsPicture(int argc, char** argv) {
   return false;
 }
 
-// A run with nobody to answer it: the file goes to the null device, a message to standard error.
+// A run with nobody to answer it and no results file; a message goes to standard error.
 kelvado::RunOutcome RunDefaultCase() {
   kelvado::QuietServices services;
-  kelvado::RunRequest request(kelvado::DefaultInputTexts(), "/dev/null");
+  kelvado::RunRequest request(kelvado::DefaultInputTexts(), {});
+  request.writeResultsFile = false;
   request.keptSteps = plots::kPlottedStepsAtMost;
-  kelvado::RunOutcome outcome = kelvado::RunCalculation(request, services);
+  kelvado::RunOutcome outcome = kelvado::RunWithResultsFile(request, services);
   if (!services.message.empty()) qWarning("kelvado: %s", services.message.c_str());
   return outcome;
 }

@@ -1,3 +1,4 @@
+#include "report/results_file.h"
 #include "app/run_worker.h"
 
 #include <QCoreApplication>
@@ -22,7 +23,7 @@ bool RunWorker::start(kelvado::RunRequest request) {
   if (thread_) return false;
   cancel_ = false;
   thread_.reset(QThread::create([this, request = std::move(request)] {
-    outcome_ = kelvado::RunCalculation(request, services_);
+    outcome_ = kelvado::RunWithResultsFile(request, services_);
   }));
   connect(thread_.get(), &QThread::finished, this, &RunWorker::onThreadFinished);
   thread_->start();

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "report/results_file.h"
 #include "solver/calc_state.h"
 #include "solver/input_fields.h"
 #include "solver/run.h"
@@ -14,7 +15,7 @@ class CountingServices : public kelvado::RunServices {
   void ShowMessage(const std::string&) override {}
   void RefreshFileList() override {}
   void ShowFinishDialog() override {}
-  void RunCompleted(const kelvado::CalcState& s) override {
+  void StepFinished(const kelvado::CalcState& s) override {  // the last step holds the totals
     velocityPasses = s.TotalVelocityPasses;
     innerPasses = s.TotalInnerPasses;
     closurePasses = s.TotalClosurePasses;
@@ -28,7 +29,7 @@ void BM_DefaultRun(benchmark::State& state) {
   const kelvado::RunRequest request{kelvado::DefaultInputTexts(), path, '.', kelvado::TextEncoding::ShiftJis};
   CountingServices services;
   for (auto _ : state) {
-    const auto outcome = kelvado::RunCalculation(request, services);
+    const auto outcome = kelvado::RunWithResultsFile(request, services);
     if (outcome.status != kelvado::RunStatus::Finished) state.SkipWithError("run did not finish");
   }
   state.counters["velocity_passes"] = static_cast<double>(services.velocityPasses);

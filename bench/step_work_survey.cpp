@@ -90,8 +90,9 @@ int main(int argc, char** argv) {
   auto worker = [&] {
     for (long i = next++; i < cases; i = next++) {
       SurveyServices services;
-      RunRequest request{inputs[i], "/dev/null"};
-      const RunOutcome outcome = RunCalculation(request, services);
+      RunRequest request{inputs[i], {}};
+      NoResultsFile none;
+      const RunOutcome outcome = RunCalculation(request, services, none);
       std::lock_guard<std::mutex> guard(lock);
       if (outcome.status == RunStatus::Finished) {
         finishing.push_back(services.busiest);

@@ -30,6 +30,7 @@ constexpr ExitCode ExitCodeFor(RunStatus status) {
     case RunStatus::FileNotOpened: return kExitFileNotOpened;
     case RunStatus::ArithmeticFault: return kExitArithmeticFault;
     case RunStatus::WriteError: return kExitWriteError;
+    case RunStatus::NotRun:
     case RunStatus::Cancelled: return kExitStopped;
   }
   return kExitStopped;

@@ -1,3 +1,4 @@
+#include "report/results_file.h"
 #include "cli/run_command.h"
 
 #include <filesystem>
@@ -52,7 +53,7 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
   // The steps are kept only for the exports that write them.
   if (options.jsonFile || options.csvFolder) request.keptSteps = kKeepEverySteps;
   ConsoleServices services(err);
-  const RunOutcome outcome = RunCalculation(request, services);
+  const RunOutcome outcome = RunWithResultsFile(request, services);
 
   // The run shows its own messages; these two endings are for the front end to report.
   switch (outcome.status) {

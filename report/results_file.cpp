@@ -9,9 +9,6 @@
 
 #include "report/number_format.h"
 #include "solver/calc_state.h"
-#include "solver/fp_fault.h"
-#include "solver/run_errors.h"
-#include "solver/services.h"
 
 namespace kelvado {
 namespace {
@@ -36,7 +33,7 @@ void Line(std::string& out, const std::string& text = {}) {
 }
 
 // A field of a progress or node line with the blanks that separate it from the one before.
-void Field(std::string& line, const char* blanks, const std::string& text) {
+void AppendField(std::string& line, const char* blanks, const std::string& text) {
   line += blanks;
   line += text;
 }
@@ -58,17 +55,21 @@ std::string ToUtf8(const std::string& sjis) {
   return out;
 }
 
-void WriteAll(int fd, const std::string& bytes) {
+// 0, or the error that stopped the write.
+int WriteAll(int fd, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      throw WriteError(std::strerror(errno));
+      return errno;
     }
     done += static_cast<std::size_t>(n);
   }
+  return 0;
 }
+
+SinkWrite Failed(std::string detail) { return {SinkWrite::Result::Failed, std::move(detail)}; }
 
 }  // namespace
 
@@ -128,13 +129,13 @@ std::string HeaderBlockText(const CalcState& s, char sep) {
 
 std::string TurnLineText(const CalcState& s, char sep) {
   std::string line = FormatFixedWidth(s.Turns, 6, 3, sep);
-  Field(line, "  ", FormatFixedWidth(s.AvgTemp, 6, 2, sep));
-  Field(line, " ", FormatFixedWidth(s.MixingDegree, 8, 2, sep));
-  Field(line, "  ", FormatExpField(s.WallCooling, sep));
-  Field(line, " ", FormatExpField(s.EnthalpyDiff, sep));
-  Field(line, " ", FormatExpField(s.PowerInput, sep));
-  Field(line, " ", FormatExpField(s.Pressure, sep));
-  Field(line, "  ", IntegerText(s.ClosureIter));
+  AppendField(line, "  ", FormatFixedWidth(s.AvgTemp, 6, 2, sep));
+  AppendField(line, " ", FormatFixedWidth(s.MixingDegree, 8, 2, sep));
+  AppendField(line, "  ", FormatExpField(s.WallCooling, sep));
+  AppendField(line, " ", FormatExpField(s.EnthalpyDiff, sep));
+  AppendField(line, " ", FormatExpField(s.PowerInput, sep));
+  AppendField(line, " ", FormatExpField(s.Pressure, sep));
+  AppendField(line, "  ", IntegerText(s.ClosureIter));
   line += kCrLf;
   return line;
 }
@@ -151,11 +152,11 @@ std::string OutletBlockText(const CalcState& s, char sep) {
     const std::string number = IntegerText(j + 1);
     std::string line(number.size() == 1 ? "  " : " ");
     line += number;
-    Field(line, "   ", FormatFixedWidth(s.TempPrev[j], 5, 2, sep));
-    Field(line, "   ", FormatExpField(s.Viscosity[j], sep));
-    Field(line, "   ", FormatExpField(s.VelZ[j], sep));
-    Field(line, "   ", FormatExpField(s.VelX[j], sep));
-    Field(line, "   ", FormatExpField(s.ShearRate[j], sep));
+    AppendField(line, "   ", FormatFixedWidth(s.TempPrev[j], 5, 2, sep));
+    AppendField(line, "   ", FormatExpField(s.Viscosity[j], sep));
+    AppendField(line, "   ", FormatExpField(s.VelZ[j], sep));
+    AppendField(line, "   ", FormatExpField(s.VelX[j], sep));
+    AppendField(line, "   ", FormatExpField(s.ShearRate[j], sep));
     Line(out, line);
   }
   Line(out);
@@ -180,9 +181,7 @@ std::string OutletBlockText(const CalcState& s, char sep) {
 ResultFile::ResultFile(std::string path, char decimalSeparator, TextEncoding encoding)
     : name_(std::move(path)), separator_(decimalSeparator), encoding_(encoding) {}
 
-void ResultFile::WriteStage(CalcState& s, RunServices& services, OpenMode mode, std::string bytes) {
-  // Nothing computed under a raised fault flag reaches the file.
-  CheckFaultFlags();
+SinkWrite ResultFile::WriteStage(OpenMode mode, std::string bytes) {
   // Non-blocking, so that a FIFO without a reader is refused at once instead of waiting.
   const int flags =
       O_WRONLY | O_CLOEXEC | O_NONBLOCK | (mode == OpenMode::Create ? O_CREAT | O_TRUNC : O_APPEND);
@@ -192,67 +191,68 @@ void ResultFile::WriteStage(CalcState& s, RunServices& services, OpenMode mode, 
       fd >= 0 && ::fstat(fd, &st) == 0 && !S_ISFIFO(st.st_mode) && !S_ISSOCK(st.st_mode);
   if (!usable) {
     if (fd >= 0) ::close(fd);  // a pipe or a socket is no results file, even with a reader
-    s.FileOk = 0;
-    services.ShowMessage(messages::kFileCanNotOpen);
-    return;
+    return {SinkWrite::Result::NotOpened, {}};
   }
   if (mode == OpenMode::Create) {
     opened_ = {st.st_dev, st.st_ino};
-  } else if (opened_ != std::pair{st.st_dev, st.st_ino}) {
+  } else if (opened_.device != st.st_dev || opened_.inode != st.st_ino) {
     ::close(fd);  // another program put a file of its own under the name
-    throw WriteError("another file was put under its name during the run");
+    return Failed("another file was put under its name during the run");
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   if (encoding_ == TextEncoding::Utf8) bytes = ToUtf8(bytes);
-  try {
-    WriteAll(fd, bytes);
-  } catch (...) {
+  if (const int error = WriteAll(fd, bytes); error != 0) {
     ::close(fd);
-    throw;
+    return Failed(std::strerror(error));
   }
-  RememberIdentity(fd, mode);
-  if (::close(fd) != 0) throw WriteError(std::strerror(errno));
-  s.FileOk = 1;
+  // Only a regular file this run created and has written ever since is its to delete.
+  struct stat after {};
+  const bool regular = ::fstat(fd, &after) == 0 && S_ISREG(after.st_mode);
+  created_ = regular && (mode == OpenMode::Create || created_);
+  if (created_) last_ = {after.st_dev, after.st_ino, after.st_size, after.st_mtim.tv_sec, after.st_mtim.tv_nsec};
+  if (::close(fd) != 0) return Failed(std::strerror(errno));
+  return {};
 }
 
-void ResultFile::RememberIdentity(int fd, OpenMode mode) {
-  // Inode numbers are reused at once on most file systems, so size and modification time
-  // after our last write are part of what makes the file ours.
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    created_ = false;
-    return;
-  }
-  if (mode == OpenMode::Append && (!created_ || st.st_dev != identity_.st_dev || st.st_ino != identity_.st_ino)) {
-    created_ = false;  // we appended to a file another program put under the name
-    return;
-  }
-  created_ = true;
-  identity_ = st;
+SinkWrite ResultFile::WriteHeader(const CalcState& s) {
+  return WriteStage(OpenMode::Create, HeaderBlockText(s, separator_));
 }
 
-void ResultFile::WriteResultHeader(CalcState& s, RunServices& services) {
-  WriteStage(s, services, OpenMode::Create, HeaderBlockText(s, separator_));
+SinkWrite ResultFile::WriteTurnLine(const CalcState& s) {
+  return WriteStage(OpenMode::Append, TurnLineText(s, separator_));
 }
 
-void ResultFile::WriteTurnLine(CalcState& s, RunServices& services) {
-  WriteStage(s, services, OpenMode::Append, TurnLineText(s, separator_));
+SinkWrite ResultFile::WriteOutletBlock(const CalcState& s) {
+  return WriteStage(OpenMode::Append, OutletBlockText(s, separator_));
 }
 
-void ResultFile::WriteOutletBlock(CalcState& s, RunServices& services) {
-  WriteStage(s, services, OpenMode::Append, OutletBlockText(s, separator_));
-}
-
-void ResultFile::DeleteIfOurs() {
+void ResultFile::DeleteUnfinished() {
   if (!created_) return;
   struct stat st {};
   if (::lstat(name_.c_str(), &st) != 0) return;
-  if (!S_ISREG(st.st_mode) || st.st_dev != identity_.st_dev || st.st_ino != identity_.st_ino ||
-      st.st_size != identity_.st_size || st.st_mtim.tv_sec != identity_.st_mtim.tv_sec ||
-      st.st_mtim.tv_nsec != identity_.st_mtim.tv_nsec) {
+  const Identity now{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+  if (!S_ISREG(st.st_mode) || now.device != last_.device || now.inode != last_.inode ||
+      now.size != last_.size || now.modifiedSec != last_.modifiedSec || now.modifiedNsec != last_.modifiedNsec) {
     return;
   }
   ::unlink(name_.c_str());
+}
+
+std::string ResultPath(const RunRequest& request) {
+  std::string name = CutResultFileName(request.resultFileName);
+  if (request.resultFolder.empty() || name.starts_with('/')) return name;
+  std::string path = request.resultFolder;
+  if (!path.ends_with('/')) path += '/';
+  return path + name;
+}
+
+RunOutcome RunWithResultsFile(const RunRequest& request, RunServices& services) {
+  if (!request.writeResultsFile) {
+    NoResultsFile none;
+    return RunCalculation(request, services, none);
+  }
+  ResultFile file(ResultPath(request), request.decimalSeparator, request.encoding);
+  return RunCalculation(request, services, file);
 }
 
 }  // namespace kelvado

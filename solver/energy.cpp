@@ -7,8 +7,7 @@
 #include "solver/calc_state.h"
 #include "solver/fp_fault.h"
 #include "solver/lin_eq.h"
-#include "report/results_file.h"
-#include "solver/services.h"
+#include "solver/results_sink.h"
 
 namespace kelvado {
 namespace {
@@ -113,14 +112,14 @@ void SolveTemperatureStep(CalcState& s) {
 
 }  // namespace
 
-void AdvanceEnergyStep(CalcState& s, ResultFile& file, RunServices& services) {
+SinkWrite AdvanceEnergyStep(CalcState& s, ResultsSink& sink) {
   s.ChannelEnd = 0;
   EvaluateStepIntegrals(s);
   CheckFaultFlags();
 
   if (s.StepCount % 4 == 0) {
-    file.WriteTurnLine(s, services);
-    if (s.FileOk == 0) return;
+    SinkWrite line = sink.WriteTurnLine(s);
+    if (line.result != SinkWrite::Result::Written) return line;
   }
 
   SolveTemperatureStep(s);
@@ -129,10 +128,11 @@ void AdvanceEnergyStep(CalcState& s, ResultFile& file, RunServices& services) {
   s.PosZ = s.PosZ + s.StepZ;
   if (s.ChannelLength + 0.01 * s.StepZ < s.PosZ) {
     s.ChannelEnd = 1;
-    return;
+    return {};
   }
   s.TempPrev = s.Temp;  // nodes beyond NDiv are never read, so the whole copy is harmless
   s.StepCount = s.StepCount + 1;
+  return {};
 }
 
 }  // namespace kelvado

@@ -1,16 +1,16 @@
 #include "solver/run.h"
 
 #include <memory>
+#include <optional>
 
 #include "solver/calc_state.h"
 #include "solver/closure.h"
 #include "solver/energy.h"
+#include "solver/fp_fault.h"
 #include "solver/grid.h"
 #include "solver/operating.h"
-#include "solver/run_errors.h"
 #include "solver/units.h"
 #include "solver/velocity.h"
-#include "solver/units.h"
 #include "solver/viscosity.h"
 
 namespace kelvado {
@@ -19,13 +19,6 @@ namespace {
 // Below this index the first step runs with it in its place: a strongly shear-thinning
 // melt cannot be started from the Newtonian first guess.
 constexpr double kMinStartPowerIndex = 0.55;
-
-// A failed step: the step has shown its message; the file goes, the list is re-read.
-void FailureExit(ResultFile& file, RunServices& services, RunOutcome& outcome, RunStatus status) {
-  file.DeleteIfOurs();
-  services.RefreshFileList();
-  outcome.status = status;
-}
 
 void ComputePowerBalance(CalcState& s) {
   s.Cooling2KW = kCalPerSecToKW * s.WallCooling;
@@ -36,9 +29,9 @@ void ComputePowerBalance(CalcState& s) {
   s.OutletPressure = s.Pressure / kGfPerKgf;
 }
 
-// One down-channel step's flow field: inner loops inside the closure loop.
-// Returns false when an iteration gave up (its message has been shown).
-bool SolveFlowField(CalcState& s, RunServices& services, RunStatus& failure) {
+// One down-channel step's flow field: inner loops inside the closure loop. Returns how the
+// run ends when an iteration gave up (its message has been shown) or a cancel came.
+std::optional<RunStatus> SolveFlowField(CalcState& s, RunServices& services) {
   s.StepVelocityPasses = 0;
   s.CrossResPos = -1.0;
   s.CrossResNeg = +1.0;
@@ -53,26 +46,37 @@ bool SolveFlowField(CalcState& s, RunServices& services, RunStatus& failure) {
       s.SpeedErrZNeg = +1.0;
       s.SpeedErrXPos = -1.0;
       s.SpeedErrXNeg = +1.0;
-      FitVelocityProfiles(s, services);
+      if (FitVelocityProfiles(s, services) == StageEnd::Cancelled) return RunStatus::Cancelled;
       if (s.VelocityFailed == 1) {
         GiveUpInnerLoop(s, services);
       } else {
         UpdateViscosity(s, services);
       }
       ++s.TotalInnerPasses;
-      if (services.CancelRequested()) throw RunCancelled();
+      if (services.CancelRequested()) return RunStatus::Cancelled;
     } while (s.InnerDone != 1);
-    if (s.InnerFailed == 1) {
-      failure = RunStatus::InnerFailed;
-      return false;
-    }
+    if (s.InnerFailed == 1) return RunStatus::InnerFailed;
     CheckFlowRates(s, services);
   } while (s.ClosureDone != 1);
-  if (s.ClosureFailed == 1) {
-    failure = RunStatus::ClosureFailed;
-    return false;
+  if (s.ClosureFailed == 1) return RunStatus::ClosureFailed;
+  return std::nullopt;
+}
+
+// What a write means for the run: FileOk says whether it went; a file that could not be
+// opened shows the message, a write that failed after opening ends as a write error.
+std::optional<RunStatus> AfterWrite(CalcState& s, RunServices& services, const SinkWrite& write,
+                                    RunOutcome& outcome) {
+  s.FileOk = write.result == SinkWrite::Result::Written ? 1 : 0;
+  switch (write.result) {
+    case SinkWrite::Result::Written: return std::nullopt;
+    case SinkWrite::Result::NotOpened:
+      services.ShowMessage(messages::kFileCanNotOpen);
+      return RunStatus::FileNotOpened;
+    case SinkWrite::Result::Failed:
+      outcome.detail = write.detail;
+      return RunStatus::WriteError;
   }
-  return true;
+  return std::nullopt;
 }
 
 void ClearMatrixBlock(CalcState& s) {
@@ -87,18 +91,16 @@ OutletSummary SummaryOf(const CalcState& s) {
                        s.Rpm};
 }
 
-// Everything from the operating conditions to the finish dialog; the outcome is filled in
-// as the run goes, so that a run ended by a fault still hands back the steps it completed.
-void March(CalcState& s, ResultFile& file, RunServices& services, RunOutcome& outcome,
-           std::size_t keptSteps) {
+// Everything from the operating conditions to the outlet block; returns how the run ends.
+// The outcome's record is filled in as the run goes, so that a run that ends early still
+// hands back the steps it completed.
+RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutcome& outcome,
+                std::size_t keptSteps, bool& fileStarted) {
   ComputeOperatingConditions(s);
   CheckFaultFlags();
   outcome.record.operating = RecordOperating(s);
-  file.WriteResultHeader(s, services);
-  if (s.FileOk == 0) {
-    outcome.status = RunStatus::FileNotOpened;
-    return;
-  }
+  if (auto end = AfterWrite(s, services, sink.WriteHeader(s), outcome)) return *end;
+  fileStarted = true;
 
   PrepareGridAndProfiles(s);
   CheckFaultFlags();
@@ -113,13 +115,11 @@ void March(CalcState& s, ResultFile& file, RunServices& services, RunOutcome& ou
 
   StepRecord last;
   do {
-    if (services.CancelRequested()) throw RunCancelled();
+    if (services.CancelRequested()) return RunStatus::Cancelled;
     ClearMatrixBlock(s);
-    RunStatus failure = RunStatus::Finished;
-    if (!SolveFlowField(s, services, failure)) return FailureExit(file, services, outcome, failure);
+    if (auto end = SolveFlowField(s, services)) return *end;
     const std::int32_t step = s.StepCount;
-    AdvanceEnergyStep(s, file, services);
-    if (s.FileOk == 0) return FailureExit(file, services, outcome, RunStatus::FileNotOpened);
+    if (auto end = AfterWrite(s, services, AdvanceEnergyStep(s, sink), outcome)) return *end;
     last = RecordStep(s, step);
     KeepStep(outcome.record, last, keptSteps);
     if (s.PowerIndexSubstituted == 1) {
@@ -132,23 +132,17 @@ void March(CalcState& s, ResultFile& file, RunServices& services, RunOutcome& ou
 
   ComputePowerBalance(s);
   CheckFaultFlags();
-  file.WriteOutletBlock(s, services);
-  if (s.FileOk == 0) return FailureExit(file, services, outcome, RunStatus::FileNotOpened);
-  outcome.status = RunStatus::Finished;
+  if (auto end = AfterWrite(s, services, sink.WriteOutletBlock(s), outcome)) return *end;
   outcome.summary = SummaryOf(s);
   outcome.record.outlet = RecordOutlet(s);
-  services.RunCompleted(s);
-  services.ShowFinishDialog();
-  services.RefreshFileList();
+  return RunStatus::Finished;
 }
 
 }  // namespace
 
-RunOutcome RunCalculation(const RunRequest& request, RunServices& services) {
+RunOutcome RunCalculation(const RunRequest& request, RunServices& services, ResultsSink& sink) {
   // About 240 kB: kept off the caller's stack, which may be a worker thread's.
   auto state = std::make_unique<CalcState>();
-  ResultFile file(ResultPath(request), request.decimalSeparator, request.encoding);
-
   RunOutcome outcome;
   ReadInputData(*state, request.inputs, request.decimalSeparator, services);
   if (state->InputValid == 0) {
@@ -157,31 +151,41 @@ RunOutcome RunCalculation(const RunRequest& request, RunServices& services) {
   }
 
   ClearFaultFlags();
+  bool fileStarted = false;  // the header is on disk: an unfinished file is the run's to remove
   try {
-    March(*state, file, services, outcome, request.keptSteps);
+    outcome.status = March(*state, sink, services, outcome, request.keptSteps, fileStarted);
   } catch (const ArithmeticFault& fault) {
     // The file stays as written so far and the list is not re-read.
     outcome.status = RunStatus::ArithmeticFault;
     outcome.detail = fault.what();
-  } catch (const WriteError& error) {
-    outcome.status = RunStatus::WriteError;
-    outcome.detail = error.what();
-  } catch (const RunCancelled&) {
-    FailureExit(file, services, outcome, RunStatus::Cancelled);
+    return outcome;
+  }
+
+  switch (outcome.status) {
+    case RunStatus::Finished:
+      services.ShowFinishDialog();
+      services.RefreshFileList();
+      break;
+    case RunStatus::InnerFailed:
+    case RunStatus::ClosureFailed:
+    case RunStatus::Cancelled:
+    case RunStatus::FileNotOpened:
+      // The unfinished file goes and the list is re-read; a header that never opened left
+      // nothing to remove.
+      if (fileStarted) {
+        sink.DeleteUnfinished();
+        services.RefreshFileList();
+      }
+      break;
+    default:
+      break;  // a write error leaves the file as written
   }
   return outcome;
 }
 
-std::string ResultPath(const RunRequest& request) {
-  std::string name = CutResultFileName(request.resultFileName);
-  if (request.resultFolder.empty() || name.starts_with('/')) return name;
-  std::string path = request.resultFolder;
-  if (!path.ends_with('/')) path += '/';
-  return path + name;
-}
-
 const char* StatusName(RunStatus status) {
   switch (status) {
+    case RunStatus::NotRun: return "not run";
     case RunStatus::Finished: return "finished";
     case RunStatus::ImproperInput: return "improper input";
     case RunStatus::InnerFailed: return "viscosity iteration gave up";

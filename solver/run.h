@@ -1,14 +1,21 @@
 #pragma once
-// One run, one call: from the input texts to a finished results file.
+// One run, one call: from the input texts to an outcome, the results file written through
+// a sink the caller chooses.
+#include <cstddef>
 #include <string>
 #include <utility>
 
 #include "solver/input.h"
-#include "report/results_file.h"
+#include "solver/results_sink.h"
 #include "solver/run_record.h"
 #include "solver/services.h"
 
 namespace kelvado {
+
+enum class TextEncoding {
+  ShiftJis,  // the degree-Celsius sign and the ideographic space as their two-byte pairs
+  Utf8,      // the same text with those two characters in UTF-8
+};
 
 struct RunRequest {
   RunRequest() = default;
@@ -28,9 +35,12 @@ struct RunRequest {
   // How many down-channel steps the outcome keeps (kKeepNoSteps, kKeepEverySteps, or a
   // limit for plots, reached by even thinning).
   std::size_t keptSteps = kKeepNoSteps;
+  // False for a run that keeps numbers only (sweeps, pictures): no results file at all.
+  bool writeResultsFile = true;
 };
 
 enum class RunStatus {
+  NotRun,            // the outcome of a run that was never started
   Finished,
   ImproperInput,     // message shown, nothing written
   InnerFailed,       // viscosity iteration gave up; file deleted
@@ -55,19 +65,16 @@ struct OutletSummary {
 };
 
 struct RunOutcome {
-  RunStatus status = RunStatus::Finished;
+  RunStatus status = RunStatus::NotRun;
   std::string detail;          // the fault's or the write error's description
   OutletSummary summary;       // meaningful when Finished
   RunRecord record;            // every completed step, and the outlet profiles when Finished
 };
 
-// Runs one calculation synchronously on the calling thread. Reports through the services
-// as the window would; never throws for anything the run itself meets.
-RunOutcome RunCalculation(const RunRequest& request, RunServices& services);
-
-// The path the results file is written to: the name cut to its 255 bytes, placed in the
-// request's folder unless it names a folder of its own from the root.
-std::string ResultPath(const RunRequest& request);
+// Runs one calculation synchronously on the calling thread, writing the results file
+// through `sink` (the request's file names are the sink's business). Reports through the
+// services as the window would; never throws for anything the run itself meets.
+RunOutcome RunCalculation(const RunRequest& request, RunServices& services, ResultsSink& sink);
 
 // Short English name of a status, for logs, tables and CSV.
 const char* StatusName(RunStatus status);

@@ -8,6 +8,10 @@ namespace kelvado {
 
 struct CalcState;
 
+// How a long stage ended: its work is done (whatever it found), or the front end asked the
+// run to stop.
+enum class StageEnd { Done, Cancelled };
+
 class RunServices {
  public:
   virtual ~RunServices() = default;
@@ -19,10 +23,8 @@ class RunServices {
   // Show the finish dialog modally; returns when the user closed it.
   virtual void ShowFinishDialog() = 0;
 
-  // Called after every completed down-channel step (progress bars, plots, kept steps).
+  // Called after every completed down-channel step (progress bars, plots).
   virtual void StepFinished(const CalcState& /*state*/) {}
-  // Called once the outlet block is written, before the finish dialog.
-  virtual void RunCompleted(const CalcState& /*state*/) {}
   // Asked once per step and inside the long iterations; true ends the run like a failure.
   virtual bool CancelRequested() { return false; }
 };

@@ -17,8 +17,10 @@ namespace {
 
 SweepResult RunOne(const SweepCase& c, char separator, const std::atomic<bool>* cancel) {
   QuietServices services(cancel);
-  const RunOutcome outcome =
-      RunCalculation(RunRequest{c.inputs, "/dev/null", separator, TextEncoding::ShiftJis}, services);
+  RunRequest request{c.inputs, {}, separator};
+  request.writeResultsFile = false;  // a sweep keeps numbers, not files
+  NoResultsFile none;
+  const RunOutcome outcome = RunCalculation(request, services, none);
   SweepResult result;
   result.status = outcome.status;
   result.message = outcome.detail.empty() ? services.message : outcome.detail;

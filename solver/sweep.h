@@ -37,8 +37,8 @@ struct SweepOptions {
   const std::atomic<bool>* cancel = nullptr;
 };
 
-// Runs every case; results come back in the order of the cases. The results files go to
-// the null device: a sweep keeps numbers, not files.
+// Runs every case; results come back in the order of the cases. A sweep keeps numbers:
+// its cases write no results files.
 std::vector<SweepResult> RunSweep(const std::vector<SweepCase>& cases, const SweepOptions& options);
 
 // The dimensionless flow rate at which the given inputs' output needs `rpm` revolutions per

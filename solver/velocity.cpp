@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "solver/calc_state.h"
-#include "solver/run_errors.h"
+#include "solver/fp_fault.h"
 #include "solver/services.h"
 
 namespace kelvado {
@@ -63,7 +63,7 @@ void MoveRootShear(CalcState& s, double err, double& errPos, double& errNeg, dou
 
 }  // namespace
 
-void FitVelocityProfiles(CalcState& s, RunServices& services) {
+StageEnd FitVelocityProfiles(CalcState& s, RunServices& services) {
   const double vbz = s.BarrelSpeedZ;
   const double vbx = s.BarrelSpeedX;
   s.VelocityDone = 0;
@@ -78,13 +78,13 @@ void FitVelocityProfiles(CalcState& s, RunServices& services) {
     if (std::fabs((vbz - s.VelZ[s.NDiv]) / vbz) < 0.01 &&
         std::fabs((vbx - s.VelX[s.NDiv]) / vbx) < 0.01) {
       s.VelocityDone = 1;
-      return;
+      return StageEnd::Done;
     }
     if (s.VelocityPasses >= kVelocityPassCap || s.StepVelocityPasses >= kStepVelocityPassCap) {
       s.VelocityFailed = 1;
-      return;
+      return StageEnd::Done;
     }
-    if (services.CancelRequested()) throw RunCancelled();
+    if (services.CancelRequested()) return StageEnd::Cancelled;
     s.SpeedErrZ = vbz - s.VelZ[s.NDiv];
     s.SpeedErrX = vbx - s.VelX[s.NDiv];
     MoveRootShear(s, s.SpeedErrZ, s.SpeedErrZPos, s.SpeedErrZNeg, s.RootShearZPos,
@@ -92,6 +92,7 @@ void FitVelocityProfiles(CalcState& s, RunServices& services) {
     MoveRootShear(s, s.SpeedErrX, s.SpeedErrXPos, s.SpeedErrXNeg, s.RootShearXPos,
                   s.RootShearXNeg, s.RootShearXNext, s.ShearX[0], s.RootShearStepX);
   }
+  return StageEnd::Done;
 }
 
 }  // namespace kelvado

@@ -5,6 +5,7 @@ namespace kelvado {
 
 struct CalcState;
 class RunServices;
+enum class StageEnd;
 
 // Passes one shooting call may make before the inner loop gives up instead of searching
 // for ever (some inputs walk the root shear rate away without bound).
@@ -17,7 +18,8 @@ inline constexpr std::int64_t kStepVelocityPassCap = 7'500'000;
 
 // Integrates the velocity and shear-rate profiles from the screw root for the current
 // viscosity and pressure gradients, and searches the two root shear rates until the melt
-// at the barrel moves with the barrel (within 1 %). Sets VelocityFailed at either pass cap.
-void FitVelocityProfiles(CalcState& state, RunServices& services);
+// at the barrel moves with the barrel (within 1 %). Sets VelocityFailed at either pass cap;
+// asks for a cancel once per pass.
+StageEnd FitVelocityProfiles(CalcState& state, RunServices& services);
 
 }  // namespace kelvado

@@ -43,6 +43,7 @@ QString NotFinishedReason(kelvado::RunStatus status) {
     case RunStatus::ArithmeticFault: return QStringLiteral("stopped on an arithmetic fault");
     case RunStatus::WriteError: return QStringLiteral("could not write its results file");
     case RunStatus::Cancelled: return QStringLiteral("was cancelled");
+    case RunStatus::NotRun: return QStringLiteral("was not run");
   }
   return QStringLiteral("did not finish");
 }

@@ -21,6 +21,7 @@
 #include <QValueAxis>
 #include <memory>
 
+#include "report/results_file.h"
 #include "solver/units.h"
 
 #include "app/folder_chooser.h"
@@ -276,7 +277,7 @@ void PlotsTest::plotPictureWithoutWindow() {
   const QString path = QDir(dir_->path()).filePath("p.png");
   kelvado::RunRequest request(kelvado::DefaultInputTexts(), QDir(dir_->path()).filePath("r.txt").toStdString());
   request.keptSteps = plots::kPlottedStepsAtMost;
-  const kelvado::RunOutcome outcome = kelvado::RunCalculation(request, services);
+  const kelvado::RunOutcome outcome = kelvado::RunWithResultsFile(request, services);
   QCOMPARE(outcome.status, kelvado::RunStatus::Finished);
   QString error;
   QVERIFY2(plots::WritePlotPicture(PlotId::MeanTemperature, outcome.record, path, plots::kPictureSize, &error),

@@ -1,4 +1,5 @@
 // sweep and characteristic in-process: their CSV rows against single runs of the same inputs.
+#include "report/results_file.h"
 #include "cli/batch_command.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,7 @@ double Number(const std::string& text) {
 
 RunOutcome SingleRun(const InputTexts& inputs) {
   testing::RecordingServices services;
-  return RunCalculation(RunRequest{inputs, "/dev/null", '.', TextEncoding::ShiftJis}, services);
+  return RunWithResultsFile(RunRequest{inputs, "/dev/null", '.', TextEncoding::ShiftJis}, services);
 }
 
 struct Batch {

@@ -1,4 +1,5 @@
 // --csv and --json of a single run, in-process, against a run of the same inputs.
+#include "report/results_file.h"
 #include "cli/run_command.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +29,7 @@ class Exports : public ::testing::Test {
     testing::RecordingServices services;
     RunRequest request{ComposeInputTexts(options, '.'), "/dev/null", '.', TextEncoding::ShiftJis};
     request.keptSteps = kKeepEverySteps;
-    return RunCalculation(request, services);
+    return RunWithResultsFile(request, services);
   }
 
   testing::TempDir dir;

@@ -1,3 +1,4 @@
+#include "report/results_file.h"
 #include "report/export.h"
 
 #include <gtest/gtest.h>
@@ -42,7 +43,7 @@ class ExportOfTheDefaultRun : public ::testing::Test {
   void SetUp() override {
     request = RunRequest{DefaultInputTexts(), dir.file("result.txt"), '.', TextEncoding::ShiftJis};
     request.keptSteps = kKeepEverySteps;
-    outcome = RunCalculation(request, services);
+    outcome = RunWithResultsFile(request, services);
     ASSERT_EQ(outcome.status, RunStatus::Finished);
   }
   testing::TempDir dir;
@@ -110,7 +111,7 @@ TEST(RunJson, KeepsAnImproperTextAsTextAndEscapesIt) {
   testing::RecordingServices services;
   RunRequest request{DefaultInputTexts(), "/dev/null", '.', TextEncoding::ShiftJis};
   request.inputs[0] = "6.5\"\\\x01";
-  const RunOutcome outcome = RunCalculation(request, services);
+  const RunOutcome outcome = RunWithResultsFile(request, services);
   const testing::JsonValue doc = testing::JsonReader(RunJson(request, outcome)).Parse();
   EXPECT_EQ(doc["status"].text(), "improper input");
   EXPECT_EQ(doc["inputs"]["barrel-diameter"].text(), request.inputs[0]);
@@ -119,7 +120,7 @@ TEST(RunJson, KeepsAnImproperTextAsTextAndEscapesIt) {
 
   // Bytes that are no UTF-8 become U+FFFD; a well-formed character stays as it is.
   request.inputs[0] = "\xff" "6\xC3\xA9" "\xED\xA0\x80" "\xC3";
-  const std::string json = RunJson(request, RunCalculation(request, services));
+  const std::string json = RunJson(request, RunWithResultsFile(request, services));
   EXPECT_NE(json.find("\"\xEF\xBF\xBD" "6\xC3\xA9" "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD" "\xEF\xBF\xBD\""),
             std::string::npos) << json.substr(0, 200);
 }

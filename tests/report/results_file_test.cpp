@@ -92,52 +92,40 @@ TEST(ResultFileName, IsCutTo255BytesWithoutSplittingACharacter) {
 }
 
 TEST(ResultFile, WritesStagesAndReportsAFileItCannotOpen) {
+  using Result = SinkWrite::Result;
   TempDir dir;
-  RecordingServices services;
   CalcState s;
   s.NNodes = 21;
   ResultFile file(dir.file("r.txt"), '.', TextEncoding::ShiftJis);
-  file.WriteResultHeader(s, services);
-  ASSERT_EQ(s.FileOk, 1);
-  file.WriteTurnLine(s, services);
-  file.WriteOutletBlock(s, services);
+  ASSERT_EQ(file.WriteHeader(s).result, Result::Written);
+  EXPECT_EQ(file.WriteTurnLine(s).result, Result::Written);
+  EXPECT_EQ(file.WriteOutletBlock(s).result, Result::Written);
   EXPECT_EQ(ReadBytes(dir.file("r.txt")),
             HeaderBlockText(s, '.') + TurnLineText(s, '.') + OutletBlockText(s, '.'));
-  EXPECT_TRUE(services.messages.empty());
 
   // Appending never creates the file.
   std::filesystem::remove(dir.file("r.txt"));
-  file.WriteTurnLine(s, services);
-  EXPECT_EQ(s.FileOk, 0);
+  EXPECT_EQ(file.WriteTurnLine(s).result, Result::NotOpened);
   EXPECT_FALSE(std::filesystem::exists(dir.file("r.txt")));
-  ASSERT_EQ(services.messages.size(), 1u);
-  EXPECT_EQ(services.messages[0], "File can not open!");
 
   ResultFile missingFolder(dir.file("no/such/folder.txt"), '.', TextEncoding::ShiftJis);
-  s.FileOk = 1;
-  missingFolder.WriteResultHeader(s, services);
-  EXPECT_EQ(s.FileOk, 0);
-  EXPECT_EQ(services.messages.size(), 2u);
+  EXPECT_EQ(missingFolder.WriteHeader(s).result, Result::NotOpened);
 
   // A FIFO is refused at once, with or without a reader (an open never blocks).
   ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
   ResultFile fifo(dir.file("fifo"), '.', TextEncoding::ShiftJis);
-  fifo.WriteResultHeader(s, services);
-  EXPECT_EQ(s.FileOk, 0);
+  EXPECT_EQ(fifo.WriteHeader(s).result, Result::NotOpened);
   const int reader = ::open(dir.file("fifo").c_str(), O_RDONLY | O_NONBLOCK);
   ASSERT_GE(reader, 0);
-  fifo.WriteResultHeader(s, services);
+  EXPECT_EQ(fifo.WriteHeader(s).result, Result::NotOpened);
   ::close(reader);
-  EXPECT_EQ(s.FileOk, 0);
-  EXPECT_EQ(services.messages.size(), 4u);
 }
 
 TEST(ResultFile, Utf8EncodingSwapsOnlyTheTwoWideCharacters) {
   TempDir dir;
-  RecordingServices services;
   CalcState s;
   ResultFile file(dir.file("u.txt"), '.', TextEncoding::Utf8);
-  file.WriteResultHeader(s, services);
+  file.WriteHeader(s);
   const std::string bytes = ReadBytes(dir.file("u.txt"));
   EXPECT_NE(bytes.find("Specific Heat (cal/g.\xE2\x84\x83)"), std::string::npos);
   EXPECT_NE(bytes.find("Thermal\xE3\x80\x80" "Conductivity"), std::string::npos);
@@ -146,27 +134,26 @@ TEST(ResultFile, Utf8EncodingSwapsOnlyTheTwoWideCharacters) {
 
 TEST(ResultFile, DeletesOnlyTheRegularFileItCreated) {
   TempDir dir;
-  RecordingServices services;
   CalcState s;
   const std::string path = dir.file("r.txt");
 
   ResultFile ours(path, '.', TextEncoding::ShiftJis);
-  ours.WriteResultHeader(s, services);
-  ours.DeleteIfOurs();
+  ours.WriteHeader(s);
+  ours.DeleteUnfinished();
   EXPECT_FALSE(std::filesystem::exists(path));
 
   // Another program put its own file under the name: it stays.
   ResultFile replaced(path, '.', TextEncoding::ShiftJis);
-  replaced.WriteResultHeader(s, services);
+  replaced.WriteHeader(s);
   std::filesystem::remove(path);
   WriteBytes(path, "someone else's data");
-  replaced.DeleteIfOurs();
+  replaced.DeleteUnfinished();
   EXPECT_EQ(ReadBytes(path), "someone else's data");
 
   // A device is never deleted.
   ResultFile device("/dev/null", '.', TextEncoding::ShiftJis);
-  device.WriteResultHeader(s, services);
-  device.DeleteIfOurs();
+  device.WriteHeader(s);
+  device.DeleteUnfinished();
   struct stat st {};
   ASSERT_EQ(::stat("/dev/null", &st), 0);
   EXPECT_TRUE(S_ISCHR(st.st_mode));
@@ -174,7 +161,7 @@ TEST(ResultFile, DeletesOnlyTheRegularFileItCreated) {
   // A name whose header never opened is not touched either.
   WriteBytes(path, "kept");
   ResultFile neverOpened(path, '.', TextEncoding::ShiftJis);
-  neverOpened.DeleteIfOurs();
+  neverOpened.DeleteUnfinished();
   EXPECT_EQ(ReadBytes(path), "kept");
 }
 

@@ -2,6 +2,7 @@
 // Runs whole calculations into a temporary folder.
 #include <string>
 
+#include "report/results_file.h"
 #include "solver/input_fields.h"
 #include "solver/run.h"
 #include "tests/support/recording_services.h"
@@ -24,7 +25,7 @@ struct RunInDir {
   RunOutcome Run(const InputTexts& inputs, const std::string& name = "result.txt", char separator = '.') {
     RunRequest request{inputs, Path(name), separator, TextEncoding::ShiftJis};
     request.keptSteps = kKeepEverySteps;
-    return RunCalculation(request, services);
+    return RunWithResultsFile(request, services);
   }
 };
 

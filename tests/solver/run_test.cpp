@@ -112,7 +112,7 @@ TEST(RunCalculation, ArithmeticFaultsEndTheRunAndLeaveTheFileAsWritten) {
 TEST(RunCalculation, AWriteErrorAfterOpeningIsReportedAndDeletesNothing) {
   testing::RecordingServices services;
   const RunOutcome outcome =
-      RunCalculation(RunRequest{DefaultInputTexts(), "/dev/full", '.', TextEncoding::ShiftJis}, services);
+      RunWithResultsFile(RunRequest{DefaultInputTexts(), "/dev/full", '.', TextEncoding::ShiftJis}, services);
   EXPECT_EQ(outcome.status, RunStatus::WriteError);
   EXPECT_FALSE(outcome.detail.empty());
   struct stat st {};
@@ -216,7 +216,7 @@ TEST(RunCalculation, ALongNameIsCutWithoutSplittingACharacterBeforeItIsPlacedInI
   for (int i = 0; i < 100; ++i) name += "\xE2\x84\x83";  // 300 bytes of three-byte characters
   RunRequest request{DefaultInputTexts(), name, '.', TextEncoding::ShiftJis};
   request.resultFolder = run.dir.path().string();
-  ASSERT_EQ(RunCalculation(request, run.services).status, RunStatus::Finished);
+  ASSERT_EQ(RunWithResultsFile(request, run.services).status, RunStatus::Finished);
   const std::string cut = name.substr(0, 255);  // 85 whole characters
   EXPECT_EQ(ResultPath(request), request.resultFolder + "/" + cut);
   EXPECT_EQ(ReadBytes(run.Path(cut)), GoldenDefaultResult());
@@ -287,7 +287,7 @@ namespace {
 TEST(RunRecord, KeepsNoStepsUnlessAskedAndThinsEvenlyToALimit) {
   testing::RunInDir run;
   QuietServices quiet;
-  const RunOutcome none = RunCalculation(RunRequest{DefaultInputTexts(), run.Path()}, quiet);
+  const RunOutcome none = RunWithResultsFile(RunRequest{DefaultInputTexts(), run.Path()}, quiet);
   ASSERT_EQ(none.status, RunStatus::Finished);
   EXPECT_TRUE(none.record.steps.empty());
 

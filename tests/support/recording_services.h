@@ -18,9 +18,6 @@ class RecordingServices : public RunServices {
     ++steps;
     if (onStep) onStep(state);
   }
-  void RunCompleted(const CalcState& state) override {
-    if (onCompleted) onCompleted(state);
-  }
   bool CancelRequested() override { return cancel; }
 
   std::vector<std::string> messages;
@@ -29,7 +26,6 @@ class RecordingServices : public RunServices {
   int steps = 0;
   bool cancel = false;
   std::function<void(const CalcState&)> onStep;
-  std::function<void(const CalcState&)> onCompleted;
 };
 
 }  // namespace kelvado::testing
