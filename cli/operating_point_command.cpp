@@ -9,6 +9,7 @@
 #include "report/number_format.h"
 #include "report/operating_point_export.h"
 #include "solver/sweep.h"
+#include "solver/units.h"
 #include "cli/result_table.h"
 #include "cli/usage_error.h"
 
@@ -90,7 +91,7 @@ ResultTable SectionTable(const std::vector<DieSection>& die, const DieFlow& flow
                     {}};
   for (std::size_t i = 0; i < die.size(); ++i) {
     const SectionFlow& s = flow.sections[i];
-    table.rows.push_back({DieSectionText(die[i]), s.pressureDrop / 1000, s.apparentShearRate, s.wallShearRate});
+    table.rows.push_back({DieSectionText(die[i]), s.pressureDrop / kGfPerKgf, s.apparentShearRate, s.wallShearRate});
   }
   return table;
 }
@@ -188,8 +189,8 @@ ExitCode DieCurve(const DieCommandLine& line, const Case& c, std::ostream& out, 
           << " \u00B0C is beyond the range of numbers.\n";
       return kExitImproperInput;
     }
-    std::vector<Cell>& row = table.rows.emplace_back(std::vector<Cell>{output, q, flow.pressureDrop / 1000});
-    for (const SectionFlow& s : flow.sections) row.insert(row.end(), {s.pressureDrop / 1000, s.apparentShearRate});
+    std::vector<Cell>& row = table.rows.emplace_back(std::vector<Cell>{output, q, flow.pressureDrop / kGfPerKgf});
+    for (const SectionFlow& s : flow.sections) row.insert(row.end(), {s.pressureDrop / kGfPerKgf, s.apparentShearRate});
   }
   for (std::size_t i = 0; i < c.die.size(); ++i) out << i + 1 << ": " << DieSectionText(c.die[i]) << '\n';
   out << '\n';

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "report/export.h"
+#include "report/csv.h"
 #include "report/number_format.h"
-#include "solver/sweep.h"
+#include "solver/input.h"
 
 namespace kelvado::cli {
 namespace {
@@ -19,25 +19,6 @@ std::size_t Width(const std::string& text) {
 std::string ShownNumber(double value, int decimals, char separator) {
   if (decimals == Column::kShortest || !std::isfinite(value)) return ExactNumberText(value, separator);
   return FormatFixed(value, 15, decimals, separator);
-}
-
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (const char c : text) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  quoted += '"';
-  return quoted;
-}
-
-void CsvLine(std::string& csv, const std::vector<std::string>& fields) {
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) csv += ',';
-    csv += CsvField(fields[i]);
-  }
-  csv += "\r\n";
 }
 
 }  // namespace
@@ -86,17 +67,15 @@ std::string TableCsv(const ResultTable& table) {
   for (const Column& column : table.columns) {
     fields.push_back(column.unit.empty() ? column.name : column.name + " (" + column.unit + ")");
   }
-  CsvLine(csv, fields);
+  AppendCsvLine(csv, fields);
   for (const auto& row : table.rows) {
     fields.clear();
     for (const Cell& cell : row) {
       const double* number = std::get_if<double>(&cell);
       const std::string* text = std::get_if<std::string>(&cell);
-      fields.push_back(number != nullptr && std::isfinite(*number) ? RoundTripNumber(*number)
-                       : text != nullptr                           ? *text
-                                                                   : std::string());
+      fields.push_back(number != nullptr ? CsvNumber(*number) : text != nullptr ? *text : std::string());
     }
-    CsvLine(csv, fields);
+    AppendCsvLine(csv, fields);
   }
   return csv;
 }

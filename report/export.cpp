@@ -1,16 +1,12 @@
 #include "report/export.h"
 
-#include <charconv>
 #include <cmath>
 
-#include "report/json_writer.h"
+#include "report/csv.h"
+#include "report/json_document.h"
 
 namespace kelvado {
 namespace {
-
-constexpr const char* kCrLf = "\r\n";
-
-std::string Integer(long long value) { return std::to_string(value); }
 
 // One column of an export: its CSV heading, its JSON key and the value it reads. The CSV
 // and the JSON document are written from the same lists, so they cannot drift apart.
@@ -48,91 +44,75 @@ const Column<OutletNode> kOutletColumns[] = {
 template <typename Record, std::size_t N>
 std::string CsvTable(const std::vector<Record>& rows, const Column<Record> (&columns)[N], const char* numbered) {
   std::string out;
-  if (numbered != nullptr) out += numbered;
-  for (std::size_t c = 0; c < N; ++c) {
-    if (c > 0 || numbered != nullptr) out += ',';
-    out += columns[c].heading;
-  }
-  out += kCrLf;
+  std::vector<std::string> fields;
+  if (numbered != nullptr) fields.emplace_back(numbered);
+  for (const auto& column : columns) fields.emplace_back(column.heading);
+  AppendCsvLine(out, fields);
   long long number = 1;
   for (const Record& row : rows) {
-    if (numbered != nullptr) out += Integer(number++);
-    for (std::size_t c = 0; c < N; ++c) {
-      if (c > 0 || numbered != nullptr) out += ',';
-      out += RoundTripNumber(columns[c].value(row));  // numbers only: nothing needs quoting
-    }
-    out += kCrLf;
+    fields.clear();
+    if (numbered != nullptr) fields.push_back(std::to_string(number++));
+    for (const auto& column : columns) fields.push_back(CsvNumber(column.value(row)));
+    AppendCsvLine(out, fields);
   }
   return out;
 }
 
-}  // namespace
-
-std::string RoundTripNumber(double value) {
-  if (!std::isfinite(value)) return "null";
-  char buf[64];
-  const auto res = std::to_chars(buf, buf + sizeof buf, value);
-  return std::string(buf, res.ptr);
+template <typename Record, std::size_t N>
+Json JsonRows(const std::vector<Record>& rows, const Column<Record> (&columns)[N]) {
+  Json array = Json::array();
+  for (const Record& row : rows) {
+    Json object = Json::object();
+    for (const auto& column : columns) object[column.key] = column.value(row);
+    array.push_back(std::move(object));
+  }
+  return array;
 }
+
+}  // namespace
 
 std::string StepsCsv(const RunRecord& record) { return CsvTable(record.steps, kStepColumns, nullptr); }
 
 std::string OutletCsv(const RunRecord& record) { return CsvTable(record.outlet, kOutletColumns, "Node (-)"); }
 
 std::string RunJson(const RunRequest& request, const RunOutcome& outcome) {
-  JsonWriter j;
-  j.Open('{');
-  j.Text("status", StatusName(outcome.status));
-  if (!outcome.detail.empty()) j.Text("detail", outcome.detail);
-
-  j.Inputs(request.inputs, request.decimalSeparator);
+  Json doc = Json::object();
+  doc["status"] = StatusName(outcome.status);
+  if (!outcome.detail.empty()) doc["detail"] = outcome.detail;
+  doc["inputs"] = InputsJson(request.inputs, request.decimalSeparator);
 
   const OperatingRecord& op = outcome.record.operating;
-  j.Key("operating");
-  j.Open('{');
-  j.Number("massRate_g_per_s", op.MassRate);
-  j.Number("volumeRate_cm3_per_s", op.VolumeRate);
-  j.Number("helixAngle_rad", op.HelixAngle);
-  j.Number("channelWidth_cm", op.ChannelWidth);
-  j.Number("revPerSec", op.RevPerSec);
-  j.Number("rpm", op.Rpm);
-  j.Number("barrelSpeed_cm_per_s", op.BarrelSpeed);
-  j.Number("barrelSpeedZ_cm_per_s", op.BarrelSpeedZ);
-  j.Number("barrelSpeedX_cm_per_s", op.BarrelSpeedX);
-  j.Number("channelLength_cm", op.ChannelLength);
-  j.Number("stepZ_cm", op.StepZ);
-  j.Number("stepY_cm", op.StepY);
-  j.Close('}');
-
-  auto array = [&j](const char* name, const auto& rows, const auto& columns) {
-    j.Key(name);
-    j.Open('[');
-    for (const auto& row : rows) {
-      j.Open('{');
-      for (const auto& column : columns) j.Number(column.key, column.value(row));
-      j.Close('}');
-    }
-    j.Close(']');
+  doc["operating"] = {
+      {"massRate_g_per_s", op.MassRate},
+      {"volumeRate_cm3_per_s", op.VolumeRate},
+      {"helixAngle_rad", op.HelixAngle},
+      {"channelWidth_cm", op.ChannelWidth},
+      {"revPerSec", op.RevPerSec},
+      {"rpm", op.Rpm},
+      {"barrelSpeed_cm_per_s", op.BarrelSpeed},
+      {"barrelSpeedZ_cm_per_s", op.BarrelSpeedZ},
+      {"barrelSpeedX_cm_per_s", op.BarrelSpeedX},
+      {"channelLength_cm", op.ChannelLength},
+      {"stepZ_cm", op.StepZ},
+      {"stepY_cm", op.StepY},
   };
-  array("steps", outcome.record.steps, kStepColumns);
-  array("outlet", outcome.record.outlet, kOutletColumns);
+  doc["steps"] = JsonRows(outcome.record.steps, kStepColumns);
+  doc["outlet"] = JsonRows(outcome.record.outlet, kOutletColumns);
 
   if (outcome.status == RunStatus::Finished) {
     const OutletSummary& sum = outcome.summary;
-    j.Key("powerBalance");
-    j.Open('{');
-    j.Number("averageTemperature_C", sum.AvgTemp);
-    j.Number("mixingDegree", sum.MixingDegree);
-    j.Number("totalPower_kW", sum.TotalPowerKW);
-    j.Number("enthalpyDifference_kW", sum.EnthalpyDiffKW);
-    j.Number("powerForPressureRise_kW", sum.PressurePowerKW);
-    j.Number("cooling1_kW", sum.Cooling1KW);
-    j.Number("cooling2_kW", sum.Cooling2KW);
-    j.Number("outletPressure_kgf_per_cm2", sum.OutletPressure);
-    j.Close('}');
+    doc["powerBalance"] = {
+        {"averageTemperature_C", sum.AvgTemp},
+        {"mixingDegree", sum.MixingDegree},
+        {"totalPower_kW", sum.TotalPowerKW},
+        {"enthalpyDifference_kW", sum.EnthalpyDiffKW},
+        {"powerForPressureRise_kW", sum.PressurePowerKW},
+        {"cooling1_kW", sum.Cooling1KW},
+        {"cooling2_kW", sum.Cooling2KW},
+        {"outletPressure_kgf_per_cm2", sum.OutletPressure},
+    };
   }
-  j.Close('}');
-  return j.Take();
+  return JsonText(doc);
 }
 
 }  // namespace kelvado

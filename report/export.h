@@ -15,7 +15,4 @@ std::string OutletCsv(const RunRecord& record);
 // Inputs, operating conditions, steps, outlet profiles and power balance.
 std::string RunJson(const RunRequest& request, const RunOutcome& outcome);
 
-// The shortest text that reads back as the same double ("null" for a non-finite value).
-std::string RoundTripNumber(double value);
-
 }  // namespace kelvado

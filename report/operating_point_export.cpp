@@ -1,76 +1,66 @@
 #include "report/operating_point_export.h"
 
-#include "report/json_writer.h"
+#include "report/json_document.h"
+#include "solver/units.h"
 
 namespace kelvado {
 
 std::string OperatingPointJson(const OperatingPointRequest& request, const OperatingPointResult& result) {
   const bool found = result.status == OperatingPointStatus::Found;
   const ScrewRun& point = result.point;
-  JsonWriter j;
-  j.Open('{');
-  j.Text("status", OperatingPointStatusName(result.status));
-  if (!result.message.empty()) j.Text("message", result.message);
-  j.Inputs(request.inputs, request.decimalSeparator);
-  j.Number("rpm", request.rpm);
-  j.Number("outputFrom_kg_per_hr", result.outputFrom);
-  j.Number("outputTo_kg_per_hr", result.outputTo);
-  j.Number("screwRuns", static_cast<double>(result.runs.size()));
+  Json doc = Json::object();
+  doc["status"] = OperatingPointStatusName(result.status);
+  if (!result.message.empty()) doc["message"] = result.message;
+  doc["inputs"] = InputsJson(request.inputs, request.decimalSeparator);
+  doc["rpm"] = request.rpm;
+  doc["outputFrom_kg_per_hr"] = result.outputFrom;
+  doc["outputTo_kg_per_hr"] = result.outputTo;
+  doc["screwRuns"] = result.runs.size();
 
   if (found) {
-    j.Key("operatingPoint");
-    j.Open('{');
-    j.Number("outputRate_kg_per_hr", point.output);
-    j.Number("flowRateRatio", point.flowRateRatio);
-    j.Number("rpm", point.summary.Rpm);
-    j.Number("outletPressure_kgf_per_cm2", point.summary.OutletPressure);
-    j.Number("diePressureDrop_kgf_per_cm2", point.DiePressureDrop());
-    j.Number("meanOutletTemp_C", point.summary.AvgTemp);
-    j.Number("totalPower_kW", point.summary.TotalPowerKW);
-    j.Close('}');
+    doc["operatingPoint"] = {
+        {"outputRate_kg_per_hr", point.output},
+        {"flowRateRatio", point.flowRateRatio},
+        {"rpm", point.summary.Rpm},
+        {"outletPressure_kgf_per_cm2", point.summary.OutletPressure},
+        {"diePressureDrop_kgf_per_cm2", point.DiePressureDrop()},
+        {"meanOutletTemp_C", point.summary.AvgTemp},
+        {"totalPower_kW", point.summary.TotalPowerKW},
+    };
   }
 
-  j.Key("dieSections");
-  j.Open('[');
+  Json sections = Json::array();
   for (std::size_t i = 0; i < request.die.size(); ++i) {
     const DieSection& section = request.die[i];
-    j.Open('{');
-    j.Text("type", DieShapeName(section.shape));
-    for (const auto& [key, value] : DieSectionDimensions(section)) j.Number(std::string(key) + "_cm", value);
+    Json entry = {{"type", DieShapeName(section.shape)}};
+    for (const auto& [key, value] : DieSectionDimensions(section)) entry[std::string(key) + "_cm"] = value;
     if (found && i < point.die.sections.size()) {
       const SectionFlow& flow = point.die.sections[i];
-      j.Number("pressureDrop_kgf_per_cm2", flow.pressureDrop / 1000);
-      j.Number("wallShearRate_per_s", flow.apparentShearRate);
-      j.Number("trueWallShearRate_per_s", flow.wallShearRate);
+      entry["pressureDrop_kgf_per_cm2"] = flow.pressureDrop / kGfPerKgf;
+      entry["wallShearRate_per_s"] = flow.apparentShearRate;
+      entry["trueWallShearRate_per_s"] = flow.wallShearRate;
     }
-    j.Close('}');
+    sections.push_back(std::move(entry));
   }
-  j.Close(']');
+  doc["dieSections"] = std::move(sections);
 
-  j.Key("runs");
-  j.Open('[');
+  Json runs = Json::array();
   for (const ScrewRun& run : result.runs) {
-    j.Open('{');
-    j.Number("outputRate_kg_per_hr", run.output);
-    j.Number("flowRateRatio", run.flowRateRatio);
-    j.Text("status", StatusName(run.status));
+    Json entry = {{"outputRate_kg_per_hr", run.output},
+                  {"flowRateRatio", run.flowRateRatio},
+                  {"status", StatusName(run.status)}};
     if (run.status == RunStatus::Finished) {
-      j.Number("outletPressure_kgf_per_cm2", run.summary.OutletPressure);
-      j.Number("diePressureDrop_kgf_per_cm2", run.DiePressureDrop());
-      j.Number("meanOutletTemp_C", run.summary.AvgTemp);
+      entry["outletPressure_kgf_per_cm2"] = run.summary.OutletPressure;
+      entry["diePressureDrop_kgf_per_cm2"] = run.DiePressureDrop();
+      entry["meanOutletTemp_C"] = run.summary.AvgTemp;
     } else if (!run.message.empty()) {
-      j.Text("message", run.message);
+      entry["message"] = run.message;
     }
-    j.Close('}');
+    runs.push_back(std::move(entry));
   }
-  j.Close(']');
-
-  j.Key("warnings");
-  j.Open('[');
-  for (const std::string& warning : result.warnings) j.Item(warning);
-  j.Close(']');
-  j.Close('}');
-  return j.Take();
+  doc["runs"] = std::move(runs);
+  doc["warnings"] = result.warnings;
+  return JsonText(doc);
 }
 
 }  // namespace kelvado

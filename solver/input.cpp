@@ -1,6 +1,7 @@
 #include "solver/input.h"
 
 #include <cfenv>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <locale.h>
@@ -70,6 +71,16 @@ std::optional<double> ParseNumber(std::string_view text, char decimalSeparator) 
   std::fesetexceptflag(&saved, FE_ALL_EXCEPT);
   if (!std::isfinite(value)) return std::nullopt;
   return value;
+}
+
+std::string ExactNumberText(double value, char decimalSeparator) {
+  char buf[64];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value);  // shortest round trip
+  std::string text(buf, res.ptr);
+  for (char& c : text) {
+    if (c == '.') c = decimalSeparator;
+  }
+  return text;
 }
 
 std::array<double*, kInputCount> InputTargets(CalcState& state) {

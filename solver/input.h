@@ -52,6 +52,10 @@ using InputTexts = PerField<std::string>;
 // improper; one too small underflows to zero. Leaves no floating-point flag raised.
 std::optional<double> ParseNumber(std::string_view text, char decimalSeparator);
 
+// The shortest text that ParseNumber reads back as exactly the same double (for a finite
+// value; a non-finite one gives "inf" or "nan", which it refuses).
+std::string ExactNumberText(double value, char decimalSeparator = '.');
+
 // The input values of the state in field order, Edit1 .. Edit17.
 std::array<double*, kInputCount> InputTargets(CalcState& state);
 

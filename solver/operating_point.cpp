@@ -1,6 +1,7 @@
 #include "solver/operating_point.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -8,7 +9,6 @@
 
 #include "solver/input_fields.h"
 #include "solver/ranges.h"
-#include "report/number_format.h"
 #include "solver/sweep.h"
 
 namespace kelvado {
@@ -48,7 +48,18 @@ class Search {
     return std::nullopt;
   }
 
-  std::string Output(double output) const { return FormatFixed(output, 15, 2, request_.decimalSeparator); }
+  std::string Output(double output) const { return Rounded(output, std::chars_format::fixed, 2); }
+
+  // A number for a message, with the request's decimal separator.
+  std::string Rounded(double value, std::chars_format format, int digits) const {
+    char buf[512];
+    const auto end = std::to_chars(buf, buf + sizeof buf, value, format, digits).ptr;
+    std::string text(buf, end);
+    for (char& c : text) {
+      if (c == '.') c = request_.decimalSeparator;
+    }
+    return text;
+  }
 
   // Brent's method on a bracket whose residuals differ in sign; the point is its last best run.
   void Narrow(ScrewRun a, ScrewRun b) {
@@ -153,7 +164,7 @@ class Search {
         result_.message = run.summary.AvgTemp > kAbsoluteZero
                               ? at + "gave a die pressure drop beyond the range of numbers"
                               : at + "ended with a mean outlet temperature of " +
-                                    FormatExponent(run.summary.AvgTemp, 4, 2, request_.decimalSeparator) +
+                                    Rounded(run.summary.AvgTemp, std::chars_format::scientific, 2) +
                                     " \u00B0C, which no melt has; its temperatures are not to be trusted";
         break;
       case RunStatus::Cancelled:

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "solver/die.h"
+#include "solver/units.h"
 #include "solver/run.h"
 
 namespace kelvado {
@@ -52,7 +53,7 @@ struct ScrewRun {
   std::string message;     // the run's message or fault, when it did not finish
   OutletSummary summary;   // when finished
   DieFlow die;             // when finished: at the run's mean outlet temperature
-  double DiePressureDrop() const { return die.pressureDrop / 1000; }         // kgf/cm2
+  double DiePressureDrop() const { return die.pressureDrop / kGfPerKgf; }    // kgf/cm2
   double Residual() const { return summary.OutletPressure - DiePressureDrop(); }  // kgf/cm2
 };
 

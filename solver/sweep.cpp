@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cfenv>
 #include <memory>
-#include <charconv>
 #include <thread>
 
 #include "solver/calc_state.h"
@@ -90,16 +89,6 @@ SweepCase CharacteristicCase(const InputTexts& base, char decimalSeparator, doub
     c.settled = SweepResult{ratio.status, ratio.detail, {}};
   }
   return c;
-}
-
-std::string ExactNumberText(double value, char decimalSeparator) {
-  char buf[64];
-  const auto res = std::to_chars(buf, buf + sizeof buf, value);  // shortest round trip
-  std::string text(buf, res.ptr);
-  for (char& c : text) {
-    if (c == '.') c = decimalSeparator;
-  }
-  return text;
 }
 
 }  // namespace kelvado

@@ -55,7 +55,5 @@ RatioForRpm FlowRateRatioForRpm(const InputTexts& inputs, char decimalSeparator,
 // rate at which that output needs `rpm`; a settled failure when there is no such rate.
 SweepCase CharacteristicCase(const InputTexts& base, char decimalSeparator, double rpm, double output);
 
-// Text that reads back as exactly the same double.
-std::string ExactNumberText(double value, char decimalSeparator);
 
 }  // namespace kelvado

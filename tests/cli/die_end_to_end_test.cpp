@@ -7,7 +7,7 @@
 
 #include "tests/cli/cli_process.h"
 #include "tests/cli/csv_reader.h"
-#include "tests/support/mini_json.h"
+#include <nlohmann/json.hpp>
 #include "tests/support/temp_dir.h"
 
 namespace kelvado::testing {
@@ -30,27 +30,27 @@ TEST_F(DieCommands, OperatingPointFromAnInputsFileWithItsDiePrintsAndExportsTheP
   EXPECT_NE(run.out.find("slit:width=20,gap=0.08,length=4"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Die pressure drop"), std::string::npos) << run.out;
 
-  const JsonValue doc = JsonReader(Read("point.json")).Parse();
-  EXPECT_EQ(doc["status"].text(), "found");
-  EXPECT_EQ(doc["inputs"]["barrel-temp"].number(), 290);
-  const JsonValue& point = doc["operatingPoint"];
-  EXPECT_NEAR(point["rpm"].number(), 80, 1e-9);
-  const double pressure = point["outletPressure_kgf_per_cm2"].number();
-  EXPECT_NEAR(point["diePressureDrop_kgf_per_cm2"].number(), pressure, 0.01 * pressure);
-  const JsonArray& sections = doc["dieSections"].array();
+  const nlohmann::json doc = nlohmann::json::parse(Read("point.json"));
+  EXPECT_EQ(doc["status"].get<std::string>(), "found");
+  EXPECT_EQ(doc["inputs"]["barrel-temp"].get<double>(), 290);
+  const nlohmann::json& point = doc["operatingPoint"];
+  EXPECT_NEAR(point["rpm"].get<double>(), 80, 1e-9);
+  const double pressure = point["outletPressure_kgf_per_cm2"].get<double>();
+  EXPECT_NEAR(point["diePressureDrop_kgf_per_cm2"].get<double>(), pressure, 0.01 * pressure);
+  const nlohmann::json& sections = doc["dieSections"];
   ASSERT_EQ(sections.size(), 2u);
-  EXPECT_EQ(sections[1]["type"].text(), "circular");
-  EXPECT_EQ(sections[1]["diameter_cm"].number(), 2);
-  EXPECT_DOUBLE_EQ(sections[0]["pressureDrop_kgf_per_cm2"].number() + sections[1]["pressureDrop_kgf_per_cm2"].number(),
-                   point["diePressureDrop_kgf_per_cm2"].number());
+  EXPECT_EQ(sections[1]["type"].get<std::string>(), "circular");
+  EXPECT_EQ(sections[1]["diameter_cm"].get<double>(), 2);
+  EXPECT_DOUBLE_EQ(sections[0]["pressureDrop_kgf_per_cm2"].get<double>() + sections[1]["pressureDrop_kgf_per_cm2"].get<double>(),
+                   point["diePressureDrop_kgf_per_cm2"].get<double>());
   // The apparent wall shear rate of the slit at the point's volume rate.
-  const double q = point["outputRate_kg_per_hr"].number() / 3.6 / 0.96;
-  EXPECT_NEAR(sections[0]["wallShearRate_per_s"].number(), 6 * q / (20 * 0.08 * 0.08), 1e-9 * q);
-  EXPECT_EQ(doc["screwRuns"].number(), static_cast<double>(doc["runs"].array().size()));
+  const double q = point["outputRate_kg_per_hr"].get<double>() / 3.6 / 0.96;
+  EXPECT_NEAR(sections[0]["wallShearRate_per_s"].get<double>(), 6 * q / (20 * 0.08 * 0.08), 1e-9 * q);
+  EXPECT_EQ(doc["screwRuns"].get<double>(), static_cast<double>(doc["runs"].size()));
 
   const auto rows = ReadCsv(Read("point.csv"));
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(std::stod(rows[1][0]), point["outputRate_kg_per_hr"].number());
+  EXPECT_EQ(std::stod(rows[1][0]), point["outputRate_kg_per_hr"].get<double>());
   EXPECT_EQ(rows[2][7], "circular:diameter=2,length=5");
   EXPECT_FALSE(std::filesystem::exists(dir_.file("result.txt")));
 }

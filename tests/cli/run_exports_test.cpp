@@ -8,7 +8,7 @@
 
 #include "tests/cli/csv_reader.h"
 #include "report/export.h"
-#include "tests/support/mini_json.h"
+#include <nlohmann/json.hpp>
 #include "tests/support/recording_services.h"
 #include "tests/support/temp_dir.h"
 
@@ -53,13 +53,13 @@ TEST_F(Exports, FilesOfAFinishedRunParseBackToItsValues) {
   EXPECT_EQ(std::stod(rows.back()[7]), same.record.steps.back().Pressure);
   EXPECT_EQ(testing::ReadBytes(dir.file("new/folder/outlet.csv")), OutletCsv(same.record));
 
-  const testing::JsonValue doc = testing::JsonReader(testing::ReadBytes(dir.file("run.json"))).Parse();
-  EXPECT_EQ(doc["status"].text(), "finished");
-  EXPECT_EQ(doc["inputs"]["output-rate"].number(), 45.0);
-  EXPECT_EQ(doc["operating"]["rpm"].number(), same.summary.Rpm);
-  EXPECT_EQ(doc["steps"].array().size(), same.record.steps.size());
-  EXPECT_EQ(doc["powerBalance"]["outletPressure_kgf_per_cm2"].number(), same.summary.OutletPressure);
-  EXPECT_EQ(doc["powerBalance"]["cooling2_kW"].number(), same.summary.Cooling2KW);
+  const nlohmann::json doc = nlohmann::json::parse(testing::ReadBytes(dir.file("run.json")));
+  EXPECT_EQ(doc["status"].get<std::string>(), "finished");
+  EXPECT_EQ(doc["inputs"]["output-rate"].get<double>(), 45.0);
+  EXPECT_EQ(doc["operating"]["rpm"].get<double>(), same.summary.Rpm);
+  EXPECT_EQ(doc["steps"].size(), same.record.steps.size());
+  EXPECT_EQ(doc["powerBalance"]["outletPressure_kgf_per_cm2"].get<double>(), same.summary.OutletPressure);
+  EXPECT_EQ(doc["powerBalance"]["cooling2_kW"].get<double>(), same.summary.Cooling2KW);
 }
 
 TEST_F(Exports, FailedRunWritesItsJsonButNoCsv) {
@@ -68,9 +68,9 @@ TEST_F(Exports, FailedRunWritesItsJsonButNoCsv) {
   options.jsonFile = dir.file("run.json");
   EXPECT_EQ(Run(), kExitInnerFailed);
   EXPECT_FALSE(fs::exists(dir.file("csv")));
-  const testing::JsonValue doc = testing::JsonReader(testing::ReadBytes(dir.file("run.json"))).Parse();
-  EXPECT_EQ(doc["status"].text(), "viscosity iteration gave up");
-  EXPECT_EQ(doc.object().count("powerBalance"), 0u);
+  const nlohmann::json doc = nlohmann::json::parse(testing::ReadBytes(dir.file("run.json")));
+  EXPECT_EQ(doc["status"].get<std::string>(), "viscosity iteration gave up");
+  EXPECT_EQ(doc.count("powerBalance"), 0u);
 }
 
 TEST_F(Exports, FileThatCanNotBeWrittenIsSaidAndEndsTheFinishedRunWithSix) {
