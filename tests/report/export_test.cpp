@@ -74,6 +74,12 @@ TEST_F(ExportOfTheDefaultRun, StepsCsvParsesBackToEveryStep) {
     EXPECT_EQ(Number(row[9]), s.PressGradZ);
     EXPECT_EQ(Number(row[10]), s.PressGradX);
   }
+  // Against the results file: the last step's pressure is the outlet pressure it prints.
+  const std::string file = testing::ReadBytes(dir.file("result.txt"));
+  const std::string label = "Outlet Pressure (kgf/cm2)";
+  const std::size_t at = file.find("=", file.find(label));
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_NEAR(Number(rows.back()[7]) / 1000, std::stod(file.substr(at + 1)), 0.005);
 }
 
 TEST_F(ExportOfTheDefaultRun, OutletCsvParsesBackToEveryNode) {
