@@ -26,10 +26,14 @@ const SummaryColumn kPower{{"Total power", "kW", 3}, &OutletSummary::TotalPowerK
 const SummaryColumn kCooling1{{"Cooling 1", "kW", 3}, &OutletSummary::Cooling1KW};
 const SummaryColumn kCooling2{{"Cooling 2", "kW", 3}, &OutletSummary::Cooling2KW};
 
+// A model other than the classic one is named in a column of its own, so that no table
+// passes for the other model's.
 ResultTable Tabulate(const BatchPlan& plan, const std::vector<SweepResult>& results,
-                     const std::vector<SummaryColumn>& summary) {
+                     const std::vector<SummaryColumn>& summary, FlowModel model) {
+  const bool named = model != FlowModel::Classic;
   ResultTable table;
   table.columns = plan.inputColumns;
+  if (named) table.columns.push_back({"flow-model", "", 0});
   for (const SummaryColumn& s : summary) table.columns.push_back(s.column);
   table.columns.push_back({"Outcome", "", 0});
   table.columns.push_back({"Message", "", 0});
@@ -43,6 +47,7 @@ ResultTable Tabulate(const BatchPlan& plan, const std::vector<SweepResult>& resu
         row.emplace_back();
       }
     }
+    if (named) row.emplace_back(std::string(FlowModelName(model)));
     for (const SummaryColumn& s : summary) {
       if (result.status == RunStatus::Finished) {
         row.emplace_back(result.summary.*s.value);
@@ -62,7 +67,8 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
   const RunOptions& run = command.run;
   const BatchOptions& batch = command.batch;
   const char separator = run.decimalSeparator ? *run.decimalSeparator : SeparatorFromEnvironment();
-  const InputTexts base = ComposeInputTexts(run, separator);
+  const ComposedCase composed = ComposeCase(run, separator);
+  const InputTexts& base = composed.inputs;
   const bool sweep = command.action == Action::Sweep;
   const BatchPlan plan = sweep ? PlanSweep(base, batch.varied, separator)
                                : PlanCharacteristic(base, *batch.outputs, *batch.rpm, separator);
@@ -79,6 +85,7 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
   SweepOptions options;
   options.threads = batch.threads;
   options.decimalSeparator = separator;
+  options.flowModel = composed.flowModel;
   options.cancel = &InterruptRequested();
   std::unique_ptr<ProgressBar> bar;
   if (progressBar) {
@@ -95,7 +102,8 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
   const ResultTable table =
       Tabulate(plan, results,
                sweep ? std::vector{kSpeed, kPressure, kTemperature, kPower, kCooling1, kCooling2}
-                     : std::vector{kSpeed, kPressure, kTemperature, kPower});
+                     : std::vector{kSpeed, kPressure, kTemperature, kPower},
+               composed.flowModel);
   PrintTable(out, table, separator);
   if (!csv) return kExitFinished;
   try {

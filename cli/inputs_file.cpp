@@ -44,14 +44,21 @@ InputsFile ParseInputsText(std::string_view content, std::string_view origin) {
     const std::size_t equals = line.find('=');
     const std::string_view key = Trim(line.substr(0, equals));
     if (equals == std::string_view::npos || key.empty()) Fail(origin, lineNumber, "expected 'name = text'");
+    const std::string_view value = Trim(line.substr(equals + 1));
     if (key == "die") {
-      fields.dieSections.emplace_back(Trim(line.substr(equals + 1)));
+      fields.dieSections.emplace_back(value);
+      continue;
+    }
+    if (key == "flow-model") {
+      if (fields.flowModel) Fail(origin, lineNumber, "'flow-model' is given twice");
+      fields.flowModel = FindFlowModel(value);
+      if (!fields.flowModel) Fail(origin, lineNumber, "flow-model is classic or consistent, not '", value, "'");
       continue;
     }
     const std::optional<Field> field = FindField(key);
     if (!field) Fail(origin, lineNumber, "unknown input field '", key, "'");
     if (fields[*field]) Fail(origin, lineNumber, "'", key, "' is given twice");
-    fields[*field] = std::string(Trim(line.substr(equals + 1)));
+    fields[*field] = std::string(value);
   }
   return fields;
 }

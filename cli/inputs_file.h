@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/fields.h"
+#include "solver/run.h"
 
 namespace kelvado::cli {
 
@@ -18,6 +19,7 @@ inline constexpr std::size_t kMaxInputsLineBytes = 4 << 10;
 // `die = SECTION` lines in order, which only operating-point and die-curve read.
 struct InputsFile : FieldOverrides {
   std::vector<std::string> dieSections;
+  std::optional<FlowModel> flowModel;  // `flow-model = classic|consistent`
 };
 
 // Parses the content of an inputs file (a leading UTF-8 byte-order mark is skipped). `origin` names it in error messages.

@@ -11,6 +11,7 @@
 #include "solver/sweep.h"
 #include "solver/units.h"
 #include "cli/result_table.h"
+#include "cli/run_command.h"
 #include "cli/usage_error.h"
 
 namespace kelvado::cli {
@@ -21,20 +22,17 @@ namespace {
 struct Case {
   char separator = '.';
   InputTexts inputs;
+  FlowModel flowModel = FlowModel::Classic;
   std::vector<DieSection> die;
 };
 
 Case ComposeCase(const DieCommandLine& line) {
   Case c;
   c.separator = line.run.decimalSeparator ? *line.run.decimalSeparator : SeparatorFromEnvironment();
-  c.inputs = DefaultInputTexts(c.separator);
-  std::vector<std::string> dieTexts = line.dieTexts;
-  if (line.run.inputsFile) {
-    InputsFile file = ReadInputsFile(*line.run.inputsFile);
-    ApplyOverrides(c.inputs, file);
-    if (dieTexts.empty()) dieTexts = std::move(file.dieSections);
-  }
-  ApplyOverrides(c.inputs, line.run.fields);
+  ComposedCase composed = ComposeCase(line.run, c.separator);
+  c.inputs = std::move(composed.inputs);
+  c.flowModel = composed.flowModel;
+  std::vector<std::string> dieTexts = line.dieTexts.empty() ? std::move(composed.dieSections) : line.dieTexts;
   if (dieTexts.empty()) {
     throw UsageError::Of("the die is missing: give --die SECTION, or 'die = SECTION' lines in the inputs file");
   }
@@ -125,6 +123,7 @@ ExitCode OperatingPoint(const DieCommandLine& line, const Case& c, std::ostream&
                         const std::atomic<bool>* cancel) {
   OperatingPointRequest request;
   request.inputs = c.inputs;
+  request.flowModel = c.flowModel;
   request.decimalSeparator = c.separator;
   request.rpm = NumberOption(line.rpm, c.separator, "--rpm");
   if (!(request.rpm > 0)) throw UsageError::Of("--rpm takes a screw speed above zero, not '", *line.rpm, "'");

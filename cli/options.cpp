@@ -168,6 +168,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       run.fields[*field] = reader.Value(name, inlineValue);
     } else if (name == "--inputs") {
       run.inputsFile = reader.Value(name, inlineValue);
+    } else if (name == "--flow-model") {
+      const std::string text = reader.Value(name, inlineValue);
+      run.flowModel = FindFlowModel(text);
+      if (!run.flowModel) throw UsageError::Of("--flow-model takes classic or consistent, not '", text, "'");
     } else if (name == "--decimal-separator") {
       run.decimalSeparator = SeparatorOption(reader.Value(name, inlineValue));
     } else {
@@ -211,6 +215,10 @@ std::string HelpText(std::string_view program) {
       "Options of every command:\n"
       "  --inputs FILE              read fields from FILE, one 'name = text' per line, '#' starts\n"
       "                             a comment; options on the command line win\n"
+      "  --flow-model MODEL         classic (default): the flow field of the results files of old;\n"
+      "                             consistent: shear stresses linear in depth, so that the\n"
+      "                             pressure follows the melt's shear thinning (see README);\n"
+      "                             also 'flow-model = ...' in an inputs file\n"
       "  --decimal-separator C      the decimal separator of the texts, the results file and the\n"
       "                             tables, '.' or ','; default from LC_ALL, LC_NUMERIC or LANG,\n"
       "                             else '.'\n"

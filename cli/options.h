@@ -19,6 +19,7 @@ struct RunOptions {
   std::optional<std::string> inputsFile;
   std::string resultFileName{kDefaultResultFileName};
   std::optional<char> decimalSeparator;    // unset: the user's locale decides
+  std::optional<FlowModel> flowModel;      // unset: the inputs file's, else classic
   TextEncoding encoding = TextEncoding::ShiftJis;
   std::optional<std::string> csvFolder;    // steps.csv and outlet.csv of a finished run
   std::optional<std::string> jsonFile;

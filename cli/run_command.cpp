@@ -15,11 +15,18 @@
 
 namespace kelvado::cli {
 
-InputTexts ComposeInputTexts(const RunOptions& options, char separator) {
-  InputTexts texts = DefaultInputTexts(separator);
-  if (options.inputsFile) ApplyOverrides(texts, ReadInputsFile(*options.inputsFile));
-  ApplyOverrides(texts, options.fields);
-  return texts;
+ComposedCase ComposeCase(const RunOptions& options, char separator) {
+  ComposedCase c;
+  c.inputs = DefaultInputTexts(separator);
+  if (options.inputsFile) {
+    InputsFile file = ReadInputsFile(*options.inputsFile);
+    ApplyOverrides(c.inputs, file);
+    if (file.flowModel) c.flowModel = *file.flowModel;
+    c.dieSections = std::move(file.dieSections);
+  }
+  ApplyOverrides(c.inputs, options.fields);
+  if (options.flowModel) c.flowModel = *options.flowModel;
+  return c;
 }
 
 namespace {
@@ -48,8 +55,9 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
     err << error.what() << '\n';
     return kExitFileNotOpened;
   }
-  RunRequest request{ComposeInputTexts(options, separator), options.resultFileName, separator,
-                     options.encoding};
+  const ComposedCase c = ComposeCase(options, separator);
+  RunRequest request{c.inputs, options.resultFileName, separator, options.encoding};
+  request.flowModel = c.flowModel;
   // The steps are kept only for the exports that write them.
   if (options.jsonFile || options.csvFolder) request.keptSteps = kKeepEverySteps;
   ConsoleServices services(err);

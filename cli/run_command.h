@@ -3,15 +3,27 @@
 // the run's messages and any fault report to `err`, the outlet summary to `out`, then the
 // exports asked for.
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "cli/exit_codes.h"
 #include "cli/options.h"
 
 namespace kelvado::cli {
 
-// The seventeen texts a run gets: the defaults written with `separator`, then the inputs
-// file, then the options. Throws UsageError when the inputs file is unusable.
-InputTexts ComposeInputTexts(const RunOptions& options, char separator);
+// What a command runs: the seventeen texts (the defaults written with `separator`, then the
+// inputs file, then the options), the flow model (the option, else the file's, else
+// classic) and the die the inputs file holds. Throws UsageError when the file is unusable.
+struct ComposedCase {
+  InputTexts inputs;
+  FlowModel flowModel = FlowModel::Classic;
+  std::vector<std::string> dieSections;
+};
+ComposedCase ComposeCase(const RunOptions& options, char separator);
+
+inline InputTexts ComposeInputTexts(const RunOptions& options, char separator) {
+  return ComposeCase(options, separator).inputs;
+}
 
 ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::ostream& err);
 

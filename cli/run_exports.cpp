@@ -12,8 +12,8 @@ void WriteRunExports(const RunOptions& options, const RunRequest& request, const
   if (options.csvFolder && outcome.status == RunStatus::Finished) {
     const std::filesystem::path folder(*options.csvFolder);
     MakeFolder(folder.string());
-    WriteWholeFile((folder / "steps.csv").string(), StepsCsv(outcome.record));
-    WriteWholeFile((folder / "outlet.csv").string(), OutletCsv(outcome.record));
+    WriteWholeFile((folder / "steps.csv").string(), StepsCsv(outcome.record, request.flowModel));
+    WriteWholeFile((folder / "outlet.csv").string(), OutletCsv(outcome.record, request.flowModel));
   }
 }
 

@@ -40,19 +40,24 @@ const Column<OutletNode> kOutletColumns[] = {
     {"ShearRate (1/s)", "shearRate_per_s", [](const OutletNode& n) { return n.ShearRate; }},
 };
 
-// A CSV table of `rows`; `numbered` puts a 1-based row number in front.
+// A CSV table of `rows`; `numbered` puts a 1-based row number in front. A model other than
+// the classic one is named in a last column, so that no table passes for the other model's.
 template <typename Record, std::size_t N>
-std::string CsvTable(const std::vector<Record>& rows, const Column<Record> (&columns)[N], const char* numbered) {
+std::string CsvTable(const std::vector<Record>& rows, const Column<Record> (&columns)[N], const char* numbered,
+                     FlowModel model) {
+  const bool named = model != FlowModel::Classic;
   std::string out;
   std::vector<std::string> fields;
   if (numbered != nullptr) fields.emplace_back(numbered);
   for (const auto& column : columns) fields.emplace_back(column.heading);
+  if (named) fields.emplace_back("FlowModel");
   AppendCsvLine(out, fields);
   long long number = 1;
   for (const Record& row : rows) {
     fields.clear();
     if (numbered != nullptr) fields.push_back(std::to_string(number++));
     for (const auto& column : columns) fields.push_back(CsvNumber(column.value(row)));
+    if (named) fields.emplace_back(FlowModelName(model));
     AppendCsvLine(out, fields);
   }
   return out;
@@ -71,14 +76,19 @@ Json JsonRows(const std::vector<Record>& rows, const Column<Record> (&columns)[N
 
 }  // namespace
 
-std::string StepsCsv(const RunRecord& record) { return CsvTable(record.steps, kStepColumns, nullptr); }
+std::string StepsCsv(const RunRecord& record, FlowModel model) {
+  return CsvTable(record.steps, kStepColumns, nullptr, model);
+}
 
-std::string OutletCsv(const RunRecord& record) { return CsvTable(record.outlet, kOutletColumns, "Node (-)"); }
+std::string OutletCsv(const RunRecord& record, FlowModel model) {
+  return CsvTable(record.outlet, kOutletColumns, "Node (-)", model);
+}
 
 std::string RunJson(const RunRequest& request, const RunOutcome& outcome) {
   Json doc = Json::object();
   doc["status"] = StatusName(outcome.status);
   if (!outcome.detail.empty()) doc["detail"] = outcome.detail;
+  doc["flowModel"] = FlowModelName(request.flowModel);
   doc["inputs"] = InputsJson(request.inputs, request.decimalSeparator);
 
   const OperatingRecord& op = outcome.record.operating;

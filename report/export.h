@@ -9,10 +9,10 @@
 namespace kelvado {
 
 // Every down-channel step.
-std::string StepsCsv(const RunRecord& record);
+std::string StepsCsv(const RunRecord& record, FlowModel model = FlowModel::Classic);
 // Every depth node of the outlet.
-std::string OutletCsv(const RunRecord& record);
-// Inputs, operating conditions, steps, outlet profiles and power balance.
+std::string OutletCsv(const RunRecord& record, FlowModel model = FlowModel::Classic);
+// Inputs, flow model, operating conditions, steps, outlet profiles and power balance.
 std::string RunJson(const RunRequest& request, const RunOutcome& outcome);
 
 }  // namespace kelvado

@@ -12,6 +12,7 @@ std::string OperatingPointJson(const OperatingPointRequest& request, const Opera
   doc["status"] = OperatingPointStatusName(result.status);
   if (!result.message.empty()) doc["message"] = result.message;
   doc["inputs"] = InputsJson(request.inputs, request.decimalSeparator);
+  doc["flowModel"] = FlowModelName(request.flowModel);
   doc["rpm"] = request.rpm;
   doc["outputFrom_kg_per_hr"] = result.outputFrom;
   doc["outputTo_kg_per_hr"] = result.outputTo;

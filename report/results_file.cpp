@@ -84,7 +84,7 @@ std::string CutResultFileName(const std::string& name) {
   return name.substr(0, cut);
 }
 
-std::string HeaderBlockText(const CalcState& s, char sep) {
+std::string HeaderBlockText(const CalcState& s, char sep, FlowModel model) {
   constexpr std::size_t kInputEq = 45;
   constexpr std::size_t kOperatingEq = 52;
   std::string out;
@@ -92,6 +92,9 @@ std::string HeaderBlockText(const CalcState& s, char sep) {
     Line(out, Label(caption, eq) + number);
   };
   Line(out);
+  // A classic file is what it always was; any other names its model, so that no file can be
+  // taken for the other model's.
+  if (model != FlowModel::Classic) value("Flow Model", kInputEq, FlowModelName(model));
   value("Barrel Diameter (cm)", kInputEq, FormatFixed(s.BarrelDiameter, 5, 2, sep));
   value("L/D (-)", kInputEq, FormatFixed(s.LengthRatio, 4, 1, sep));
   value("Channel Depth (cm)", kInputEq, FormatFixed(s.ChannelDepth, 5, 2, sep));
@@ -178,8 +181,8 @@ std::string OutletBlockText(const CalcState& s, char sep) {
   return out;
 }
 
-ResultFile::ResultFile(std::string path, char decimalSeparator, TextEncoding encoding)
-    : name_(std::move(path)), separator_(decimalSeparator), encoding_(encoding) {}
+ResultFile::ResultFile(std::string path, char decimalSeparator, TextEncoding encoding, FlowModel model)
+    : name_(std::move(path)), separator_(decimalSeparator), encoding_(encoding), model_(model) {}
 
 SinkWrite ResultFile::WriteStage(OpenMode mode, std::string bytes) {
   // Non-blocking, so that a FIFO without a reader is refused at once instead of waiting.
@@ -215,7 +218,7 @@ SinkWrite ResultFile::WriteStage(OpenMode mode, std::string bytes) {
 }
 
 SinkWrite ResultFile::WriteHeader(const CalcState& s) {
-  return WriteStage(OpenMode::Create, HeaderBlockText(s, separator_));
+  return WriteStage(OpenMode::Create, HeaderBlockText(s, separator_, model_));
 }
 
 SinkWrite ResultFile::WriteTurnLine(const CalcState& s) {
@@ -251,7 +254,7 @@ RunOutcome RunWithResultsFile(const RunRequest& request, RunServices& services) 
     NoResultsFile none;
     return RunCalculation(request, services, none);
   }
-  ResultFile file(ResultPath(request), request.decimalSeparator, request.encoding);
+  ResultFile file(ResultPath(request), request.decimalSeparator, request.encoding, request.flowModel);
   return RunCalculation(request, services, file);
 }
 

@@ -27,7 +27,8 @@ RunOutcome RunWithResultsFile(const RunRequest& request, RunServices& services);
 class ResultFile : public ResultsSink {
  public:
   // `path` is used as it stands (ResultPath makes it from a request).
-  ResultFile(std::string path, char decimalSeparator, TextEncoding encoding);
+  ResultFile(std::string path, char decimalSeparator, TextEncoding encoding,
+             FlowModel model = FlowModel::Classic);
 
   const std::string& Name() const { return name_; }
 
@@ -55,13 +56,14 @@ class ResultFile : public ResultsSink {
   std::string name_;
   char separator_;
   TextEncoding encoding_;
+  FlowModel model_;
   Identity opened_;       // the file the header went into, of whatever type
   bool created_ = false;  // the name names the regular file this run wrote, as last_ says
   Identity last_;
 };
 
 // The byte texts of the three stages (CR LF line ends, Shift-JIS pairs), for the writers and tests.
-std::string HeaderBlockText(const CalcState& state, char separator);
+std::string HeaderBlockText(const CalcState& state, char separator, FlowModel model = FlowModel::Classic);
 std::string TurnLineText(const CalcState& state, char separator);
 std::string OutletBlockText(const CalcState& state, char separator);
 

@@ -140,6 +140,7 @@ class Search {
     once.threads = 1;
     once.decimalSeparator = separator;
     once.cancel = options_.cancel;
+    once.flowModel = request_.flowModel;
     SweepResult outcome = std::move(RunSweep({screwCase}, once).front());
     run.status = outcome.status;
     run.message = std::move(outcome.message);

@@ -26,6 +26,7 @@ struct OperatingPointRequest {
   InputTexts inputs;
   char decimalSeparator = '.';
   double rpm = 0;
+  FlowModel flowModel = FlowModel::Classic;  // of every screw run
   std::vector<DieSection> die;
   // The outputs searched, kg/hr; both zero: DefaultOutputRange.
   double outputFrom = 0;

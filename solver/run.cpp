@@ -5,6 +5,7 @@
 
 #include "solver/calc_state.h"
 #include "solver/closure.h"
+#include "solver/consistent_flow.h"
 #include "solver/energy.h"
 #include "solver/fp_fault.h"
 #include "solver/grid.h"
@@ -62,6 +63,18 @@ std::optional<RunStatus> SolveFlowField(CalcState& s, RunServices& services) {
   return std::nullopt;
 }
 
+// The step's flow field by the chosen model. The consistent model solves its four
+// conditions directly; where it cannot, the run ends as a closure that gave up.
+std::optional<RunStatus> SolveStepFlowField(CalcState& s, RunServices& services, FlowModel model) {
+  if (model == FlowModel::Classic) return SolveFlowField(s, services);
+  if (!SolveConsistentFlowField(s)) {
+    services.ShowMessage(messages::kConsistentFlowNotConverged);
+    return RunStatus::ClosureFailed;
+  }
+  CheckFaultFlags();
+  return std::nullopt;
+}
+
 // What a write means for the run: FileOk says whether it went; a file that could not be
 // opened shows the message, a write that failed after opening ends as a write error.
 std::optional<RunStatus> AfterWrite(CalcState& s, RunServices& services, const SinkWrite& write,
@@ -95,7 +108,7 @@ OutletSummary SummaryOf(const CalcState& s) {
 // The outcome's record is filled in as the run goes, so that a run that ends early still
 // hands back the steps it completed.
 RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutcome& outcome,
-                std::size_t keptSteps, bool& fileStarted) {
+                const RunRequest& request, bool& fileStarted) {
   ComputeOperatingConditions(s);
   CheckFaultFlags();
   outcome.record.operating = RecordOperating(s);
@@ -105,7 +118,8 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
   PrepareGridAndProfiles(s);
   CheckFaultFlags();
 
-  if (s.PowerIndex < kMinStartPowerIndex) {
+  // The classic iteration's crutch; the consistent model needs no start of its own.
+  if (request.flowModel == FlowModel::Classic && s.PowerIndex < kMinStartPowerIndex) {
     s.SavedPowerIndex = s.PowerIndex;
     s.PowerIndex = kMinStartPowerIndex;
     s.PowerIndexSubstituted = 1;
@@ -117,18 +131,18 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
   do {
     if (services.CancelRequested()) return RunStatus::Cancelled;
     ClearMatrixBlock(s);
-    if (auto end = SolveFlowField(s, services)) return *end;
+    if (auto end = SolveStepFlowField(s, services, request.flowModel)) return *end;
     const std::int32_t step = s.StepCount;
     if (auto end = AfterWrite(s, services, AdvanceEnergyStep(s, sink), outcome)) return *end;
     last = RecordStep(s, step);
-    KeepStep(outcome.record, last, keptSteps);
+    KeepStep(outcome.record, last, request.keptSteps);
     if (s.PowerIndexSubstituted == 1) {
       s.PowerIndexSubstituted = 0;
       s.PowerIndex = s.SavedPowerIndex;
     }
     services.StepFinished(s);
   } while (s.ChannelEnd != 1);
-  KeepLastStep(outcome.record, last, keptSteps);
+  KeepLastStep(outcome.record, last, request.keptSteps);
 
   ComputePowerBalance(s);
   CheckFaultFlags();
@@ -153,7 +167,7 @@ RunOutcome RunCalculation(const RunRequest& request, RunServices& services, Resu
   ClearFaultFlags();
   bool fileStarted = false;  // the header is on disk: an unfinished file is the run's to remove
   try {
-    outcome.status = March(*state, sink, services, outcome, request.keptSteps, fileStarted);
+    outcome.status = March(*state, sink, services, outcome, request, fileStarted);
   } catch (const ArithmeticFault& fault) {
     // The file stays as written so far and the list is not re-read.
     outcome.status = RunStatus::ArithmeticFault;
@@ -181,6 +195,17 @@ RunOutcome RunCalculation(const RunRequest& request, RunServices& services, Resu
       break;  // a write error leaves the file as written
   }
   return outcome;
+}
+
+const char* FlowModelName(FlowModel model) {
+  return model == FlowModel::Consistent ? "consistent" : "classic";
+}
+
+std::optional<FlowModel> FindFlowModel(std::string_view name) {
+  for (const FlowModel model : {FlowModel::Classic, FlowModel::Consistent}) {
+    if (name == FlowModelName(model)) return model;
+  }
+  return std::nullopt;
 }
 
 const char* StatusName(RunStatus status) {

@@ -2,7 +2,9 @@
 // One run, one call: from the input texts to an outcome, the results file written through
 // a sink the caller chooses.
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "solver/input.h"
@@ -16,6 +18,15 @@ enum class TextEncoding {
   ShiftJis,  // the degree-Celsius sign and the ideographic space as their two-byte pairs
   Utf8,      // the same text with those two characters in UTF-8
 };
+
+// How a step's flow field is built. Classic: the nested iterations whose profiles keep the
+// shear rate continuous across nodes (the results files of old). Consistent: shear stresses
+// linear in depth, so the momentum balance holds exactly (see solver/consistent_flow.h).
+enum class FlowModel { Classic, Consistent };
+
+// "classic" or "consistent", as the command line, the inputs file and the exports name them.
+const char* FlowModelName(FlowModel model);
+std::optional<FlowModel> FindFlowModel(std::string_view name);
 
 struct RunRequest {
   RunRequest() = default;
@@ -37,6 +48,7 @@ struct RunRequest {
   std::size_t keptSteps = kKeepNoSteps;
   // False for a run that keeps numbers only (sweeps, pictures): no results file at all.
   bool writeResultsFile = true;
+  FlowModel flowModel = FlowModel::Classic;
 };
 
 enum class RunStatus {

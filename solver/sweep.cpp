@@ -14,9 +14,10 @@
 namespace kelvado {
 namespace {
 
-SweepResult RunOne(const SweepCase& c, char separator, const std::atomic<bool>* cancel) {
-  QuietServices services(cancel);
-  RunRequest request{c.inputs, {}, separator};
+SweepResult RunOne(const SweepCase& c, const SweepOptions& options) {
+  QuietServices services(options.cancel);
+  RunRequest request{c.inputs, {}, options.decimalSeparator};
+  request.flowModel = options.flowModel;
   request.writeResultsFile = false;  // a sweep keeps numbers, not files
   NoResultsFile none;
   const RunOutcome outcome = RunCalculation(request, services, none);
@@ -43,7 +44,7 @@ std::vector<SweepResult> RunSweep(const std::vector<SweepCase>& cases, const Swe
         results[i].status = RunStatus::Cancelled;
         continue;
       }
-      results[i] = cases[i].settled ? *cases[i].settled : RunOne(cases[i], options.decimalSeparator, options.cancel);
+      results[i] = cases[i].settled ? *cases[i].settled : RunOne(cases[i], options);
       const std::size_t finished = ++done;
       if (options.progress) options.progress(finished, cases.size());
     }

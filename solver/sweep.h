@@ -31,6 +31,7 @@ struct SweepCase {
 struct SweepOptions {
   unsigned threads = 0;     // 0: one per core
   char decimalSeparator = '.';
+  FlowModel flowModel = FlowModel::Classic;
   // Called after each finished case with the number done so far (from worker threads).
   std::function<void(std::size_t done, std::size_t total)> progress;
   // Set from any thread to stop: running cases end as cancelled, the rest are not started.

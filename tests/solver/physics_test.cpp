@@ -2,6 +2,7 @@
 // solution is known in closed form: the solver must reproduce it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -60,6 +61,37 @@ TEST_F(NewtonianChannel, VelocityProfilesAreTheFlatPlateParabolas) {
     EXPECT_NEAR(s.VelX[j], vx, 1e-12 * s.BarrelSpeedX) << "node " << j;
     EXPECT_EQ(s.Viscosity[j], 10.5);
   }
+}
+
+}  // namespace
+}  // namespace kelvado
+
+namespace kelvado {
+namespace {
+
+// The consistent model solves the same physics: for a Newtonian melt it must give the
+// classic results to rounding, in a file that differs only by the line naming its model.
+TEST_F(NewtonianChannel, ConsistentModelAgreesToRoundingAndSaysSoInItsFile) {
+  ASSERT_EQ(outcome.status, RunStatus::Finished);
+  RunRequest request{testing::DefaultsWith({{Field::PowerIndex, "1"}, {Field::TempCoeff, "0"}}),
+                     fixture.Path("consistent.txt")};
+  request.flowModel = FlowModel::Consistent;
+  const RunOutcome consistent = RunWithResultsFile(request, fixture.services);
+  ASSERT_EQ(consistent.status, RunStatus::Finished);
+  const OutletSummary& a = outcome.summary;
+  const OutletSummary& b = consistent.summary;
+  for (const auto& [x, y] : {std::pair{a.OutletPressure, b.OutletPressure}, {a.AvgTemp, b.AvgTemp},
+                             {a.TotalPowerKW, b.TotalPowerKW}, {a.Cooling2KW, b.Cooling2KW},
+                             {a.MixingDegree, b.MixingDegree}}) {
+    EXPECT_NEAR(x, y, std::fabs(x) * 1e-9);
+  }
+  const std::string classicFile = testing::ReadBytes(fixture.Path());
+  const std::string consistentFile = testing::ReadBytes(fixture.Path("consistent.txt"));
+  const std::string line = "    Flow Model                              =  consistent\r\n";
+  ASSERT_EQ(consistentFile.find(line), 2u);  // first, after the blank line
+  EXPECT_EQ(classicFile.find("Flow Model"), std::string::npos);
+  EXPECT_EQ(std::count(consistentFile.begin(), consistentFile.end(), '\n'),
+            std::count(classicFile.begin(), classicFile.end(), '\n') + 1);
 }
 
 }  // namespace
