@@ -222,6 +222,7 @@ class PlotsTest : public QObject {
   void plotPictureWithoutWindow();
   void characteristicRunsAtTheAskedSpeed();
   void characteristicOfImproperInputsDrawsNothing();
+  void characteristicPassesThroughTheWindowsRun();
   void closingWindowEndsCharacteristic();
 
  private:
@@ -491,6 +492,25 @@ void PlotsTest::characteristicOfImproperInputsDrawsNothing() {
   QVERIFY(!panel->view()->actions().front()->isEnabled());
   const QString status = panel->findChild<QLabel*>("CharacteristicStatus")->text();
   QVERIFY2(status.startsWith("0 of 3 cases"), qPrintable(status));
+}
+
+void PlotsTest::characteristicPassesThroughTheWindowsRun() {
+  // At the screw speed of the window's run, that run's output gives the outlet its results
+  // file prints, though the characteristic finds its own flow rate for it.
+  QVERIFY(run());
+  const ResultsFile file = ReadResultsFile(QDir(dir_->path()).filePath("result.txt"));
+  const Printed output = file.line("Output (kg/hr)");
+  CharacteristicPanel* panel = plots()->characteristic();
+  QSignalSpy calculated(panel, &CharacteristicPanel::calculated);
+  panel->calculate(form_->lastOutcome().summary.Rpm, output.value, output.value, 1);
+  QVERIFY(calculated.wait(kRunTimeoutMs));
+  const QList<QPointF> pressure = Points(panel->view()->chart(), 0);
+  const QList<QPointF> temperature = Points(panel->view()->chart(), 1);
+  QCOMPARE(pressure.size(), qsizetype(1));
+  QCOMPARE(temperature.size(), qsizetype(1));
+  CheckPrinted(pressure[0].x(), output);
+  CheckPrinted(pressure[0].y(), file.line("Outlet Pressure (kgf/cm2)"));
+  CheckPrinted(temperature[0].y(), file.line("Average Temperature"));
 }
 
 void PlotsTest::closingWindowEndsCharacteristic() {
