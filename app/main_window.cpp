@@ -240,13 +240,13 @@ kelvado::RunRequest TForm1::makeRequest() const {
 }
 
 void TForm1::BitBtn1Click() {
-  if (runInProgress()) return;
   const kelvado::RunRequest request = makeRequest();
-  run_.start([this, request](const std::atomic<bool>&) {
+  const bool started = run_.start([this, request](const std::atomic<bool>&) {
     // The run looks at the cancel flag through its services.
     QtRunServices services(run_, callbacks_);
     lastOutcome_ = kelvado::RunCalculation(request, services);
   });
+  if (!started) return;
   totalTurnsText_ = QString::fromStdString(request.inputs[kelvado::Field::LengthRatio]);
   okButton_->setEnabled(false);
   cancelButton_->setEnabled(true);

@@ -115,7 +115,7 @@ void CharacteristicPanel::calculate(double rpm, double fromOutput, double toOutp
   options.decimalSeparator = base.decimalSeparator;
   options.progress = [this](std::size_t done, std::size_t total) {
     run_.post([this, done, total] {
-      status_->setText(QStringLiteral("Calculating: %1 of %2 cases done...").arg(done).arg(total));
+      if (isCalculating()) status_->setText(QStringLiteral("Calculating: %1 of %2 cases done...").arg(done).arg(total));
     });
   };
   run_.start([this, options, cases = plots::CharacteristicCases(base.inputs, base.decimalSeparator, rpm, outputs_)](
