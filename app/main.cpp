@@ -1,4 +1,4 @@
-// Start-up: the main window, the finish dialog (hidden until a run ends well), the loop.
+// Start-up: the main window (its finish dialog hidden until a run ends well), the loop.
 //
 //   kelvado                           opens the window
 //   kelvado --screenshot FILE         renders the window to a PNG without showing it, then exits;
@@ -11,11 +11,9 @@
 #include <cstring>
 
 #include "report/results_file.h"
-#include "app/finish_dialog.h"
 #include "app/main_window.h"
 #include "app/plots/plot_picture.h"
 #include "app/plots/results_plots.h"
-#include "app/qt_services.h"
 #include "solver/input_fields.h"
 
 namespace {
@@ -103,10 +101,7 @@ int main(int argc, char** argv) {
 
   if (parser.isSet(plotScreenshot)) return WritePlotScreenshot(parser.value(plot), parser.value(plotScreenshot));
 
-  TForm1 form;
-  TFinishForm finishForm;
-  ModalDialogs dialogs(&form, &finishForm);
-  form.setDialogs(&dialogs);
+  TForm1 form;  // with its own modal boxes and finish dialog
 
   if (parser.isSet(screenshot)) {
     if (parser.isSet(withPlots)) form.resultsPlots()->showOutcome(RunDefaultCase());

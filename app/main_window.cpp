@@ -19,7 +19,6 @@
 #include "app/pixel_font.h"
 #include "app/plots/results_plots.h"
 #include "report/results_file.h"
-#include "app/run_worker.h"
 #include "solver/input_fields.h"
 
 namespace {
@@ -46,7 +45,11 @@ QSvgWidget* Picture(const QString& name, const QString& resource, QSize size, QW
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent), decimalSeparator_(SystemDecimalSeparator()) {
+TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
+    : QWidget(parent),
+      ownDialogs_(dialogs ? nullptr : std::make_unique<ModalDialogs>(this)),
+      dialogs_(dialogs ? dialogs : ownDialogs_.get()),
+      decimalSeparator_(SystemDecimalSeparator()) {
   setObjectName(QStringLiteral("TForm1"));
   setWindowTitle(QStringLiteral("Kelvado"));
   setWindowIcon(QIcon(QStringLiteral(":/pictures/kelvado.svg")));
@@ -56,7 +59,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), decimalSeparator_(SystemDecim
   panel->setFrameShape(QFrame::Panel);
   panel->setFrameShadow(QFrame::Sunken);
   // The plots sit beside the inputs; the splitter lets the user give them the room.
-  plots_ = new ResultsPlots([this] {
+  plots_ = new ResultsPlots(*dialogs_, [this] {
     const kelvado::RunRequest request = makeRequest();
     return CharacteristicPanel::Base{request.inputs, request.decimalSeparator};
   });
@@ -90,21 +93,17 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), decimalSeparator_(SystemDecim
   for (int i = 0; i + 1 < kelvado::kInputCount; ++i) setTabOrder(edits_[i], edits_[i + 1]);
   edits_[0]->setFocus();
 
-  worker_ = new RunWorker(
-      WindowCallbacks{
-          [this](const QString& text) { dialogs_->showMessage(text); },
-          [this] { chooser_->refreshFileList(); },
-          [this] { dialogs_->showFinishDialog(); },
-          [this](double turns, double totalTurns) { showProgress(turns, totalTurns); },
-      },
-      this);
-  connect(worker_, &RunWorker::finished, this, &TForm1::runEnded);
+  callbacks_ = WindowCallbacks{
+      [this](const QString& text) { dialogs_->showMessage(text); },
+      [this] { chooser_->refreshFileList(); },
+      [this] { dialogs_->showFinishDialog(); },
+      [this](double turns, double totalTurns) { showProgress(turns, totalTurns); },
+  };
+  connect(&run_, &BackgroundRun::finished, this, &TForm1::runEnded);
 }
 
-TForm1::~TForm1() {
-  // The run must be gone before the widgets it reports to.
-  delete worker_;
-}
+// run_, the last member, goes first: a run still going is cancelled and waited for.
+TForm1::~TForm1() = default;
 
 QWidget* TForm1::buildInputGroup() {
   auto* input = new QGroupBox(QStringLiteral("Input Data"));
@@ -227,10 +226,6 @@ QWidget* TForm1::buildButtons() {
   return bar;
 }
 
-bool TForm1::runInProgress() const { return worker_->isRunning(); }
-
-const kelvado::RunOutcome& TForm1::lastOutcome() const { return worker_->outcome(); }
-
 kelvado::RunRequest TForm1::makeRequest() const {
   kelvado::RunRequest request;
   for (int i = 0; i < kelvado::kInputCount; ++i) request.inputs[i] = edits_[i]->text().toStdString();
@@ -245,9 +240,13 @@ kelvado::RunRequest TForm1::makeRequest() const {
 }
 
 void TForm1::BitBtn1Click() {
-  Q_ASSERT(dialogs_);
   const kelvado::RunRequest request = makeRequest();
-  if (!worker_->start(request)) return;
+  const bool started = run_.start([this, request](const std::atomic<bool>&) {
+    // The run looks at the cancel flag through its services.
+    QtRunServices services(run_, callbacks_);
+    lastOutcome_ = kelvado::RunWithResultsFile(request, services);
+  });
+  if (!started) return;
   totalTurnsText_ = QString::fromStdString(request.inputs[kelvado::Field::LengthRatio]);
   okButton_->setEnabled(false);
   cancelButton_->setEnabled(true);
@@ -258,7 +257,7 @@ void TForm1::BitBtn1Click() {
 
 void TForm1::cancelRun() {
   if (!runInProgress()) return;
-  worker_->cancel();
+  run_.cancel();
   cancelButton_->setEnabled(false);
 }
 
@@ -273,7 +272,7 @@ void TForm1::showProgress(double turns, double totalTurns) {
 void TForm1::runEnded() {
   okButton_->setEnabled(true);
   cancelButton_->setEnabled(false);
-  const kelvado::RunOutcome& outcome = worker_->outcome();
+  const kelvado::RunOutcome& outcome = lastOutcome_;
   if (outcome.status != kelvado::RunStatus::Finished) {
     // The bar must not pass for the turns of a run that did not finish.
     progress_->setValue(0);

@@ -6,7 +6,10 @@
 // of the last run.
 #include <QWidget>
 #include <array>
+#include <memory>
 
+#include "app/background_run.h"
+#include "app/dialogs.h"
 #include "app/qt_services.h"
 #include "solver/input.h"
 #include "solver/run.h"
@@ -16,25 +19,24 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class ResultsPlots;
-class RunWorker;
 
 class TForm1 : public QWidget {
   Q_OBJECT
 
  public:
-  explicit TForm1(QWidget* parent = nullptr);
+  // Every box goes through `dialogs`, which must outlive the window; without them the
+  // window shows real modal ones.
+  explicit TForm1(WindowDialogs* dialogs = nullptr, QWidget* parent = nullptr);
   ~TForm1() override;
 
-  // The boxes runs raise; must be set before the first run.
-  void setDialogs(RunDialogs* dialogs) { dialogs_ = dialogs; }
   // The decimal separator for reading the fields and writing the file.
   void setDecimalSeparator(char separator) { decimalSeparator_ = separator; }
 
   FolderChooser* folderChooser() const { return chooser_; }
   ResultsPlots* resultsPlots() const { return plots_; }
-  bool runInProgress() const;
+  bool runInProgress() const { return run_.isRunning(); }
   // How the last run ended; valid once runFinished() has been emitted.
-  const kelvado::RunOutcome& lastOutcome() const;
+  const kelvado::RunOutcome& lastOutcome() const { return lastOutcome_; }
 
  signals:
   void runStarted();
@@ -62,8 +64,12 @@ class TForm1 : public QWidget {
   QPushButton* cancelButton_ = nullptr;
   QProgressBar* progress_ = nullptr;
   QString totalTurnsText_;  // the L/D of the run in progress, as typed
-  RunWorker* worker_ = nullptr;
-  RunDialogs* dialogs_ = nullptr;
+  std::unique_ptr<ModalDialogs> ownDialogs_;  // when none were given
+  WindowDialogs* dialogs_;
   char decimalSeparator_;
   bool closeWhenRunEnds_ = false;
+  WindowCallbacks callbacks_;
+  kelvado::RunOutcome lastOutcome_;
+  // Last, so that a run still going ends before anything it reports to is gone.
+  BackgroundRun run_;
 };

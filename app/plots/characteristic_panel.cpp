@@ -18,7 +18,8 @@
 
 namespace {
 
-constexpr int kMaxCases = 200;
+// The same limit as the command line's.
+constexpr int kMaxCases = static_cast<int>(kelvado::kMaxSweepCases);
 
 QDoubleSpinBox* NumberBox(const QString& name, double low, double high, double value, int decimals) {
   auto* box = new QDoubleSpinBox;
@@ -89,17 +90,20 @@ CharacteristicPanel::CharacteristicPanel(BaseSource source, QWidget* parent)
   layout->addLayout(controls);
   layout->addWidget(status_);
   layout->addWidget(view_, 1);
+
+  connect(&run_, &BackgroundRun::finished, this, [this] {
+    calculate_->setEnabled(true);
+    showResults();
+    emit calculated();
+  });
 }
 
-CharacteristicPanel::~CharacteristicPanel() {
-  cancel_ = true;  // cases still running end at their next check
-  if (thread_) thread_->wait();
-}
+CharacteristicPanel::~CharacteristicPanel() = default;
 
 bool CharacteristicPanel::hasResults() const { return pressure_->count() > 0; }
 
 void CharacteristicPanel::calculate(double rpm, double fromOutput, double toOutput, int count) {
-  if (thread_) return;
+  if (isCalculating()) return;
   const Base base = source_();
   rpmRun_ = rpm;
   outputs_ = kelvado::EvenlySpaced(fromOutput, toOutput, static_cast<std::size_t>(std::clamp(count, 1, kMaxCases)));
@@ -109,28 +113,16 @@ void CharacteristicPanel::calculate(double rpm, double fromOutput, double toOutp
 
   kelvado::SweepOptions options;
   options.decimalSeparator = base.decimalSeparator;
-  options.cancel = &cancel_;
   options.progress = [this](std::size_t done, std::size_t total) {
-    QMetaObject::invokeMethod(
-        this, [this, done, total] {
-          if (thread_) status_->setText(QStringLiteral("Calculating: %1 of %2 cases done...").arg(done).arg(total));
-        },
-        Qt::QueuedConnection);
+    run_.post([this, done, total] {
+      if (isCalculating()) status_->setText(QStringLiteral("Calculating: %1 of %2 cases done...").arg(done).arg(total));
+    });
   };
-  thread_.reset(QThread::create(
-      [this, options, cases = plots::CharacteristicCases(base.inputs, base.decimalSeparator, rpm, outputs_)] {
-        results_ = kelvado::RunSweep(cases, options);
-      }));
-  connect(thread_.get(), &QThread::finished, this, &CharacteristicPanel::onThreadFinished);
-  thread_->start();
-}
-
-void CharacteristicPanel::onThreadFinished() {
-  thread_->wait();
-  thread_.reset();
-  calculate_->setEnabled(true);
-  showResults();
-  emit calculated();
+  run_.start([this, options, cases = plots::CharacteristicCases(base.inputs, base.decimalSeparator, rpm, outputs_)](
+                 const std::atomic<bool>& cancel) mutable {
+    options.cancel = &cancel;
+    results_ = kelvado::RunSweep(cases, options);
+  });
 }
 
 void CharacteristicPanel::showResults() {

@@ -2,13 +2,11 @@
 // The screw characteristic page: a screw speed and a range of outputs, Calculate, and the
 // outlet pressure and mean temperature against output. The cases run on the cores in the
 // background; the window stays usable meanwhile.
-#include <QThread>
 #include <QWidget>
-#include <atomic>
 #include <functional>
-#include <memory>
 #include <vector>
 
+#include "app/background_run.h"
 #include "solver/sweep.h"
 
 class QChartView;
@@ -31,11 +29,11 @@ class CharacteristicPanel : public QWidget {
   using BaseSource = std::function<Base()>;
 
   explicit CharacteristicPanel(BaseSource source, QWidget* parent = nullptr);
-  // A calculation still going is waited for.
+  // A calculation still going is cancelled and waited for.
   ~CharacteristicPanel() override;
 
   QChartView* view() const { return view_; }
-  bool isCalculating() const { return thread_ != nullptr; }
+  bool isCalculating() const { return run_.isRunning(); }
   bool hasResults() const;
   // The outputs and outcomes of the last calculation, case by case.
   const std::vector<double>& outputs() const { return outputs_; }
@@ -48,7 +46,6 @@ class CharacteristicPanel : public QWidget {
   void calculated();
 
  private:
-  void onThreadFinished();
   void showResults();
 
   BaseSource source_;
@@ -65,9 +62,9 @@ class CharacteristicPanel : public QWidget {
   QValueAxis* pressureAxis_ = nullptr;
   QValueAxis* temperatureAxis_ = nullptr;
 
-  std::unique_ptr<QThread> thread_;
-  std::atomic<bool> cancel_{false};
   double rpmRun_ = 0;
   std::vector<double> outputs_;
   std::vector<kelvado::SweepResult> results_;
+  // Last, so that cases still running end before what they write to is gone.
+  BackgroundRun run_;
 };

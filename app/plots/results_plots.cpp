@@ -10,11 +10,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/dialogs.h"
 #include "app/plots/plot_chart.h"
 #include "app/plots/plot_export.h"
 
@@ -50,8 +50,8 @@ QString NotFinishedReason(kelvado::RunStatus status) {
 
 }  // namespace
 
-ResultsPlots::ResultsPlots(CharacteristicPanel::BaseSource source, QWidget* parent)
-    : QWidget(parent), lastFolder_(QDir::currentPath()) {
+ResultsPlots::ResultsPlots(WindowDialogs& dialogs, CharacteristicPanel::BaseSource source, QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs), lastFolder_(QDir::currentPath()) {
   setObjectName(QStringLiteral("ResultsPlots"));
   askFile_ = [this](const QString& suggested) { return askWithDialog(suggested); };
 
@@ -189,7 +189,7 @@ void ResultsPlots::askAndSave(QChartView* view) {
   lastFolder_ = QFileInfo(path).absolutePath();
   QString error;
   if (!plots::SavePlot(view->chart(), path, &error)) {
-    QMessageBox::warning(this, QStringLiteral("Save plot"), QStringLiteral("The plot was not saved: %1.").arg(error));
+    dialogs_.showWarning(QStringLiteral("Save plot"), QStringLiteral("The plot was not saved: %1.").arg(error));
   }
 }
 

@@ -12,6 +12,7 @@
 #include "solver/run.h"
 
 class QAction;
+class WindowDialogs;
 class QChart;
 class QChartView;
 class QLabel;
@@ -22,8 +23,9 @@ class ResultsPlots : public QWidget {
   Q_OBJECT
 
  public:
-  // The characteristic's cases start from the inputs the source gives.
-  explicit ResultsPlots(CharacteristicPanel::BaseSource source, QWidget* parent = nullptr);
+  // The characteristic's cases start from the inputs the source gives; a plot that could
+  // not be saved is reported through the dialogs, which must outlive the plots.
+  ResultsPlots(WindowDialogs& dialogs, CharacteristicPanel::BaseSource source, QWidget* parent = nullptr);
 
   void showOutcome(const kelvado::RunOutcome& outcome);
   bool hasResults() const { return hasResults_; }
@@ -35,7 +37,7 @@ class ResultsPlots : public QWidget {
   // Writes the plot as drawn; the file name's extension (.png or .svg) picks the format.
   // A plot on the page behind is brought to the front first.
   bool savePlot(plots::PlotId id, const QString& path, QString* error = nullptr);
-  // Asks for a file name, then saves the plot; a failure is shown in a message box.
+  // Asks for a file name, then saves the plot; a failure is shown in a warning box.
   void askAndSave(QChartView* view);
 
   // Where askAndSave gets its file name (empty: the user gave up). The default asks with a
@@ -51,6 +53,7 @@ class ResultsPlots : public QWidget {
   void updateSaveButton();
   QString askWithDialog(const QString& suggestedPath);
 
+  WindowDialogs& dialogs_;
   std::array<QChartView*, plots::kPlotCount> views_{};
   CharacteristicPanel* characteristic_ = nullptr;
   QTabWidget* tabs_ = nullptr;

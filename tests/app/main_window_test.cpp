@@ -19,7 +19,6 @@
 #include "app/finish_dialog.h"
 #include "app/folder_chooser.h"
 #include "app/main_window.h"
-#include "app/qt_services.h"
 #include "solver/input_fields.h"
 #include "tests/app/window_harness.h"
 
@@ -112,6 +111,11 @@ class WindowTest : public QObject {
   }
   bool runByEnter(QLineEdit* field) { return window_harness::RunByEnter(*form_, field); }
   bool startLongRun() { return window_harness::StartLongRun(*form_); }
+  // The window opened again, this time with the real modal boxes.
+  bool reopenWithModalDialogs() {
+    form_ = window_harness::OpenWindow(nullptr, dir_->path());
+    return QTest::qWaitForWindowExposed(form_.get());
+  }
 
   std::unique_ptr<QTemporaryDir> dir_;
   std::unique_ptr<TForm1> form_;
@@ -250,23 +254,23 @@ void WindowTest::openingFolderMovesResultsFile() {
 }
 
 void WindowTest::twoRunsShowFinishDialogTwice() {
-  TFinishForm finishForm;
-  ModalDialogs modal(form_.get(), &finishForm);
-  form_->setDialogs(&modal);
+  QVERIFY(reopenWithModalDialogs());
   ModalAnswerer answerer(form_.get());
   QVERIFY(runByEnter(edit(1)));
   QVERIFY(runByEnter(edit(1)));
   // The same dialog, each time modal and each time while the run waited for it.
   QCOMPARE(answerer.seen.size(), 2);
+  auto* finishForm = qobject_cast<TFinishForm*>(answerer.seen[0].window);
+  QVERIFY(finishForm);
   for (const ModalAnswerer::Seen& s : answerer.seen) {
-    QCOMPARE(s.window, &finishForm);
+    QCOMPARE(s.window, finishForm);
     QCOMPARE(s.title, QStringLiteral("Finsh"));
     QVERIFY(s.runWaiting);
   }
-  QVERIFY(finishForm.isHidden());
-  QCOMPARE(finishForm.findChild<QLabel*>("Label1")->text(),
+  QVERIFY(finishForm->isHidden());
+  QCOMPARE(finishForm->findChild<QLabel*>("Label1")->text(),
            QStringLiteral("Calculation is successfully finished !"));
-  QCOMPARE(finishForm.findChild<QLabel*>("Label2")->text(), QStringLiteral("2008.8.3"));
+  QCOMPARE(finishForm->findChild<QLabel*>("Label2")->text(), QStringLiteral("2008.8.3"));
 }
 
 void WindowTest::improperInputShowsMessageAndWritesNothing() {
@@ -276,9 +280,7 @@ void WindowTest::improperInputShowsMessageAndWritesNothing() {
     QVERIFY(earlier.open(QIODevice::WriteOnly));
     earlier.write("earlier");
   }
-  TFinishForm finishForm;
-  ModalDialogs modal(form_.get(), &finishForm);
-  form_->setDialogs(&modal);
+  QVERIFY(reopenWithModalDialogs());
   ModalAnswerer answerer(form_.get());
   edit(3)->setText(QStringLiteral("0.25cm"));
   QVERIFY(runByEnter(edit(3)));

@@ -5,6 +5,7 @@
 #include <QChartView>
 #include <QDir>
 #include <QDoubleSpinBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -19,10 +20,10 @@
 #include <QTest>
 #include <QToolButton>
 #include <QValueAxis>
+#include <cmath>
 #include <memory>
 
 #include "report/results_file.h"
-#include "solver/units.h"
 
 #include "app/folder_chooser.h"
 #include "app/main_window.h"
@@ -49,19 +50,128 @@ QValueAxis* AxisOf(const QChart* chart, Qt::Orientation orientation) {
   return qobject_cast<QValueAxis*>(chart->axes(orientation).value(0));
 }
 
-// The curve has exactly these values at these positions, and the axes show all of it.
-template <typename Row, typename X, typename Y>
-void CheckCurve(const QChart* chart, int curve, const std::vector<Row>& rows, X x, Y y) {
-  const QList<QPointF> points = Curves(chart)[curve]->points();
-  QCOMPARE(points.size(), qsizetype(rows.size()));
+QList<QPointF> Points(const QChart* chart, int curve) { return Curves(chart)[curve]->points(); }
+
+// Every curve of the plot has `count` points, ascending in x, and the axes show all of them.
+void CheckShown(const QChart* chart, qsizetype count) {
   const QValueAxis* xAxis = AxisOf(chart, Qt::Horizontal);
   const QValueAxis* yAxis = AxisOf(chart, Qt::Vertical);
-  for (qsizetype i = 0; i < points.size(); ++i) {
-    QCOMPARE(points[i].x(), x(rows[i]));
-    QCOMPARE(points[i].y(), y(rows[i]));
-    QVERIFY(xAxis->min() <= points[i].x() && points[i].x() <= xAxis->max());
-    QVERIFY(yAxis->min() <= points[i].y() && points[i].y() <= yAxis->max());
+  for (const QLineSeries* curve : Curves(chart)) {
+    const QList<QPointF> points = curve->points();
+    QCOMPARE(points.size(), count);
+    for (qsizetype i = 0; i < points.size(); ++i) {
+      QVERIFY(i == 0 || points[i - 1].x() < points[i].x());
+      QVERIFY(xAxis->min() <= points[i].x() && points[i].x() <= xAxis->max());
+      QVERIFY(yAxis->min() <= points[i].y() && points[i].y() <= yAxis->max());
+    }
   }
+}
+
+// A number as the results file prints it ("223.68", "-7.0016E-01"), and half a unit of its
+// last printed digit: how far the value it stands for may lie from it.
+struct Printed {
+  double value = 0;
+  double halfUnit = 0;
+};
+
+Printed ParsePrinted(const QByteArray& text) {
+  const qsizetype e = text.indexOf('E');
+  const QByteArray mantissa = e < 0 ? text : text.left(e);
+  const int exponent = e < 0 ? 0 : text.mid(e + 1).toInt();
+  const qsizetype point = mantissa.indexOf('.');
+  const qsizetype decimals = point < 0 ? 0 : mantissa.size() - point - 1;
+  bool ok = false;
+  const double value = text.toDouble(&ok);
+  return {ok ? value : std::nan(""), 0.5 * std::pow(10.0, double(exponent - decimals))};
+}
+
+// The numbers of a results file: the table along the channel (TURN, AV T, MIX DEG, COOL(1),
+// ENTAL DIF, POWER, PRESS, LOOP), the outlet table (node, TEMP, VISCOSITY, VZ, VX, SHEAR
+// RATE) and the "caption = number" lines.
+struct ResultsFile {
+  enum TurnColumn { kTurn, kMeanTemp, kMixing, kCooling, kEnthalpy, kPower, kPressure };
+  enum OutletColumn { kNode, kTemp, kViscosity, kVelZ, kVelX, kShearRate };
+
+  QList<QList<Printed>> turns;
+  QList<QList<Printed>> outlet;
+  QList<QPair<QByteArray, Printed>> lines;
+
+  Printed line(const QByteArray& caption) const {
+    for (const auto& [text, number] : lines) {
+      if (text.startsWith(caption)) return number;
+    }
+    return {std::nan(""), 0};
+  }
+};
+
+ResultsFile ReadResultsFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  ResultsFile results;
+  QList<QList<Printed>>* table = nullptr;  // the table whose rows follow
+  int headerLinesLeft = 0;
+  for (const QByteArray& raw : file.readAll().split('\n')) {
+    const QByteArray line = raw.simplified();
+    if (line.startsWith("TURN ")) {
+      table = &results.turns;
+      headerLinesLeft = 1;  // the units
+    } else if (line == "[ OUTLET CONDITION ]") {
+      table = &results.outlet;
+      headerLinesLeft = 2;  // the names and the units
+    } else if (headerLinesLeft > 0) {
+      --headerLinesLeft;
+    } else if (table && !line.isEmpty()) {
+      QList<Printed> row;
+      for (const QByteArray& token : line.split(' ')) row << ParsePrinted(token);
+      *table << row;
+    } else if (table) {
+      table = nullptr;  // a blank line ends a table
+    } else if (const qsizetype equals = line.lastIndexOf(" = "); equals > 0) {
+      results.lines.append({line.left(equals), ParsePrinted(line.mid(equals + 3))});
+    }
+  }
+  return results;
+}
+
+// A factor from a column's unit to the plot's, known from two printed numbers that stand for
+// the same quantity: a summary line in the plot's unit and the column's last row.
+struct Factor {
+  double value = 1;
+  double relativeError = 0;
+};
+
+Factor FactorOf(Printed inPlotUnit, Printed inColumnUnit) {
+  return {inPlotUnit.value / inColumnUnit.value, inPlotUnit.halfUnit / std::abs(inPlotUnit.value) +
+                                                     inColumnUnit.halfUnit / std::abs(inColumnUnit.value)};
+}
+
+// At every turn the file prints, the curve has a point whose value is the column's times the
+// factor, to within what the printed digits allow.
+void CheckAlongChannel(const QList<QPointF>& curve, const ResultsFile& file, int column, Factor factor = {}) {
+  QVERIFY(!file.turns.isEmpty());
+  for (const QList<Printed>& row : file.turns) {
+    const Printed turn = row[ResultsFile::kTurn];
+    const auto at = std::find_if(curve.begin(), curve.end(),
+                                 [&](QPointF p) { return std::abs(p.x() - turn.value) <= turn.halfUnit; });
+    QVERIFY2(at != curve.end(), qPrintable(QStringLiteral("no point at turn %1").arg(turn.value)));
+    const Printed printed = row[column];
+    const double expected = printed.value * factor.value;
+    const double allowed =
+        (printed.halfUnit + std::abs(printed.value) * factor.relativeError) * std::abs(factor.value) * 1.000001;
+    QVERIFY2(std::abs(at->y() - expected) <= allowed,
+             qPrintable(QStringLiteral("at turn %1: plotted %2, printed %3").arg(turn.value).arg(at->y()).arg(expected)));
+  }
+}
+
+void CheckPrinted(double plotted, Printed printed) {
+  QVERIFY2(std::abs(plotted - printed.value) <= printed.halfUnit * 1.000001,
+           qPrintable(QStringLiteral("plotted %1, printed %2").arg(plotted).arg(printed.value)));
+}
+
+// Node by node, the curve's value is the one the outlet table prints.
+void CheckAtOutlet(const QList<QPointF>& curve, const ResultsFile& file, int column) {
+  QCOMPARE(curve.size(), file.outlet.size());
+  for (qsizetype i = 0; i < curve.size(); ++i) CheckPrinted(curve[i].y(), file.outlet[i][column]);
 }
 
 // Pixels drawn in the colour of the plot's first curve.
@@ -106,9 +216,12 @@ class PlotsTest : public QObject {
   void cancelledRunClearsPlots();
   void savePlotWritesPngAndSvg();
   void saveActionAsksForFileName();
+  void failedSaveWarnsThroughTheDialogs();
   void plotPictureWithoutWindow();
   void characteristicRunsAtTheAskedSpeed();
   void characteristicOfImproperInputsDrawsNothing();
+  void characteristicPassesThroughTheWindowsRun();
+  void closingWindowEndsCharacteristic();
 
  private:
   ResultsPlots* plots() const { return form_->resultsPlots(); }
@@ -154,21 +267,50 @@ void PlotsTest::finishedRunFillsEveryPlot() {
   QCOMPARE(outlet.size(), std::size_t(21));
   QVERIFY(plots()->hasResults());
 
-  using Step = kelvado::StepRecord;
-  using Node = kelvado::OutletNode;
-  const auto turns = [](const Step& s) { return s.Turns; };
-  const auto depth = [](const Node& n) { return n.Depth; };
-  const double kW = kelvado::kCalPerSecToKW;
-  CheckCurve(chart(PlotId::Pressure), 0, steps, turns, [](const Step& s) { return s.Pressure / 1000; });
-  CheckCurve(chart(PlotId::MeanTemperature), 0, steps, turns, [](const Step& s) { return s.AvgTemp; });
-  CheckCurve(chart(PlotId::Power), 0, steps, turns, [=](const Step& s) { return s.PowerInput * kW; });
-  CheckCurve(chart(PlotId::Power), 1, steps, turns, [=](const Step& s) { return s.EnthalpyDiff * kW; });
-  CheckCurve(chart(PlotId::Power), 2, steps, turns, [=](const Step& s) { return s.WallCooling * kW; });
-  CheckCurve(chart(PlotId::OutletTemperature), 0, outlet, depth, [](const Node& n) { return n.Temp; });
-  CheckCurve(chart(PlotId::OutletVelocity), 0, outlet, depth, [](const Node& n) { return n.VelZ; });
-  CheckCurve(chart(PlotId::OutletVelocity), 1, outlet, depth, [](const Node& n) { return n.VelX; });
-  CheckCurve(chart(PlotId::OutletViscosity), 0, outlet, depth, [](const Node& n) { return n.Viscosity; });
-  CheckCurve(chart(PlotId::OutletShearRate), 0, outlet, depth, [](const Node& n) { return n.ShearRate; });
+  // One point per kept step along the channel, one per node across the depth.
+  for (PlotId id : plots::kChannelPlots) CheckShown(chart(id), qsizetype(steps.size()));
+  for (PlotId id : plots::kOutletPlots) CheckShown(chart(id), qsizetype(outlet.size()));
+
+  // The plots tell what the results file of the same run prints, in the plots' units.
+  const ResultsFile file = ReadResultsFile(QDir(dir_->path()).filePath("result.txt"));
+  QCOMPARE(file.turns.size(), qsizetype(41));  // every 0.2 turns from 0 to L/D = 8
+  const QList<Printed>& outletRow = file.turns.back();
+  using F = ResultsFile;
+  // From the inlet to L/D.
+  const QList<QPointF> pressure = Points(chart(PlotId::Pressure), 0);
+  QCOMPARE(pressure.front().x(), 0.0);
+  CheckPrinted(pressure.back().x(), file.line("L/D (-)"));
+  // The channel's columns are in their own units; the outlet summary lines say how many of
+  // the plot's units one of those is.
+  CheckAlongChannel(pressure, file, F::kPressure,
+                    FactorOf(file.line("Outlet Pressure (kgf/cm2)"), outletRow[F::kPressure]));
+  CheckAlongChannel(Points(chart(PlotId::MeanTemperature), 0), file, F::kMeanTemp);
+  CheckAlongChannel(Points(chart(PlotId::Power), 0), file, F::kPower,
+                    FactorOf(file.line("Total Power (kW)"), outletRow[F::kPower]));
+  CheckAlongChannel(Points(chart(PlotId::Power), 1), file, F::kEnthalpy,
+                    FactorOf(file.line("Enthalpy Difference (kW)"), outletRow[F::kEnthalpy]));
+  CheckAlongChannel(Points(chart(PlotId::Power), 2), file, F::kCooling,
+                    FactorOf(file.line("Cooling (2) (kW)"), outletRow[F::kCooling]));
+  // The channel plots end at the outlet summary's lines.
+  CheckPrinted(pressure.back().y(), file.line("Outlet Pressure (kgf/cm2)"));
+  CheckPrinted(Points(chart(PlotId::MeanTemperature), 0).back().y(), file.line("Average Temperature"));
+  CheckPrinted(Points(chart(PlotId::Power), 0).back().y(), file.line("Total Power (kW)"));
+  CheckPrinted(Points(chart(PlotId::Power), 1).back().y(), file.line("Enthalpy Difference (kW)"));
+  CheckPrinted(Points(chart(PlotId::Power), 2).back().y(), file.line("Cooling (2) (kW)"));
+
+  // Across the depth: the nodes evenly spaced from the screw root to the channel depth, each
+  // with the values of its row of the outlet table.
+  const Printed channelDepth = file.line("Channel Depth (cm)");
+  const QList<QPointF> outletTemperature = Points(chart(PlotId::OutletTemperature), 0);
+  for (qsizetype i = 0; i < outletTemperature.size(); ++i) {
+    const double share = double(i) / double(outletTemperature.size() - 1);
+    CheckPrinted(outletTemperature[i].x(), {channelDepth.value * share, channelDepth.halfUnit * share + 1e-15});
+  }
+  CheckAtOutlet(outletTemperature, file, F::kTemp);
+  CheckAtOutlet(Points(chart(PlotId::OutletVelocity), 0), file, F::kVelZ);
+  CheckAtOutlet(Points(chart(PlotId::OutletVelocity), 1), file, F::kVelX);
+  CheckAtOutlet(Points(chart(PlotId::OutletViscosity), 0), file, F::kViscosity);
+  CheckAtOutlet(Points(chart(PlotId::OutletShearRate), 0), file, F::kShearRate);
 
   // The channel plots end where the outlet summary stands.
   QCOMPARE(Curves(chart(PlotId::Pressure))[0]->points().back().y(), outcome.summary.OutletPressure);
@@ -272,6 +414,17 @@ void PlotsTest::saveActionAsksForFileName() {
   QCOMPARE(QDir(dir_->path()).entryList({"*.png"}), QStringList());
 }
 
+void PlotsTest::failedSaveWarnsThroughTheDialogs() {
+  QVERIFY(run());
+  const QString path = QDir(dir_->path()).filePath("missing/pressure.png");
+  plots()->setFileAsker([&](const QString&) { return path; });
+  plots()->view(PlotId::Pressure)->actions().front()->trigger();
+  QCOMPARE(dialogs_.warnings.size(), 1);
+  QVERIFY2(dialogs_.warnings[0].startsWith("Save plot: The plot was not saved: "), qPrintable(dialogs_.warnings[0]));
+  QVERIFY(dialogs_.messages.isEmpty() && dialogs_.errors.isEmpty());
+  QVERIFY(!QFile::exists(path));
+}
+
 void PlotsTest::plotPictureWithoutWindow() {
   kelvado::QuietServices services;
   const QString path = QDir(dir_->path()).filePath("p.png");
@@ -337,6 +490,43 @@ void PlotsTest::characteristicOfImproperInputsDrawsNothing() {
   QVERIFY(!panel->view()->actions().front()->isEnabled());
   const QString status = panel->findChild<QLabel*>("CharacteristicStatus")->text();
   QVERIFY2(status.startsWith("0 of 3 cases"), qPrintable(status));
+}
+
+void PlotsTest::characteristicPassesThroughTheWindowsRun() {
+  // At the screw speed of the window's run, that run's output gives the outlet its results
+  // file prints, though the characteristic finds its own flow rate for it.
+  QVERIFY(run());
+  const ResultsFile file = ReadResultsFile(QDir(dir_->path()).filePath("result.txt"));
+  const Printed output = file.line("Output (kg/hr)");
+  CharacteristicPanel* panel = plots()->characteristic();
+  QSignalSpy calculated(panel, &CharacteristicPanel::calculated);
+  panel->calculate(form_->lastOutcome().summary.Rpm, output.value, output.value, 1);
+  QVERIFY(calculated.wait(kRunTimeoutMs));
+  const QList<QPointF> pressure = Points(panel->view()->chart(), 0);
+  const QList<QPointF> temperature = Points(panel->view()->chart(), 1);
+  QCOMPARE(pressure.size(), qsizetype(1));
+  QCOMPARE(temperature.size(), qsizetype(1));
+  CheckPrinted(pressure[0].x(), output);
+  CheckPrinted(pressure[0].y(), file.line("Outlet Pressure (kgf/cm2)"));
+  CheckPrinted(temperature[0].y(), file.line("Average Temperature"));
+}
+
+void PlotsTest::closingWindowEndsCharacteristic() {
+  // A thousand cases that would each run for minutes: the page takes as many cases as a
+  // sweep of the command line does.
+  edit(2)->setText(QString::fromLatin1(window_harness::kLongRunLengthRatio));
+  CharacteristicPanel* panel = plots()->characteristic();
+  auto* count = panel->findChild<QSpinBox*>("CharacteristicCount");
+  QCOMPARE(count->maximum(), int(kelvado::kMaxSweepCases));
+  count->setValue(1000);
+  QTest::mouseClick(panel->findChild<QPushButton*>("CharacteristicCalculate"), Qt::LeftButton);
+  QVERIFY(panel->isCalculating());
+  QCOMPARE(panel->outputs().size(), std::size_t(1000));
+  // The window goes at once: the running cases are cancelled, the rest never start.
+  QElapsedTimer timer;
+  timer.start();
+  form_.reset();
+  QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
 }
 
 QTEST_MAIN(PlotsTest)

@@ -8,9 +8,9 @@
 #include <QTest>
 #include <memory>
 
+#include "app/dialogs.h"
 #include "app/folder_chooser.h"
 #include "app/main_window.h"
-#include "app/qt_services.h"
 
 namespace window_harness {
 
@@ -18,21 +18,23 @@ inline constexpr int kRunTimeoutMs = 30000;
 // Long enough (tens of seconds) that a test can act while it is still going.
 inline constexpr const char* kLongRunLengthRatio = "1000000";
 
-class RecordingDialogs final : public RunDialogs {
+class RecordingDialogs final : public WindowDialogs {
  public:
   void showMessage(const QString& text) override { messages << text; }
   void showError(const QString& text) override { errors << text; }
+  void showWarning(const QString& title, const QString& text) override { warnings << title + ": " + text; }
   void showFinishDialog() override { ++finishDialogs; }
 
   QStringList messages;
   QStringList errors;
+  QStringList warnings;
   int finishDialogs = 0;
 };
 
 // A shown window whose results go to the folder; the caller waits for it to be exposed.
-inline std::unique_ptr<TForm1> OpenWindow(RunDialogs* dialogs, const QString& folder) {
-  auto form = std::make_unique<TForm1>();
-  form->setDialogs(dialogs);
+// Without dialogs it shows real modal boxes.
+inline std::unique_ptr<TForm1> OpenWindow(WindowDialogs* dialogs, const QString& folder) {
+  auto form = std::make_unique<TForm1>(dialogs);
   form->setDecimalSeparator('.');
   form->folderChooser()->openFolder(folder);
   form->show();

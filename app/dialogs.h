@@ -1,0 +1,39 @@
+#pragma once
+// Every box the window raises: the messages of a run, its finish dialog, the report of a
+// fault, and the warning that something the user asked for was not done. The window shows
+// real ones; tests put their own in.
+#include <QPointer>
+#include <QString>
+#include <memory>
+
+class QWidget;
+class TFinishForm;
+
+class WindowDialogs {
+ public:
+  virtual ~WindowDialogs() = default;
+  // A box with the text and one OK button.
+  virtual void showMessage(const QString& text) = 0;
+  // The report of a fault that ended a run at once: arithmetic fault or write error.
+  virtual void showError(const QString& text) = 0;
+  // Something the user asked for outside a run could not be done (a plot not saved).
+  virtual void showWarning(const QString& title, const QString& text) = 0;
+  // The finish dialog, shown modally.
+  virtual void showFinishDialog() = 0;
+};
+
+// Modal boxes over the window; the finish dialog is made once and reused.
+class ModalDialogs final : public WindowDialogs {
+ public:
+  explicit ModalDialogs(QWidget* parent);
+  ~ModalDialogs() override;
+
+  void showMessage(const QString& text) override;
+  void showError(const QString& text) override;
+  void showWarning(const QString& title, const QString& text) override;
+  void showFinishDialog() override;
+
+ private:
+  QPointer<QWidget> parent_;
+  std::unique_ptr<TFinishForm> finishForm_;
+};
