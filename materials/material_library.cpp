@@ -91,11 +91,6 @@ Json EntryJson(const Material& m) {
   return entry;
 }
 
-void CheckNameFree(const std::vector<Material>& materials, const Material& m, const std::string& origin) {
-  for (const Material& other : materials) {
-    if (&other != &m && SameName(other.name, m.name)) Fail(origin, ": the name '", m.name, "' is given twice");
-  }
-}
 
 }  // namespace
 
@@ -110,16 +105,19 @@ std::vector<Material> ParseMaterials(std::string_view content, std::string_view 
   Json document;
   try {
     document = Json::parse(content);
-  } catch (const Json::parse_error& error) {
+  } catch (const Json::exception& error) {  // a syntax error, or a number out of a double's range
     Fail(file, ": not a materials file: ", error.what());
   }
   const auto list = document.is_object() ? document.find("materials") : document.end();
   if (list == document.end() || !list->is_array()) Fail(file, ": not a materials file: no \"materials\" list");
   std::vector<Material> materials;
   for (std::size_t i = 0; i < list->size(); ++i) {
-    materials.push_back(ParseEntry((*list)[i], file + ": material " + std::to_string(i + 1) + " "));
+    Material m = ParseEntry((*list)[i], file + ": material " + std::to_string(i + 1) + " ");
+    for (const Material& earlier : materials) {
+      if (SameName(earlier.name, m.name)) Fail(file, ": the name '", m.name, "' is given twice");
+    }
+    materials.push_back(std::move(m));
   }
-  for (const Material& m : materials) CheckNameFree(materials, m, file);
   return materials;
 }
 
