@@ -261,4 +261,14 @@ void ApplyMaterial(const Material& material, InputTexts& texts, char separator) 
   }
 }
 
+std::optional<std::array<double, kMaterialFields.size()>> MaterialValues(const InputTexts& texts, char separator) {
+  std::array<double, kMaterialFields.size()> values{};
+  for (std::size_t i = 0; i < kMaterialFields.size(); ++i) {
+    const std::optional<double> value = ParseNumber(texts[kMaterialFields[i]], separator);
+    if (!value) return std::nullopt;
+    values[i] = *value;
+  }
+  return values;
+}
+
 }  // namespace kelvado

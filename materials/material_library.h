@@ -5,6 +5,7 @@
 // The files are JSON, read and written with nlohmann-json; the core knows nothing of them.
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -89,5 +90,9 @@ std::string MaterialFieldText(double value, char separator = '.');
 
 // Puts the material's eight values into `texts`, leaving the other fields as they are.
 void ApplyMaterial(const Material& material, InputTexts& texts, char separator = '.');
+
+// The eight values the texts hold (a window's "Custom" fields, to save them), or nothing
+// when one of the eight is not a number.
+std::optional<std::array<double, kMaterialFields.size()>> MaterialValues(const InputTexts& texts, char separator = '.');
 
 }  // namespace kelvado

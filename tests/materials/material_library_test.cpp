@@ -55,6 +55,9 @@ TEST(ShippedLibrary, FirstEntryGivesTheDefaultTextsInEitherSeparator) {
     const InputTexts defaults = DefaultInputTexts(separator);
     for (const Field field : kMaterialFields) EXPECT_EQ(texts[field], defaults[field]) << FieldInfo(field).optionName;
     EXPECT_EQ(texts[Field::BarrelDiameter], "");  // only the material's fields are touched
+    EXPECT_EQ(MaterialValues(defaults, separator), first.values);
+    texts[Field::TempCoeff] = "b";
+    EXPECT_FALSE(MaterialValues(texts, separator));
   }
 }
 
