@@ -64,6 +64,9 @@ TEST_F(Materials, MaterialFillsTheFieldsAndAFieldOptionWins) {
 }
 
 TEST_F(Materials, DamagedUserFileIsNamedAndTouchesOnlyRunsThatNameAMaterial) {
+  const CliResult unknown = Run({"--material", "no such melt"});
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_NE(unknown.err.find("unknown material 'no such melt'"), std::string::npos) << unknown.err;
   std::filesystem::create_directories(dir_.file("config/kelvado"));
   WriteBytes(dir_.file("config/kelvado/materials.json"), "{\"materials\": [{\"name\": ");
   const CliResult run = Run({"--material", "LDPE", "-o", "a.txt"});
@@ -72,7 +75,6 @@ TEST_F(Materials, DamagedUserFileIsNamedAndTouchesOnlyRunsThatNameAMaterial) {
       << run.err;
   EXPECT_FALSE(std::filesystem::exists(dir_.file("a.txt")));
   EXPECT_EQ(Run({"-o", "b.txt"}).exitCode, 0);
-  EXPECT_EQ(Run({"--material", "no such melt"}).exitCode, 2);
 }
 
 // Blank, the value with `decimals` decimals, as printf rounds it.
