@@ -10,6 +10,7 @@
 #include "cli/output_file.h"
 #include "cli/progress_bar.h"
 #include "cli/run_command.h"
+#include "cli/table_units.h"
 
 namespace kelvado::cli {
 namespace {
@@ -104,7 +105,7 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
                sweep ? std::vector{kSpeed, kPressure, kTemperature, kPower, kCooling1, kCooling2}
                      : std::vector{kSpeed, kPressure, kTemperature, kPower},
                composed.flowModel);
-  PrintTable(out, table, separator);
+  PrintTable(out, WithPressureUnit(table, run.pressureUnit), separator);
   if (!csv) return kExitFinished;
   try {
     csv->Write(TableCsv(table));

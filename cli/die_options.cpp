@@ -21,8 +21,8 @@ constexpr OwnOption kOwnOptions[] = {
 };
 
 // Options of a single run or a sweep that these commands have no use for.
-constexpr std::string_view kForeignOptions[] = {"-o",  "--output", "--encoding", "--vary", "--threads",
-                                                "--rpm", "--melt-temp", "--json"};
+constexpr std::string_view kForeignOptions[] = {"-o",    "--output",    "--encoding", "--vary", "--threads",
+                                                "--rpm", "--melt-temp", "--json",     "--units"};
 
 std::string_view Name(DieCommand command) {
   return command == DieCommand::OperatingPoint ? "operating-point" : "die-curve";

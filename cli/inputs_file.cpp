@@ -55,6 +55,12 @@ InputsFile ParseInputsText(std::string_view content, std::string_view origin) {
       if (!fields.flowModel) Fail(origin, lineNumber, "flow-model is classic or consistent, not '", value, "'");
       continue;
     }
+    if (key == "material") {
+      if (fields.material) Fail(origin, lineNumber, "'material' is given twice");
+      if (value.empty()) Fail(origin, lineNumber, "material needs a name");
+      fields.material = std::string(value);
+      continue;
+    }
     const std::optional<Field> field = FindField(key);
     if (!field) Fail(origin, lineNumber, "unknown input field '", key, "'");
     if (fields[*field]) Fail(origin, lineNumber, "'", key, "' is given twice");

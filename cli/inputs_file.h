@@ -20,6 +20,7 @@ inline constexpr std::size_t kMaxInputsLineBytes = 4 << 10;
 struct InputsFile : FieldOverrides {
   std::vector<std::string> dieSections;
   std::optional<FlowModel> flowModel;  // `flow-model = classic|consistent`
+  std::optional<std::string> material; // `material = NAME`
 };
 
 // Parses the content of an inputs file (a leading UTF-8 byte-order mark is skipped). `origin` names it in error messages.

@@ -12,6 +12,7 @@
 #include "cli/die_options.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
+#include "cli/materials_command.h"
 #include "cli/operating_point_command.h"
 #include "cli/options.h"
 #include "cli/run_command.h"
@@ -68,6 +69,9 @@ int main(int argc, char** argv) {
   const InterruptHandlers interrupts;
   try {
     if (const auto die = FindDieCommand(args)) return CheckedStandardOutput(DispatchDie(*die, args));
+    if (!args.empty() && args[0] == "materials") {
+      return CheckedStandardOutput(MaterialsFromCommandLine({args.begin() + 1, args.end()}, std::cout, kProgram));
+    }
     return CheckedStandardOutput(Dispatch(ParseCommandLine(args)));
   } catch (const UsageError& error) {
     std::cerr << kProgram << ": " << error.what() << "\nTry '" << kProgram << " --help'.\n";

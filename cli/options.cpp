@@ -35,6 +35,12 @@ unsigned ThreadsOption(const std::string& text) {
   return threads;
 }
 
+PressureUnit UnitsOption(const std::string& text) {
+  const std::optional<PressureUnit> unit = FindPressureUnit(text);
+  if (!unit) throw UsageError::Of("--units takes kgf/cm2, MPa, bar or psi, not '", text, "'");
+  return *unit;
+}
+
 VariedField VaryOption(const std::string& text) {
   const std::size_t equals = text.find('=');
   if (equals == std::string::npos) throw UsageError::Of("--vary takes FIELD=FROM:TO:COUNT, not '", text, "'");
@@ -80,7 +86,7 @@ struct CommandOption {
 constexpr CommandOption kCommandOptions[] = {
     {"--output", true, false, false}, {"--encoding", true, false, false}, {"--json", true, false, false},
     {"--csv", true, true, true},      {"--threads", false, true, true},   {"--vary", false, true, false},
-    {"--rpm", false, false, true},
+    {"--rpm", false, false, true},    {"--units", true, true, true},
 };
 
 const CommandOption* FindCommandOption(std::string_view name) {
@@ -112,6 +118,7 @@ void ApplyCommandOption(CommandLine& command, std::string_view name, const std::
     batch.varied.push_back(varied);
   }
   if (name == "--rpm") batch.rpm = value;
+  if (name == "--units") run.pressureUnit = UnitsOption(value);
 }
 
 void CheckComplete(const CommandLine& command) {
@@ -166,6 +173,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       throw UsageError::Of("characteristic sets --flow-rate-ratio itself, from --rpm");
     } else if (const std::optional<Field> field = FindField(std::string_view(name).substr(2))) {
       run.fields[*field] = reader.Value(name, inlineValue);
+    } else if (name == "--material") {
+      run.material = reader.Value(name, inlineValue);
     } else if (name == "--inputs") {
       run.inputsFile = reader.Value(name, inlineValue);
     } else if (name == "--flow-model") {
@@ -192,6 +201,7 @@ std::string HelpText(std::string_view program) {
   text.append(program).append(" sweep --vary FIELD=FROM:TO:COUNT [--vary ...] [OPTIONS]\n       ");
   text.append(program).append(" characteristic --rpm R --output-rate FROM:TO:COUNT [OPTIONS]\n");
   text += DieUsageLines(program);
+  text.append("       ").append(program).append(" materials [--json]\n");
   text +=
       "\n"
       "Computes the non-isothermal melt flow in the metering zone of a single-screw extruder\n"
@@ -215,6 +225,11 @@ std::string HelpText(std::string_view program) {
       "Options of every command:\n"
       "  --inputs FILE              read fields from FILE, one 'name = text' per line, '#' starts\n"
       "                             a comment; options on the command line win\n"
+      "  --material NAME            fill the eight material fields (density .. temp-coeff) from\n"
+      "                             the material library or the user's materials; capitals do\n"
+      "                             not matter. Also 'material = NAME' in an inputs file, which\n"
+      "                             --material replaces. The fields go: defaults, the material,\n"
+      "                             the inputs file's fields, the field options\n"
       "  --flow-model MODEL         classic (default): the flow field of the results files of old;\n"
       "                             consistent: shear stresses linear in depth, so that the\n"
       "                             pressure follows the melt's shear thinning (see README);\n"
@@ -235,6 +250,9 @@ std::string HelpText(std::string_view program) {
       "  --json FILE                write the inputs, operating conditions, steps, outlet\n"
       "                             profiles and power balance as JSON; written however the run\n"
       "                             ends, its \"status\" says how\n"
+      "  --units UNIT               the pressure of the printed summary: kgf/cm2 (default), MPa,\n"
+      "                             bar or psi; power stays in kW. The results file, CSV and\n"
+      "                             JSON keep kgf/cm2\n"
       "\n"
       "sweep runs every combination of the ranges, the first --vary changing slowest:\n"
       "  --vary FIELD=FROM:TO:COUNT\n"
@@ -250,6 +268,8 @@ std::string HelpText(std::string_view program) {
       "\n"
       "Options of sweep and characteristic:\n"
       "  --threads N                cases run at once, default one per core\n"
+      "  --units UNIT               the pressure column of the printed table in kgf/cm2\n"
+      "                             (default), MPa, bar or psi; the CSV file keeps kgf/cm2\n"
       "  --csv FILE                 also write the table to FILE as CSV (RFC 4180, UTF-8, units in\n"
       "                             the header, numbers with a point that read back exactly)\n"
       "A sweep or characteristic has at most 100000 cases and writes no results files. A case\n"
@@ -258,7 +278,15 @@ std::string HelpText(std::string_view program) {
       "\n" +
       DieCommandsHelp() +
       "\n"
-      "Exit status of a single run: 0 finished, 2 usage error, 3 improper input, 4 viscosity\n"
+      "materials lists the material library (share/kelvado/materials.json of the installation)\n"
+      "and the user's materials ($XDG_CONFIG_HOME/kelvado/materials.json, by default\n"
+      "~/.config/kelvado/materials.json) with their values and sources:\n"
+      "  --json                     print them as a JSON list of objects: name, family, source,\n"
+      "                             conversion, origin (library or user) and the eight values\n"
+      "                             under the field options' names\n"
+      "\n"
+      "Exit status of a single run: 0 finished, 2 usage error (also an unknown material or a\n"
+      "materials file that can not be read), 3 improper input, 4 viscosity\n"
       "iteration gave up, 5 flow-rate closure gave up, 6 results file can not be opened, or a\n"
       "finished run's CSV or JSON can not be written, 7 arithmetic fault, 8 write error after\n"
       "the results file was opened.\n"

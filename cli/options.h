@@ -10,12 +10,14 @@
 #include "cli/fields.h"
 #include "cli/range.h"
 #include "report/results_file.h"
+#include "solver/units.h"
 
 namespace kelvado::cli {
 
 // The case, and what a single run writes.
 struct RunOptions {
   FieldOverrides fields;                   // given on the command line; they win over the file
+  std::optional<std::string> material;     // fills the material fields; replaces the file's
   std::optional<std::string> inputsFile;
   std::string resultFileName{kDefaultResultFileName};
   std::optional<char> decimalSeparator;    // unset: the user's locale decides
@@ -23,6 +25,7 @@ struct RunOptions {
   TextEncoding encoding = TextEncoding::ShiftJis;
   std::optional<std::string> csvFolder;    // steps.csv and outlet.csv of a finished run
   std::optional<std::string> jsonFile;
+  PressureUnit pressureUnit = kKgfPerCm2;  // of the printed summary and tables only
 };
 
 struct VariedField {

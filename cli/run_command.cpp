@@ -9,6 +9,7 @@
 #include "cli/decimal_separator.h"
 #include "cli/inputs_file.h"
 #include "cli/interrupt.h"
+#include "cli/materials_command.h"
 #include "cli/output_file.h"
 #include "cli/run_exports.h"
 #include "cli/summary.h"
@@ -18,11 +19,17 @@ namespace kelvado::cli {
 ComposedCase ComposeCase(const RunOptions& options, char separator) {
   ComposedCase c;
   c.inputs = DefaultInputTexts(separator);
-  if (options.inputsFile) {
-    InputsFile file = ReadInputsFile(*options.inputsFile);
-    ApplyOverrides(c.inputs, file);
-    if (file.flowModel) c.flowModel = *file.flowModel;
-    c.dieSections = std::move(file.dieSections);
+  std::optional<InputsFile> file;
+  if (options.inputsFile) file = ReadInputsFile(*options.inputsFile);
+  // One material at a time: the command line's replaces the file's. The fields the file
+  // gives go over it, and those of the command line over everything.
+  std::optional<std::string> material = options.material;
+  if (!material && file) material = file->material;
+  if (material) ApplyMaterial(FindMaterial(*material), c.inputs, separator);
+  if (file) {
+    ApplyOverrides(c.inputs, *file);
+    if (file->flowModel) c.flowModel = *file->flowModel;
+    c.dieSections = std::move(file->dieSections);
   }
   ApplyOverrides(c.inputs, options.fields);
   if (options.flowModel) c.flowModel = *options.flowModel;
@@ -76,7 +83,7 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
       err << "The run was cancelled.\n";
       break;
     case RunStatus::Finished:
-      WriteSummary(out, outcome.summary, separator);
+      WriteSummary(out, outcome.summary, separator, options.pressureUnit);
       break;
     default:
       break;

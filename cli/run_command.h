@@ -12,8 +12,9 @@
 namespace kelvado::cli {
 
 // What a command runs: the seventeen texts (the defaults written with `separator`, then the
-// inputs file, then the options), the flow model (the option, else the file's, else
-// classic) and the die the inputs file holds. Throws UsageError when the file is unusable.
+// material, the command line's or else the inputs file's, then the inputs file's fields,
+// then the options), the flow model (the option, else the file's, else classic) and the die
+// the inputs file holds. Throws UsageError when the file is unusable or the material unknown.
 struct ComposedCase {
   InputTexts inputs;
   FlowModel flowModel = FlowModel::Classic;

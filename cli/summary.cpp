@@ -6,13 +6,13 @@
 
 namespace kelvado::cli {
 
-void WriteSummary(std::ostream& out, const OutletSummary& s, char separator) {
+void WriteSummary(std::ostream& out, const OutletSummary& s, char separator, const PressureUnit& pressureUnit) {
   struct Row {
     const char* label;
     double value;
     int precision;
     int digits;
-    const char* unit;
+    std::string_view unit;
   };
   const Row rows[] = {
       {"Screw speed", s.Rpm, 6, 2, "rpm"},
@@ -23,7 +23,7 @@ void WriteSummary(std::ostream& out, const OutletSummary& s, char separator) {
       {"Power for pressure rise", s.PressurePowerKW, 8, 3, "kW"},
       {"Cooling (1)", s.Cooling1KW, 8, 3, "kW"},
       {"Cooling (2)", s.Cooling2KW, 8, 3, "kW"},
-      {"Outlet pressure", s.OutletPressure, 8, 2, "kgf/cm2"},
+      {"Outlet pressure", InPressureUnit(s.OutletPressure, pressureUnit), 8, pressureUnit.decimals, pressureUnit.name},
   };
   constexpr std::size_t kLabelWidth = 25;
   constexpr std::size_t kValueWidth = 10;
@@ -33,7 +33,7 @@ void WriteSummary(std::ostream& out, const OutletSummary& s, char separator) {
     const std::string value = FormatFixed(row.value, row.precision, row.digits, separator);
     if (value.size() < kValueWidth) line.append(kValueWidth - value.size(), ' ');
     line += value;
-    if (*row.unit != '\0') {
+    if (!row.unit.empty()) {
       line += ' ';
       line += row.unit;
     }

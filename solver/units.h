@@ -2,6 +2,11 @@
 // The unit factors between the solver's units (cm, gf, s, cal, C) and the ones the results
 // file, the exports and the window report in. Every conversion goes through these, in the
 // way written beside each, since the results file depends on the exact operation.
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
 namespace kelvado {
 
 // gf to kgf: divide by this (gf/cm2 to kgf/cm2).
@@ -10,5 +15,36 @@ inline constexpr double kGfPerKgf = 1000;
 inline constexpr double kCalPerSecToKW = 0.0041897;
 // gf.cm/s to kW: multiply by this.
 inline constexpr double kGfCmPerSecToKW = 9.8067e-8;
+
+// Pressures as a person reads them: the results file, the CSV and the JSON keep kgf/cm2,
+// the printed summaries and tables may show another unit. Power stays in kW.
+struct PressureUnit {
+  std::string_view name;  // as printed after a value: "kgf/cm2", "MPa", "bar", "psi"
+  double perKgfPerCm2;    // the value of 1 kgf/cm2 in this unit; kgf/cm2 values are multiplied by it
+  int decimals;           // decimals a summary or table shows
+};
+
+// 1 kgf/cm2 = 98066.5 Pa exactly; 1 psi = 6894.757 Pa.
+inline constexpr std::array<PressureUnit, 4> kPressureUnits{{
+    {"kgf/cm2", 1, 2},
+    {"MPa", 0.0980665, 3},
+    {"bar", 0.980665, 2},
+    {"psi", 14.2233433, 1},
+}};
+inline constexpr const PressureUnit& kKgfPerCm2 = kPressureUnits[0];
+
+// A pressure in kgf/cm2 in `unit`; in kgf/cm2 itself the very same double.
+constexpr double InPressureUnit(double kgfPerCm2, const PressureUnit& unit) { return kgfPerCm2 * unit.perKgfPerCm2; }
+
+// The unit of that name, capitals or not ("mpa" is MPa).
+constexpr std::optional<PressureUnit> FindPressureUnit(std::string_view name) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  for (const PressureUnit& unit : kPressureUnits) {
+    bool same = unit.name.size() == name.size();
+    for (std::size_t i = 0; same && i < name.size(); ++i) same = lower(unit.name[i]) == lower(name[i]);
+    if (same) return unit;
+  }
+  return std::nullopt;
+}
 
 }  // namespace kelvado

@@ -70,5 +70,30 @@ TEST(InputsFile, CommandLineWinsOverTheFileWhichWinsOverTheDefaults) {
   EXPECT_EQ(texts[Field::BarrelDiameter], "6.5");
 }
 
+// Defaults, then the material (the command line's replacing the file's), then the file's
+// fields, then the field options.
+TEST(InputsFile, MaterialComesBeforeEveryFieldGiven) {
+  testing::TempDir dir;
+  testing::WriteBytes(dir.file("case.txt"), "material = ldpe\ndensity = 1.1\n");
+  RunOptions options;
+  options.inputsFile = dir.file("case.txt");
+  options.fields[Field::TempCoeff] = "0.05";
+  InputTexts texts = ComposeInputTexts(options, ',');
+  EXPECT_EQ(texts[Field::Density], "1.1");
+  EXPECT_EQ(texts[Field::TempCoeff], "0.05");
+  EXPECT_EQ(texts[Field::StdViscosity], "246,8");  // LDPE's, written with the separator
+  EXPECT_EQ(texts[Field::StdShearRate], "1,0");
+  EXPECT_EQ(texts[Field::BarrelDiameter], "6,5");
+
+  options.material = "Default melt (program's reference case)";
+  texts = ComposeInputTexts(options, '.');
+  EXPECT_EQ(texts[Field::StdViscosity], "10.5");
+  EXPECT_EQ(texts[Field::Density], "1.1");
+
+  options.material = "polyfantasy";
+  EXPECT_THROW(ComposeInputTexts(options, '.'), UsageError);
+  EXPECT_THROW(ParseInputsText("material = a\nmaterial = b\n", "case.txt"), UsageError);
+}
+
 }  // namespace
 }  // namespace kelvado::cli

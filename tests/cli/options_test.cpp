@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/die_options.h"
 #include "cli/usage_error.h"
 
 namespace kelvado::cli {
@@ -125,6 +126,15 @@ TEST(Options, EachCommandRefusesTheOthersOptions) {
     for (const std::string& arg : args) line.append(arg).append(" ");
     EXPECT_THROW(ParseCommandLine(args), UsageError) << line;
   }
+}
+
+TEST(Options, UnitsOfEveryCommandButTheDieOnes) {
+  EXPECT_EQ(ParseCommandLine({}).run.pressureUnit.name, "kgf/cm2");
+  EXPECT_EQ(ParseCommandLine({"--units", "mpa"}).run.pressureUnit.name, "MPa");
+  EXPECT_EQ(ParseCommandLine({"sweep", "--vary", "density=1:2:2", "--units=PSI"}).run.pressureUnit.name, "psi");
+  EXPECT_THROW(ParseCommandLine({"--units", "atm"}), UsageError);
+  EXPECT_THROW(ParseDieCommandLine(DieCommand::DieCurve, {"--units", "bar"}), UsageError);
+  EXPECT_EQ(ParseCommandLine({"--material", "LDPE"}).run.material, "LDPE");
 }
 
 }  // namespace

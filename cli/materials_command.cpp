@@ -1,0 +1,117 @@
+#include "cli/materials_command.h"
+
+#include "cli/options.h"
+#include "cli/result_table.h"
+#include "cli/usage_error.h"
+#include "report/json_document.h"
+#include "solver/input_fields.h"
+
+namespace kelvado::cli {
+namespace {
+
+MaterialCatalog LoadCatalog() {
+  try {
+    return MaterialCatalog::Load();
+  } catch (const MaterialError& error) {
+    throw UsageError::Of(error.what());
+  }
+}
+
+struct Listed {
+  const Material& material;
+  const char* origin;
+};
+
+std::vector<Listed> Everything(const MaterialCatalog& catalog) {
+  std::vector<Listed> all;
+  for (const Material& m : catalog.library) all.push_back({m, "library"});
+  for (const Material& m : catalog.user) all.push_back({m, "user"});
+  return all;
+}
+
+// `text` broken at blanks into lines of at most `width` characters after `indent`.
+std::string Wrapped(const std::string& text, std::string_view indent, std::size_t width) {
+  std::string result(indent);
+  std::size_t lineLength = 0;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(' ', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string_view word = std::string_view(text).substr(start, end - start);
+    if (lineLength > 0 && lineLength + 1 + word.size() > width) {
+      result.append("\n").append(indent);
+      lineLength = 0;
+    } else if (lineLength > 0) {
+      result += ' ';
+      ++lineLength;
+    }
+    result += word;
+    lineLength += word.size();
+    start = end + 1;
+  }
+  return result + "\n";
+}
+
+void PrintMaterials(const MaterialCatalog& catalog, std::ostream& out) {
+  ResultTable table;
+  table.columns = {{"Name", "", 0}, {"From", "", 0}, {"Family", "", 0}};
+  for (const Field field : kMaterialFields) {
+    table.columns.push_back({std::string(FieldInfo(field).optionName), std::string(FieldInfo(field).unit)});
+  }
+  for (const Listed& listed : Everything(catalog)) {
+    std::vector<Cell>& row = table.rows.emplace_back();
+    row = {listed.material.name, std::string(listed.origin), listed.material.family};
+    for (const double value : listed.material.values) row.emplace_back(value);
+  }
+  PrintTable(out, table, '.');
+  out << "\nSources:\n";
+  for (const Listed& listed : Everything(catalog)) {
+    out << "  " << listed.material.name << '\n' << Wrapped(listed.material.source, "    ", 92);
+    if (!listed.material.conversion.empty()) out << Wrapped("Conversion: " + listed.material.conversion, "    ", 92);
+  }
+  out << "\nLibrary: " << catalog.libraryFile.string() << "\nUser materials: " << catalog.userFile.string()
+      << (catalog.user.empty() ? " (none)\n" : "\n");
+}
+
+void PrintMaterialsJson(const MaterialCatalog& catalog, std::ostream& out) {
+  Json list = Json::array();
+  for (const Listed& listed : Everything(catalog)) {
+    const Material& m = listed.material;
+    Json entry = {{"name", m.name}, {"family", m.family}, {"source", m.source}, {"conversion", m.conversion},
+                  {"origin", listed.origin}};
+    for (std::size_t i = 0; i < kMaterialFields.size(); ++i) {
+      entry[std::string(FieldInfo(kMaterialFields[i]).optionName)] = m.values[i];
+    }
+    list.push_back(std::move(entry));
+  }
+  out << JsonText(list);
+}
+
+}  // namespace
+
+Material FindMaterial(std::string_view name) {
+  const MaterialCatalog catalog = LoadCatalog();
+  if (const Material* material = catalog.Find(name)) return *material;
+  throw UsageError::Of("unknown material '", name, "'; 'kelvado-cli materials' lists them");
+}
+
+ExitCode MaterialsFromCommandLine(const std::vector<std::string>& args, std::ostream& out, std::string_view program) {
+  bool json = false;
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h") {
+      out << HelpText(program);
+      return kExitFinished;
+    }
+    if (arg != "--json") throw UsageError::Of("materials takes --json only, not '", arg, "'");
+    json = true;
+  }
+  const MaterialCatalog catalog = LoadCatalog();
+  if (json) {
+    PrintMaterialsJson(catalog, out);
+  } else {
+    PrintMaterials(catalog, out);
+  }
+  return kExitFinished;
+}
+
+}  // namespace kelvado::cli

@@ -1,0 +1,113 @@
+// Materials and display units as a user meets them: the real binary in a fresh folder, the
+// user's configuration folder inside it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "tests/cli/cli_process.h"
+#include "tests/cli/csv_reader.h"
+#include "tests/support/temp_dir.h"
+
+namespace kelvado::testing {
+namespace {
+
+constexpr const char* kMaterialFields[] = {"density",        "specific-heat", "conductivity", "std-viscosity",
+                                           "std-shear-rate", "std-temp",      "power-index",  "temp-coeff"};
+
+class Materials : public ::testing::Test {
+ protected:
+  CliResult Run(const std::vector<std::string>& args) {
+    return RunCli(args, dir_.path(), {"XDG_CONFIG_HOME=" + dir_.file("config")});
+  }
+  std::string Read(const std::string& name) const { return ReadBytes(dir_.file(name)); }
+
+  TempDir dir_;
+};
+
+TEST_F(Materials, ListedWithSourcesAndAsJson) {
+  const CliResult json = Run({"materials", "--json"});
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  const nlohmann::json list = nlohmann::json::parse(json.out);
+  ASSERT_TRUE(list.is_array());
+  ASSERT_GE(list.size(), 2u);
+  const CliResult table = Run({"materials"});
+  ASSERT_EQ(table.exitCode, 0) << table.err;
+  for (const auto& m : list) {
+    EXPECT_FALSE(m.at("source").get<std::string>().empty());
+    for (const char* key : kMaterialFields) EXPECT_TRUE(m.at(key).is_number()) << key;
+    EXPECT_NE(table.out.find(m.at("name").get<std::string>()), std::string::npos);
+    EXPECT_NE(table.out.find(m.at("source").get<std::string>().substr(0, 40)), std::string::npos);
+  }
+  EXPECT_NE(Run({"--help"}).out.find(" materials [--json]"), std::string::npos);
+}
+
+// The material's values reach the run as its eight fields would; a field option still wins.
+TEST_F(Materials, MaterialFillsTheFieldsAndAFieldOptionWins) {
+  const nlohmann::json list = nlohmann::json::parse(Run({"materials", "--json"}).out);
+  const CliResult golden = Run({"--material", list[0].at("name"), "-o", "first.txt"});
+  ASSERT_EQ(golden.exitCode, 0) << golden.err;
+  EXPECT_EQ(Read("first.txt"), ReadBytes(KELVADO_TEST_DATA "/default_result.txt"));
+
+  const nlohmann::json& ldpe = list[1];
+  std::vector<std::string> spelled{"-o", "spelled.txt", "--density", "0.9"};
+  for (const char* key : kMaterialFields) {
+    if (std::string(key) == "density") continue;
+    spelled.push_back(std::string("--") + key);
+    spelled.push_back(ldpe.at(key).dump());
+  }
+  ASSERT_EQ(Run(spelled).exitCode, 0);
+  const CliResult named = Run({"--density", "0.9", "--material", ldpe.at("name"), "-o", "named.txt"});
+  ASSERT_EQ(named.exitCode, 0) << named.err;
+  EXPECT_EQ(Read("named.txt"), Read("spelled.txt"));
+  EXPECT_NE(Read("named.txt"), Read("first.txt"));
+}
+
+TEST_F(Materials, DamagedUserFileIsNamedAndTouchesOnlyRunsThatNameAMaterial) {
+  const CliResult unknown = Run({"--material", "no such melt"});
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_NE(unknown.err.find("unknown material 'no such melt'"), std::string::npos) << unknown.err;
+  std::filesystem::create_directories(dir_.file("config/kelvado"));
+  WriteBytes(dir_.file("config/kelvado/materials.json"), "{\"materials\": [{\"name\": ");
+  const CliResult run = Run({"--material", "LDPE", "-o", "a.txt"});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.err.find(dir_.file("config/kelvado/materials.json") + ": not a materials file"), std::string::npos)
+      << run.err;
+  EXPECT_FALSE(std::filesystem::exists(dir_.file("a.txt")));
+  EXPECT_EQ(Run({"-o", "b.txt"}).exitCode, 0);
+}
+
+// Blank, the value with `decimals` decimals, as printf rounds it.
+std::string Fixed(double value, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, " %.*f", decimals, value);
+  return text;
+}
+
+// The golden file's 223.68 kgf/cm2 in MPa, to the roundings of both; a sweep's table in psi while its CSV keeps kgf/cm2.
+TEST_F(Materials, UnitsChangeThePrintedPressureOnly) {
+  const CliResult mpa = Run({"--units", "MPa", "-o", "r.txt"});
+  ASSERT_EQ(mpa.exitCode, 0) << mpa.err;
+  const std::size_t line = mpa.out.find("Outlet pressure");
+  ASSERT_NE(line, std::string::npos) << mpa.out;
+  std::size_t end = 0;
+  const double shown = std::stod(mpa.out.substr(line + 15), &end);
+  EXPECT_EQ(mpa.out.substr(line + 15 + end), " MPa\n");
+  EXPECT_NEAR(shown, 223.68 * 0.0980665, 0.0005 + 0.005 * 0.0980665);  // both printed values rounded
+  EXPECT_NE(mpa.out.find("Total power                   3.194 kW\n"), std::string::npos);
+  EXPECT_EQ(Read("r.txt"), ReadBytes(KELVADO_TEST_DATA "/default_result.txt"));
+
+  const CliResult psi = Run({"sweep", "--vary", "output-rate=40:60:2", "--units", "psi", "--csv", "s.csv"});
+  ASSERT_EQ(psi.exitCode, 0) << psi.err;
+  const auto rows = ReadCsv(Read("s.csv"));
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0][2], "Outlet pressure (kgf/cm2)");
+  EXPECT_NE(psi.out.find("(psi)"), std::string::npos);
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    const std::string shown = Fixed(std::stod(rows[r][2]) * 14.2233433, 1).append("  ");
+    EXPECT_NE(psi.out.find(shown), std::string::npos) << shown << '\n' << psi.out;
+  }
+}
+
+}  // namespace
+}  // namespace kelvado::testing
