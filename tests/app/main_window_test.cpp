@@ -123,6 +123,7 @@ class WindowTest : public QObject {
 };
 
 void WindowTest::init() {
+  window_harness::FreshSettings();
   dir_ = std::make_unique<QTemporaryDir>();
   QVERIFY(dir_->isValid());
   dialogs_ = RecordingDialogs();

@@ -245,6 +245,7 @@ class PlotsTest : public QObject {
 };
 
 void PlotsTest::init() {
+  window_harness::FreshSettings();
   dir_ = std::make_unique<QTemporaryDir>();
   QVERIFY(dir_->isValid());
   form_ = window_harness::OpenWindow(&dialogs_, dir_->path());
