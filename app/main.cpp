@@ -108,6 +108,8 @@ int WriteDieScreenshot(const QString& path) {
   QObject::connect(page, &DiePanel::finished, &loop, &QEventLoop::quit);
   if (!page->run()) return 1;
   loop.exec();
+  // The numbers and the axes are laid out on events of their own; the picture waits for them.
+  for (int pass = 0; pass < 3; ++pass) QCoreApplication::processEvents();
   if (!page->hasPoint()) {
     qCritical("kelvado: no operating point: %s", page->result().message.c_str());
     return 1;

@@ -447,8 +447,8 @@ void DiePanel::showResult() {
         numbers += QStringLiteral("<tr><td colspan=\"2\"><br><b>Section %1</b> (%2)</td></tr>")
                        .arg(i + 1)
                        .arg(kelvado::DieShapeName(request_.die[i].shape));
-        row(QStringLiteral("Drop"), number(s.pressureDrop / kelvado::kGfPerKgf, 2) + QStringLiteral(" kgf/cm\u00b2"));
-        row(QStringLiteral("Wall shear"), number(s.wallShearRate, 1) + QStringLiteral(" 1/s"));
+        row(QStringLiteral("Pressure drop"), number(s.pressureDrop / kelvado::kGfPerKgf, 2) + QStringLiteral(" kgf/cm\u00b2"));
+        row(QStringLiteral("Wall shear rate"), number(s.wallShearRate, 1) + QStringLiteral(" 1/s"));
       }
       numbers += QStringLiteral("</table>");
       status = QStringLiteral("Operating point at %1 rpm in the %2 flow model (%3).")
