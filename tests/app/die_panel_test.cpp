@@ -236,6 +236,13 @@ void DiePanelTest::cancelStopsTheSearch() {
   QVERIFY(child<QPushButton>("DieRun")->isEnabled());
   QVERIFY(!child<QPushButton>("DieCancel")->isEnabled());
   QVERIFY(dialogs_.messages.isEmpty());
+
+  // The window goes at once while a search runs: the search is cancelled and waited for.
+  QTest::mouseClick(child<QPushButton>("DieRun"), Qt::LeftButton);
+  QVERIFY(page()->isRunning());
+  timer.restart();
+  form_.reset();
+  QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
 }
 
 void DiePanelTest::inputsAreRememberedInANewWindow() {
