@@ -5,13 +5,23 @@
 //                                     with --with-plots, after running the default case
 //   kelvado --plot-screenshot FILE    runs the default case and writes one of its plots (PNG or
 //           [--plot KEY]              SVG by the extension; KEY as listed by --help)
+//   kelvado --die-screenshot FILE     finds the operating point of the default case with a sheet
+//                                     die at 80 rpm on the die page, then renders the plots to a PNG
+// Pictures neither read nor change what the user's window remembers.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QEventLoop>
 #include <QScreen>
+#include <QSettings>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTemporaryDir>
 #include <cstring>
 
 #include "report/results_file.h"
+#include "app/dialogs.h"
 #include "app/main_window.h"
+#include "app/plots/die_panel.h"
 #include "app/plots/plot_picture.h"
 #include "app/plots/results_plots.h"
 #include "solver/input_fields.h"
@@ -20,7 +30,7 @@ namespace {
 
 bool WantsPicture(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
-    for (const char* option : {"--screenshot", "--plot-screenshot"}) {
+    for (const char* option : {"--screenshot", "--plot-screenshot", "--die-screenshot"}) {
       const std::size_t length = std::strlen(option);
       if (std::strncmp(argv[i], option, length) == 0 && (argv[i][length] == 0 || argv[i][length] == '=')) {
         return true;
@@ -66,6 +76,51 @@ int WritePlotScreenshot(const QString& key, const QString& path) {
   return 0;
 }
 
+// Boxes with nobody to answer them: their text goes to standard error.
+class StderrDialogs final : public WindowDialogs {
+ public:
+  void showMessage(const QString& text) override { qWarning("kelvado: %s", qPrintable(text)); }
+  void showError(const QString& text) override { qWarning("kelvado: %s", qPrintable(text)); }
+  void showWarning(const QString& title, const QString& text) override {
+    qWarning("kelvado: %s: %s", qPrintable(title), qPrintable(text));
+  }
+  void showFinishDialog() override {}
+};
+
+// The example of the README on the die page, at a size where its numbers read well.
+int WriteDieScreenshot(const QString& path) {
+  StderrDialogs dialogs;
+  TForm1 form(&dialogs);
+  form.setAttribute(Qt::WA_DontShowOnScreen);
+  form.show();
+  form.resize(1500, 720);
+  // The inputs as narrow as they go, the rest to the plots.
+  if (auto* splitter = form.findChild<QSplitter*>(QStringLiteral("Splitter1"))) {
+    splitter->setSizes({splitter->widget(0)->minimumSizeHint().width(), form.width()});
+  }
+  ResultsPlots* plots = form.resultsPlots();
+  DiePanel* page = plots->diePanel();
+  plots->findChild<QTabWidget*>(QStringLiteral("PlotTabs"))->setCurrentWidget(page);
+  page->setSections({kelvado::ParseDieSection("slit:width=20,gap=0.08,length=4")});
+  page->setRpm(80);
+  page->setOutputRange({}, {});
+  QEventLoop loop;
+  QObject::connect(page, &DiePanel::finished, &loop, &QEventLoop::quit);
+  if (!page->run()) return 1;
+  loop.exec();
+  // The numbers and the axes are laid out on events of their own; the picture waits for them.
+  for (int pass = 0; pass < 3; ++pass) QCoreApplication::processEvents();
+  if (!page->hasPoint()) {
+    qCritical("kelvado: no operating point: %s", page->result().message.c_str());
+    return 1;
+  }
+  if (!plots->grab().save(path, "PNG")) {
+    qCritical("kelvado: cannot write %s", qPrintable(path));
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -76,6 +131,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kelvado"));
   QApplication::setDesktopFileName(QStringLiteral("kelvado"));
+  QTemporaryDir pictureSettings;
+  if (WantsPicture(argc, argv)) QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, pictureSettings.path());
 
   QCommandLineParser parser;
   parser.setApplicationDescription(
@@ -97,7 +154,15 @@ int main(int argc, char** argv) {
                                 QStringLiteral("The plot --plot-screenshot writes: %1.").arg(PlotKeys()),
                                 QStringLiteral("KEY"), QStringLiteral("pressure"));
   parser.addOption(plot);
+  const QCommandLineOption dieScreenshot(
+      QStringLiteral("die-screenshot"),
+      QStringLiteral("Find the operating point of the default case with the die slit:width=20,gap=0.08,length=4 "
+                     "at 80 rpm on the die page, render the plots to a PNG file and exit."),
+      QStringLiteral("FILE"));
+  parser.addOption(dieScreenshot);
   parser.process(app);
+
+  if (parser.isSet(dieScreenshot)) return WriteDieScreenshot(parser.value(dieScreenshot));
 
   if (parser.isSet(plotScreenshot)) return WritePlotScreenshot(parser.value(plot), parser.value(plotScreenshot));
 

@@ -15,6 +15,7 @@
 #include <QSvgWidget>
 #include <QVBoxLayout>
 
+#include "app/flow_model_box.h"
 #include "app/folder_chooser.h"
 #include "app/pixel_font.h"
 #include "app/plots/results_plots.h"
@@ -61,7 +62,7 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
   // The plots sit beside the inputs; the splitter lets the user give them the room.
   plots_ = new ResultsPlots(*dialogs_, [this] {
     const kelvado::RunRequest request = makeRequest();
-    return CharacteristicPanel::Base{request.inputs, request.decimalSeparator};
+    return CharacteristicPanel::Base{request.inputs, request.decimalSeparator, request.flowModel};
   });
   auto* splitter = new QSplitter(Qt::Horizontal);
   splitter->setObjectName(QStringLiteral("Splitter1"));
@@ -76,6 +77,8 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
 
   auto* left = new QVBoxLayout;
   left->addWidget(buildInputGroup());
+  flowModel_ = new FlowModelBox;
+  left->addWidget(flowModel_);
   left->addWidget(buildButtons());
   auto* columns = new QHBoxLayout(panel);
   columns->setContentsMargins(8, 8, 8, 8);
@@ -236,6 +239,7 @@ kelvado::RunRequest TForm1::makeRequest() const {
   request.decimalSeparator = decimalSeparator_;
   request.encoding = kelvado::TextEncoding::ShiftJis;
   request.keptSteps = plots::kPlottedStepsAtMost;
+  request.flowModel = flowModel_->model();
   return request;
 }
 
@@ -247,6 +251,7 @@ void TForm1::BitBtn1Click() {
     lastOutcome_ = kelvado::RunWithResultsFile(request, services);
   });
   if (!started) return;
+  runFlowModel_ = request.flowModel;
   totalTurnsText_ = QString::fromStdString(request.inputs[kelvado::Field::LengthRatio]);
   okButton_->setEnabled(false);
   cancelButton_->setEnabled(true);
@@ -287,7 +292,7 @@ void TForm1::runEnded() {
       dialogs_->showError(QStringLiteral("The results file could not be written: %1.").arg(detail));
     }
   }
-  plots_->showOutcome(outcome);
+  plots_->showOutcome(outcome, runFlowModel_);
   emit runFinished();
   if (closeWhenRunEnds_) close();
 }

@@ -14,6 +14,7 @@
 #include "solver/input.h"
 #include "solver/run.h"
 
+class FlowModelBox;
 class FolderChooser;
 class QLineEdit;
 class QProgressBar;
@@ -34,6 +35,7 @@ class TForm1 : public QWidget {
 
   FolderChooser* folderChooser() const { return chooser_; }
   ResultsPlots* resultsPlots() const { return plots_; }
+  FlowModelBox* flowModelBox() const { return flowModel_; }
   bool runInProgress() const { return run_.isRunning(); }
   // How the last run ended; valid once runFinished() has been emitted.
   const kelvado::RunOutcome& lastOutcome() const { return lastOutcome_; }
@@ -59,6 +61,8 @@ class TForm1 : public QWidget {
   std::array<QLineEdit*, kelvado::kInputCount> edits_{};
   QLineEdit* fileNameEdit_ = nullptr;
   FolderChooser* chooser_ = nullptr;
+  FlowModelBox* flowModel_ = nullptr;
+  kelvado::FlowModel runFlowModel_ = kelvado::FlowModel::Classic;  // of the run in progress
   ResultsPlots* plots_ = nullptr;
   QPushButton* okButton_ = nullptr;
   QPushButton* cancelButton_ = nullptr;

@@ -113,6 +113,7 @@ void CharacteristicPanel::calculate(double rpm, double fromOutput, double toOutp
 
   kelvado::SweepOptions options;
   options.decimalSeparator = base.decimalSeparator;
+  options.flowModel = base.flowModel;
   options.progress = [this](std::size_t done, std::size_t total) {
     run_.post([this, done, total] {
       if (isCalculating()) status_->setText(QStringLiteral("Calculating: %1 of %2 cases done...").arg(done).arg(total));

@@ -21,10 +21,12 @@ class CharacteristicPanel : public QWidget {
   Q_OBJECT
 
  public:
-  // The inputs the cases start from, and the decimal separator they are written with.
+  // The inputs the cases start from, the decimal separator they are written with, and the
+  // flow model they run in.
   struct Base {
     kelvado::InputTexts inputs;
     char decimalSeparator = '.';
+    kelvado::FlowModel flowModel = kelvado::FlowModel::Classic;
   };
   using BaseSource = std::function<Base()>;
 

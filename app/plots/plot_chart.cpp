@@ -127,7 +127,7 @@ void FillChart(QChart* chart, PlotId id, const QList<QList<QPointF>>& curves) {
 }
 
 void ClearChart(QChart* chart) {
-  for (QAbstractSeries* series : chart->series()) static_cast<QLineSeries*>(series)->clear();
+  for (QAbstractSeries* series : chart->series()) static_cast<QXYSeries*>(series)->clear();
   for (QAbstractAxis* axis : chart->axes()) {
     auto* value = static_cast<QValueAxis*>(axis);
     value->setTickType(QValueAxis::TicksFixed);

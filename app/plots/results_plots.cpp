@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -71,10 +72,16 @@ ResultsPlots::ResultsPlots(WindowDialogs& dialogs, CharacteristicPanel::BaseSour
     outletLayout->addWidget(makeView(plots::kOutletPlots[i]), int(i / 2), int(i % 2));
   }
 
-  characteristic_ = new CharacteristicPanel(std::move(source));
+  characteristic_ = new CharacteristicPanel(source);
   addSaveAction(characteristic_->view(), QStringLiteral("screw characteristic"));
   connect(characteristic_, &CharacteristicPanel::calculated, this, [this] {
     characteristic_->view()->actions().front()->setEnabled(characteristic_->hasResults());
+    updateSaveButton();
+  });
+  die_ = new DiePanel(dialogs, std::move(source));
+  addSaveAction(die_->view(), QStringLiteral("operating point"));
+  connect(die_, &DiePanel::finished, this, [this] {
+    die_->view()->actions().front()->setEnabled(!die_->result().runs.empty());
     updateSaveButton();
   });
 
@@ -83,9 +90,12 @@ ResultsPlots::ResultsPlots(WindowDialogs& dialogs, CharacteristicPanel::BaseSour
   tabs_->addTab(channelPage, QStringLiteral("Along the channel"));
   tabs_->addTab(outletPage, QStringLiteral("Outlet profiles"));
   tabs_->addTab(characteristic_, QStringLiteral("Screw characteristic"));
+  tabs_->addTab(die_, QStringLiteral("Die and operating point"));
   connect(tabs_, &QTabWidget::currentChanged, this, &ResultsPlots::updateSaveButton);
-  // The inputs keep the keyboard: Tab never leaves their fields.
+  // The inputs keep the keyboard: Tab never leaves their fields, nor reaches the arrows that
+  // scroll the tabs when they do not all fit.
   tabs_->setFocusPolicy(Qt::NoFocus);
+  for (QToolButton* arrow : tabs_->tabBar()->findChildren<QToolButton*>()) arrow->setFocusPolicy(Qt::NoFocus);
 
   status_ = new QLabel;
   status_->setObjectName(QStringLiteral("PlotStatus"));
@@ -138,7 +148,7 @@ void ResultsPlots::addSaveAction(QChartView* view, const QString& title) {
 
 QChart* ResultsPlots::chart(PlotId id) const { return view(id)->chart(); }
 
-void ResultsPlots::showOutcome(const kelvado::RunOutcome& outcome) {
+void ResultsPlots::showOutcome(const kelvado::RunOutcome& outcome, kelvado::FlowModel model) {
   if (outcome.status != kelvado::RunStatus::Finished) {
     for (QChartView* v : views_) plots::ClearChart(v->chart());
     setResults(false, QStringLiteral("The last run %1: nothing to plot.").arg(NotFinishedReason(outcome.status)));
@@ -149,11 +159,12 @@ void ResultsPlots::showOutcome(const kelvado::RunOutcome& outcome) {
     plots::FillChart(chart(id), id, plots::PlotPoints(id, outcome.record));
   }
   const kelvado::OutletSummary& s = outcome.summary;
-  setResults(true, QStringLiteral("Outlet: %1 kgf/cm\u00b2, mean %2 \u00b0C, total power %3 kW at %4 rpm.")
+  setResults(true, QStringLiteral("Outlet: %1 kgf/cm\u00b2, mean %2 \u00b0C, total power %3 kW at %4 rpm (%5 flow model).")
                        .arg(s.OutletPressure, 0, 'f', 1)
                        .arg(s.AvgTemp, 0, 'f', 1)
                        .arg(s.TotalPowerKW, 0, 'f', 2)
-                       .arg(s.Rpm, 0, 'f', 1));
+                       .arg(s.Rpm, 0, 'f', 1)
+                       .arg(QString::fromLatin1(kelvado::FlowModelName(model))));
 }
 
 void ResultsPlots::setResults(bool hasResults, const QString& status) {

@@ -1,13 +1,15 @@
 #pragma once
 // The plots beside the inputs: pressure, mean temperature and power along the channel, and
 // the outlet profiles across the depth. A finished run fills them; any other outcome clears
-// them and the line above them says why. A third page draws the screw characteristic. Each
+// them and the line above them says why. A third page draws the screw characteristic, a
+// fourth the die and the operating point. Each
 // plot can be saved as PNG or SVG from its context menu or from the "Save plot..." button.
 #include <QWidget>
 #include <array>
 #include <functional>
 
 #include "app/plots/characteristic_panel.h"
+#include "app/plots/die_panel.h"
 #include "app/plots/plot_data.h"
 #include "solver/run.h"
 
@@ -27,12 +29,14 @@ class ResultsPlots : public QWidget {
   // not be saved is reported through the dialogs, which must outlive the plots.
   ResultsPlots(WindowDialogs& dialogs, CharacteristicPanel::BaseSource source, QWidget* parent = nullptr);
 
-  void showOutcome(const kelvado::RunOutcome& outcome);
+  // The summary line names the flow model the run was made in.
+  void showOutcome(const kelvado::RunOutcome& outcome, kelvado::FlowModel model = kelvado::FlowModel::Classic);
   bool hasResults() const { return hasResults_; }
 
   QChartView* view(plots::PlotId id) const { return views_[Index(id)]; }
   QChart* chart(plots::PlotId id) const;
   CharacteristicPanel* characteristic() const { return characteristic_; }
+  DiePanel* diePanel() const { return die_; }
 
   // Writes the plot as drawn; the file name's extension (.png or .svg) picks the format.
   // A plot on the page behind is brought to the front first.
@@ -56,6 +60,7 @@ class ResultsPlots : public QWidget {
   WindowDialogs& dialogs_;
   std::array<QChartView*, plots::kPlotCount> views_{};
   CharacteristicPanel* characteristic_ = nullptr;
+  DiePanel* die_ = nullptr;
   QTabWidget* tabs_ = nullptr;
   QLabel* status_ = nullptr;
   QToolButton* saveButton_ = nullptr;

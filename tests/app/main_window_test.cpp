@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -102,6 +103,7 @@ class WindowTest : public QObject {
   void okDisabledDuringRun();
   void closeDuringRunWaitsForCancel();
   void destroyingWindowEndsRun();
+  void flowModelReachesTheRunAndIsRemembered();
 
  private:
   QLineEdit* edit(int number) const { return window_harness::Edit(*form_, number); }
@@ -123,6 +125,7 @@ class WindowTest : public QObject {
 };
 
 void WindowTest::init() {
+  window_harness::FreshSettings();
   dir_ = std::make_unique<QTemporaryDir>();
   QVERIFY(dir_->isValid());
   dialogs_ = RecordingDialogs();
@@ -360,6 +363,35 @@ void WindowTest::destroyingWindowEndsRun() {
   form_.reset();
   // The run was cancelled and waited for: its unfinished file is gone.
   QVERIFY(!QFile::exists(resultPath()));
+}
+
+void WindowTest::flowModelReachesTheRunAndIsRemembered() {
+  auto model = [this](const char* name) {
+    return form_->findChild<QRadioButton*>(QStringLiteral("FlowModel_%1").arg(QLatin1String(name)));
+  };
+  auto summary = [this] { return form_->findChild<QLabel*>("PlotStatus")->text(); };
+  QVERIFY(model("classic")->isChecked());
+  QTest::mouseClick(model("consistent"), Qt::LeftButton);
+  QVERIFY(runByEnter(edit(1)));
+  QCOMPARE(form_->lastOutcome().status, kelvado::RunStatus::Finished);
+  // The file says which model made it; the classic file has no such line.
+  const QByteArray consistent = ReadAll(resultPath());
+  QCOMPARE(LineStartingWith(consistent, "    Flow Model").simplified(), QByteArray("Flow Model = consistent"));
+  QVERIFY(LineStartingWith(ReadAll(QStringLiteral(KELVADO_GOLDEN_RESULT)), "    Flow Model").isEmpty());
+  QVERIFY2(summary().contains("consistent flow model"), qPrintable(summary()));
+
+  // A new window starts with the choice of the last one; back to classic, the file is the
+  // classic file of old again.
+  form_.reset();
+  form_ = window_harness::OpenWindow(&dialogs_, dir_->path());
+  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  QVERIFY(model("consistent")->isChecked());
+  QVERIFY(runByEnter(edit(1)));
+  QCOMPARE(ReadAll(resultPath()), consistent);
+  QTest::mouseClick(model("classic"), Qt::LeftButton);
+  QVERIFY(runByEnter(edit(1)));
+  QCOMPARE(ReadAll(resultPath()), ReadAll(QStringLiteral(KELVADO_GOLDEN_RESULT)));
+  QVERIFY2(summary().contains("classic flow model"), qPrintable(summary()));
 }
 
 QTEST_MAIN(WindowTest)

@@ -13,6 +13,7 @@
 #include <QLineSeries>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QSignalSpy>
@@ -222,6 +223,7 @@ class PlotsTest : public QObject {
   void characteristicOfImproperInputsDrawsNothing();
   void characteristicPassesThroughTheWindowsRun();
   void closingWindowEndsCharacteristic();
+  void characteristicRunsInTheChosenFlowModel();
 
  private:
   ResultsPlots* plots() const { return form_->resultsPlots(); }
@@ -245,6 +247,7 @@ class PlotsTest : public QObject {
 };
 
 void PlotsTest::init() {
+  window_harness::FreshSettings();
   dir_ = std::make_unique<QTemporaryDir>();
   QVERIFY(dir_->isValid());
   form_ = window_harness::OpenWindow(&dialogs_, dir_->path());
@@ -527,6 +530,20 @@ void PlotsTest::closingWindowEndsCharacteristic() {
   timer.start();
   form_.reset();
   QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
+}
+
+void PlotsTest::characteristicRunsInTheChosenFlowModel() {
+  // As above, in the consistent model: the window's run and the characteristic's case agree.
+  QTest::mouseClick(form_->findChild<QRadioButton*>("FlowModel_consistent"), Qt::LeftButton);
+  QVERIFY(run());
+  const ResultsFile file = ReadResultsFile(QDir(dir_->path()).filePath("result.txt"));
+  CharacteristicPanel* panel = plots()->characteristic();
+  QSignalSpy calculated(panel, &CharacteristicPanel::calculated);
+  panel->calculate(form_->lastOutcome().summary.Rpm, file.line("Output (kg/hr)").value, file.line("Output (kg/hr)").value, 1);
+  QVERIFY(calculated.wait(kRunTimeoutMs));
+  const QList<QPointF> pressure = Points(panel->view()->chart(), 0);
+  QCOMPARE(pressure.size(), qsizetype(1));
+  CheckPrinted(pressure[0].y(), file.line("Outlet Pressure (kgf/cm2)"));
 }
 
 QTEST_MAIN(PlotsTest)

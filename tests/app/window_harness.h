@@ -5,12 +5,14 @@
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
 #include "app/dialogs.h"
 #include "app/folder_chooser.h"
 #include "app/main_window.h"
+#include "app/settings.h"
 
 namespace window_harness {
 
@@ -30,6 +32,14 @@ class RecordingDialogs final : public WindowDialogs {
   QStringList warnings;
   int finishDialogs = 0;
 };
+
+// What the windows remember goes to a folder of the test program's own, emptied for each
+// case: never the user's settings, never the last case's.
+inline void FreshSettings() {
+  static QTemporaryDir folder;
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+  WindowSettings().clear();
+}
 
 // A shown window whose results go to the folder; the caller waits for it to be exposed.
 // Without dialogs it shows real modal boxes.

@@ -8,6 +8,8 @@ kelvado=$(realpath "$1")
 golden=$(realpath "$2")
 
 work=$(mktemp -d)
+# What the window remembers (the flow model, the die page) stays in here, not in the user's settings.
+export XDG_CONFIG_HOME="$work/config"
 xvfb_pid=""
 app_pid=""
 cleanup() {
