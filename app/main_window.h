@@ -3,18 +3,23 @@
 // chooser, the results file name, OK and Close. OK (or Enter in any field) runs one
 // calculation on a worker thread; the window stays alive meanwhile, shows the turns
 // reached and offers Cancel, but a second run cannot start. Beside the inputs, the plots
-// of the last run.
+// of the last run. The menu bar works on the case as a file (app/case_session.h), chooses the
+// unit pressures are shown in and exports the report of the last run.
 #include <QWidget>
 #include <array>
 #include <memory>
 
 #include "app/background_run.h"
+#include "app/case_file.h"
 #include "app/dialogs.h"
+#include "app/display_units.h"
 #include "app/qt_services.h"
 #include "solver/input.h"
 #include "solver/run.h"
 
+class CaseSession;
 class FolderChooser;
+class QMenuBar;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -38,6 +43,25 @@ class TForm1 : public QWidget {
   // How the last run ended; valid once runFinished() has been emitted.
   const kelvado::RunOutcome& lastOutcome() const { return lastOutcome_; }
 
+  // The case on show: the seventeen fields, the flow model and the die.
+  CaseSession* caseSession() const { return session_; }
+  kelvado::CaseData caseData() const;
+  void applyCase(const kelvado::CaseData& data);
+  // The flow model of the next run (the classic one until another is set).
+  kelvado::FlowModel flowModel() const { return flowModel_; }
+  void setFlowModel(kelvado::FlowModel model);
+  // The die the case carries (`die = SECTION` lines), kept as read until a page edits it.
+  const std::vector<std::string>& dieSections() const { return dieSections_; }
+  void setDieSections(std::vector<std::string> sections);
+
+  // View → Pressure unit: the plots and the line above them follow it; it is remembered.
+  display_units::PressureUnit pressureUnit() const;
+  void setPressureUnit(display_units::PressureUnit unit);
+
+  // File → Export report...: the PDF report of the last run, which must have finished.
+  bool exportReport(const QString& path, QString* error = nullptr) const;
+  void exportReportWithDialog();
+
  signals:
   void runStarted();
   void runFinished();
@@ -55,6 +79,8 @@ class TForm1 : public QWidget {
   QWidget* buildInputGroup();
   QWidget* buildRightSide();
   QWidget* buildButtons();
+  QMenuBar* buildMenuBar();
+  void updateTitle();
 
   std::array<QLineEdit*, kelvado::kInputCount> edits_{};
   QLineEdit* fileNameEdit_ = nullptr;
@@ -70,6 +96,10 @@ class TForm1 : public QWidget {
   bool closeWhenRunEnds_ = false;
   WindowCallbacks callbacks_;
   kelvado::RunOutcome lastOutcome_;
+  CaseSession* session_ = nullptr;
+  kelvado::FlowModel flowModel_ = kelvado::FlowModel::Classic;
+  std::vector<std::string> dieSections_;
+  kelvado::CaseData runCase_;  // the case the last run started from
   // Last, so that a run still going ends before anything it reports to is gone.
   BackgroundRun run_;
 };
