@@ -82,6 +82,7 @@ int WriteReport(const QString& pdfPath, const QString& casePath, const QString& 
   }
   content.inputs = data.inputs;
   content.flowModel = data.flowModel;
+  content.dieSections = data.dieSections;
   content.outcome = RunCase(data);
   if (content.outcome.status != kelvado::RunStatus::Finished) {
     qCritical("kelvado: the case ended as %s; no report was written", kelvado::StatusName(content.outcome.status));

@@ -418,6 +418,7 @@ bool TForm1::exportReport(const QString& path, QString* error) const {
   content.inputs = runCase_.inputs;
   content.decimalSeparator = decimalSeparator_;
   content.flowModel = runCase_.flowModel;
+  content.dieSections = runCase_.dieSections;
   content.outcome = lastOutcome_;
   content.pressureUnit = pressureUnit();
   return report_pdf::WriteReportPdf(content, path, error);

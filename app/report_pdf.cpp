@@ -71,8 +71,8 @@ class ReportPainter {
     const double valueRight = body_.left() + body_.width() * 0.75;
     painter_.drawText(QRectF(body_.left() + h, y_, valueRight - body_.left() - h, h), Qt::AlignLeft | Qt::AlignVCenter,
                       what);
-    painter_.drawText(QRectF(valueRight - body_.width() * 0.25, y_, body_.width() * 0.25, h),
-                      Qt::AlignRight | Qt::AlignVCenter, value);
+    // A long value (a die section) reaches to the left, past the short caption it has.
+    painter_.drawText(QRectF(body_.left(), y_, valueRight - body_.left(), h), Qt::AlignRight | Qt::AlignVCenter, value);
     y_ += h;
   }
 
@@ -155,6 +155,7 @@ void WriteCase(ReportPainter& page, const ReportContent& c) {
     page.row(Plain(Utf8(field.caption)), QString::fromStdString(c.inputs[field.field]).trimmed());
   }
   page.row(QStringLiteral("Flow model"), QString::fromLatin1(kelvado::FlowModelName(c.flowModel)));
+  for (const std::string& section : c.dieSections) page.row(QStringLiteral("Die section"), QString::fromStdString(section));
 }
 
 void WriteResults(ReportPainter& page, const ReportContent& c) {

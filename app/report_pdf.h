@@ -1,9 +1,11 @@
 #pragma once
 // The report of a finished run as a PDF on A4 pages, written with Qt's own PDF writer: the
-// case (inputs and flow model), the operating conditions, the outlet, the power balance, and
+// case (inputs, flow model and die), the operating conditions, the outlet, the power balance, and
 // the plots along the channel and across the outlet; each page with its number and the date.
 #include <QDate>
 #include <QString>
+#include <string>
+#include <vector>
 
 #include "app/display_units.h"
 #include "solver/run.h"
@@ -15,6 +17,7 @@ struct ReportContent {
   kelvado::InputTexts inputs;  // as the run read them
   char decimalSeparator = '.';
   kelvado::FlowModel flowModel = kelvado::FlowModel::Classic;
+  std::vector<std::string> dieSections;  // the die the case carries, if any
   kelvado::RunOutcome outcome;  // a finished run, its steps kept for the plots
   display_units::PressureUnit pressureUnit = display_units::PressureUnit::KgfPerCm2;
   QDate date = QDate::currentDate();

@@ -120,11 +120,16 @@ ResultsPlots::ResultsPlots(WindowDialogs& dialogs, CharacteristicPanel::BaseSour
   clearButton_->setEnabled(false);
   connect(clearButton_, &QToolButton::clicked, this, &ResultsPlots::clearComparison);
 
-  auto* bar = new QHBoxLayout;
-  bar->addWidget(status_, 1);
-  bar->addWidget(keepButton_);
-  bar->addWidget(clearButton_);
-  bar->addWidget(saveButton_);
+  // The line above the plots has a row of its own; the buttons go under it.
+  auto* bar = new QVBoxLayout;
+  bar->setSpacing(2);
+  bar->addWidget(status_);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(keepButton_);
+  buttons->addWidget(clearButton_);
+  buttons->addWidget(saveButton_);
+  bar->addLayout(buttons);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addLayout(bar);

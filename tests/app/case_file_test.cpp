@@ -122,9 +122,11 @@ class CaseTest : public QObject {
  private slots:
   // What the window remembers goes to a folder of this process's own.
   void initTestCase() {
-    QVERIFY(settingsDir_.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
+    settingsDir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(settingsDir_->isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_->path());
   }
+  void cleanupTestCase() { settingsDir_.reset(); }
   void init();
   void cleanup();
 
@@ -151,7 +153,7 @@ class CaseTest : public QObject {
     return QTest::qWaitForWindowExposed(form_.get());
   }
 
-  QTemporaryDir settingsDir_;
+  std::unique_ptr<QTemporaryDir> settingsDir_;
   std::unique_ptr<QTemporaryDir> dir_;
   std::unique_ptr<TForm1> form_;
   RecordingDialogs dialogs_;
