@@ -68,6 +68,7 @@ bool CaseSession::open(const QString& path) {
   try {
     data = kelvado::ReadCaseFile(QFile::encodeName(path).toStdString(), hooks_.decimalSeparator());
   } catch (const std::exception& error) {
+    forgetIfGone(path);
     dialogs_.showWarning(QStringLiteral("Open case"),
                          QStringLiteral("The case was not opened: %1").arg(QString::fromLocal8Bit(error.what())));
     return false;
@@ -136,6 +137,14 @@ void CaseSession::remember(const QString& path) {
   recent.removeAll(path);
   recent.prepend(path);
   while (recent.size() > kRecentCount) recent.removeLast();
+  WindowSettings settings;
+  settings.setValue(kRecentKey, recent);
+}
+
+void CaseSession::forgetIfGone(const QString& path) {
+  if (QFileInfo::exists(path)) return;
+  QStringList recent = recentCases();
+  if (recent.removeAll(QFileInfo(path).absoluteFilePath()) == 0) return;
   WindowSettings settings;
   settings.setValue(kRecentKey, recent);
 }

@@ -60,6 +60,7 @@ class CaseSession : public QObject {
   bool writeTo(const QString& path);
   void setFile(const QString& path);
   void remember(const QString& path);
+  void forgetIfGone(const QString& path);  // a recent case that is no longer there
   QString folderToAsk() const;
 
   WindowDialogs& dialogs_;

@@ -318,14 +318,15 @@ void TForm1::runEnded() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  // A run in progress is cancelled first; the window closes when it has ended.
-  if (runInProgress()) {
-    closeWhenRunEnds_ = true;
-    cancelRun();
+  // Unsaved changes are asked about first, once: "Cancel" leaves a run going as it was.
+  if (!closeWhenRunEnds_ && !session_->maybeSave()) {
     event->ignore();
     return;
   }
-  if (!session_->maybeSave()) {
+  // A run in progress is cancelled; the window closes when it has ended.
+  if (runInProgress()) {
+    closeWhenRunEnds_ = true;
+    cancelRun();
     event->ignore();
     return;
   }
@@ -405,6 +406,7 @@ void TForm1::setPressureUnit(display_units::PressureUnit unit) {
   display_units::RememberPressureUnit(unit);
   const QString name = QStringLiteral("actionPressureUnit_%1").arg(QLatin1String(display_units::Info(unit).key));
   if (auto* action = findChild<QAction*>(name)) action->setChecked(true);
+  emit pressureUnitChanged(unit);
 }
 
 bool TForm1::exportReport(const QString& path, QString* error) const {

@@ -65,6 +65,8 @@ class TForm1 : public QWidget {
  signals:
   void runStarted();
   void runFinished();
+  // For pages that show pressures of their own.
+  void pressureUnitChanged(display_units::PressureUnit unit);
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QValueAxis>
@@ -290,6 +291,20 @@ void CaseTest::unsavedChangesAreAskedAbout() {
   QCOMPARE(kelvado::ReadCaseFile(path(QStringLiteral("quit.kvcase")).toStdString(), '.')
                .inputs[kelvado::Field::BarrelDiameter],
            std::string("7.0"));
+
+  // During a run, the question comes first: "Cancel" leaves the run going; once the changes
+  // are let go, the run is cancelled and the window closes when it has ended.
+  QVERIFY(openWindow());
+  QVERIFY(window_harness::StartLongRun(*form_));  // its L/D is a change
+  dialogs_.unsavedAnswers << Answer::Cancel << Answer::Discard;
+  QVERIFY(!form_->close());
+  QVERIFY(form_->runInProgress());
+  QSignalSpy finished(form_.get(), &TForm1::runFinished);
+  form_->close();
+  QVERIFY(finished.wait(window_harness::kRunTimeoutMs));
+  QCOMPARE(form_->lastOutcome().status, kelvado::RunStatus::Cancelled);
+  QTRY_VERIFY(!form_->isVisible());
+  QCOMPARE(dialogs_.unsavedQuestions.size(), 5);  // the run's end asked nothing more
 }
 
 void CaseTest::pressureUnitFollowsTheViewMenu() {
