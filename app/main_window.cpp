@@ -390,13 +390,17 @@ void TForm1::applyCase(const kelvado::CaseData& data) {
 }
 
 void TForm1::setFlowModel(kelvado::FlowModel model) {
+  if (model == flowModel_) return;
   flowModel_ = model;
   session_->contentChanged();
+  emit flowModelChanged(model);
 }
 
 void TForm1::setDieSections(std::vector<std::string> sections) {
+  if (sections == dieSections_) return;
   dieSections_ = std::move(sections);
   session_->contentChanged();
+  emit dieSectionsChanged();
 }
 
 display_units::PressureUnit TForm1::pressureUnit() const { return plots_->pressureUnit(); }

@@ -67,6 +67,9 @@ class TForm1 : public QWidget {
   void runFinished();
   // For pages that show pressures of their own.
   void pressureUnitChanged(display_units::PressureUnit unit);
+  // A case was opened or made new, or a page set them: for the controls that show them.
+  void flowModelChanged(kelvado::FlowModel model);
+  void dieSectionsChanged();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
