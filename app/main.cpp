@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
                                       QStringLiteral("FILE"));
   parser.addOption(screenshot);
   const QCommandLineOption withPlots(QStringLiteral("with-plots"),
-                                     QStringLiteral("With --screenshot: run the default case first."));
+                                     QStringLiteral("With --screenshot: run the case (the default one without CASE) first."));
   parser.addOption(withPlots);
   const QCommandLineOption plotScreenshot(
       QStringLiteral("plot-screenshot"),
