@@ -1,5 +1,6 @@
 #include "app/dialogs.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -24,3 +25,24 @@ void ModalDialogs::showWarning(const QString& title, const QString& text) {
 }
 
 void ModalDialogs::showFinishDialog() { finishForm_->exec(); }
+
+WindowDialogs::UnsavedAnswer ModalDialogs::askUnsavedChanges(const QString& caseName) {
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Kelvado"),
+                  QStringLiteral("The case \u201c%1\u201d has changes that are not saved.").arg(caseName),
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent_);
+  box.setInformativeText(QStringLiteral("Save them first?"));
+  box.setDefaultButton(QMessageBox::Save);
+  switch (box.exec()) {
+    case QMessageBox::Save: return UnsavedAnswer::Save;
+    case QMessageBox::Discard: return UnsavedAnswer::Discard;
+    default: return UnsavedAnswer::Cancel;
+  }
+}
+
+QString ModalDialogs::askOpenFileName(const QString& title, const QString& folder, const QString& filter) {
+  return QFileDialog::getOpenFileName(parent_, title, folder, filter);
+}
+
+QString ModalDialogs::askSaveFileName(const QString& title, const QString& suggestedPath, const QString& filter) {
+  return QFileDialog::getSaveFileName(parent_, title, suggestedPath, filter);
+}

@@ -1,7 +1,7 @@
 #pragma once
 // Every box the window raises: the messages of a run, its finish dialog, the report of a
-// fault, and the warning that something the user asked for was not done. The window shows
-// real ones; tests put their own in.
+// fault, the warning that something the user asked for was not done, the question about
+// unsaved changes and the choice of a file. The window shows real ones; tests put their own in.
 #include <QPointer>
 #include <QString>
 #include <memory>
@@ -20,6 +20,14 @@ class WindowDialogs {
   virtual void showWarning(const QString& title, const QString& text) = 0;
   // The finish dialog, shown modally.
   virtual void showFinishDialog() = 0;
+
+  // The case has changes that are not saved: what to do with them before it goes.
+  enum class UnsavedAnswer { Save, Discard, Cancel };
+  virtual UnsavedAnswer askUnsavedChanges(const QString& caseName) = 0;
+  // A file to read, or a name to write under; empty when the user gave up. `filter` as
+  // QFileDialog takes it: "Kelvado case (*.kvcase);;All files (*)".
+  virtual QString askOpenFileName(const QString& title, const QString& folder, const QString& filter) = 0;
+  virtual QString askSaveFileName(const QString& title, const QString& suggestedPath, const QString& filter) = 0;
 };
 
 // Modal boxes over the window; the finish dialog is made once and reused.
@@ -32,6 +40,9 @@ class ModalDialogs final : public WindowDialogs {
   void showError(const QString& text) override;
   void showWarning(const QString& title, const QString& text) override;
   void showFinishDialog() override;
+  UnsavedAnswer askUnsavedChanges(const QString& caseName) override;
+  QString askOpenFileName(const QString& title, const QString& folder, const QString& filter) override;
+  QString askSaveFileName(const QString& title, const QString& suggestedPath, const QString& filter) override;
 
  private:
   QPointer<QWidget> parent_;

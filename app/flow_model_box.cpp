@@ -49,7 +49,9 @@ FlowModelBox::FlowModelBox(QWidget* parent) : QWidget(parent) {
       kelvado::FindFlowModel(WindowSettings().value(kKey).toString().toStdString());
   (remembered == kelvado::FlowModel::Consistent ? consistent_ : classic_)->setChecked(true);
   connect(group, &QButtonGroup::buttonToggled, this, [this](QAbstractButton*, bool checked) {
-    if (checked) WindowSettings().setValue(kKey, QString::fromLatin1(kelvado::FlowModelName(model())));
+    if (!checked) return;
+    WindowSettings().setValue(kKey, QString::fromLatin1(kelvado::FlowModelName(model())));
+    emit modelChanged(model());
   });
 }
 

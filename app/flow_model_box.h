@@ -18,6 +18,10 @@ class FlowModelBox : public QWidget {
   // Chooses the model as a click on its button does, remembering it.
   void setModel(kelvado::FlowModel model);
 
+ signals:
+  // Whenever the choice changes, by a click or by setModel.
+  void modelChanged(kelvado::FlowModel model);
+
  private:
   QRadioButton* classic_ = nullptr;
   QRadioButton* consistent_ = nullptr;

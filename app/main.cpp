@@ -1,6 +1,8 @@
 // Start-up: the main window (its finish dialog hidden until a run ends well), the loop.
 //
-//   kelvado                           opens the window
+//   kelvado [CASE]                    opens the window, with the case file if one is given
+//   kelvado --report FILE.pdf [CASE]  runs the case (the default one without CASE) and writes
+//           [--pressure-unit UNIT]    its PDF report without a display, then exits
 //   kelvado --screenshot FILE         renders the window to a PNG without showing it, then exits;
 //                                     with --with-plots, after running the default case
 //   kelvado --plot-screenshot FILE    runs the default case and writes one of its plots (PNG or
@@ -11,26 +13,32 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QScreen>
 #include <QSettings>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstring>
+#include <initializer_list>
+#include <exception>
 
 #include "report/results_file.h"
+#include "app/case_session.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/plots/die_panel.h"
+#include "app/report_pdf.h"
 #include "app/plots/plot_picture.h"
 #include "app/plots/results_plots.h"
 #include "solver/input_fields.h"
 
 namespace {
 
-bool WantsPicture(int argc, char** argv) {
+bool HasOption(int argc, char** argv, std::initializer_list<const char*> options) {
   for (int i = 1; i < argc; ++i) {
-    for (const char* option : {"--screenshot", "--plot-screenshot", "--die-screenshot"}) {
+    for (const char* option : options) {
       const std::size_t length = std::strlen(option);
       if (std::strncmp(argv[i], option, length) == 0 && (argv[i][length] == 0 || argv[i][length] == '=')) {
         return true;
@@ -40,15 +48,71 @@ bool WantsPicture(int argc, char** argv) {
   return false;
 }
 
+// A picture is the same whatever the user chose last: it gets settings of its own.
+bool WantsPicture(int argc, char** argv) {
+  return HasOption(argc, argv, {"--screenshot", "--plot-screenshot", "--die-screenshot"});
+}
+
+// A picture or a report needs no display.
+bool WantsNoDisplay(int argc, char** argv) { return WantsPicture(argc, argv) || HasOption(argc, argv, {"--report"}); }
+
 // A run with nobody to answer it and no results file; a message goes to standard error.
-kelvado::RunOutcome RunDefaultCase() {
+kelvado::RunOutcome RunCase(const kelvado::CaseData& data) {
   kelvado::QuietServices services;
-  kelvado::RunRequest request(kelvado::DefaultInputTexts(), {});
+  kelvado::RunRequest request(data.inputs, {});
+  request.flowModel = data.flowModel;
   request.writeResultsFile = false;
   request.keptSteps = plots::kPlottedStepsAtMost;
   kelvado::RunOutcome outcome = kelvado::RunWithResultsFile(request, services);
   if (!services.message.empty()) qWarning("kelvado: %s", services.message.c_str());
   return outcome;
+}
+
+kelvado::RunOutcome RunDefaultCase() { return RunCase(kelvado::DefaultCase('.')); }
+
+// The case file, or the default case without one; a file that cannot be read is said so on
+// standard error (no box: there may be nobody to answer it).
+std::optional<kelvado::CaseData> ReadCase(const QString& casePath) {
+  if (casePath.isEmpty()) return kelvado::DefaultCase('.');
+  try {
+    return kelvado::ReadCaseFile(QFile::encodeName(casePath).toStdString(), '.');
+  } catch (const std::exception& error) {
+    qCritical("kelvado: %s", error.what());
+    return std::nullopt;
+  }
+}
+
+// The report of the case file (or of the default case) as the window would export it.
+int WriteReport(const QString& pdfPath, const QString& casePath, const QString& unitKey) {
+  report_pdf::ReportContent content;
+  const std::optional<kelvado::CaseData> read = ReadCase(casePath);
+  if (!read) return 2;
+  const kelvado::CaseData& data = *read;
+  content.caseName = casePath.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(casePath).completeBaseName();
+  content.pressureUnit = display_units::RememberedPressureUnit();
+  if (!unitKey.isEmpty()) {
+    const std::optional<display_units::PressureUnit> unit = display_units::FindPressureUnit(unitKey);
+    if (!unit) {
+      qCritical("kelvado: no pressure unit named %s (one of: %s)", qPrintable(unitKey),
+                qPrintable(display_units::PressureUnitKeys()));
+      return 2;
+    }
+    content.pressureUnit = *unit;
+  }
+  content.inputs = data.inputs;
+  content.flowModel = data.flowModel;
+  content.dieSections = data.dieSections;
+  content.outcome = RunCase(data);
+  if (content.outcome.status != kelvado::RunStatus::Finished) {
+    qCritical("kelvado: the case ended as %s; no report was written", kelvado::StatusName(content.outcome.status));
+    return 1;
+  }
+  QString error;
+  if (!report_pdf::WriteReportPdf(content, pdfPath, &error)) {
+    qCritical("kelvado: %s", qPrintable(error));
+    return 1;
+  }
+  return 0;
 }
 
 QString PlotKeys() {
@@ -85,6 +149,9 @@ class StderrDialogs final : public WindowDialogs {
     qWarning("kelvado: %s: %s", qPrintable(title), qPrintable(text));
   }
   void showFinishDialog() override {}
+  UnsavedAnswer askUnsavedChanges(const QString&) override { return UnsavedAnswer::Discard; }
+  QString askOpenFileName(const QString&, const QString&, const QString&) override { return {}; }
+  QString askSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
 };
 
 // The example of the README on the die page, at a size where its numbers read well.
@@ -125,7 +192,7 @@ int WriteDieScreenshot(const QString& path) {
 
 int main(int argc, char** argv) {
   // A picture of the window needs no display.
-  if (WantsPicture(argc, argv) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+  if (WantsNoDisplay(argc, argv) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   QApplication app(argc, argv);
@@ -143,7 +210,7 @@ int main(int argc, char** argv) {
                                       QStringLiteral("FILE"));
   parser.addOption(screenshot);
   const QCommandLineOption withPlots(QStringLiteral("with-plots"),
-                                     QStringLiteral("With --screenshot: run the default case first."));
+                                     QStringLiteral("With --screenshot: run the case (the default one without CASE) first."));
   parser.addOption(withPlots);
   const QCommandLineOption plotScreenshot(
       QStringLiteral("plot-screenshot"),
@@ -160,16 +227,39 @@ int main(int argc, char** argv) {
                      "at 80 rpm on the die page, render the plots to a PNG file and exit."),
       QStringLiteral("FILE"));
   parser.addOption(dieScreenshot);
+  const QCommandLineOption report(
+      QStringLiteral("report"),
+      QStringLiteral("Run the case (the default one without CASE), write its PDF report to FILE and exit."),
+      QStringLiteral("FILE"));
+  parser.addOption(report);
+  const QCommandLineOption pressureUnit(
+      QStringLiteral("pressure-unit"),
+      QStringLiteral("The pressure unit of --report: %1 (by default the one chosen last in the window).")
+          .arg(display_units::PressureUnitKeys()),
+      QStringLiteral("UNIT"));
+  parser.addOption(pressureUnit);
+  parser.addPositionalArgument(QStringLiteral("CASE"), QStringLiteral("A case file to open (.kvcase)."),
+                               QStringLiteral("[CASE]"));
   parser.process(app);
+  const QStringList positional = parser.positionalArguments();
+  if (positional.size() > 1) {
+    qCritical("kelvado: one case file at the most, not %lld", static_cast<long long>(positional.size()));
+    return 2;
+  }
+  const QString casePath = positional.value(0);
 
   if (parser.isSet(dieScreenshot)) return WriteDieScreenshot(parser.value(dieScreenshot));
 
   if (parser.isSet(plotScreenshot)) return WritePlotScreenshot(parser.value(plot), parser.value(plotScreenshot));
+  if (parser.isSet(report)) return WriteReport(parser.value(report), casePath, parser.value(pressureUnit));
 
   TForm1 form;  // with its own modal boxes and finish dialog
 
   if (parser.isSet(screenshot)) {
-    if (parser.isSet(withPlots)) form.resultsPlots()->showOutcome(RunDefaultCase());
+    const std::optional<kelvado::CaseData> data = ReadCase(casePath);
+    if (!data) return 2;
+    if (!casePath.isEmpty()) form.caseSession()->open(casePath);
+    if (parser.isSet(withPlots)) form.resultsPlots()->showOutcome(RunCase(*data));
     form.setAttribute(Qt::WA_DontShowOnScreen);
     form.show();
     if (!form.grab().save(parser.value(screenshot), "PNG")) {
@@ -184,5 +274,7 @@ int main(int argc, char** argv) {
     form.move(screen->availableGeometry().center() - form.rect().center());
   }
   form.show();
+  // A case that cannot be read is said so over the window, which keeps the default case.
+  if (!casePath.isEmpty()) form.caseSession()->open(casePath);
   return app.exec();
 }

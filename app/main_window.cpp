@@ -1,13 +1,18 @@
 #include "app/main_window.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
@@ -15,10 +20,12 @@
 #include <QSvgWidget>
 #include <QVBoxLayout>
 
+#include "app/case_session.h"
 #include "app/flow_model_box.h"
 #include "app/folder_chooser.h"
 #include "app/pixel_font.h"
 #include "app/plots/results_plots.h"
+#include "app/report_pdf.h"
 #include "report/results_file.h"
 #include "solver/input_fields.h"
 
@@ -77,8 +84,8 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
 
   auto* left = new QVBoxLayout;
   left->addWidget(buildInputGroup());
-  flowModel_ = new FlowModelBox;
-  left->addWidget(flowModel_);
+  flowModelBox_ = new FlowModelBox;
+  left->addWidget(flowModelBox_);
   left->addWidget(buildButtons());
   auto* columns = new QHBoxLayout(panel);
   columns->setContentsMargins(8, 8, 8, 8);
@@ -91,6 +98,16 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
   for (QWidget* w : panel->findChildren<QWidget*>()) {
     w->setFont(PixelFont(font(), qobject_cast<QGroupBox*>(w) ? 15 : 12));
   }
+
+  session_ = new CaseSession(*dialogs_,
+                             CaseSession::Hooks{[this] { return caseData(); },
+                                                [this](const kelvado::CaseData& data) { applyCase(data); },
+                                                [this] { return decimalSeparator_; }},
+                             this);
+  connect(session_, &CaseSession::titleChanged, this, &TForm1::updateTitle);
+  connect(flowModelBox_, &FlowModelBox::modelChanged, session_, &CaseSession::contentChanged);
+  outer->setMenuBar(buildMenuBar());
+  plots_->setPressureUnit(display_units::RememberedPressureUnit());
 
   // Tab walks the fields in order; disabled ones are passed over.
   for (int i = 0; i + 1 < kelvado::kInputCount; ++i) setTabOrder(edits_[i], edits_[i + 1]);
@@ -140,6 +157,9 @@ QWidget* TForm1::buildInputGroup() {
     edit->setEnabled(field.editable);
     edit->setFixedWidth(i < 12 ? 80 : 64);
     connect(edit, &QLineEdit::returnPressed, this, [this] { okButton_->click(); });
+    connect(edit, &QLineEdit::textChanged, this, [this] {
+      if (session_) session_->contentChanged();
+    });
     auto* label = new QLabel(QString::fromUtf8(field.caption.data(), field.caption.size()));
     label->setObjectName(LabelNameFor(i));
     label->setBuddy(edit);
@@ -239,7 +259,7 @@ kelvado::RunRequest TForm1::makeRequest() const {
   request.decimalSeparator = decimalSeparator_;
   request.encoding = kelvado::TextEncoding::ShiftJis;
   request.keptSteps = plots::kPlottedStepsAtMost;
-  request.flowModel = flowModel_->model();
+  request.flowModel = flowModel();
   return request;
 }
 
@@ -251,7 +271,7 @@ void TForm1::BitBtn1Click() {
     lastOutcome_ = kelvado::RunWithResultsFile(request, services);
   });
   if (!started) return;
-  runFlowModel_ = request.flowModel;
+  runCase_ = caseData();
   totalTurnsText_ = QString::fromStdString(request.inputs[kelvado::Field::LengthRatio]);
   okButton_->setEnabled(false);
   cancelButton_->setEnabled(true);
@@ -292,13 +312,22 @@ void TForm1::runEnded() {
       dialogs_->showError(QStringLiteral("The results file could not be written: %1.").arg(detail));
     }
   }
-  plots_->showOutcome(outcome, runFlowModel_);
+  plots_->setRunLabel(QStringLiteral("%1, %2 rpm, %3")
+                          .arg(session_->caseName())
+                          .arg(outcome.summary.Rpm, 0, 'f', 1)
+                          .arg(QString::fromLatin1(kelvado::FlowModelName(runCase_.flowModel))));
+  plots_->showOutcome(outcome, runCase_.flowModel);
   emit runFinished();
   if (closeWhenRunEnds_) close();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  // A run in progress is cancelled first; the window closes when it has ended.
+  // Unsaved changes are asked about first, once: "Cancel" leaves a run going as it was.
+  if (!closeWhenRunEnds_ && !session_->maybeSave()) {
+    event->ignore();
+    return;
+  }
+  // A run in progress is cancelled; the window closes when it has ended.
   if (runInProgress()) {
     closeWhenRunEnds_ = true;
     cancelRun();
@@ -306,4 +335,118 @@ void TForm1::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+}
+
+QMenuBar* TForm1::buildMenuBar() {
+  auto* bar = new QMenuBar;
+  bar->setObjectName(QStringLiteral("MenuBar"));
+  auto add = [this](QMenu* menu, const char* name, const QString& text, QKeySequence keys, auto slot) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(keys);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+  };
+  QMenu* file = bar->addMenu(QStringLiteral("&File"));
+  file->setObjectName(QStringLiteral("MenuFile"));
+  add(file, "actionNewCase", QStringLiteral("&New case"), QKeySequence::New, [this] { session_->newCase(); });
+  add(file, "actionOpenCase", QStringLiteral("&Open case..."), QKeySequence::Open, [this] { session_->openWithDialog(); });
+  add(file, "actionSaveCase", QStringLiteral("&Save case"), QKeySequence::Save, [this] { session_->save(); });
+  add(file, "actionSaveCaseAs", QStringLiteral("Save case &as..."), QKeySequence::SaveAs, [this] { session_->saveAs(); });
+  QMenu* recent = file->addMenu(QStringLiteral("&Recent cases"));
+  recent->setObjectName(QStringLiteral("MenuRecentCases"));
+  connect(recent, &QMenu::aboutToShow, this, [this, recent] { session_->fillRecentMenu(recent); });
+  file->addSeparator();
+  add(file, "actionExportReport", QStringLiteral("&Export report..."), QKeySequence::Print,
+      [this] { exportReportWithDialog(); });
+  file->addSeparator();
+  add(file, "actionQuit", QStringLiteral("&Quit"), QKeySequence::Quit, [this] { close(); });
+
+  QMenu* view = bar->addMenu(QStringLiteral("&View"));
+  view->setObjectName(QStringLiteral("MenuView"));
+  QMenu* units = view->addMenu(QStringLiteral("&Pressure unit"));
+  auto* group = new QActionGroup(units);
+  for (const display_units::PressureUnitInfo& info : display_units::kPressureUnits) {
+    QAction* action = units->addAction(display_units::Label(info.unit));
+    action->setObjectName(QStringLiteral("actionPressureUnit_%1").arg(QLatin1String(info.key)));
+    action->setCheckable(true);
+    action->setChecked(info.unit == display_units::RememberedPressureUnit());
+    action->setActionGroup(group);
+    connect(action, &QAction::triggered, this, [this, unit = info.unit] { setPressureUnit(unit); });
+  }
+  return bar;
+}
+
+void TForm1::updateTitle() { setWindowTitle(session_->windowTitle()); }
+
+kelvado::CaseData TForm1::caseData() const {
+  kelvado::CaseData data;
+  for (int i = 0; i < kelvado::kInputCount; ++i) data.inputs[i] = edits_[i]->text().toStdString();
+  data.flowModel = flowModel();
+  data.dieSections = dieSections_;
+  return data;
+}
+
+void TForm1::applyCase(const kelvado::CaseData& data) {
+  for (int i = 0; i < kelvado::kInputCount; ++i) edits_[i]->setText(QString::fromStdString(data.inputs[i]));
+  setFlowModel(data.flowModel);
+  setDieSections(data.dieSections);
+}
+
+kelvado::FlowModel TForm1::flowModel() const { return flowModelBox_->model(); }
+
+void TForm1::setFlowModel(kelvado::FlowModel model) {
+  if (model == flowModel()) return;
+  flowModelBox_->setModel(model);  // the box says the case changed
+  emit flowModelChanged(model);
+}
+
+void TForm1::setDieSections(std::vector<std::string> sections) {
+  if (sections == dieSections_) return;
+  dieSections_ = std::move(sections);
+  session_->contentChanged();
+  emit dieSectionsChanged();
+}
+
+display_units::PressureUnit TForm1::pressureUnit() const { return plots_->pressureUnit(); }
+
+void TForm1::setPressureUnit(display_units::PressureUnit unit) {
+  plots_->setPressureUnit(unit);
+  display_units::RememberPressureUnit(unit);
+  const QString name = QStringLiteral("actionPressureUnit_%1").arg(QLatin1String(display_units::Info(unit).key));
+  if (auto* action = findChild<QAction*>(name)) action->setChecked(true);
+  emit pressureUnitChanged(unit);
+}
+
+bool TForm1::exportReport(const QString& path, QString* error) const {
+  // The outcome is the running run's to write until it has ended.
+  if (runInProgress() || lastOutcome_.status != kelvado::RunStatus::Finished) {
+    if (error) *error = QStringLiteral("there is no finished run to report: press OK to run the case first");
+    return false;
+  }
+  report_pdf::ReportContent content;
+  content.caseName = session_->caseName();
+  content.inputs = runCase_.inputs;
+  content.decimalSeparator = decimalSeparator_;
+  content.flowModel = runCase_.flowModel;
+  content.dieSections = runCase_.dieSections;
+  content.outcome = lastOutcome_;
+  content.pressureUnit = pressureUnit();
+  return report_pdf::WriteReportPdf(content, path, error);
+}
+
+void TForm1::exportReportWithDialog() {
+  const QString title = QStringLiteral("Export report");
+  QString error;
+  if (runInProgress() || lastOutcome_.status != kelvado::RunStatus::Finished) {
+    exportReport(QString(), &error);
+    dialogs_->showWarning(title, QStringLiteral("No report was written: %1.").arg(error));
+    return;
+  }
+  const QString folder = session_->path().isEmpty() ? chooser_->folder() : QFileInfo(session_->path()).absolutePath();
+  QString path = dialogs_->askSaveFileName(title, QDir(folder).filePath(session_->caseName() + QStringLiteral(".pdf")),
+                                           QStringLiteral("PDF document (*.pdf)"));
+  if (path.isEmpty()) return;
+  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
+  if (!exportReport(path, &error)) dialogs_->showWarning(title, QStringLiteral("No report was written: %1.").arg(error));
 }

@@ -3,19 +3,24 @@
 // chooser, the results file name, OK and Close. OK (or Enter in any field) runs one
 // calculation on a worker thread; the window stays alive meanwhile, shows the turns
 // reached and offers Cancel, but a second run cannot start. Beside the inputs, the plots
-// of the last run.
+// of the last run. The menu bar works on the case as a file (app/case_session.h), chooses the
+// unit pressures are shown in and exports the report of the last run.
 #include <QWidget>
 #include <array>
 #include <memory>
 
 #include "app/background_run.h"
+#include "app/case_file.h"
 #include "app/dialogs.h"
+#include "app/display_units.h"
 #include "app/qt_services.h"
 #include "solver/input.h"
 #include "solver/run.h"
 
+class CaseSession;
 class FlowModelBox;
 class FolderChooser;
+class QMenuBar;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -35,14 +40,38 @@ class TForm1 : public QWidget {
 
   FolderChooser* folderChooser() const { return chooser_; }
   ResultsPlots* resultsPlots() const { return plots_; }
-  FlowModelBox* flowModelBox() const { return flowModel_; }
+  FlowModelBox* flowModelBox() const { return flowModelBox_; }
   bool runInProgress() const { return run_.isRunning(); }
   // How the last run ended; valid once runFinished() has been emitted.
   const kelvado::RunOutcome& lastOutcome() const { return lastOutcome_; }
 
+  // The case on show: the seventeen fields, the flow model and the die.
+  CaseSession* caseSession() const { return session_; }
+  kelvado::CaseData caseData() const;
+  void applyCase(const kelvado::CaseData& data);
+  // The flow model of the next run: the one the box beside the inputs shows.
+  kelvado::FlowModel flowModel() const;
+  void setFlowModel(kelvado::FlowModel model);
+  // The die the case carries (`die = SECTION` lines), kept as read until a page edits it.
+  const std::vector<std::string>& dieSections() const { return dieSections_; }
+  void setDieSections(std::vector<std::string> sections);
+
+  // View → Pressure unit: the plots and the line above them follow it; it is remembered.
+  display_units::PressureUnit pressureUnit() const;
+  void setPressureUnit(display_units::PressureUnit unit);
+
+  // File → Export report...: the PDF report of the last run, which must have finished.
+  bool exportReport(const QString& path, QString* error = nullptr) const;
+  void exportReportWithDialog();
+
  signals:
   void runStarted();
   void runFinished();
+  // For pages that show pressures of their own.
+  void pressureUnitChanged(display_units::PressureUnit unit);
+  // A case was opened or made new, or a page set them: for the controls that show them.
+  void flowModelChanged(kelvado::FlowModel model);
+  void dieSectionsChanged();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -57,12 +86,13 @@ class TForm1 : public QWidget {
   QWidget* buildInputGroup();
   QWidget* buildRightSide();
   QWidget* buildButtons();
+  QMenuBar* buildMenuBar();
+  void updateTitle();
 
   std::array<QLineEdit*, kelvado::kInputCount> edits_{};
   QLineEdit* fileNameEdit_ = nullptr;
   FolderChooser* chooser_ = nullptr;
-  FlowModelBox* flowModel_ = nullptr;
-  kelvado::FlowModel runFlowModel_ = kelvado::FlowModel::Classic;  // of the run in progress
+  FlowModelBox* flowModelBox_ = nullptr;
   ResultsPlots* plots_ = nullptr;
   QPushButton* okButton_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
@@ -74,6 +104,9 @@ class TForm1 : public QWidget {
   bool closeWhenRunEnds_ = false;
   WindowCallbacks callbacks_;
   kelvado::RunOutcome lastOutcome_;
+  CaseSession* session_ = nullptr;
+  std::vector<std::string> dieSections_;
+  kelvado::CaseData runCase_;  // the case the last run started from
   // Last, so that a run still going ends before anything it reports to is gone.
   BackgroundRun run_;
 };

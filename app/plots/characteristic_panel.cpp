@@ -126,6 +126,12 @@ void CharacteristicPanel::calculate(double rpm, double fromOutput, double toOutp
   });
 }
 
+void CharacteristicPanel::setPressureUnit(display_units::PressureUnit unit) {
+  unit_ = unit;
+  pressureAxis_->setTitleText(display_units::Label(unit));
+  if (!results_.empty() && !isCalculating()) showResults();
+}
+
 void CharacteristicPanel::showResults() {
   QList<QPointF> pressure, temperature;
   QString failure;
@@ -137,7 +143,7 @@ void CharacteristicPanel::showResults() {
       }
       continue;
     }
-    pressure << QPointF(outputs_[i], r.summary.OutletPressure);
+    pressure << QPointF(outputs_[i], display_units::FromKgfPerCm2(r.summary.OutletPressure, unit_));
     temperature << QPointF(outputs_[i], r.summary.AvgTemp);
   }
   pressure_->replace(pressure);

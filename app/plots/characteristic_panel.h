@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/background_run.h"
+#include "app/display_units.h"
 #include "solver/sweep.h"
 
 class QChartView;
@@ -44,6 +45,9 @@ class CharacteristicPanel : public QWidget {
   // What the Calculate button does: runs one case per output at the screw speed.
   void calculate(double rpm, double fromOutput, double toOutput, int count);
 
+  // The unit of the outlet pressure axis; what is drawn is drawn again in it.
+  void setPressureUnit(display_units::PressureUnit unit);
+
  signals:
   void calculated();
 
@@ -64,6 +68,7 @@ class CharacteristicPanel : public QWidget {
   QValueAxis* pressureAxis_ = nullptr;
   QValueAxis* temperatureAxis_ = nullptr;
 
+  display_units::PressureUnit unit_ = display_units::PressureUnit::KgfPerCm2;
   double rpmRun_ = 0;
   std::vector<double> outputs_;
   std::vector<kelvado::SweepResult> results_;

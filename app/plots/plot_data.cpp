@@ -48,14 +48,20 @@ std::optional<PlotId> PlotByKey(const QString& key) {
   return std::nullopt;
 }
 
-QList<QList<QPointF>> PlotPoints(PlotId id, const kelvado::RunRecord& record) {
+QString ValueAxisTitle(PlotId id, display_units::PressureUnit pressureUnit) {
+  return id == PlotId::Pressure ? display_units::Label(pressureUnit) : LookOf(id).yTitle;
+}
+
+QList<QList<QPointF>> PlotPoints(PlotId id, const kelvado::RunRecord& record, display_units::PressureUnit pressureUnit) {
   const auto& steps = record.steps;
   const auto& outlet = record.outlet;
   constexpr auto turns = &StepRecord::Turns;
   constexpr auto depth = &OutletNode::Depth;
   switch (id) {
     case PlotId::Pressure:
-      return {Points(steps, turns, [](const StepRecord& s) { return s.Pressure / kelvado::kGfPerKgf; })};
+      return {Points(steps, turns, [pressureUnit](const StepRecord& s) {
+        return display_units::FromKgfPerCm2(s.Pressure / kelvado::kGfPerKgf, pressureUnit);
+      })};
     case PlotId::MeanTemperature:
       return {Points(steps, turns, [](const StepRecord& s) { return s.AvgTemp; })};
     case PlotId::Power:

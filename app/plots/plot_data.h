@@ -8,6 +8,7 @@
 #include <array>
 #include <optional>
 
+#include "app/display_units.h"
 #include "solver/run_record.h"
 
 namespace plots {
@@ -45,7 +46,10 @@ std::optional<PlotId> PlotByKey(const QString& key);
 
 // One list of points per curve of the plot, in the order of LookOf(id).curves. The channel
 // plots have a point per kept step, the outlet plots a point per node (none unless the run
-// finished).
-QList<QList<QPointF>> PlotPoints(PlotId id, const kelvado::RunRecord& record);
+// finished). Pressures are in `pressureUnit`.
+QList<QList<QPointF>> PlotPoints(PlotId id, const kelvado::RunRecord& record,
+                                 display_units::PressureUnit pressureUnit = display_units::PressureUnit::KgfPerCm2);
+// The title of the plot's value axis: its unit.
+QString ValueAxisTitle(PlotId id, display_units::PressureUnit pressureUnit);
 
 }  // namespace plots

@@ -16,10 +16,10 @@ bool Fail(QString* error, const QString& why) {
   return false;
 }
 
-void Draw(QGraphicsScene& scene, const QChart& chart, QPainter& painter, const QSizeF& size) {
+void Draw(QGraphicsScene& scene, const QChart& chart, QPainter& painter, const QRectF& target) {
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setRenderHint(QPainter::TextAntialiasing);
-  scene.render(&painter, QRectF(QPointF(0, 0), size), chart.sceneBoundingRect());
+  scene.render(&painter, target, chart.sceneBoundingRect());
 }
 
 bool WritePng(QGraphicsScene& scene, const QChart& chart, const QString& path, QString* error) {
@@ -28,7 +28,7 @@ bool WritePng(QGraphicsScene& scene, const QChart& chart, const QString& path, Q
   image.fill(Qt::white);
   {
     QPainter painter(&image);
-    Draw(scene, chart, painter, size);
+    Draw(scene, chart, painter, QRectF(QPointF(0, 0), size));
   }
   if (!image.save(path, "PNG")) return Fail(error, QStringLiteral("cannot write %1").arg(path));
   return true;
@@ -44,9 +44,25 @@ bool WriteSvg(QGraphicsScene& scene, const QChart& chart, const QString& path, Q
   svg.setDescription(QStringLiteral("Kelvado results plot"));
   QPainter painter;
   if (!painter.begin(&svg)) return Fail(error, QStringLiteral("cannot write %1").arg(path));
-  Draw(scene, chart, painter, size);
+  Draw(scene, chart, painter, QRectF(QPointF(0, 0), size));
   if (!painter.end()) return Fail(error, QStringLiteral("cannot finish %1").arg(path));
   return true;
+}
+
+// Calls draw(scene) with the chart in a scene and laid out: its own, or one made for the call.
+template <typename Drawing>
+auto InScene(QChart* chart, Drawing draw) {
+  // Axes and curves are placed when the chart's layout is activated.
+  QGraphicsScene own;
+  QGraphicsScene* scene = chart->scene();
+  if (!scene) {
+    scene = &own;
+    own.addItem(chart);
+  }
+  if (chart->layout()) chart->layout()->activate();
+  const auto result = draw(*scene);
+  if (scene == &own) own.removeItem(chart);
+  return result;
 }
 
 }  // namespace
@@ -57,19 +73,18 @@ bool SavePlot(QChart* chart, const QString& path, QString* error) {
     return Fail(error, QStringLiteral("the file name must end in .png or .svg"));
   }
   if (chart->size().toSize().isEmpty()) return Fail(error, QStringLiteral("the plot has no size"));
+  return InScene(chart, [&](QGraphicsScene& scene) {
+    return suffix == QLatin1String("png") ? WritePng(scene, *chart, path, error) : WriteSvg(scene, *chart, path, error);
+  });
+}
 
-  // Axes and curves are placed when the chart's layout is activated.
-  QGraphicsScene own;
-  QGraphicsScene* scene = chart->scene();
-  if (!scene) {
-    scene = &own;
-    own.addItem(chart);
-  }
-  if (chart->layout()) chart->layout()->activate();
-  const bool ok = suffix == QLatin1String("png") ? WritePng(*scene, *chart, path, error)
-                                                 : WriteSvg(*scene, *chart, path, error);
-  if (scene == &own) own.removeItem(chart);
-  return ok;
+void DrawPlot(QChart* chart, QPainter& painter, const QRectF& target) {
+  InScene(chart, [&](QGraphicsScene& scene) {
+    painter.save();
+    Draw(scene, *chart, painter, target);
+    painter.restore();
+    return true;
+  });
 }
 
 }  // namespace plots

@@ -1,8 +1,10 @@
 #pragma once
 // Writing a chart to a picture file.
+#include <QRectF>
 #include <QString>
 
 class QChart;
+class QPainter;
 
 namespace plots {
 
@@ -10,5 +12,9 @@ namespace plots {
 // ending in ".svg" (any case). A chart that is not in a scene is drawn in one of its own.
 // On failure returns false and says why in *error.
 bool SavePlot(QChart* chart, const QString& path, QString* error = nullptr);
+
+// Draws the chart, laid out at its current size, into `target` on the painter (scaled to
+// fit): for pages that hold plots among other things.
+void DrawPlot(QChart* chart, QPainter& painter, const QRectF& target);
 
 }  // namespace plots

@@ -9,8 +9,10 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineSeries>
 #include <QMenu>
 #include <QTabBar>
+#include <QValueAxis>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -115,9 +117,29 @@ ResultsPlots::ResultsPlots(WindowDialogs& dialogs, CharacteristicPanel::BaseSour
   saveButton_->setMenu(saveMenu);
   saveButton_->setFocusPolicy(Qt::NoFocus);
 
-  auto* bar = new QHBoxLayout;
-  bar->addWidget(status_, 1);
-  bar->addWidget(saveButton_);
+  keepButton_ = new QToolButton;
+  keepButton_->setObjectName(QStringLiteral("KeepRunButton"));
+  keepButton_->setText(QStringLiteral("Keep for comparison"));
+  keepButton_->setToolTip(QStringLiteral("Leave this run on every plot as dashed curves"));
+  keepButton_->setFocusPolicy(Qt::NoFocus);
+  connect(keepButton_, &QToolButton::clicked, this, &ResultsPlots::keepForComparison);
+  clearButton_ = new QToolButton;
+  clearButton_->setObjectName(QStringLiteral("ClearKeptButton"));
+  clearButton_->setText(QStringLiteral("Clear comparison"));
+  clearButton_->setFocusPolicy(Qt::NoFocus);
+  clearButton_->setEnabled(false);
+  connect(clearButton_, &QToolButton::clicked, this, &ResultsPlots::clearComparison);
+
+  // The line above the plots has a row of its own; the buttons go under it.
+  auto* bar = new QVBoxLayout;
+  bar->setSpacing(2);
+  bar->addWidget(status_);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(keepButton_);
+  buttons->addWidget(clearButton_);
+  buttons->addWidget(saveButton_);
+  bar->addLayout(buttons);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addLayout(bar);
@@ -150,27 +172,110 @@ QChart* ResultsPlots::chart(PlotId id) const { return view(id)->chart(); }
 
 void ResultsPlots::showOutcome(const kelvado::RunOutcome& outcome, kelvado::FlowModel model) {
   if (outcome.status != kelvado::RunStatus::Finished) {
-    for (QChartView* v : views_) plots::ClearChart(v->chart());
+    shown_.reset();
+    redraw();
     setResults(false, QStringLiteral("The last run %1: nothing to plot.").arg(NotFinishedReason(outcome.status)));
     return;
   }
-  for (int i = 0; i < plots::kPlotCount; ++i) {
-    const auto id = static_cast<PlotId>(i);
-    plots::FillChart(chart(id), id, plots::PlotPoints(id, outcome.record));
-  }
-  const kelvado::OutletSummary& s = outcome.summary;
-  setResults(true, QStringLiteral("Outlet: %1 kgf/cm\u00b2, mean %2 \u00b0C, total power %3 kW at %4 rpm (%5 flow model).")
-                       .arg(s.OutletPressure, 0, 'f', 1)
+  shown_ = outcome.record;
+  shownLabel_ = runLabel_;
+  summary_ = outcome.summary;
+  shownModel_ = model;
+  redraw();
+  showSummary();
+}
+
+void ResultsPlots::showSummary() {
+  const kelvado::OutletSummary& s = summary_;
+  const display_units::PressureUnitInfo& unit = display_units::Info(unit_);
+  setResults(true, QStringLiteral("Outlet: %1 %2, mean %3 \u00b0C, total power %4 kW at %5 rpm (%6 flow model).")
+                       .arg(display_units::FromKgfPerCm2(s.OutletPressure, unit_), 0, 'f', unit.decimals)
+                       .arg(display_units::Label(unit_))
                        .arg(s.AvgTemp, 0, 'f', 1)
                        .arg(s.TotalPowerKW, 0, 'f', 2)
                        .arg(s.Rpm, 0, 'f', 1)
-                       .arg(QString::fromLatin1(kelvado::FlowModelName(model))));
+                       .arg(QString::fromLatin1(kelvado::FlowModelName(shownModel_))));
+}
+
+// Every plot: the run on show (or nothing), then each kept run, in the pressure unit.
+void ResultsPlots::redraw() {
+  for (int i = 0; i < plots::kPlotCount; ++i) {
+    const auto id = static_cast<PlotId>(i);
+    QList<QList<QPointF>> curves;
+    if (shown_) {
+      curves = plots::PlotPoints(id, *shown_, unit_);
+    } else {
+      curves.resize(plots::LookOf(id).curves.size());
+    }
+    for (const KeptRun& kept : kept_) curves += plots::PlotPoints(id, kept.record, unit_);
+    plots::FillChart(chart(id), id, curves);
+    chart(id)->axes(Qt::Vertical).front()->setTitleText(plots::ValueAxisTitle(id, unit_));
+  }
+}
+
+void ResultsPlots::setPressureUnit(display_units::PressureUnit unit) {
+  unit_ = unit;
+  redraw();
+  if (hasResults_) showSummary();
+  characteristic_->setPressureUnit(unit);
+}
+
+bool ResultsPlots::keepForComparison() {
+  if (!shown_) return false;
+  const int number = int(kept_.size()) + 1;
+  const QString label = shownLabel_.isEmpty() ? QStringLiteral("kept run %1").arg(number) : shownLabel_;
+  // One dash a kept run, in the colour of the curve it keeps.
+  static constexpr Qt::PenStyle kDashes[] = {Qt::DashLine, Qt::DotLine, Qt::DashDotLine, Qt::DashDotDotLine};
+  const Qt::PenStyle dash = kDashes[(number - 1) % 4];
+  for (int i = 0; i < plots::kPlotCount; ++i) {
+    const auto id = static_cast<PlotId>(i);
+    QChart* c = chart(id);
+    const QStringList& names = plots::LookOf(id).curves;
+    auto* x = qobject_cast<QValueAxis*>(c->axes(Qt::Horizontal).front());
+    auto* y = qobject_cast<QValueAxis*>(c->axes(Qt::Vertical).front());
+    for (qsizetype j = 0; j < names.size(); ++j) {
+      const QString name = names.size() == 1 ? label : QStringLiteral("%1 (%2)").arg(names[j], label);
+      QLineSeries* series = plots::AddCurve(c, name, x, y);
+      QPen pen = series->pen();
+      pen.setColor(static_cast<QLineSeries*>(c->series()[j])->color());
+      pen.setStyle(dash);
+      series->setPen(pen);
+    }
+    c->legend()->setVisible(true);
+  }
+  kept_.push_back({label, *shown_});
+  clearButton_->setEnabled(true);
+  redraw();
+  return true;
+}
+
+void ResultsPlots::clearComparison() {
+  for (int i = 0; i < plots::kPlotCount; ++i) {
+    const auto id = static_cast<PlotId>(i);
+    QChart* c = chart(id);
+    const QList<QAbstractSeries*> series = c->series();
+    for (qsizetype j = plots::LookOf(id).curves.size(); j < series.size(); ++j) {
+      c->removeSeries(series[j]);
+      delete series[j];
+    }
+    c->legend()->setVisible(plots::LookOf(id).curves.size() > 1);
+  }
+  kept_.clear();
+  clearButton_->setEnabled(false);
+  redraw();
+}
+
+QStringList ResultsPlots::keptRuns() const {
+  QStringList labels;
+  for (const KeptRun& kept : kept_) labels << kept.label;
+  return labels;
 }
 
 void ResultsPlots::setResults(bool hasResults, const QString& status) {
   hasResults_ = hasResults;
   status_->setText(status);
   for (QChartView* v : views_) v->actions().front()->setEnabled(hasResults);
+  keepButton_->setEnabled(hasResults);
   updateSaveButton();
 }
 

@@ -4,11 +4,15 @@
 // them and the line above them says why. A third page draws the screw characteristic, a
 // fourth the die and the operating point. Each
 // plot can be saved as PNG or SVG from its context menu or from the "Save plot..." button.
+// "Keep for comparison" leaves the run on show on every plot as dashed curves, until cleared.
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "app/plots/characteristic_panel.h"
+#include "app/display_units.h"
 #include "app/plots/die_panel.h"
 #include "app/plots/plot_data.h"
 #include "solver/run.h"
@@ -49,6 +53,19 @@ class ResultsPlots : public QWidget {
   using FileAsker = std::function<QString(const QString& suggestedPath)>;
   void setFileAsker(FileAsker asker) { askFile_ = std::move(asker); }
 
+  // The unit of the pressures on show: the pressure plot, the characteristic, the line above.
+  void setPressureUnit(display_units::PressureUnit unit);
+  display_units::PressureUnit pressureUnit() const { return unit_; }
+
+  // What the next run is called when it is kept ("pipe, 85.8 rpm, classic"); set before
+  // showOutcome.
+  void setRunLabel(const QString& label) { runLabel_ = label; }
+  // Keeps the finished run on show: on every plot, its curves stay as dashed lines named after
+  // it in the legend, whatever runs come next. False when no finished run is on show.
+  bool keepForComparison();
+  void clearComparison();
+  QStringList keptRuns() const;
+
  private:
   static std::size_t Index(plots::PlotId id) { return static_cast<std::size_t>(id); }
   QChartView* makeView(plots::PlotId id);
@@ -56,6 +73,13 @@ class ResultsPlots : public QWidget {
   void setResults(bool hasResults, const QString& status);
   void updateSaveButton();
   QString askWithDialog(const QString& suggestedPath);
+  void redraw();
+  void showSummary();
+
+  struct KeptRun {
+    QString label;
+    kelvado::RunRecord record;
+  };
 
   WindowDialogs& dialogs_;
   std::array<QChartView*, plots::kPlotCount> views_{};
@@ -64,7 +88,16 @@ class ResultsPlots : public QWidget {
   QTabWidget* tabs_ = nullptr;
   QLabel* status_ = nullptr;
   QToolButton* saveButton_ = nullptr;
+  QToolButton* keepButton_ = nullptr;
+  QToolButton* clearButton_ = nullptr;
   bool hasResults_ = false;
+  std::optional<kelvado::RunRecord> shown_;  // the finished run on show
+  kelvado::OutletSummary summary_;
+  kelvado::FlowModel shownModel_ = kelvado::FlowModel::Classic;  // of the run on show
+  QString runLabel_;
+  QString shownLabel_;
+  std::vector<KeptRun> kept_;
+  display_units::PressureUnit unit_ = display_units::PressureUnit::KgfPerCm2;
   QString lastFolder_;
   FileAsker askFile_;
 };

@@ -8,7 +8,9 @@ foreach(variable EXECUTABLE PREFIX TIMEOUT WORKING_DIRECTORY OUTPUT)
   endif()
 endforeach()
 
-set(environment "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
+# The window's remembered settings (pressure unit, recent cases) are read from a folder of the
+# build's, never from the user's: a unit chosen in the window must not change what a test sees.
+set(environment "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;XDG_CONFIG_HOME=${WORKING_DIRECTORY}/xdg-config")
 # Listing runs no case; a sanitized build must not fail on what Qt leaves at exit.
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0

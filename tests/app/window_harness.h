@@ -26,11 +26,29 @@ class RecordingDialogs final : public WindowDialogs {
   void showError(const QString& text) override { errors << text; }
   void showWarning(const QString& title, const QString& text) override { warnings << title + ": " + text; }
   void showFinishDialog() override { ++finishDialogs; }
+  // Each question is noted and answered with the next answer given, or `unsavedDefault`.
+  UnsavedAnswer askUnsavedChanges(const QString& caseName) override {
+    unsavedQuestions << caseName;
+    return unsavedAnswers.isEmpty() ? unsavedDefault : unsavedAnswers.takeFirst();
+  }
+  QString askOpenFileName(const QString& title, const QString&, const QString&) override {
+    fileQuestions << title;
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+  }
+  QString askSaveFileName(const QString& title, const QString& suggestedPath, const QString&) override {
+    fileQuestions << title + ": " + suggestedPath;
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+  }
 
   QStringList messages;
   QStringList errors;
   QStringList warnings;
   int finishDialogs = 0;
+  QStringList unsavedQuestions;
+  QList<UnsavedAnswer> unsavedAnswers;
+  UnsavedAnswer unsavedDefault = UnsavedAnswer::Discard;
+  QStringList fileQuestions;  // the title of each, and the suggested path of a save
+  QStringList fileAnswers;    // the files chosen, in order; none left: the user gives up
 };
 
 // What the windows remember goes to a folder of the test program's own, emptied for each

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The window under a real X server, driven by synthetic keys as a person would: the window
 # comes up, Enter runs the default case, the finish dialog comes up, Enter closes it, the
-# results file equals the golden one, and Alt+C closes the window.
+# results file equals the golden one, and Alt+C closes the window. Then the window started
+# with a case file, as a file manager starts it, names the case in its title.
 #   xvfb_smoke.sh KELVADO GOLDEN
 set -euo pipefail
 kelvado=$(realpath "$1")
@@ -35,9 +36,9 @@ export QT_QPA_PLATFORM=xcb
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb does not answer: $(cat "$work/xvfb.log")"
 
-# Started in an empty folder, which the chooser opens first.
+# Started in an empty folder, which the chooser opens first; the arguments are kelvado's.
 start_app() {
-  (cd "$work" && exec "$kelvado") >"$work/app.log" 2>&1 &
+  (cd "$work" && exec "$kelvado" "$@") >"$work/app.log" 2>&1 &
   app_pid=$!
 }
 start_app
@@ -68,6 +69,13 @@ for attempt in 1 2 3; do
   echo "retrying after: $(head -n 1 "$work/app.log")" >&2
   start_app
 done
+# Waits until kelvado has ended after $1 closed it, and checks that it ended well.
+wait_exit() {
+  for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$app_pid" 2>/dev/null && fail "$1 did not close the window"
+  wait "$app_pid" || fail "kelvado exited with an error: $(tail -n 30 "$work/app.log")"
+  app_pid=""
+}
 main=$(wait_window Kelvado) || fail "no window titled Kelvado"
 sleep 0.5
 press Return "$main"
@@ -82,8 +90,13 @@ done
 xdotool search --onlyvisible --name '^Finsh$' >/dev/null 2>&1 && fail "Enter did not close the dialog"
 
 press alt+c "$main"
-for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && fail "Alt+C did not close the window"
-wait "$app_pid" || fail "kelvado exited with an error: $(tail -n 30 "$work/app.log")"
-app_pid=""
+wait_exit Alt+C
+
+# A case file given on the command line is opened: its name is the window's title.
+printf 'output-rate = 50\nflow-model = classic\n' >"$work/smoke.kvcase"
+start_app "$work/smoke.kvcase"
+main=$(wait_window "smoke - Kelvado") || fail "no window titled 'smoke - Kelvado': $(cat "$work/app.log")"
+sleep 0.5
+press ctrl+q "$main"
+wait_exit Ctrl+Q
 echo "xvfb smoke: ok"

@@ -1,0 +1,229 @@
+#include "app/report_pdf.h"
+
+#include <QChart>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <memory>
+#include <numbers>
+
+#include "app/plots/plot_chart.h"
+#include "app/plots/plot_data.h"
+#include "app/plots/plot_export.h"
+#include "solver/input_fields.h"
+
+namespace report_pdf {
+namespace {
+
+using plots::PlotId;
+
+constexpr int kDotsPerInch = 300;
+// The plots are laid out as on a screen of 96 dots per inch, then drawn to the page's size.
+constexpr double kPlotScale = kDotsPerInch / 96.0;
+
+QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+// The window's captions with the characters every PDF font has.
+QString Plain(QString caption) {
+  return caption.replace(QChar(0x3000), QLatin1Char(' ')).replace(QChar(0x2103), QStringLiteral("\u00b0C"));
+}
+
+class ReportPainter {
+ public:
+  ReportPainter(QPdfWriter& writer, const ReportContent& content)
+      : writer_(writer), content_(content), painter_(&writer) {
+    page_ = QRectF(QPointF(0, 0), QSizeF(writer.width(), writer.height()));
+    body_ = page_.adjusted(0, 0, 0, -lineHeight(font(9)) * 2.5);
+  }
+
+  bool isActive() const { return painter_.isActive(); }
+  bool finish() { return painter_.end(); }
+
+  void newPage() {
+    drawFooter();
+    writer_.newPage();
+    ++pageNumber_;
+    y_ = 0;
+  }
+  void lastPage() { drawFooter(); }
+
+  void title(const QString& text, const QString& subtitle) {
+    write(text, font(16, true));
+    write(subtitle, font(11));
+    y_ += lineHeight(font(10)) * 0.5;
+  }
+
+  void heading(const QString& text) {
+    y_ += lineHeight(font(10)) * 0.6;
+    write(text, font(12, true));
+    painter_.setPen(QPen(Qt::gray, 2));
+    painter_.drawLine(QPointF(body_.left(), y_), QPointF(body_.right(), y_));
+    y_ += lineHeight(font(10)) * 0.3;
+  }
+
+  // A row of a table: the quantity with its unit, and the value right-aligned after it.
+  void row(const QString& what, const QString& value) {
+    const QFont f = font(10);
+    painter_.setFont(f);
+    painter_.setPen(Qt::black);
+    const double h = lineHeight(f);
+    const double valueRight = body_.left() + body_.width() * 0.75;
+    painter_.drawText(QRectF(body_.left() + h, y_, valueRight - body_.left() - h, h), Qt::AlignLeft | Qt::AlignVCenter,
+                      what);
+    // A long value (a die section) reaches to the left, past the short caption it has.
+    painter_.drawText(QRectF(body_.left(), y_, valueRight - body_.left(), h), Qt::AlignRight | Qt::AlignVCenter, value);
+    y_ += h;
+  }
+
+  void note(const QString& text) { write(text, font(9), Qt::darkGray); }
+
+  // The plots in a grid of `columns` that fills the rest of the page's body.
+  void plots(const QList<PlotId>& ids, int columns) {
+    const int rows = int((ids.size() + columns - 1) / columns);
+    const double width = body_.width() / columns;
+    const double height = (body_.bottom() - y_) / rows;
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+      const QRectF target(body_.left() + width * double(i % columns), y_ + height * double(i / columns), width,
+                          height);
+      drawPlot(ids[i], target.adjusted(8, 8, -8, -8));
+    }
+    y_ = body_.bottom();
+  }
+
+ private:
+  QFont font(double points, bool bold = false) const {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+  }
+  double lineHeight(const QFont& f) const { return QFontMetricsF(f, &writer_).height() * 1.25; }
+
+  void write(const QString& text, const QFont& f, const QColor& colour = Qt::black) {
+    painter_.setFont(f);
+    painter_.setPen(colour);
+    const double h = lineHeight(f);
+    painter_.drawText(QRectF(body_.left(), y_, body_.width(), h), Qt::AlignLeft | Qt::AlignVCenter, text);
+    y_ += h;
+  }
+
+  void drawPlot(PlotId id, const QRectF& target) {
+    const std::unique_ptr<QChart> chart(plots::MakeChart(id));
+    chart->resize(target.size() / kPlotScale);
+    plots::FillChart(chart.get(), id, plots::PlotPoints(id, content_.outcome.record, content_.pressureUnit));
+    chart->axes(Qt::Vertical).front()->setTitleText(plots::ValueAxisTitle(id, content_.pressureUnit));
+    plots::DrawPlot(chart.get(), painter_, target);
+  }
+
+  void drawFooter() {
+    const QFont f = font(9);
+    painter_.setFont(f);
+    painter_.setPen(Qt::darkGray);
+    const double h = lineHeight(f);
+    const QRectF line(page_.left(), page_.bottom() - h, page_.width(), h);
+    painter_.drawLine(QPointF(page_.left(), line.top() - h * 0.3), QPointF(page_.right(), line.top() - h * 0.3));
+    painter_.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Kelvado report: %1").arg(content_.caseName));
+    painter_.drawText(line, Qt::AlignHCenter | Qt::AlignVCenter, content_.date.toString(Qt::ISODate));
+    painter_.drawText(line, Qt::AlignRight | Qt::AlignVCenter,
+                      QStringLiteral("Page %1 of %2").arg(pageNumber_).arg(kReportPages));
+  }
+
+  QPdfWriter& writer_;
+  const ReportContent& content_;
+  QPainter painter_;
+  QRectF page_;
+  QRectF body_;
+  double y_ = 0;
+  int pageNumber_ = 1;
+};
+
+class Numbers {
+ public:
+  explicit Numbers(char separator) : separator_(QLatin1Char(separator)) {}
+  QString operator()(double value, int decimals) const {
+    return QString::number(value, 'f', decimals).replace(QLatin1Char('.'), separator_);
+  }
+
+ private:
+  QChar separator_;
+};
+
+void WriteCase(ReportPainter& page, const ReportContent& c) {
+  page.heading(QStringLiteral("Case"));
+  for (const kelvado::InputField& field : kelvado::kInputFields) {
+    page.row(Plain(Utf8(field.caption)), QString::fromStdString(c.inputs[field.field]).trimmed());
+  }
+  page.row(QStringLiteral("Flow model"), QString::fromLatin1(kelvado::FlowModelName(c.flowModel)));
+  for (const std::string& section : c.dieSections) page.row(QStringLiteral("Die section"), QString::fromStdString(section));
+}
+
+void WriteResults(ReportPainter& page, const ReportContent& c) {
+  const Numbers number(c.decimalSeparator);
+  const kelvado::OperatingRecord& op = c.outcome.record.operating;
+  page.heading(QStringLiteral("Operating conditions"));
+  page.row(QStringLiteral("Screw speed (rpm)"), number(op.Rpm, 2));
+  page.row(QStringLiteral("Barrel surface velocity (cm/s)"), number(op.BarrelSpeed, 2));
+  page.row(QStringLiteral("Its cross-channel component (cm/s)"), number(op.BarrelSpeedX, 2));
+  page.row(QStringLiteral("Its down-channel component (cm/s)"), number(op.BarrelSpeedZ, 2));
+  page.row(QStringLiteral("Helix angle (\u00b0)"), number(op.HelixAngle * 180 / std::numbers::pi, 2));
+  page.row(QStringLiteral("Channel width (cm)"), number(op.ChannelWidth, 3));
+  page.row(QStringLiteral("Down-channel length (cm)"), number(op.ChannelLength, 1));
+
+  const kelvado::OutletSummary& s = c.outcome.summary;
+  const display_units::PressureUnit unit = c.pressureUnit;
+  page.heading(QStringLiteral("Outlet"));
+  page.row(QStringLiteral("Mean temperature (\u00b0C)"), number(s.AvgTemp, 2));
+  page.row(QStringLiteral("Mixing degree (-)"), number(s.MixingDegree, 3));
+  page.row(QStringLiteral("Outlet pressure (%1)").arg(display_units::Label(unit)),
+           number(display_units::FromKgfPerCm2(s.OutletPressure, unit), display_units::Info(unit).decimals + 1));
+
+  page.heading(QStringLiteral("Power balance"));
+  page.row(QStringLiteral("Total power (kW)"), number(s.TotalPowerKW, 3));
+  page.row(QStringLiteral("Enthalpy difference (kW)"), number(s.EnthalpyDiffKW, 3));
+  page.row(QStringLiteral("Power for the pressure rise (kW)"), number(s.PressurePowerKW, 3));
+  page.row(QStringLiteral("Cooling (1), from the heat balance (kW)"), number(s.Cooling1KW, 3));
+  page.row(QStringLiteral("Cooling (2), from the temperature gradients at the walls (kW)"), number(s.Cooling2KW, 3));
+  page.note(QStringLiteral("Total power = enthalpy difference + power for the pressure rise + cooling (1)."));
+}
+
+}  // namespace
+
+bool WriteReportPdf(const ReportContent& content, const QString& path, QString* error) {
+  auto fail = [error](const QString& why) {
+    if (error) *error = why;
+    return false;
+  };
+  if (content.outcome.status != kelvado::RunStatus::Finished) return fail(QStringLiteral("the run did not finish"));
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return fail(QStringLiteral("cannot write %1 (%2)").arg(path, file.errorString()));
+  {
+    QPdfWriter writer(&file);
+    writer.setResolution(kDotsPerInch);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
+                                     QPageLayout::Millimeter));
+    writer.setTitle(QStringLiteral("Kelvado report: %1").arg(content.caseName));
+    writer.setCreator(QStringLiteral("Kelvado"));
+    ReportPainter page(writer, content);
+    if (!page.isActive()) return fail(QStringLiteral("cannot write %1").arg(path));
+
+    page.title(QStringLiteral("Kelvado report: %1").arg(content.caseName),
+               QStringLiteral("Non-isothermal melt flow in the metering zone, %1 flow model")
+                   .arg(QString::fromLatin1(kelvado::FlowModelName(content.flowModel))));
+    WriteCase(page, content);
+    WriteResults(page, content);
+    page.newPage();
+    page.heading(QStringLiteral("Along the channel"));
+    page.plots({PlotId::Pressure, PlotId::MeanTemperature, PlotId::Power}, 1);
+    page.newPage();
+    page.heading(QStringLiteral("Outlet profiles, across the depth from the screw root"));
+    page.plots({PlotId::OutletTemperature, PlotId::OutletVelocity, PlotId::OutletViscosity, PlotId::OutletShearRate},
+               2);
+    page.lastPage();
+    if (!page.finish()) return fail(QStringLiteral("cannot finish %1").arg(path));
+  }
+  if (!file.commit()) return fail(QStringLiteral("cannot write %1 (%2)").arg(path, file.errorString()));
+  return true;
+}
+
+}  // namespace report_pdf
