@@ -1,5 +1,6 @@
 #include "app/dialogs.h"
 
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -24,3 +25,10 @@ void ModalDialogs::showWarning(const QString& title, const QString& text) {
 }
 
 void ModalDialogs::showFinishDialog() { finishForm_->exec(); }
+
+std::optional<QString> ModalDialogs::askText(const QString& title, const QString& label) {
+  bool ok = false;
+  const QString text = QInputDialog::getText(parent_, title, label, QLineEdit::Normal, QString(), &ok);
+  if (!ok) return std::nullopt;
+  return text;
+}

@@ -1,10 +1,11 @@
 #pragma once
 // Every box the window raises: the messages of a run, its finish dialog, the report of a
-// fault, and the warning that something the user asked for was not done. The window shows
-// real ones; tests put their own in.
+// fault, the warning that something the user asked for was not done, and the question for
+// a name. The window shows real ones; tests put their own in.
 #include <QPointer>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QWidget;
 class TFinishForm;
@@ -20,6 +21,8 @@ class WindowDialogs {
   virtual void showWarning(const QString& title, const QString& text) = 0;
   // The finish dialog, shown modally.
   virtual void showFinishDialog() = 0;
+  // Asks for one line of text (a name to save under); nothing when the user cancels.
+  virtual std::optional<QString> askText(const QString& title, const QString& label) = 0;
 };
 
 // Modal boxes over the window; the finish dialog is made once and reused.
@@ -32,6 +35,7 @@ class ModalDialogs final : public WindowDialogs {
   void showError(const QString& text) override;
   void showWarning(const QString& title, const QString& text) override;
   void showFinishDialog() override;
+  std::optional<QString> askText(const QString& title, const QString& label) override;
 
  private:
   QPointer<QWidget> parent_;

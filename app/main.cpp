@@ -85,6 +85,7 @@ class StderrDialogs final : public WindowDialogs {
     qWarning("kelvado: %s: %s", qPrintable(title), qPrintable(text));
   }
   void showFinishDialog() override {}
+  std::optional<QString> askText(const QString&, const QString&) override { return std::nullopt; }
 };
 
 // The example of the README on the die page, at a size where its numbers read well.

@@ -16,6 +16,7 @@
 
 class FlowModelBox;
 class FolderChooser;
+class MaterialBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -36,6 +37,7 @@ class TForm1 : public QWidget {
   FolderChooser* folderChooser() const { return chooser_; }
   ResultsPlots* resultsPlots() const { return plots_; }
   FlowModelBox* flowModelBox() const { return flowModel_; }
+  MaterialBox* materialBox() const { return material_; }
   bool runInProgress() const { return run_.isRunning(); }
   // How the last run ended; valid once runFinished() has been emitted.
   const kelvado::RunOutcome& lastOutcome() const { return lastOutcome_; }
@@ -62,6 +64,7 @@ class TForm1 : public QWidget {
   QLineEdit* fileNameEdit_ = nullptr;
   FolderChooser* chooser_ = nullptr;
   FlowModelBox* flowModel_ = nullptr;
+  MaterialBox* material_ = nullptr;
   kelvado::FlowModel runFlowModel_ = kelvado::FlowModel::Classic;  // of the run in progress
   ResultsPlots* plots_ = nullptr;
   QPushButton* okButton_ = nullptr;
