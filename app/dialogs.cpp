@@ -1,6 +1,7 @@
 #include "app/dialogs.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -45,4 +46,11 @@ QString ModalDialogs::askOpenFileName(const QString& title, const QString& folde
 
 QString ModalDialogs::askSaveFileName(const QString& title, const QString& suggestedPath, const QString& filter) {
   return QFileDialog::getSaveFileName(parent_, title, suggestedPath, filter);
+}
+
+std::optional<QString> ModalDialogs::askText(const QString& title, const QString& label) {
+  bool ok = false;
+  const QString text = QInputDialog::getText(parent_, title, label, QLineEdit::Normal, QString(), &ok);
+  if (!ok) return std::nullopt;
+  return text;
 }

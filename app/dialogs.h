@@ -1,10 +1,12 @@
 #pragma once
 // Every box the window raises: the messages of a run, its finish dialog, the report of a
 // fault, the warning that something the user asked for was not done, the question about
-// unsaved changes and the choice of a file. The window shows real ones; tests put their own in.
+// unsaved changes, the choice of a file and the question for a name. The window shows real
+// ones; tests put their own in.
 #include <QPointer>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QWidget;
 class TFinishForm;
@@ -28,6 +30,8 @@ class WindowDialogs {
   // QFileDialog takes it: "Kelvado case (*.kvcase);;All files (*)".
   virtual QString askOpenFileName(const QString& title, const QString& folder, const QString& filter) = 0;
   virtual QString askSaveFileName(const QString& title, const QString& suggestedPath, const QString& filter) = 0;
+  // Asks for one line of text (a name to save under); nothing when the user cancels.
+  virtual std::optional<QString> askText(const QString& title, const QString& label) = 0;
 };
 
 // Modal boxes over the window; the finish dialog is made once and reused.
@@ -43,6 +47,7 @@ class ModalDialogs final : public WindowDialogs {
   UnsavedAnswer askUnsavedChanges(const QString& caseName) override;
   QString askOpenFileName(const QString& title, const QString& folder, const QString& filter) override;
   QString askSaveFileName(const QString& title, const QString& suggestedPath, const QString& filter) override;
+  std::optional<QString> askText(const QString& title, const QString& label) override;
 
  private:
   QPointer<QWidget> parent_;

@@ -152,6 +152,7 @@ class StderrDialogs final : public WindowDialogs {
   UnsavedAnswer askUnsavedChanges(const QString&) override { return UnsavedAnswer::Discard; }
   QString askOpenFileName(const QString&, const QString&, const QString&) override { return {}; }
   QString askSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
+  std::optional<QString> askText(const QString&, const QString&) override { return std::nullopt; }
 };
 
 // The example of the README on the die page, at a size where its numbers read well.

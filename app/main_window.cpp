@@ -23,6 +23,7 @@
 #include "app/case_session.h"
 #include "app/flow_model_box.h"
 #include "app/folder_chooser.h"
+#include "app/material_box.h"
 #include "app/pixel_font.h"
 #include "app/plots/results_plots.h"
 #include "app/report_pdf.h"
@@ -145,6 +146,7 @@ QWidget* TForm1::buildInputGroup() {
   viscosityColumns->addLayout(parameterColumn);
   viscosityLayout->addLayout(viscosityColumns);
 
+  constexpr int kMaterialRow = static_cast<int>(kelvado::Field::Density);
   QPalette blue = palette();
   blue.setColor(QPalette::WindowText, Qt::blue);
   // The defaults are shown with the user's decimal separator, so that they read as typed.
@@ -166,9 +168,11 @@ QWidget* TForm1::buildInputGroup() {
     edits_[i] = edit;
 
     if (i < 12) {
+      // The material choice takes the row above the first material field.
+      const int row = i < kMaterialRow ? i : i + 1;
       label->setPalette(blue);
-      inputGrid->addWidget(label, i, 0);
-      inputGrid->addWidget(edit, i, 1);
+      inputGrid->addWidget(label, row, 0);
+      inputGrid->addWidget(edit, row, 1);
     } else if (i < 15) {
       stdColumn->addWidget(label, i - 12, 0);
       stdColumn->addWidget(edit, i - 12, 1);
@@ -178,7 +182,14 @@ QWidget* TForm1::buildInputGroup() {
     }
   }
   parameterColumn->setRowStretch(2, 1);
-  inputGrid->addWidget(viscosity, 12, 0, 1, 2);
+  inputGrid->addWidget(viscosity, 13, 0, 1, 2);
+
+  MaterialBox::Fields materialFields{};
+  for (std::size_t i = 0; i < materialFields.size(); ++i) {
+    materialFields[i] = edits_[static_cast<std::size_t>(kelvado::kMaterialFields[i])];
+  }
+  material_ = new MaterialBox(*dialogs_, materialFields, [this] { return decimalSeparator_; });
+  inputGrid->addWidget(material_, kMaterialRow, 0, 1, 2);
   inputGrid->setColumnStretch(0, 1);
   return input;
 }

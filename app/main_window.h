@@ -21,6 +21,7 @@ class CaseSession;
 class FlowModelBox;
 class FolderChooser;
 class QMenuBar;
+class MaterialBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -41,6 +42,7 @@ class TForm1 : public QWidget {
   FolderChooser* folderChooser() const { return chooser_; }
   ResultsPlots* resultsPlots() const { return plots_; }
   FlowModelBox* flowModelBox() const { return flowModelBox_; }
+  MaterialBox* materialBox() const { return material_; }
   bool runInProgress() const { return run_.isRunning(); }
   // How the last run ended; valid once runFinished() has been emitted.
   const kelvado::RunOutcome& lastOutcome() const { return lastOutcome_; }
@@ -93,6 +95,7 @@ class TForm1 : public QWidget {
   QLineEdit* fileNameEdit_ = nullptr;
   FolderChooser* chooser_ = nullptr;
   FlowModelBox* flowModelBox_ = nullptr;
+  MaterialBox* material_ = nullptr;
   ResultsPlots* plots_ = nullptr;
   QPushButton* okButton_ = nullptr;
   QPushButton* cancelButton_ = nullptr;

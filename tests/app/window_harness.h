@@ -1,6 +1,8 @@
 #pragma once
 // What the window tests share: boxes that are recorded instead of shown, a window opened on
 // a folder of the test's own, and runs started as a user starts them.
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -8,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <optional>
 
 #include "app/dialogs.h"
 #include "app/folder_chooser.h"
@@ -39,7 +42,15 @@ class RecordingDialogs final : public WindowDialogs {
     fileQuestions << title + ": " + suggestedPath;
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
   }
+  // Answers with the next of `answers`, or as a cancel when none is left.
+  std::optional<QString> askText(const QString& title, const QString&) override {
+    questions << title;
+    if (answers.isEmpty()) return std::nullopt;
+    return answers.takeFirst();
+  }
 
+  QStringList answers;
+  QStringList questions;
   QStringList messages;
   QStringList errors;
   QStringList warnings;
@@ -51,12 +62,15 @@ class RecordingDialogs final : public WindowDialogs {
   QStringList fileAnswers;    // the files chosen, in order; none left: the user gives up
 };
 
-// What the windows remember goes to a folder of the test program's own, emptied for each
-// case: never the user's settings, never the last case's.
+// What the windows remember, and the user's materials, go to a folder of the test program's
+// own, emptied for each case: never the user's settings, never the last case's.
 inline void FreshSettings() {
   static QTemporaryDir folder;
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
   WindowSettings().clear();
+  const QString config = folder.filePath(QStringLiteral("xdg"));
+  QDir(config).removeRecursively();
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
 }
 
 // A shown window whose results go to the folder; the caller waits for it to be exposed.

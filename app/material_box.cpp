@@ -1,0 +1,241 @@
+#include "app/material_box.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStringList>
+#include <QTimer>
+#include <system_error>
+
+#include "app/dialogs.h"
+#include "app/settings.h"
+#include "solver/input_fields.h"
+
+namespace {
+
+const QString kChoiceKey = QStringLiteral("material");
+const QString kCustomTextsKey = QStringLiteral("customMaterialTexts");
+const QString kSaveTitle = QStringLiteral("Save material");
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+// The item's tip: what the material is and where its numbers come from.
+QString SourceTip(const kelvado::Material& material) {
+  QString tip = Text(material.family);
+  if (!tip.isEmpty()) tip += QStringLiteral("\n");
+  return tip + Text(material.source);
+}
+
+}  // namespace
+
+const QString MaterialBox::kCustom = QStringLiteral("Custom");
+
+MaterialBox::MaterialBox(WindowDialogs& dialogs, const Fields& fields, std::function<char()> separator,
+                         std::optional<Files> files, QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs), fields_(fields), separator_(std::move(separator)) {
+  setObjectName(QStringLiteral("MaterialBox"));
+  choice_ = new QComboBox;
+  choice_->setObjectName(QStringLiteral("MaterialChoice"));
+  // Long names are cut in the box and shown whole in the list and the tip.
+  choice_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  choice_->setMinimumContentsLength(14);
+  choice_->setFocusPolicy(Qt::ClickFocus);  // Alt+M reaches it; Tab walks the fields only
+  save_ = new QPushButton(QStringLiteral("Save material\u2026"));
+  save_->setObjectName(QStringLiteral("SaveMaterial"));
+  save_->setToolTip(QStringLiteral("Save the \"Custom\" fields under a name among your own materials."));
+  save_->setFocusPolicy(Qt::NoFocus);
+
+  auto* label = new QLabel(QStringLiteral("&Material"));
+  label->setObjectName(QStringLiteral("MaterialLabel"));
+  label->setBuddy(choice_);
+  QPalette blue = label->palette();
+  blue.setColor(QPalette::WindowText, Qt::blue);
+  label->setPalette(blue);
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 4, 0, 4);
+  layout->addWidget(label);
+  layout->addWidget(choice_, 1);
+  layout->addWidget(save_);
+
+  loadCatalog(files);
+  fillChoice();
+  restoreChoice();
+  connect(choice_, &QComboBox::currentIndexChanged, this, &MaterialBox::chosen);
+  connect(save_, &QPushButton::clicked, this, &MaterialBox::saveCustom);
+  for (QLineEdit* field : fields_) {
+    connect(field, &QLineEdit::textEdited, this, [this] {
+      if (!isCustom()) return;
+      QStringList texts;
+      for (const QLineEdit* f : fields_) texts << f->text();
+      WindowSettings().setValue(kCustomTextsKey, texts);
+    });
+  }
+}
+
+void MaterialBox::loadCatalog(const std::optional<Files>& files) {
+  QStringList errors;
+  try {
+    catalog_.libraryFile = files ? files->library : kelvado::FindLibraryFile();
+    catalog_.library = kelvado::ReadMaterialsFile(catalog_.libraryFile);
+  } catch (const kelvado::MaterialError& error) {
+    errors << QString::fromUtf8(error.what());
+    catalog_.library.clear();
+  }
+  if (catalog_.library.empty()) {
+    // The default melt is offered all the same, from the default texts.
+    kelvado::Material melt;
+    melt.name = "Default melt";
+    melt.source = "The program's own default material fields.";
+    melt.values = *kelvado::MaterialValues(kelvado::DefaultInputTexts());
+    catalog_.library.push_back(melt);
+  }
+  try {
+    catalog_.userFile = files ? files->user : kelvado::UserMaterialsFile();
+    std::error_code ec;
+    if (std::filesystem::exists(catalog_.userFile, ec)) catalog_.user = kelvado::ReadMaterialsFile(catalog_.userFile);
+  } catch (const kelvado::MaterialError& error) {
+    // Saving would overwrite the file that could not be read: it is refused.
+    errors << QString::fromUtf8(error.what());
+    userFileReadable_ = false;
+  }
+  if (errors.isEmpty()) return;
+  const QString text = QStringLiteral("The window opens with the default melt and what could be read.\n\n") +
+                       errors.join(QStringLiteral("\n\n"));
+  QTimer::singleShot(0, this, [this, text] { dialogs_.showWarning(QStringLiteral("Materials"), text); });
+}
+
+void MaterialBox::fillChoice() {
+  const QSignalBlocker blocker(choice_);
+  choice_->clear();
+  auto add = [this](const std::vector<kelvado::Material>& list, Kind kind) {
+    if (list.empty()) return;
+    if (choice_->count() > 0) choice_->insertSeparator(choice_->count());
+    for (int i = 0; i < int(list.size()); ++i) {
+      choice_->addItem(Text(list[i].name), QVariantList{int(kind), i});
+      choice_->setItemData(choice_->count() - 1, SourceTip(list[i]), Qt::ToolTipRole);
+    }
+  };
+  add(catalog_.library, Kind::Library);
+  add(catalog_.user, Kind::User);
+  choice_->insertSeparator(choice_->count());
+  choice_->addItem(kCustom, QVariantList{int(Kind::Custom), 0});
+  choice_->setItemData(choice_->count() - 1, QStringLiteral("Fields of your own, editable; \"Save material\u2026\" keeps them."),
+                       Qt::ToolTipRole);
+}
+
+// The choice of the last session. The default melt, chosen when nothing else is, leaves the
+// default texts as they are.
+void MaterialBox::restoreChoice() {
+  const QString remembered = WindowSettings().value(kChoiceKey).toString();
+  int index = 0;
+  if (remembered == kCustom) {
+    index = choice_->count() - 1;
+    const QStringList texts = WindowSettings().value(kCustomTextsKey).toStringList();
+    if (texts.size() == int(fields_.size())) {
+      for (std::size_t i = 0; i < fields_.size(); ++i) fields_[i]->setText(texts[int(i)]);
+    }
+  } else if (const kelvado::Material* material = catalog_.Find(remembered.toStdString()); !remembered.isEmpty() && material) {
+    for (int i = 0; i < choice_->count(); ++i) {
+      if (materialAt(i) == material) index = i;
+    }
+  }
+  {
+    const QSignalBlocker blocker(choice_);
+    choice_->setCurrentIndex(index);
+  }
+  if (index == 0) {
+    for (QLineEdit* field : fields_) field->setEnabled(false);
+    save_->setEnabled(false);
+  } else {
+    chosen(index);
+  }
+}
+
+const kelvado::Material* MaterialBox::materialAt(int index) const {
+  const QVariantList data = choice_->itemData(index).toList();
+  if (data.size() != 2) return nullptr;
+  const int at = data[1].toInt();
+  switch (static_cast<Kind>(data[0].toInt())) {
+    case Kind::Library:
+      return &catalog_.library.at(std::size_t(at));
+    case Kind::User:
+      return &catalog_.user.at(std::size_t(at));
+    case Kind::Custom:
+      break;
+  }
+  return nullptr;
+}
+
+bool MaterialBox::isCustom() const {
+  const QVariantList data = choice_->currentData().toList();
+  return data.size() == 2 && static_cast<Kind>(data[0].toInt()) == Kind::Custom;
+}
+
+QString MaterialBox::currentName() const { return choice_->currentText(); }
+
+kelvado::InputTexts MaterialBox::fieldTexts() const {
+  kelvado::InputTexts texts;
+  for (std::size_t i = 0; i < fields_.size(); ++i) texts[kelvado::kMaterialFields[i]] = fields_[i]->text().toStdString();
+  return texts;
+}
+
+void MaterialBox::chosen(int index) {
+  const kelvado::Material* material = materialAt(index);
+  const bool custom = material == nullptr;
+  // "Custom" starts from the texts the fields hold.
+  if (!custom) {
+    kelvado::InputTexts texts;
+    kelvado::ApplyMaterial(*material, texts, separator_());
+    for (std::size_t i = 0; i < fields_.size(); ++i) fields_[i]->setText(Text(texts[kelvado::kMaterialFields[i]]));
+  }
+  for (QLineEdit* field : fields_) field->setEnabled(custom);
+  save_->setEnabled(custom);
+  WindowSettings settings;
+  settings.setValue(kChoiceKey, custom ? kCustom : Text(material->name));
+  if (custom) {
+    QStringList texts;
+    for (const QLineEdit* field : fields_) texts << field->text();
+    settings.setValue(kCustomTextsKey, texts);
+  }
+}
+
+void MaterialBox::saveCustom() {
+  if (!isCustom()) return;
+  if (!userFileReadable_) {
+    dialogs_.showWarning(kSaveTitle, QStringLiteral("Your materials file %1 could not be read, so nothing is saved "
+                                                    "into it; mend or remove it and open the window again.")
+                                         .arg(QString::fromStdString(catalog_.userFile.string())));
+    return;
+  }
+  const std::optional<std::array<double, kelvado::kMaterialFields.size()>> values =
+      kelvado::MaterialValues(fieldTexts(), separator_());
+  if (!values) {
+    dialogs_.showWarning(kSaveTitle, QStringLiteral("Each of the eight material fields must hold a number; "
+                                                    "nothing was saved."));
+    return;
+  }
+  const std::optional<QString> answer =
+      dialogs_.askText(kSaveTitle, QStringLiteral("Name of the material (one of yours with this name is replaced):"));
+  if (!answer || answer->trimmed().isEmpty()) return;
+  kelvado::Material material;
+  material.name = answer->trimmed().toStdString();
+  material.values = *values;
+  if (QString::compare(answer->trimmed(), kCustom, Qt::CaseInsensitive) == 0) {
+    dialogs_.showWarning(kSaveTitle, QStringLiteral("\"%1\" is the name of the choice itself; choose another name.")
+                                         .arg(answer->trimmed()));
+    return;
+  }
+  try {
+    catalog_.SaveUserMaterial(material);
+  } catch (const kelvado::MaterialError& error) {
+    dialogs_.showWarning(kSaveTitle, QString::fromUtf8(error.what()));
+    return;
+  }
+  fillChoice();
+  const kelvado::Material* saved = catalog_.Find(material.name);
+  for (int i = 0; i < choice_->count(); ++i) {
+    if (materialAt(i) == saved) choice_->setCurrentIndex(i);  // fills the fields, read-only
+  }
+}

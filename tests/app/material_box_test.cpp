@@ -1,0 +1,244 @@
+// The "Material" choice of the window: the library's numbers reach the fields and the run as
+// they reach the command line's, "Custom" fields are saved among the user's materials for the
+// next window, and materials files that can not be read leave the window as it was.
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "app/material_box.h"
+#include "solver/input_fields.h"
+#include "tests/app/window_harness.h"
+
+namespace {
+
+using window_harness::RecordingDialogs;
+
+// The material fields by their edit numbers, with the keys of the materials file.
+struct MaterialField {
+  int edit;
+  const char* key;
+};
+constexpr MaterialField kFields[] = {{8, "density"},        {9, "specific-heat"}, {10, "conductivity"},
+                                     {13, "std-viscosity"}, {14, "std-shear-rate"}, {15, "std-temp"},
+                                     {16, "power-index"},   {17, "temp-coeff"}};
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+nlohmann::json ReadJson(const QString& path) { return nlohmann::json::parse(ReadAll(path).toStdString()); }
+
+// The entry of that name in a materials file, read here without the program's reader.
+nlohmann::json Entry(const QString& path, const std::string& name) {
+  const nlohmann::json document = ReadJson(path);
+  for (const nlohmann::json& entry : document.at("materials")) {
+    if (entry.at("name") == name) return entry;
+  }
+  return {};
+}
+
+QString UserMaterialsPath() {
+  return QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath(QStringLiteral("kelvado/materials.json"));
+}
+
+}  // namespace
+
+class MaterialBoxTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+
+  void libraryMaterialRunsAsOnTheCommandLine();
+  void customFieldsAreSavedForTheNextWindow();
+  void unreadableFilesAreReportedOnceAndLeaveTheDefaults();
+
+ private:
+  QLineEdit* edit(int number) const { return window_harness::Edit(*form_, number); }
+  QComboBox* choice() const { return form_->findChild<QComboBox*>(QStringLiteral("MaterialChoice")); }
+  QPushButton* saveButton() const { return form_->findChild<QPushButton*>(QStringLiteral("SaveMaterial")); }
+  void choose(const QString& name) {
+    const int index = choice()->findText(name);
+    QVERIFY2(index >= 0, qPrintable(name));
+    choice()->setCurrentIndex(index);
+  }
+  bool reopen() {
+    form_ = window_harness::OpenWindow(&dialogs_, dir_->path());
+    return QTest::qWaitForWindowExposed(form_.get());
+  }
+  QString resultPath() const { return QDir(dir_->path()).filePath(QStringLiteral("result.txt")); }
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<TForm1> form_;
+  RecordingDialogs dialogs_;
+};
+
+void MaterialBoxTest::init() {
+  window_harness::FreshSettings();
+  dir_ = std::make_unique<QTemporaryDir>();
+  QVERIFY(dir_->isValid());
+  dialogs_ = RecordingDialogs();
+  QVERIFY(reopen());
+}
+
+void MaterialBoxTest::cleanup() {
+  form_.reset();
+  dir_.reset();
+}
+
+void MaterialBoxTest::libraryMaterialRunsAsOnTheCommandLine() {
+  // The window starts on the library's first entry, the default melt, with today's fields.
+  const QString library = QStringLiteral(KELVADO_MATERIALS_FILE);
+  QCOMPARE(choice()->currentText().toStdString(), ReadJson(library).at("materials").at(0).at("name"));
+  QVERIFY(!saveButton()->isEnabled());
+
+  choose(QStringLiteral("LDPE"));
+  const nlohmann::json ldpe = Entry(library, "LDPE");
+  for (const MaterialField& field : kFields) {
+    bool number = false;
+    QCOMPARE(edit(field.edit)->text().toDouble(&number), ldpe.at(field.key).get<double>());
+    QVERIFY(number);
+    QVERIFY2(!edit(field.edit)->isEnabled(), field.key);
+  }
+  QVERIFY(window_harness::RunByEnter(*form_, edit(1)));
+  const QByteArray windowFile = ReadAll(resultPath());
+  QVERIFY(windowFile.contains("    Density (g/cm3)                         =  0.920\r\n"));
+
+  // The command line, given the same material, writes the same file byte for byte.
+  QTemporaryDir cliFolder;
+  QProcess cli;
+  cli.setWorkingDirectory(cliFolder.path());
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), cliFolder.filePath(QStringLiteral("config")));
+  cli.setProcessEnvironment(env);
+  cli.start(QStringLiteral(KELVADO_CLI), {QStringLiteral("--material"), QStringLiteral("ldpe")});
+  QVERIFY(cli.waitForFinished(window_harness::kRunTimeoutMs));
+  QCOMPARE(cli.exitCode(), 0);
+  QCOMPARE(windowFile, ReadAll(QDir(cliFolder.path()).filePath(QStringLiteral("result.txt"))));
+
+  // Back on the default melt the fields hold today's texts and the run the classic file.
+  choose(choice()->itemText(0));
+  for (int i = 0; i < kelvado::kInputCount; ++i) {
+    QCOMPARE(edit(i + 1)->text().toStdString(), std::string(kelvado::kInputFields[i].defaultText));
+  }
+  QVERIFY(window_harness::RunByEnter(*form_, edit(1)));
+  QCOMPARE(ReadAll(resultPath()), ReadAll(QStringLiteral(KELVADO_GOLDEN_RESULT)));
+  QVERIFY(dialogs_.warnings.isEmpty());
+}
+
+void MaterialBoxTest::customFieldsAreSavedForTheNextWindow() {
+  choose(QStringLiteral("LDPE"));
+  choose(MaterialBox::kCustom);
+  // Custom starts from the fields as they were, now editable.
+  for (const MaterialField& field : kFields) QVERIFY2(edit(field.edit)->isEnabled(), field.key);
+  QCOMPARE(edit(16)->text(), QStringLiteral("0.3286"));
+  QVERIFY(saveButton()->isEnabled());
+  edit(8)->clear();
+  QTest::keyClicks(edit(8), QStringLiteral("0.85"));
+
+  // A field that is no number is refused before any name is asked for; so is a library name.
+  edit(17)->setText(QStringLiteral("b"));
+  QTest::mouseClick(saveButton(), Qt::LeftButton);
+  QCOMPARE(dialogs_.warnings.size(), 1);
+  QVERIFY(dialogs_.questions.isEmpty());
+  edit(17)->setText(QStringLiteral("0.00863"));
+  dialogs_.answers = QStringList{QStringLiteral("ldpe")};
+  QTest::mouseClick(saveButton(), Qt::LeftButton);
+  QCOMPARE(dialogs_.warnings.size(), 2);
+  QVERIFY2(dialogs_.warnings[1].contains("library material"), qPrintable(dialogs_.warnings[1]));
+  QVERIFY(!QFile::exists(UserMaterialsPath()));
+
+  dialogs_.answers = QStringList{QStringLiteral(" Film PE ")};
+  QTest::mouseClick(saveButton(), Qt::LeftButton);
+  QCOMPARE(dialogs_.warnings.size(), 2);
+  QCOMPARE(choice()->currentText(), QStringLiteral("Film PE"));
+  QVERIFY(!edit(8)->isEnabled());
+  QVERIFY(!saveButton()->isEnabled());
+  const nlohmann::json saved = Entry(UserMaterialsPath(), "Film PE");
+  QCOMPARE(saved.at("density").get<double>(), 0.85);
+  QCOMPARE(saved.at("power-index").get<double>(), 0.3286);
+  QVERIFY(!saved.at("source").get<std::string>().empty());
+
+  // A new window lists it and starts on it, as the last one ended.
+  QVERIFY(reopen());
+  QCOMPARE(choice()->currentText(), QStringLiteral("Film PE"));
+  QCOMPARE(edit(8)->text(), QStringLiteral("0.85"));
+  QVERIFY(!edit(8)->isEnabled());
+  // So does "Custom", with the texts typed into it.
+  choose(MaterialBox::kCustom);
+  edit(15)->clear();
+  QTest::keyClicks(edit(15), QStringLiteral("210.5"));
+  QVERIFY(reopen());
+  QCOMPARE(choice()->currentText(), MaterialBox::kCustom);
+  QCOMPARE(edit(15)->text(), QStringLiteral("210.5"));
+  QCOMPARE(edit(8)->text(), QStringLiteral("0.85"));
+  QVERIFY(edit(15)->isEnabled());
+  QVERIFY(choice()->findText(QStringLiteral("Film PE")) >= 0);
+}
+
+void MaterialBoxTest::unreadableFilesAreReportedOnceAndLeaveTheDefaults() {
+  QVERIFY(QDir().mkpath(QFileInfo(UserMaterialsPath()).path()));
+  {
+    QSaveFile broken(UserMaterialsPath());
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("{\"materials\": [ {\"name\": \"half");
+    QVERIFY(broken.commit());
+  }
+  const QByteArray brokenBytes = ReadAll(UserMaterialsPath());
+  QVERIFY(reopen());
+  QTRY_COMPARE(dialogs_.warnings.size(), 1);
+  QTest::qWait(50);
+  QCOMPARE(dialogs_.warnings.size(), 1);
+  QVERIFY2(dialogs_.warnings[0].contains(UserMaterialsPath()), qPrintable(dialogs_.warnings[0]));
+  for (int i = 0; i < kelvado::kInputCount; ++i) {
+    QCOMPARE(edit(i + 1)->text().toStdString(), std::string(kelvado::kInputFields[i].defaultText));
+    QCOMPARE(edit(i + 1)->isEnabled(), kelvado::kInputFields[i].editable);
+  }
+  // The library still serves; saving would overwrite the broken file, so it is refused.
+  choose(QStringLiteral("LDPE"));
+  QCOMPARE(edit(8)->text(), QStringLiteral("0.92"));
+  choose(MaterialBox::kCustom);
+  dialogs_.answers = QStringList{QStringLiteral("Mine")};
+  QTest::mouseClick(saveButton(), Qt::LeftButton);
+  QCOMPARE(dialogs_.warnings.size(), 2);
+  QVERIFY(dialogs_.questions.isEmpty());
+  QCOMPARE(ReadAll(UserMaterialsPath()), brokenBytes);
+
+  // Without a library the default melt is still offered, and the fields keep their texts.
+  WindowSettings().clear();
+  QWidget panel;
+  MaterialBox::Fields fields{};
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const int field = static_cast<int>(kelvado::kMaterialFields[i]);
+    fields[i] = new QLineEdit(QString::fromLatin1(kelvado::kInputFields[field].defaultText.data(),
+                                                  int(kelvado::kInputFields[field].defaultText.size())),
+                              &panel);
+  }
+  RecordingDialogs own;
+  const QString missing = QDir(dir_->path()).filePath(QStringLiteral("no_such/materials.json"));
+  MaterialBox box(own, fields, [] { return '.'; },
+                  MaterialBox::Files{missing.toStdString(), UserMaterialsPath().toStdString()});
+  QTRY_COMPARE(own.warnings.size(), 1);
+  QVERIFY2(own.warnings[0].contains(missing) && own.warnings[0].contains(UserMaterialsPath()),
+           qPrintable(own.warnings[0]));
+  auto* list = box.findChild<QComboBox*>(QStringLiteral("MaterialChoice"));
+  list->setCurrentIndex(list->findText(MaterialBox::kCustom));
+  fields[0]->setText(QStringLiteral("1.1"));
+  list->setCurrentIndex(0);
+  QCOMPARE(fields[0]->text(), QStringLiteral("0.96"));
+  QCOMPARE(fields[2]->text(), QStringLiteral("0.00052"));
+  QVERIFY(!fields[0]->isEnabled());
+}
+
+QTEST_MAIN(MaterialBoxTest)
+#include "material_box_test.moc"
