@@ -1,34 +1,42 @@
 #include "solver/lin_eq.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
 namespace kelvado {
 
 void GaussSolve(const LinMatrix& A, const LinVector& b, LinVector& x, std::uint8_t n) {
-  // Working copy: the right-hand side goes into column n+1, overwriting whatever A held there.
-  LinMatrix W = A;
+  // Working copy of the used block only, rows packed n + 1 wide: A[i][1..n] in slots 0..n-1
+  // and the right-hand side in slot n, where the full matrix has column n+1. Slots past the
+  // block are never read, so they are left as they are.
+  const int width = n + 1;
+  double W[kLinSize * (kLinSize + 1)];
   std::array<std::uint8_t, kLinSize + 1> perm{};
   for (int i = 1; i <= n; ++i) {
-    W[i][n + 1] = b[i];
+    double* row = W + (i - 1) * width;
+    std::copy_n(&A[i][1], n, row);
+    row[n] = b[i];
     perm[i] = static_cast<std::uint8_t>(i);
   }
+  // Row i of the pivoting order; column j of the full matrix is slot j - 1.
+  auto rowOf = [&](int i) { return W + (perm[i] - 1) * width; };
   for (int k = 1; k <= n; ++k) {
     int p = k;
     for (int i = k + 1; i <= n; ++i) {
-      if (std::fabs(W[perm[i]][k]) > std::fabs(W[perm[p]][k])) p = i;
+      if (std::fabs(rowOf(i)[k - 1]) > std::fabs(rowOf(p)[k - 1])) p = i;
     }
     std::swap(perm[k], perm[p]);
-    LinVector& pivotRow = W[perm[k]];
-    for (int j = k + 1; j <= n + 1; ++j) pivotRow[j] = pivotRow[j] / pivotRow[k];
+    double* pivotRow = rowOf(k);
+    for (int c = k; c <= n; ++c) pivotRow[c] = pivotRow[c] / pivotRow[k - 1];
     for (int i = 1; i <= n; ++i) {
       if (i == k) continue;
-      LinVector& row = W[perm[i]];
-      const double factor = row[k];
-      for (int j = k + 1; j <= n + 1; ++j) row[j] = row[j] - factor * pivotRow[j];
+      double* row = rowOf(i);
+      const double factor = row[k - 1];
+      for (int c = k; c <= n; ++c) row[c] = row[c] - factor * pivotRow[c];
     }
   }
-  for (int i = 1; i <= n; ++i) x[i] = W[perm[i]][n + 1];
+  for (int i = 1; i <= n; ++i) x[i] = rowOf(i)[n];
 }
 
 }  // namespace kelvado

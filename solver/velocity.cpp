@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "solver/calc_state.h"
+#include "solver/lanes.h"
 #include "solver/run_errors.h"
 #include "solver/services.h"
 
@@ -12,27 +13,44 @@ namespace {
 // One pass: piecewise parabolas, one per interval at the interval's mean viscosity, with
 // shear rate and velocity continuous across every node.
 void IntegrateAcrossDepth(CalcState& s) {
+  // Both directions at once, one lane each, the operations in the order of the formulas;
+  // the running values stay in registers and the scratch lines get the last node's values.
   s.PosY = 0;
   s.VelZ[0] = 0;
   s.VelX[0] = 0;
-  const double gz = s.PressGradZ;
-  const double gx = s.PressGradX;
+  const Lanes g = LanesOf(s.PressGradZ, s.PressGradX);
+  Lanes shear = LanesOf(s.ShearZ[0], s.ShearX[0]);
+  Lanes vel = LanesOf(s.VelZ[0], s.VelX[0]);
+  Lanes shearConst = LanesOf(s.ShearConstZ, s.ShearConstX);
+  Lanes velConst = LanesOf(s.VelConstZ, s.VelConstX);
+  double posY = s.PosY;
+  double eta = s.ViscWork;
+  const double stepY = s.StepY;
   for (int i = 1; i <= s.NDiv; ++i) {
-    s.NodeIndex = i;
-    const double y = s.PosY;
-    const double eta = (s.Viscosity[i - 1] + s.Viscosity[i]) / 2;
-    s.ViscWork = eta;
-    s.ShearConstZ = s.ShearZ[i - 1] - gz * y / eta;
-    s.VelConstZ = (s.VelZ[i - 1] - (gz * y) * y / (2 * eta)) - s.ShearConstZ * y;
-    s.ShearConstX = s.ShearX[i - 1] - gx * y / eta;
-    s.VelConstX = (s.VelX[i - 1] - (gx * y) * y / (2 * eta)) - s.ShearConstX * y;
-    s.PosY = s.PosY + s.StepY;
-    const double y1 = s.PosY;
-    s.VelZ[i] = ((gz * y1) * y1 / (2 * eta) + s.ShearConstZ * y1) + s.VelConstZ;
-    s.ShearZ[i] = gz * y1 / eta + s.ShearConstZ;
-    s.VelX[i] = ((gx * y1) * y1 / (2 * eta) + s.ShearConstX * y1) + s.VelConstX;
-    s.ShearX[i] = gx * y1 / eta + s.ShearConstX;
+    const Lanes y = BothLanes(posY);
+    eta = (s.Viscosity[i - 1] + s.Viscosity[i]) / 2;
+    const Lanes etaLanes = BothLanes(eta);
+    const Lanes twoEta = BothLanes(2 * eta);
+    const Lanes gy = g * y;
+    shearConst = shear - gy / etaLanes;
+    velConst = (vel - gy * y / twoEta) - shearConst * y;
+    posY = posY + stepY;
+    const Lanes y1 = BothLanes(posY);
+    const Lanes gy1 = g * y1;
+    vel = (gy1 * y1 / twoEta + shearConst * y1) + velConst;
+    shear = gy1 / etaLanes + shearConst;
+    s.VelZ[i] = Down(vel);
+    s.VelX[i] = Cross(vel);
+    s.ShearZ[i] = Down(shear);
+    s.ShearX[i] = Cross(shear);
   }
+  if (s.NDiv >= 1) s.NodeIndex = s.NDiv;
+  s.PosY = posY;
+  s.ViscWork = eta;
+  s.ShearConstZ = Down(shearConst);
+  s.ShearConstX = Cross(shearConst);
+  s.VelConstZ = Down(velConst);
+  s.VelConstX = Cross(velConst);
 }
 
 // Fixed steps until the error has been seen with both signs, then false position.
