@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "solver/lanes.h"
+
 namespace kelvado {
 
 void GaussSolve(const LinMatrix& A, const LinVector& b, LinVector& x, std::uint8_t n) {
@@ -33,7 +35,11 @@ void GaussSolve(const LinMatrix& A, const LinVector& b, LinVector& x, std::uint8
       if (i == k) continue;
       double* row = rowOf(i);
       const double factor = row[k - 1];
-      for (int c = k; c <= n; ++c) row[c] = row[c] - factor * pivotRow[c];
+      // Two slots at a time, each lane the same product and difference as one at a time.
+      const Lanes factors = BothLanes(factor);
+      int c = k;
+      for (; c < n; c += 2) StoreLanes(row + c, LoadLanes(row + c) - factors * LoadLanes(pivotRow + c));
+      if (c == n) row[c] = row[c] - factor * pivotRow[c];
     }
   }
   for (int i = 1; i <= n; ++i) x[i] = rowOf(i)[n];

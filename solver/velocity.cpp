@@ -26,9 +26,12 @@ void IntegrateAcrossDepth(CalcState& s) {
   double posY = s.PosY;
   double eta = s.ViscWork;
   const double stepY = s.StepY;
+  double viscosity = s.Viscosity[0];
   for (int i = 1; i <= s.NDiv; ++i) {
     const Lanes y = BothLanes(posY);
-    eta = (s.Viscosity[i - 1] + s.Viscosity[i]) / 2;
+    const double nextViscosity = s.Viscosity[i];
+    eta = (viscosity + nextViscosity) / 2;
+    viscosity = nextViscosity;
     const Lanes etaLanes = BothLanes(eta);
     const Lanes twoEta = BothLanes(2 * eta);
     const Lanes gy = g * y;
