@@ -108,6 +108,30 @@ TEST(UpdateViscosity, OnlyTheThreeProbeNodesDecide) {
   EXPECT_EQ(s->ViscosityOld, s->Viscosity);
 }
 
+TEST(UpdateViscosity, FollowsEveryChangeOfTheTemperatureAndItsLaw) {
+  // The temperature factor is kept between passes: a changed temperature, reference
+  // temperature or coefficient must still give the law's value at every node.
+  auto s = PreparedState();
+  testing::RecordingServices services;
+  auto expectLaw = [&](const char* what) {
+    for (int j = 0; j <= s->NDiv; ++j) {
+      EXPECT_EQ(s->Viscosity[j], ViscosityLaw(*s, s->ShearZ[j], s->ShearX[j], s->Temp[j])) << what << " node " << j;
+    }
+  };
+  UpdateViscosity(*s, services);
+  expectLaw("first pass");
+  s->Temp[7] += 12.5;
+  s->Temp[0] = 0.0;
+  UpdateViscosity(*s, services);
+  expectLaw("new temperatures");
+  s->StdTemp += 3.0;
+  UpdateViscosity(*s, services);
+  expectLaw("new reference temperature");
+  s->TempCoeff *= 0.5;
+  UpdateViscosity(*s, services);
+  expectLaw("new coefficient");
+}
+
 TEST(UpdateViscosity, GivesUpOnThe20001stUnsettledPass) {
   auto s = PreparedState();
   testing::RecordingServices services;
