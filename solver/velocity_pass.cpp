@@ -1,0 +1,111 @@
+#include "solver/velocity_pass.h"
+
+#include "solver/calc_state.h"
+#include "solver/lanes.h"
+
+#if defined(__GNUC__) && defined(__SSE2__)
+#include <immintrin.h>
+#define KELVADO_FOUR_LANES 1
+#endif
+
+namespace kelvado {
+namespace {
+
+// The four quotients of an interval, each direction in its lane: g y / eta and
+// (g y) y / (2 eta) at the interval's start y, the same at its end y1.
+struct IntervalQuotients {
+  Lanes startShear, startVel, endShear, endVel;
+};
+
+// Four divisions of two lanes.
+struct TwoLaneDivider {
+  IntervalQuotients operator()(Lanes gy, Lanes y, Lanes gy1, Lanes y1, double eta, double twoEta) const {
+    const Lanes etaLanes = BothLanes(eta), twoEtaLanes = BothLanes(twoEta);
+    return {gy / etaLanes, gy * y / twoEtaLanes, gy1 / etaLanes, gy1 * y1 / twoEtaLanes};
+  }
+};
+
+#ifdef KELVADO_FOUR_LANES
+// Two divisions of four lanes: the start in the low half, the end in the high half. The
+// divider takes four lanes about as fast as two, and the pass waits on it.
+struct FourLaneDivider {
+  __attribute__((target("avx"))) IntervalQuotients operator()(Lanes gy, Lanes y, Lanes gy1, Lanes y1, double eta,
+                                                              double twoEta) const {
+    const __m256d g = _mm256_set_m128d(gy1.v, gy.v);
+    const __m256d at = _mm256_set_m128d(y1.v, y.v);
+    const __m256d shear = _mm256_div_pd(g, _mm256_set1_pd(eta));
+    const __m256d vel = _mm256_div_pd(_mm256_mul_pd(g, at), _mm256_set1_pd(twoEta));
+    return {{_mm256_castpd256_pd128(shear)},
+            {_mm256_castpd256_pd128(vel)},
+            {_mm256_extractf128_pd(shear, 1)},
+            {_mm256_extractf128_pd(vel, 1)}};
+  }
+};
+#endif
+
+// The pass, the operations of each lane in the order of the formulas
+//   ShearConst = Shear[i-1] - g y / eta
+//   VelConst   = (Vel[i-1] - (g y) y / (2 eta)) - ShearConst y
+//   Vel[i]     = ((g y1) y1 / (2 eta) + ShearConst y1) + VelConst
+//   Shear[i]   = g y1 / eta + ShearConst
+// with y1 = y + StepY; the running values stay in registers.
+template <typename Divider>
+[[gnu::always_inline]] inline void Integrate(CalcState& s, Divider divide) {
+  s.PosY = 0;
+  s.VelZ[0] = 0;
+  s.VelX[0] = 0;
+  const Lanes g = LanesOf(s.PressGradZ, s.PressGradX);
+  Lanes shear = LanesOf(s.ShearZ[0], s.ShearX[0]);
+  Lanes vel = LanesOf(s.VelZ[0], s.VelX[0]);
+  Lanes shearConst = LanesOf(s.ShearConstZ, s.ShearConstX);
+  Lanes velConst = LanesOf(s.VelConstZ, s.VelConstX);
+  double posY = s.PosY;
+  double eta = s.ViscWork;
+  const double stepY = s.StepY;
+  double viscosity = s.Viscosity[0];
+  for (int i = 1; i <= s.NDiv; ++i) {
+    const double nextViscosity = s.Viscosity[i];
+    eta = (viscosity + nextViscosity) / 2;
+    viscosity = nextViscosity;
+    const Lanes y = BothLanes(posY);
+    posY = posY + stepY;
+    const Lanes y1 = BothLanes(posY);
+    const Lanes gy = g * y;
+    const Lanes gy1 = g * y1;
+    const IntervalQuotients q = divide(gy, y, gy1, y1, eta, 2 * eta);
+    shearConst = shear - q.startShear;
+    velConst = (vel - q.startVel) - shearConst * y;
+    vel = (q.endVel + shearConst * y1) + velConst;
+    shear = q.endShear + shearConst;
+    s.VelZ[i] = Down(vel);
+    s.VelX[i] = Cross(vel);
+    s.ShearZ[i] = Down(shear);
+    s.ShearX[i] = Cross(shear);
+  }
+  if (s.NDiv >= 1) s.NodeIndex = s.NDiv;
+  s.PosY = posY;
+  s.ViscWork = eta;
+  s.ShearConstZ = Down(shearConst);
+  s.ShearConstX = Cross(shearConst);
+  s.VelConstZ = Down(velConst);
+  s.VelConstX = Cross(velConst);
+}
+
+void IntegrateTwoLanes(CalcState& s) { Integrate(s, TwoLaneDivider{}); }
+
+#ifdef KELVADO_FOUR_LANES
+__attribute__((target("avx"))) void IntegrateFourLanes(CalcState& s) { Integrate(s, FourLaneDivider{}); }
+#endif
+
+}  // namespace
+
+void IntegrateAcrossDepthInLanes(CalcState& s, LaneWidth width) {
+#ifdef KELVADO_FOUR_LANES
+  static const bool fourLanes = __builtin_cpu_supports("avx");
+  if (width == LaneWidth::Best && fourLanes) return IntegrateFourLanes(s);
+#endif
+  (void)width;
+  IntegrateTwoLanes(s);
+}
+
+}  // namespace kelvado
