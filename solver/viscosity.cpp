@@ -22,10 +22,10 @@ double ShearFactor(CalcState& s, double shearZ, double shearX) {
 
 double TemperatureFactor(const CalcState& s, double temp) { return std::exp((temp - s.StdTemp) * (-s.TempCoeff)); }
 
-// The temperature factor of node j, computed again only when its inputs have changed: the
-// temperatures stay put through all the passes of a step, and the same exp of the same
-// argument is the same number.
-double NodeTemperatureFactor(CalcState& s, int j) {
+// The temperature factor of every node, computed again only where its inputs have changed:
+// the temperatures stay put through all the passes of a step, and the same exp of the same
+// argument is the same number (the order of the law's calls does not change any value).
+void RefreshTemperatureFactors(CalcState& s) {
   TemperatureFactors& f = s.TempFactors;
   if (!(f.valid && f.stdTemp == s.StdTemp && f.tempCoeff == s.TempCoeff)) {
     f.known.fill(0);
@@ -33,12 +33,12 @@ double NodeTemperatureFactor(CalcState& s, int j) {
     f.tempCoeff = s.TempCoeff;
     f.valid = true;
   }
-  if (!f.known[j] || !(f.temp[j] == s.Temp[j])) {
+  for (int j = 0; j <= s.NDiv; ++j) {
+    if (f.known[j] && f.temp[j] == s.Temp[j]) continue;
     f.temp[j] = s.Temp[j];
     f.factor[j] = TemperatureFactor(s, s.Temp[j]);
     f.known[j] = 1;
   }
-  return f.factor[j];
 }
 
 }  // namespace
@@ -58,9 +58,10 @@ void GiveUpInnerLoop(CalcState& s, RunServices& services) {
 void UpdateViscosity(CalcState& s, RunServices& services) {
   s.InnerDone = 0;
   s.InnerFailed = 0;
+  RefreshTemperatureFactors(s);
   for (int j = 0; j <= s.NDiv; ++j) {
     const double shearFactor = ShearFactor(s, s.ShearZ[j], s.ShearX[j]);
-    s.Viscosity[j] = NodeTemperatureFactor(s, j) * shearFactor;
+    s.Viscosity[j] = s.TempFactors.factor[j] * shearFactor;
   }
   CheckFaultFlags();
 
