@@ -84,7 +84,8 @@ std::vector<Cell> Row(const std::optional<Shard>& shard, std::size_t index, cons
 
 }  // namespace
 
-ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std::ostream& err, bool progressBar) {
+ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std::ostream& err, bool progressBar,
+                              bool tableOnBarsTerminal) {
   const RunOptions& run = command.run;
   const BatchOptions& batch = command.batch;
   const char separator = run.decimalSeparator ? *run.decimalSeparator : SeparatorFromEnvironment();
@@ -146,7 +147,7 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
     if (options.cancel->load()) return;  // the table stops where it got to
     const std::vector<Cell> row = Row(batch.shard, planIndex(i), values, result, summary);
     if (csv) csv->Write(CsvRow(row));
-    if (bar) bar->Clear();
+    if (bar && tableOnBarsTerminal) bar->Clear();
     table.Add(row);
   };
 
