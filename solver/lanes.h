@@ -1,10 +1,17 @@
 #pragma once
-// Two doubles worked on together: the down-channel value in one lane and the cross-channel
-// value in the other, or two neighbouring slots of a row (LoadLanes, StoreLanes). Every operation is the IEEE one of each lane (SSE2 packed add, sub,
-// mul and div round each lane exactly as the scalar instruction does), so a pass computed in
-// lanes gives the bits of the same pass computed one direction at a time.
+// Doubles worked on together: Lanes holds two (the down-channel value in one lane and the
+// cross-channel value in the other, or two neighbouring slots of a row), Quad four where
+// the processor has AVX. Every operation is the IEEE one of each lane (packed add, sub, mul
+// and div round each lane exactly as the scalar instruction does, and nothing is fused), so
+// work done in lanes gives the bits of the same work done one value at a time.
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__GNUC__) && defined(__SSE2__)
+#include <immintrin.h>
+#define KELVADO_FOUR_LANES 1
+// Functions using Quad are compiled for AVX; call them only when HaveFourLanes().
+#define KELVADO_AVX __attribute__((target("avx")))
 #endif
 
 namespace kelvado {
@@ -40,6 +47,28 @@ inline void StoreLanes(double* at, Lanes a) {
   at[0] = a.down;
   at[1] = a.cross;
 }
+#endif
+
+#ifdef KELVADO_FOUR_LANES
+struct Quad {
+  __m256d v;
+};
+KELVADO_AVX inline Quad QuadOf(Lanes low, Lanes high) { return {_mm256_set_m128d(high.v, low.v)}; }
+KELVADO_AVX inline Quad AllLanes(double value) { return {_mm256_set1_pd(value)}; }
+KELVADO_AVX inline Quad operator-(Quad a, Quad b) { return {_mm256_sub_pd(a.v, b.v)}; }
+KELVADO_AVX inline Quad operator*(Quad a, Quad b) { return {_mm256_mul_pd(a.v, b.v)}; }
+KELVADO_AVX inline Quad operator/(Quad a, Quad b) { return {_mm256_div_pd(a.v, b.v)}; }
+KELVADO_AVX inline Lanes LowHalf(Quad a) { return {_mm256_castpd256_pd128(a.v)}; }
+KELVADO_AVX inline Lanes HighHalf(Quad a) { return {_mm256_extractf128_pd(a.v, 1)}; }
+KELVADO_AVX inline Quad LoadQuad(const double* at) { return {_mm256_loadu_pd(at)}; }
+KELVADO_AVX inline void StoreQuad(double* at, Quad a) { _mm256_storeu_pd(at, a.v); }
+
+inline bool HaveFourLanes() {
+  static const bool avx = __builtin_cpu_supports("avx");
+  return avx;
+}
+#else
+inline bool HaveFourLanes() { return false; }
 #endif
 
 }  // namespace kelvado

@@ -3,11 +3,6 @@
 #include "solver/calc_state.h"
 #include "solver/lanes.h"
 
-#if defined(__GNUC__) && defined(__SSE2__)
-#include <immintrin.h>
-#define KELVADO_FOUR_LANES 1
-#endif
-
 namespace kelvado {
 namespace {
 
@@ -29,16 +24,11 @@ struct TwoLaneDivider {
 // Two divisions of four lanes: the start in the low half, the end in the high half. The
 // divider takes four lanes about as fast as two, and the pass waits on it.
 struct FourLaneDivider {
-  __attribute__((target("avx"))) IntervalQuotients operator()(Lanes gy, Lanes y, Lanes gy1, Lanes y1, double eta,
-                                                              double twoEta) const {
-    const __m256d g = _mm256_set_m128d(gy1.v, gy.v);
-    const __m256d at = _mm256_set_m128d(y1.v, y.v);
-    const __m256d shear = _mm256_div_pd(g, _mm256_set1_pd(eta));
-    const __m256d vel = _mm256_div_pd(_mm256_mul_pd(g, at), _mm256_set1_pd(twoEta));
-    return {{_mm256_castpd256_pd128(shear)},
-            {_mm256_castpd256_pd128(vel)},
-            {_mm256_extractf128_pd(shear, 1)},
-            {_mm256_extractf128_pd(vel, 1)}};
+  KELVADO_AVX IntervalQuotients operator()(Lanes gy, Lanes y, Lanes gy1, Lanes y1, double eta, double twoEta) const {
+    const Quad g = QuadOf(gy, gy1);
+    const Quad shear = g / AllLanes(eta);
+    const Quad vel = g * QuadOf(y, y1) / AllLanes(twoEta);
+    return {LowHalf(shear), LowHalf(vel), HighHalf(shear), HighHalf(vel)};
   }
 };
 #endif
@@ -94,15 +84,14 @@ template <typename Divider>
 void IntegrateTwoLanes(CalcState& s) { Integrate(s, TwoLaneDivider{}); }
 
 #ifdef KELVADO_FOUR_LANES
-__attribute__((target("avx"))) void IntegrateFourLanes(CalcState& s) { Integrate(s, FourLaneDivider{}); }
+KELVADO_AVX void IntegrateFourLanes(CalcState& s) { Integrate(s, FourLaneDivider{}); }
 #endif
 
 }  // namespace
 
 void IntegrateAcrossDepthInLanes(CalcState& s, LaneWidth width) {
 #ifdef KELVADO_FOUR_LANES
-  static const bool fourLanes = __builtin_cpu_supports("avx");
-  if (width == LaneWidth::Best && fourLanes) return IntegrateFourLanes(s);
+  if (width == LaneWidth::Best && HaveFourLanes()) return IntegrateFourLanes(s);
 #endif
   (void)width;
   IntegrateTwoLanes(s);

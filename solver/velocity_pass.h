@@ -1,14 +1,11 @@
 #pragma once
 // One velocity pass across the depth, both directions at once in vector lanes.
 
+#include "solver/lane_width.h"
+
 namespace kelvado {
 
 struct CalcState;
-
-enum class LaneWidth {
-  Best,  // four lanes where the processor has them (AVX), else two
-  Two,   // SSE2, or plain doubles where there is no SSE2
-};
 
 // From the screw root (VelZ[0] = VelX[0] = 0 and the root shear rates ShearZ[0], ShearX[0])
 // to the barrel: on each interval the parabola at the interval's mean viscosity for the

@@ -145,11 +145,13 @@ TEST(GaussSolve, GivesTheBitsOfThePlainEliminationForEverySizeAndPivotOrder) {
       for (int c = 1; c <= kLinSize; ++c) s->A[r][c] = value(rng) * std::pow(10.0, value(rng));
       s->b[r] = value(rng);
     }
-    GaussSolve(s->A, s->b, s->x, static_cast<std::uint8_t>(n));
     PlainGaussJordan(s->A, s->b, expected->x, n);
-    for (int r = 1; r <= n; ++r) {
-      ASSERT_EQ(std::bit_cast<std::uint64_t>(s->x[r]), std::bit_cast<std::uint64_t>(expected->x[r]))
-          << "n " << n << " row " << r;
+    for (const LaneWidth width : {LaneWidth::Best, LaneWidth::Two}) {
+      GaussSolve(s->A, s->b, s->x, static_cast<std::uint8_t>(n), width);
+      for (int r = 1; r <= n; ++r) {
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(s->x[r]), std::bit_cast<std::uint64_t>(expected->x[r]))
+            << "n " << n << " row " << r << (width == LaneWidth::Two ? ", two lanes" : "");
+      }
     }
   }
 }
