@@ -144,6 +144,7 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
         inputValues.erase(made);
       }
     }
+    values.resize(plan.inputColumns.size(), std::nan(""));  // a case never made shows none
     if (options.cancel->load()) return;  // the table stops where it got to
     const std::vector<Cell> row = Row(batch.shard, planIndex(i), values, result, summary);
     if (csv) csv->Write(CsvRow(row));

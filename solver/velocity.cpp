@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "solver/calc_state.h"
-#include "solver/velocity_pass.h"
 #include "solver/run_errors.h"
 #include "solver/services.h"
+#include "solver/velocity_pass.h"
 
 namespace kelvado {
 namespace {
