@@ -1,7 +1,6 @@
-#include <benchmark/benchmark.h>
-
 #include <memory>
 
+#include "bench_name.h"
 #include "solver/calc_state.h"
 #include "solver/consistent_flow.h"
 #include "solver/grid.h"
@@ -34,6 +33,6 @@ void BM_ConsistentFlowFirstStep(benchmark::State& state) {
   }
   state.counters["newton_iterations"] = s->ClosureIter;
 }
-BENCHMARK(BM_ConsistentFlowFirstStep)->Unit(benchmark::kMicrosecond);
+KELVADO_BENCHMARK(BM_ConsistentFlowFirstStep)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -9,9 +9,11 @@
 namespace kelvado::cli {
 
 // `command.action` says which. The bar of cases done goes to `err` when `progressBar` is
-// set; a CSV file that can not be written is said there too. Returns kExitFinished once
-// the cases ran, whatever their outcomes, or kExitFileNotOpened for the CSV file. Throws
-// UsageError for an inputs file, range or screw speed that can not be used.
-ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std::ostream& err, bool progressBar);
+// set, blanked before each row when `tableOnBarsTerminal` says the table goes to the same
+// terminal; a CSV file that can not be written is said there too. Returns kExitFinished
+// once the cases ran, whatever their outcomes, or kExitFileNotOpened for the CSV file.
+// Throws UsageError for an inputs file, range or screw speed that can not be used.
+ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std::ostream& err, bool progressBar,
+                              bool tableOnBarsTerminal = false);
 
 }  // namespace kelvado::cli

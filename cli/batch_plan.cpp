@@ -1,6 +1,7 @@
 #include "cli/batch_plan.h"
 
 #include <cmath>
+#include <memory>
 
 #include "cli/usage_error.h"
 
@@ -11,49 +12,74 @@ Column FieldColumn(Field field, int decimals = Column::kShortest) {
   return {std::string(FieldInfo(field).optionName), std::string(FieldInfo(field).unit), decimals};
 }
 
-}  // namespace
-
-BatchPlan PlanSweep(const InputTexts& base, const std::vector<VariedField>& varied, char separator) {
+BatchPlan MadeUpFront(const CasePlan& lazy) {
   BatchPlan plan;
-  std::vector<std::vector<double>> values;
-  std::size_t total = 1;
-  for (const VariedField& v : varied) {
-    const std::string what = std::string("--vary ").append(FieldInfo(v.field).optionName);
-    values.push_back(RangeValues(v.range, separator, what));
-    if (values.back().size() > kMaxSweepCases / total) {
-      throw UsageError::Of("the --vary ranges make more than ", std::to_string(kMaxSweepCases), " cases");
-    }
-    total *= values.back().size();
-    plan.inputColumns.push_back(FieldColumn(v.field));
-  }
-  for (std::size_t i = 0; i < total; ++i) {
-    // Case i in mixed radix, the last range the fastest digit.
-    std::vector<double>& row = plan.inputValues.emplace_back(varied.size());
-    InputTexts texts = base;
-    std::size_t rest = i;
-    for (std::size_t k = varied.size(); k-- > 0;) {
-      row[k] = values[k][rest % values[k].size()];
-      rest /= values[k].size();
-      texts[varied[k].field] = ExactNumberText(row[k], separator);
-    }
-    plan.cases.push_back({texts});
+  plan.inputColumns = lazy.inputColumns;
+  for (std::size_t i = 0; i < lazy.count; ++i) {
+    plan.cases.push_back(lazy.make(i, plan.inputValues.emplace_back()));
   }
   return plan;
 }
 
-BatchPlan PlanCharacteristic(const InputTexts& base, const RangeText& outputs, const std::string& rpmText,
+}  // namespace
+
+CasePlan SweepCases(const InputTexts& base, const std::vector<VariedField>& varied, char separator,
+                    std::size_t maxCases) {
+  CasePlan plan;
+  auto values = std::make_shared<std::vector<std::vector<double>>>();
+  std::size_t total = 1;
+  for (const VariedField& v : varied) {
+    const std::string what = std::string("--vary ").append(FieldInfo(v.field).optionName);
+    values->push_back(RangeValues(v.range, separator, what));
+    if (values->back().size() > maxCases / total) {
+      throw UsageError::Of("the --vary ranges make more than ", std::to_string(maxCases), " cases");
+    }
+    total *= values->back().size();
+    plan.inputColumns.push_back(FieldColumn(v.field));
+  }
+  plan.columnValues = *values;
+  plan.count = total;
+  plan.make = [base, varied, separator, values](std::size_t index, std::vector<double>& row) {
+    // Case `index` in mixed radix, the last range the fastest digit.
+    row.assign(varied.size(), 0.0);
+    SweepCase c{base};
+    std::size_t rest = index;
+    for (std::size_t k = varied.size(); k-- > 0;) {
+      const std::vector<double>& range = (*values)[k];
+      row[k] = range[rest % range.size()];
+      rest /= range.size();
+      c.inputs[varied[k].field] = ExactNumberText(row[k], separator);
+    }
+    return c;
+  };
+  return plan;
+}
+
+CasePlan CharacteristicCases(const InputTexts& base, const RangeText& outputs, const std::string& rpmText,
                              char separator) {
   const std::optional<double> rpm = ParseNumber(rpmText, separator);
   if (!rpm || !(*rpm > 0)) throw UsageError::Of("--rpm takes a screw speed above zero, not '", rpmText, "'");
-  BatchPlan plan;
+  CasePlan plan;
   plan.inputColumns = {FieldColumn(Field::OutputRate), FieldColumn(Field::FlowRateRatio, 6)};
-  for (const double output : RangeValues(outputs, separator, "--output-rate")) {
-    SweepCase c = CharacteristicCase(base, separator, *rpm, output);
-    plan.inputValues.push_back(
-        {output, c.settled ? std::nan("") : *ParseNumber(c.inputs[Field::FlowRateRatio], separator)});
-    plan.cases.push_back(std::move(c));
-  }
+  auto values = std::make_shared<std::vector<double>>(RangeValues(outputs, separator, "--output-rate"));
+  plan.columnValues = {*values, {}};
+  plan.count = values->size();
+  plan.make = [base, separator, speed = *rpm, values](std::size_t index, std::vector<double>& row) {
+    const double output = (*values)[index];
+    SweepCase c = CharacteristicCase(base, separator, speed, output);
+    row = {output, c.settled ? std::nan("") : *ParseNumber(c.inputs[Field::FlowRateRatio], separator)};
+    return c;
+  };
   return plan;
+}
+
+BatchPlan PlanSweep(const InputTexts& base, const std::vector<VariedField>& varied, char separator) {
+  return MadeUpFront(SweepCases(base, varied, separator, kMaxSweepCases));
+}
+
+BatchPlan PlanCharacteristic(const InputTexts& base, const RangeText& outputs, const std::string& rpmText,
+                             char separator) {
+  return MadeUpFront(CharacteristicCases(base, outputs, rpmText, separator));
 }
 
 }  // namespace kelvado::cli

@@ -1,5 +1,7 @@
 #pragma once
 // The cases of a sweep or characteristic, and the input values that tell them apart.
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,24 +11,43 @@
 
 namespace kelvado::cli {
 
-struct BatchPlan {
+// The cases made one at a time, so that a plan of millions of cases takes no more memory
+// than one of ten.
+struct CasePlan {
   std::vector<Column> inputColumns;
-  // Per case, one per input column; NaN where the case has none (a characteristic case
-  // with no flow rate for the speed), shown as an empty cell.
-  std::vector<std::vector<double>> inputValues;
-  std::vector<SweepCase> cases;
+  // Every value each input column can show, where known before the cases run (the sweep's
+  // ranges); empty for a column found out case by case.
+  std::vector<std::vector<double>> columnValues;
+  std::size_t count = 0;
+  // Case `index` (0 <= index < count) and its value of each input column, NaN where the
+  // case has none (a characteristic case with no flow rate for the speed). Safe to call
+  // from several threads at once.
+  std::function<SweepCase(std::size_t index, std::vector<double>& inputValues)> make;
 };
 
 // Every combination of the ranges over `base`, the first range changing slowest. Each value
 // goes into its field as the text that reads back as exactly that value. Throws UsageError
-// for a range that is not numbers and for more than kMaxSweepCases cases.
-BatchPlan PlanSweep(const InputTexts& base, const std::vector<VariedField>& varied, char separator);
+// for a range that is not numbers and for more than `maxCases` cases.
+CasePlan SweepCases(const InputTexts& base, const std::vector<VariedField>& varied, char separator,
+                    std::size_t maxCases);
 
 // One case per output of the range, each with the dimensionless flow rate at which that
 // output needs `rpmText` revolutions per minute. Throws UsageError for a screw speed that
 // is not a number above zero and for an output range that is not numbers.
-BatchPlan PlanCharacteristic(const InputTexts& base, const RangeText& outputs, const std::string& rpmText,
+CasePlan CharacteristicCases(const InputTexts& base, const RangeText& outputs, const std::string& rpmText,
                              char separator);
 
+// A plan with every case made up front.
+struct BatchPlan {
+  std::vector<Column> inputColumns;
+  // Per case, one per input column; NaN where the case has none, shown as an empty cell.
+  std::vector<std::vector<double>> inputValues;
+  std::vector<SweepCase> cases;
+};
+
+// SweepCases with at most kMaxSweepCases cases, and CharacteristicCases, made up front.
+BatchPlan PlanSweep(const InputTexts& base, const std::vector<VariedField>& varied, char separator);
+BatchPlan PlanCharacteristic(const InputTexts& base, const RangeText& outputs, const std::string& rpmText,
+                             char separator);
 
 }  // namespace kelvado::cli

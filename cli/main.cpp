@@ -44,7 +44,8 @@ int Dispatch(const kelvado::cli::CommandLine& command) {
       return RunFromCommandLine(command.run, std::cout, std::cerr);
     case Action::Sweep:
     case Action::Characteristic:
-      return BatchFromCommandLine(command, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+      return BatchFromCommandLine(command, std::cout, std::cerr, isatty(STDERR_FILENO) == 1,
+                                  isatty(STDOUT_FILENO) == 1 && isatty(STDERR_FILENO) == 1);
   }
   return kExitStopped;
 }

@@ -41,6 +41,23 @@ PressureUnit UnitsOption(const std::string& text) {
   return *unit;
 }
 
+Shard ShardOption(const std::string& text) {
+  constexpr std::size_t kMaxShards = 1'000'000;
+  Shard shard;
+  const char* const end = text.data() + text.size();
+  const auto index = std::from_chars(text.data(), end, shard.index);
+  bool read = index.ec == std::errc() && index.ptr != end && *index.ptr == '/';
+  if (read) {
+    const auto count = std::from_chars(index.ptr + 1, end, shard.count);
+    read = count.ec == std::errc() && count.ptr == end;
+  }
+  if (!read || shard.count < 1 || shard.count > kMaxShards || shard.index >= shard.count) {
+    throw UsageError::Of("--shard takes K/N, whole numbers with 0 <= K < N <= ", std::to_string(kMaxShards),
+                         ", not '", text, "'");
+  }
+  return shard;
+}
+
 VariedField VaryOption(const std::string& text) {
   const std::size_t equals = text.find('=');
   if (equals == std::string::npos) throw UsageError::Of("--vary takes FIELD=FROM:TO:COUNT, not '", text, "'");
@@ -86,7 +103,7 @@ struct CommandOption {
 constexpr CommandOption kCommandOptions[] = {
     {"--output", true, false, false}, {"--encoding", true, false, false}, {"--json", true, false, false},
     {"--csv", true, true, true},      {"--threads", false, true, true},   {"--vary", false, true, false},
-    {"--rpm", false, false, true},    {"--units", true, true, true},
+    {"--rpm", false, false, true},    {"--units", true, true, true},    {"--shard", false, true, true},
 };
 
 const CommandOption* FindCommandOption(std::string_view name) {
@@ -119,6 +136,7 @@ void ApplyCommandOption(CommandLine& command, std::string_view name, const std::
   }
   if (name == "--rpm") batch.rpm = value;
   if (name == "--units") run.pressureUnit = UnitsOption(value);
+  if (name == "--shard") batch.shard = ShardOption(value);
 }
 
 void CheckComplete(const CommandLine& command) {
@@ -272,9 +290,15 @@ std::string HelpText(std::string_view program) {
       "                             (default), MPa, bar or psi; the CSV file keeps kgf/cm2\n"
       "  --csv FILE                 also write the table to FILE as CSV (RFC 4180, UTF-8, units in\n"
       "                             the header, numbers with a point that read back exactly)\n"
-      "A sweep or characteristic has at most 100000 cases and writes no results files. A case\n"
-      "that fails is a row with its outcome and message; the others still run. A progress bar\n"
-      "is drawn on standard error when that is a terminal.\n"
+      "  --shard K/N                run only the cases whose index (from 0, in table order) is K\n"
+      "                             modulo N, each row led by its case index: the N parts'\n"
+      "                             CSV rows sorted by that index (sort -n) under one heading\n"
+      "                             line are byte for byte the CSV of --shard 0/1\n"
+      "A sweep or characteristic has at most 100000 cases, or 10000000 with --csv, and writes\n"
+      "no results files. Rows are printed and written as soon as they and every row before\n"
+      "them are done; the table's columns are sized by its first 1000 rows. A case that fails\n"
+      "is a row with its outcome and message; the others still run. A progress bar with the\n"
+      "pace and the time left is drawn on standard error when that is a terminal.\n"
       "\n" +
       DieCommandsHelp() +
       "\n"
@@ -294,10 +318,10 @@ std::string HelpText(std::string_view program) {
       "2 usage error, 6 the CSV file can not be written.\n"
       "Every command: 8 when standard output can not be written; 130 after Ctrl-C (SIGINT) and\n"
       "143 after SIGTERM, which stop the work like a cancel: the unfinished results file is\n"
-      "removed, --json is still written (status \"cancelled\"), and a sweep's CSV file is left\n"
-      "as it was. Exports and CSV files replace an earlier file only once complete. A FIFO,\n"
-      "socket or folder as an output is refused (6), and so are two outputs naming one file\n"
-      "(2). An inputs file may hold at most 1 MiB and 4 KiB a line.\n";
+      "removed, --json is still written (status \"cancelled\"), a sweep's table stops where it\n"
+      "got to and its CSV file is left as it was. Exports and CSV files replace an earlier file\n"
+      "only once complete. A FIFO, socket or folder as an output is refused (6), and so are two\n"
+      "outputs naming one file (2). An inputs file may hold at most 1 MiB and 4 KiB a line.\n";
   return text;
 }
 

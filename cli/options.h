@@ -33,6 +33,13 @@ struct VariedField {
   RangeText range;
 };
 
+// One part of a sweep or characteristic spread over machines: the cases whose index (from
+// 0, in the order of the table) is `index` modulo `count`.
+struct Shard {
+  std::size_t index = 0;
+  std::size_t count = 1;
+};
+
 // What a sweep or a characteristic adds to the case of RunOptions.
 struct BatchOptions {
   std::vector<VariedField> varied;         // sweep: in the order given
@@ -40,6 +47,7 @@ struct BatchOptions {
   std::optional<std::string> rpm;          // characteristic: the screw speed, as text
   unsigned threads = 0;                    // 0: one per core
   std::optional<std::string> csvFile;
+  std::optional<Shard> shard;              // given: the case index leads every row
 };
 
 enum class Action { Run, Sweep, Characteristic, Help, Version };

@@ -1,7 +1,9 @@
 #pragma once
-// A bar of cases done for a terminal, redrawn in place; safe to update from the worker
-// threads of a sweep.
+// A bar of cases done for a terminal, redrawn in place, with the pace and the time left
+// once there is a second to judge them by; safe to update from the worker threads of a
+// sweep.
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <ostream>
 
@@ -9,9 +11,13 @@ namespace kelvado::cli {
 
 class ProgressBar {
  public:
-  ProgressBar(std::ostream& out, std::size_t total) : out_(out), total_(total) {}
+  // Seconds from any fixed moment; the steady clock unless a test gives its own.
+  using Clock = std::function<double()>;
 
-  // Redraws when the bar or the percentage has moved since the last drawing.
+  ProgressBar(std::ostream& out, std::size_t total, Clock clock = {});
+
+  // Redraws when the bar or the percentage has moved since the last drawing, or a second
+  // has passed and more cases are done.
   void Update(std::size_t done);
   // Blanks the bar's line, leaving the cursor at its start.
   void Clear();
@@ -21,9 +27,12 @@ class ProgressBar {
 
   std::ostream& out_;
   std::size_t total_;
+  Clock clock_;
+  double start_;
   std::mutex mutex_;
   std::size_t shownPercent_ = 0;
   std::size_t shownDone_ = 0;
+  double shownAt_ = 0;
   bool drawn_ = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "report/csv.h"
 #include "report/number_format.h"
@@ -23,60 +24,96 @@ std::string ShownNumber(double value, int decimals, char separator) {
 
 }  // namespace
 
-void PrintTable(std::ostream& out, const ResultTable& table, char separator) {
-  const std::size_t columns = table.columns.size();
-  std::vector<std::vector<std::string>> lines(2);
-  for (const Column& column : table.columns) {
-    lines[0].push_back(column.name);
-    lines[1].push_back(column.unit.empty() ? std::string() : std::string("(").append(column.unit).append(")"));
+TablePrinter::TablePrinter(std::ostream& out, std::vector<Column> columns, char separator, std::size_t sizingRows,
+                           std::vector<std::size_t> knownWidths)
+    : out_(out), columns_(std::move(columns)), separator_(separator), sizingRows_(sizingRows),
+      widths_(std::move(knownWidths)) {
+  widths_.resize(columns_.size(), 0);
+  std::vector<std::string> names, units;
+  for (const Column& column : columns_) {
+    names.push_back(column.name);
+    units.push_back(column.unit.empty() ? std::string() : std::string("(").append(column.unit).append(")"));
   }
-  for (const auto& row : table.rows) {
-    std::vector<std::string>& line = lines.emplace_back();
-    for (std::size_t c = 0; c < columns; ++c) {
-      if (const double* number = std::get_if<double>(&row[c])) {
-        line.push_back(ShownNumber(*number, table.columns[c].decimals, separator));
-      } else if (const std::string* text = std::get_if<std::string>(&row[c])) {
-        line.push_back(*text);
-      } else {
-        line.emplace_back();
-      }
-    }
-  }
-  std::vector<std::size_t> widths(columns, 0);
-  for (const auto& line : lines) {
-    for (std::size_t c = 0; c < columns; ++c) widths[c] = std::max(widths[c], Width(line[c]));
-  }
-  for (const auto& line : lines) {
-    std::string text;
-    for (std::size_t c = 0; c < columns; ++c) {
-      if (c > 0) text += "  ";
-      const std::string padding(widths[c] - Width(line[c]), ' ');
-      const bool number = !table.columns[c].unit.empty();
-      if (number) text += padding;
-      text += line[c];
-      if (!number && c + 1 < columns) text += padding;
-    }
-    text.erase(text.find_last_not_of(' ') + 1);
-    out << text << '\n';
-  }
+  held_.push_back(std::move(names));
+  held_.push_back(std::move(units));
 }
 
-std::string TableCsv(const ResultTable& table) {
+void TablePrinter::Add(const std::vector<Cell>& row) {
+  std::vector<std::string> line;
+  for (std::size_t c = 0; c < columns_.size(); ++c) {
+    if (const double* number = std::get_if<double>(&row[c])) {
+      line.push_back(ShownNumber(*number, columns_[c].decimals, separator_));
+    } else if (const std::string* text = std::get_if<std::string>(&row[c])) {
+      line.push_back(*text);
+    } else {
+      line.emplace_back();
+    }
+  }
+  if (sized_) return Print(line);
+  held_.push_back(std::move(line));
+  if (held_.size() - 2 >= sizingRows_) Finish();
+}
+
+void TablePrinter::Finish() {
+  if (!sized_) {
+    for (const auto& line : held_) {
+      for (std::size_t c = 0; c < columns_.size(); ++c) widths_[c] = std::max(widths_[c], Width(line[c]));
+    }
+    sized_ = true;
+  }
+  for (const auto& line : held_) Print(line);
+  held_.clear();
+}
+
+void TablePrinter::Print(const std::vector<std::string>& line) {
+  std::string text;
+  for (std::size_t c = 0; c < columns_.size(); ++c) {
+    if (c > 0) text += "  ";
+    const std::string padding(widths_[c] - std::min(widths_[c], Width(line[c])), ' ');
+    const bool number = !columns_[c].unit.empty();
+    if (number) text += padding;
+    text += line[c];
+    if (!number && c + 1 < columns_.size()) text += padding;
+  }
+  text.erase(text.find_last_not_of(' ') + 1);
+  out_ << text << '\n';
+}
+
+void PrintTable(std::ostream& out, const ResultTable& table, char separator) {
+  TablePrinter printer(out, table.columns, separator, table.rows.size());
+  for (const auto& row : table.rows) printer.Add(row);
+  printer.Finish();
+}
+
+std::size_t ShownWidth(double value, int decimals, char separator) {
+  return Width(ShownNumber(value, decimals, separator));
+}
+
+std::string CsvHeading(const std::vector<Column>& columns) {
   std::string csv;
   std::vector<std::string> fields;
-  for (const Column& column : table.columns) {
+  for (const Column& column : columns) {
     fields.push_back(column.unit.empty() ? column.name : column.name + " (" + column.unit + ")");
   }
   AppendCsvLine(csv, fields);
-  for (const auto& row : table.rows) {
-    fields.clear();
-    for (const Cell& cell : row) {
-      const double* number = std::get_if<double>(&cell);
-      const std::string* text = std::get_if<std::string>(&cell);
-      fields.push_back(number != nullptr ? CsvNumber(*number) : text != nullptr ? *text : std::string());
-    }
-    AppendCsvLine(csv, fields);
+  return csv;
+}
+
+std::string CsvRow(const std::vector<Cell>& row) {
+  std::string csv;
+  std::vector<std::string> fields;
+  for (const Cell& cell : row) {
+    const double* number = std::get_if<double>(&cell);
+    const std::string* text = std::get_if<std::string>(&cell);
+    fields.push_back(number != nullptr ? CsvNumber(*number) : text != nullptr ? *text : std::string());
   }
+  AppendCsvLine(csv, fields);
+  return csv;
+}
+
+std::string TableCsv(const ResultTable& table) {
+  std::string csv = CsvHeading(table.columns);
+  for (const auto& row : table.rows) csv += CsvRow(row);
   return csv;
 }
 

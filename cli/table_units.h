@@ -1,12 +1,17 @@
 #pragma once
 // The printed tables in the pressure unit the user asked for; their CSV keeps kgf/cm2.
+#include <vector>
+
 #include "cli/result_table.h"
 #include "solver/units.h"
 
 namespace kelvado::cli {
 
-// The table with every column in kgf/cm2 shown in `unit`: its numbers converted, its unit
-// and decimals the unit's. In kgf/cm2 the table comes back as it was.
-ResultTable WithPressureUnit(ResultTable table, const PressureUnit& unit);
+// The columns with every one in kgf/cm2 shown in `unit`: its unit and decimals the unit's.
+std::vector<Column> ColumnsInPressureUnit(std::vector<Column> columns, const PressureUnit& unit);
+
+// A row of those columns (as they were, in kgf/cm2) with its numbers in kgf/cm2 converted.
+// In kgf/cm2 both come back as they were.
+std::vector<Cell> RowInPressureUnit(const std::vector<Column>& columns, std::vector<Cell> row, const PressureUnit& unit);
 
 }  // namespace kelvado::cli

@@ -10,6 +10,17 @@ namespace kelvado {
 inline constexpr int kProfileSize = 101;
 using Profile = std::array<double, kProfileSize>;
 
+// The viscosity law's temperature factor exp(-b (T - T0)) of each node, kept with the
+// temperature, T0 and b it was computed for (UpdateViscosity reuses it while they hold).
+struct TemperatureFactors {
+  Profile temp{};
+  Profile factor{};
+  std::array<std::uint8_t, kProfileSize> known{};
+  double stdTemp = 0;
+  double tempCoeff = 0;
+  bool valid = false;
+};
+
 struct CalcState {
   // Input values, read from the seventeen fields in this order.
   double BarrelDiameter = 0;  // cm
@@ -174,6 +185,7 @@ struct CalcState {
   double StressZ = 0;
   double StressX = 0;
   double CondWork = 0;
+  TemperatureFactors TempFactors;
 
   // Bookkeeping for benchmarks and front ends: work done by the run.
   std::int64_t TotalVelocityPasses = 0;

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "solver/lane_width.h"
+
 namespace kelvado {
 
 inline constexpr int kLinSize = 101;
@@ -15,6 +17,7 @@ using LinMatrix = std::array<LinVector, kLinSize + 1>;
 // works through an index vector. A is taken by value, so the caller's matrix is untouched.
 // x[1..n] is written, nothing above n. A zero pivot divides by zero (an arithmetic fault
 // the caller detects through the floating-point flags).
-void GaussSolve(const LinMatrix& A, const LinVector& b, LinVector& x, std::uint8_t n);
+void GaussSolve(const LinMatrix& A, const LinVector& b, LinVector& x, std::uint8_t n,
+                LaneWidth width = LaneWidth::Best);
 
 }  // namespace kelvado

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cfenv>
+#include <condition_variable>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "solver/calc_state.h"
@@ -30,29 +33,71 @@ SweepResult RunOne(const SweepCase& c, const SweepOptions& options) {
 
 }  // namespace
 
-std::vector<SweepResult> RunSweep(const std::vector<SweepCase>& cases, const SweepOptions& options) {
-  std::vector<SweepResult> results(cases.size());
+void StreamSweep(const SweepStream& stream, const SweepOptions& options) {
+  const std::size_t count = stream.count;
   unsigned threads = options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-  threads = static_cast<unsigned>(std::min<std::size_t>(threads, std::max<std::size_t>(cases.size(), 1)));
+  threads = static_cast<unsigned>(std::min<std::size_t>(threads, std::max<std::size_t>(count, 1)));
+  // Results wait here until every earlier case is done. A worker never takes a case past
+  // the window, so the case being waited for is always running and the window drains.
+  const std::size_t window = 64 * static_cast<std::size_t>(threads);
+  std::vector<std::optional<SweepResult>> waiting(window);
+  std::mutex lock;
+  std::condition_variable room;
+  std::size_t delivered = 0;  // cases handed on so far; guarded by the lock
+  bool stop = false;          // an exception: guarded by the lock
+  std::exception_ptr failure;
 
   // Cases are handed out one at a time, so a slow case does not hold up a whole block.
   std::atomic<std::size_t> next{0};
   std::atomic<std::size_t> done{0};
   auto worker = [&] {
-    for (std::size_t i = next++; i < cases.size(); i = next++) {
-      if (options.cancel != nullptr && options.cancel->load()) {
-        results[i].status = RunStatus::Cancelled;
-        continue;
+    for (std::size_t i = next++; i < count; i = next++) {
+      {
+        std::unique_lock<std::mutex> guard(lock);
+        room.wait(guard, [&] { return stop || i < delivered + window; });
+        if (stop) return;
       }
-      results[i] = cases[i].settled ? *cases[i].settled : RunOne(cases[i], options);
-      const std::size_t finished = ++done;
-      if (options.progress) options.progress(finished, cases.size());
+      try {
+        SweepResult result;
+        if (options.cancel != nullptr && options.cancel->load()) {
+          result.status = RunStatus::Cancelled;
+        } else {
+          const SweepCase c = stream.make(i);
+          result = c.settled ? *c.settled : RunOne(c, options);
+          const std::size_t finished = ++done;
+          if (options.progress) options.progress(finished, count);
+        }
+        const std::lock_guard<std::mutex> guard(lock);
+        if (stop) return;
+        waiting[i % window] = std::move(result);
+        for (std::optional<SweepResult>* slot = &waiting[delivered % window]; slot->has_value();
+             slot = &waiting[delivered % window]) {
+          stream.deliver(delivered, **slot);
+          slot->reset();
+          if (++delivered == count) break;
+        }
+        room.notify_all();
+      } catch (...) {
+        const std::lock_guard<std::mutex> guard(lock);
+        if (!failure) failure = std::current_exception();
+        stop = true;
+        room.notify_all();
+        return;
+      }
     }
   };
   std::vector<std::thread> pool;
   for (unsigned t = 1; t < threads; ++t) pool.emplace_back(worker);
   worker();
   for (auto& thread : pool) thread.join();
+  if (failure) std::rethrow_exception(failure);
+}
+
+std::vector<SweepResult> RunSweep(const std::vector<SweepCase>& cases, const SweepOptions& options) {
+  std::vector<SweepResult> results(cases.size());
+  StreamSweep({cases.size(), [&](std::size_t i) { return cases[i]; },
+               [&](std::size_t i, const SweepResult& result) { results[i] = result; }},
+              options);
   return results;
 }
 

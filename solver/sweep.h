@@ -16,6 +16,9 @@ namespace kelvado {
 // More cases than this in one sweep or characteristic is taken for a typing mistake, in
 // every front end.
 inline constexpr std::size_t kMaxSweepCases = 100000;
+// The same for a sweep whose rows go to a CSV file: they stream to the file, so the count
+// is bounded by time and disk, not memory.
+inline constexpr std::size_t kMaxCsvSweepCases = 10'000'000;
 
 struct SweepResult {
   RunStatus status = RunStatus::Finished;
@@ -41,6 +44,24 @@ struct SweepOptions {
 // Runs every case; results come back in the order of the cases. A sweep keeps numbers:
 // its cases write no results files.
 std::vector<SweepResult> RunSweep(const std::vector<SweepCase>& cases, const SweepOptions& options);
+
+// A sweep that keeps neither its cases nor its results: each case is made when a worker
+// takes it, and each result is handed on in case order as soon as it and every earlier one
+// are known. At most a fixed window of results (a few per thread) waits at any time, so
+// memory does not grow with the number of cases.
+struct SweepStream {
+  std::size_t count = 0;
+  // Case `index`, for 0 <= index < count; called once per index, from worker threads.
+  std::function<SweepCase(std::size_t index)> make;
+  // The result of case `index`, called in index order and never twice at once. After a
+  // cancel the cases not run are handed on as Cancelled.
+  std::function<void(std::size_t index, const SweepResult& result)> deliver;
+};
+
+// Runs the stream's cases on the options' threads (progress and cancel as for RunSweep).
+// An exception from `make` or `deliver` stops the workers; the first one is thrown again
+// here once they have all stopped.
+void StreamSweep(const SweepStream& stream, const SweepOptions& options);
 
 // The dimensionless flow rate at which the given inputs' output needs `rpm` revolutions per
 // minute (the screw-speed formula of the operating conditions solved for it), or how a run

@@ -5,35 +5,14 @@
 #include "solver/calc_state.h"
 #include "solver/fp_fault.h"
 #include "solver/services.h"
+#include "solver/velocity_pass.h"
 
 namespace kelvado {
 namespace {
 
 // One pass: piecewise parabolas, one per interval at the interval's mean viscosity, with
 // shear rate and velocity continuous across every node.
-void IntegrateAcrossDepth(CalcState& s) {
-  s.PosY = 0;
-  s.VelZ[0] = 0;
-  s.VelX[0] = 0;
-  const double gz = s.PressGradZ;
-  const double gx = s.PressGradX;
-  for (int i = 1; i <= s.NDiv; ++i) {
-    s.NodeIndex = i;
-    const double y = s.PosY;
-    const double eta = (s.Viscosity[i - 1] + s.Viscosity[i]) / 2;
-    s.ViscWork = eta;
-    s.ShearConstZ = s.ShearZ[i - 1] - gz * y / eta;
-    s.VelConstZ = (s.VelZ[i - 1] - (gz * y) * y / (2 * eta)) - s.ShearConstZ * y;
-    s.ShearConstX = s.ShearX[i - 1] - gx * y / eta;
-    s.VelConstX = (s.VelX[i - 1] - (gx * y) * y / (2 * eta)) - s.ShearConstX * y;
-    s.PosY = s.PosY + s.StepY;
-    const double y1 = s.PosY;
-    s.VelZ[i] = ((gz * y1) * y1 / (2 * eta) + s.ShearConstZ * y1) + s.VelConstZ;
-    s.ShearZ[i] = gz * y1 / eta + s.ShearConstZ;
-    s.VelX[i] = ((gx * y1) * y1 / (2 * eta) + s.ShearConstX * y1) + s.VelConstX;
-    s.ShearX[i] = gx * y1 / eta + s.ShearConstX;
-  }
-}
+void IntegrateAcrossDepth(CalcState& s) { IntegrateAcrossDepthInLanes(s); }
 
 // Fixed steps until the error has been seen with both signs, then false position.
 // The same for both directions; the scratch line is shared, as the state defines it.

@@ -11,15 +11,41 @@ namespace kelvado {
 namespace {
 constexpr int kInnerIterCap = 20000;
 constexpr double kProbeTolerance = 0.012;
-}  // namespace
 
-double ViscosityLaw(CalcState& s, double shearZ, double shearX, double temp) {
+// The law's two factors, each in its order of evaluation.
+double ShearFactor(CalcState& s, double shearZ, double shearX) {
   s.ShearInvariant = (shearZ * shearZ + shearX * shearX) / 4;
   const double shearRate = std::sqrt(4 * s.ShearInvariant);
   // The power of the shear rate goes through ln and exp, not pow.
-  const double shearFactor =
-      s.StdViscosity * std::exp((s.PowerIndex - 1) * std::log(shearRate / s.StdShearRate));
-  return std::exp((temp - s.StdTemp) * (-s.TempCoeff)) * shearFactor;
+  return s.StdViscosity * std::exp((s.PowerIndex - 1) * std::log(shearRate / s.StdShearRate));
+}
+
+double TemperatureFactor(const CalcState& s, double temp) { return std::exp((temp - s.StdTemp) * (-s.TempCoeff)); }
+
+// The temperature factor of every node, computed again only where its inputs have changed:
+// the temperatures stay put through all the passes of a step, and the same exp of the same
+// argument is the same number (the order of the law's calls does not change any value).
+void RefreshTemperatureFactors(CalcState& s) {
+  TemperatureFactors& f = s.TempFactors;
+  if (!(f.valid && f.stdTemp == s.StdTemp && f.tempCoeff == s.TempCoeff)) {
+    f.known.fill(0);
+    f.stdTemp = s.StdTemp;
+    f.tempCoeff = s.TempCoeff;
+    f.valid = true;
+  }
+  for (int j = 0; j <= s.NDiv; ++j) {
+    if (f.known[j] && f.temp[j] == s.Temp[j]) continue;
+    f.temp[j] = s.Temp[j];
+    f.factor[j] = TemperatureFactor(s, s.Temp[j]);
+    f.known[j] = 1;
+  }
+}
+
+}  // namespace
+
+double ViscosityLaw(CalcState& s, double shearZ, double shearX, double temp) {
+  const double shearFactor = ShearFactor(s, shearZ, shearX);
+  return TemperatureFactor(s, temp) * shearFactor;
 }
 
 void GiveUpInnerLoop(CalcState& s, RunServices& services) {
@@ -32,7 +58,11 @@ void GiveUpInnerLoop(CalcState& s, RunServices& services) {
 void UpdateViscosity(CalcState& s, RunServices& services) {
   s.InnerDone = 0;
   s.InnerFailed = 0;
-  for (int j = 0; j <= s.NDiv; ++j) s.Viscosity[j] = ViscosityLaw(s, s.ShearZ[j], s.ShearX[j], s.Temp[j]);
+  RefreshTemperatureFactors(s);
+  for (int j = 0; j <= s.NDiv; ++j) {
+    const double shearFactor = ShearFactor(s, s.ShearZ[j], s.ShearX[j]);
+    s.Viscosity[j] = s.TempFactors.factor[j] * shearFactor;
+  }
   CheckFaultFlags();
 
   // Only three probe nodes decide, one node short of the quarter points.

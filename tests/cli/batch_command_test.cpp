@@ -95,6 +95,52 @@ TEST(Characteristic, EveryFinishedCaseRunsAtTheAskedScrewSpeed) {
   EXPECT_NE(characteristic.out.str().find("72.50"), std::string::npos) << characteristic.out.str();
 }
 
+// The CSV of one part, read back byte for byte.
+std::string ShardCsv(std::vector<std::string> args, const std::string& shard) {
+  args.insert(args.end(), {"--shard", shard, "--threads", "2"});
+  const Batch batch(args);
+  EXPECT_EQ(batch.code, kExitFinished) << batch.err.str();
+  return testing::ReadBytes(batch.dir.file("table.csv"));
+}
+
+// As a user joins the parts: the heading once, then every part's rows sorted by their
+// leading case index (sort -n).
+std::string JoinShards(const std::vector<std::string>& parts) {
+  std::string heading;
+  std::vector<std::pair<long, std::string>> rows;
+  for (const std::string& part : parts) {
+    std::size_t at = part.find("\r\n") + 2;
+    heading = part.substr(0, at);
+    for (std::size_t end; (end = part.find("\r\n", at)) != std::string::npos; at = end + 2) {
+      const std::string line = part.substr(at, end + 2 - at);
+      rows.emplace_back(std::stol(line), line);
+    }
+  }
+  std::sort(rows.begin(), rows.end());
+  std::string joined = heading;
+  for (const auto& row : rows) joined += row.second;
+  return joined;
+}
+
+TEST(Sweep, ShardsJoinedAreTheSingleRunsCsvByteForByte) {
+  const std::vector<std::vector<std::string>> commands = {
+      {"sweep", "--vary", "output-rate=0:60:4", "--vary", "power-index=0.3:0.8:3", "--decimal-separator", "."},
+      {"characteristic", "--rpm", "80", "--output-rate", "30:90:5", "--decimal-separator", "."},
+  };
+  for (const auto& command : commands) {
+    const std::string whole = ShardCsv(command, "0/1");
+    for (const std::size_t n : {2u, 3u, 7u}) {
+      std::vector<std::string> parts;
+      for (std::size_t k = 0; k < n; ++k) parts.push_back(ShardCsv(command, std::to_string(k) + "/" + std::to_string(n)));
+      EXPECT_EQ(JoinShards(parts), whole) << command[0] << " in " << n;
+    }
+    // Without --shard the same rows, less the leading index.
+    std::string plain = whole;
+    for (std::size_t at = 0; at < plain.size(); at = plain.find("\r\n", at) + 2) plain.erase(at, plain.find(',', at) + 1 - at);
+    EXPECT_EQ(testing::ReadBytes(Batch(command).dir.file("table.csv")), plain) << command[0];
+  }
+}
+
 TEST(Sweep, ProgressBarOnlyWhenAskedAndBlankedAtTheEnd) {
   const Batch shown({"sweep", "--vary", "output-rate=50:60:3"}, true);
   EXPECT_NE(shown.err.str().find("3/3 cases 100%"), std::string::npos) << shown.err.str();

@@ -81,6 +81,25 @@ TEST(PlanSweep, ProductOfTheRangesIsCapped) {
   EXPECT_THROW(plan({"1:2:100000", "1:2:100000", "1:2:100000", "1:2:100000"}), UsageError);
 }
 
+TEST(SweepCases, ATableForAFileMayHoldTenMillionCasesMadeOneAtATime) {
+  std::vector<VariedField> varied;
+  for (const char* range : {"1:1000:1000", "0:99:100", "5:9:5", "0:19:20"}) {
+    varied.push_back({static_cast<Field>(varied.size()), ParseRange(range, "")});
+  }
+  EXPECT_THROW(SweepCases(DefaultInputTexts(), varied, '.', kMaxSweepCases), UsageError);
+  const CasePlan plan = SweepCases(DefaultInputTexts(), varied, '.', kMaxCsvSweepCases);
+  EXPECT_EQ(plan.count, 10'000'000u);
+  // Case 1234567 in mixed radix (1000, 100, 5, 20): digits 123, 45, 3, 7.
+  std::vector<double> values;
+  const SweepCase c = plan.make(1234567, values);
+  EXPECT_EQ(values, (std::vector<double>{124, 45, 8, 7}));
+  EXPECT_EQ(c.inputs[0], "124");
+  EXPECT_EQ(c.inputs[3], "7");
+  EXPECT_EQ(c.inputs[4], DefaultInputTexts()[4]);
+  varied.push_back({Field::Density, ParseRange("1:2:2", "")});
+  EXPECT_THROW(SweepCases(DefaultInputTexts(), varied, '.', kMaxCsvSweepCases), UsageError);
+}
+
 TEST(PlanCharacteristic, ScrewSpeedMustBeANumberAboveZero) {
   const RangeText outputs = ParseRange("40:60:2", "");
   for (const char* rpm : {"0", "-5", "abc", "", "70,5"}) {

@@ -93,6 +93,21 @@ TEST(Options, SweepTakesRangesThreadsAndATable) {
   EXPECT_EQ(command.run.fields[Field::Density], "1");
 }
 
+TEST(Options, ShardIsOnePartOfNForSweepAndCharacteristic) {
+  const CommandLine sweep = ParseCommandLine({"sweep", "--vary", "density=1:2:4", "--shard", "2/3"});
+  ASSERT_TRUE(sweep.batch.shard);
+  EXPECT_EQ(sweep.batch.shard->index, 2u);
+  EXPECT_EQ(sweep.batch.shard->count, 3u);
+  EXPECT_EQ(ParseCommandLine({"characteristic", "--rpm", "70", "--output-rate", "30:90:7", "--shard=0/1"})
+                .batch.shard->count, 1u);
+  EXPECT_FALSE(ParseCommandLine({"sweep", "--vary", "density=1:2:4"}).batch.shard);
+  for (const char* text : {"3/3", "1/0", "0/0", "-1/2", "1", "1/", "/2", "1/2/3", "a/2", "1/2 ", " 1/2", "0x1/2",
+                           "1/1000001", "99999999999999999999/2"}) {
+    EXPECT_THROW(ParseCommandLine({"sweep", "--vary", "density=1:2:4", "--shard", text}), UsageError) << text;
+  }
+  EXPECT_THROW(ParseCommandLine({"--shard", "0/2"}), UsageError);  // not an option of a single run
+}
+
 TEST(Options, CharacteristicTakesTheOutputAsARange) {
   const CommandLine command = ParseCommandLine({"characteristic", "--rpm", "70", "--output-rate", "30:90:7"});
   EXPECT_EQ(command.action, Action::Characteristic);

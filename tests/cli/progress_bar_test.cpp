@@ -36,5 +36,29 @@ TEST(ProgressBar, DrawsOnlyForwardAndOnlyWhenItMoves) {
   EXPECT_EQ(Drawings(out.str()).back(), "");
 }
 
+TEST(ProgressBar, ShowsThePaceAndTheTimeLeftOnceASecondHasPassed) {
+  std::ostringstream out;
+  double now = 100.0;
+  ProgressBar bar(out, 10000, [&] { return now; });
+  now = 100.5;
+  bar.Update(10);  // too early to judge
+  now = 140.0;
+  bar.Update(20);  // same percentage, but a second and more later
+  now = 140.2;
+  bar.Update(21);  // same percentage, within the second: not drawn
+  now = 7300.0;
+  bar.Update(9000);
+  now = 8000.0;
+  bar.Update(10000);
+  const std::vector<std::string> drawings = Drawings(out.str());
+  ASSERT_EQ(drawings.size(), 4u) << out.str();
+  EXPECT_TRUE(drawings[0].ends_with("] 10/10000 cases 0%")) << drawings[0];
+  // 20 cases in 40 s: 0.5 a second, 9980 left take 19960 s.
+  EXPECT_TRUE(drawings[1].ends_with("] 20/10000 cases 0%, 0.5 cases/s, 5:32:40 left")) << drawings[1];
+  // 9000 in 7200 s: 1.25 a second, 1000 left take 800 s.
+  EXPECT_TRUE(drawings[2].ends_with("] 9000/10000 cases 90%, 1.2 cases/s, 13:20 left")) << drawings[2];
+  EXPECT_TRUE(drawings[3].ends_with("] 10000/10000 cases 100%, 1.3 cases/s")) << drawings[3];
+}
+
 }  // namespace
 }  // namespace kelvado::cli

@@ -38,5 +38,23 @@ TEST(ResultTable, TerminalColumnsLineUpAroundMultiByteUnits) {
             "      1e-07               improper input  Input data is not proper, \"x\"\n");
 }
 
+TEST(ResultTable, PrintedARowAtATimeAfterTheSizingRows) {
+  std::ostringstream out;
+  TablePrinter printer(out, Sample().columns, '.', 1, {7, 0, 0, 0});
+  printer.Add(Sample().rows[0]);
+  const std::string sized = out.str();
+  printer.Add(Sample().rows[1]);  // printed at once, in the widths of the first row
+  const std::string next = out.str().substr(sized.size());
+  printer.Add({12345678.0, 1234567.0, std::string("viscosity iteration gave up"), std::string("m")});
+  printer.Finish();
+  EXPECT_EQ(sized,
+            "barrel-temp  Total power  Outcome   Message\n"
+            "       (\u00B0C)         (kW)\n"
+            "      280.5        3.024  finished\n");
+  EXPECT_EQ(next, "      1e-07               improper input  Input data is not proper, \"x\"\n");
+  // Wider than its column: the rest of the line moves right, the column start stays.
+  EXPECT_TRUE(out.str().ends_with("\n   12345678  1234567.000  viscosity iteration gave up  m\n")) << out.str();
+}
+
 }  // namespace
 }  // namespace kelvado::cli

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfenv>
+#include <cmath>
+#include <cstdint>
 #include <memory>
+#include <random>
 #include <utility>
 
 #include "solver/fp_fault.h"
@@ -104,6 +108,52 @@ TEST(GaussSolve, SolvesTheTridiagonalSystemOfTheTemperatureStep) {
   }
   GaussSolve(s->A, s->b, s->x, n);
   for (int r = 1; r <= n; ++r) EXPECT_NEAR(s->x[r], r * 0.5, 1e-12);
+}
+
+// The elimination as plainly as it can be written: the whole matrix copied, one slot at a
+// time. The solver must give these bits, whatever its layout and vector width.
+void PlainGaussJordan(LinMatrix W, const LinVector& b, LinVector& x, int n) {
+  std::array<int, kLinSize + 1> perm{};
+  for (int i = 1; i <= n; ++i) {
+    W[i][n + 1] = b[i];
+    perm[i] = i;
+  }
+  for (int k = 1; k <= n; ++k) {
+    int p = k;
+    for (int i = k + 1; i <= n; ++i) {
+      if (std::fabs(W[perm[i]][k]) > std::fabs(W[perm[p]][k])) p = i;
+    }
+    std::swap(perm[k], perm[p]);
+    for (int j = k + 1; j <= n + 1; ++j) W[perm[k]][j] = W[perm[k]][j] / W[perm[k]][k];
+    for (int i = 1; i <= n; ++i) {
+      if (i == k) continue;
+      const double factor = W[perm[i]][k];
+      for (int j = k + 1; j <= n + 1; ++j) W[perm[i]][j] = W[perm[i]][j] - factor * W[perm[k]][j];
+    }
+  }
+  for (int i = 1; i <= n; ++i) x[i] = W[perm[i]][n + 1];
+}
+
+TEST(GaussSolve, GivesTheBitsOfThePlainEliminationForEverySizeAndPivotOrder) {
+  auto s = std::make_unique<System>();
+  auto expected = std::make_unique<System>();
+  std::mt19937_64 rng(11);
+  std::uniform_real_distribution<double> value(-3.0, 3.0);
+  for (int n = 1; n <= 100; n += (n < 24 ? 1 : 13)) {
+    // Dense and badly scaled, so that rows are swapped and every rounding shows.
+    for (int r = 1; r <= kLinSize; ++r) {
+      for (int c = 1; c <= kLinSize; ++c) s->A[r][c] = value(rng) * std::pow(10.0, value(rng));
+      s->b[r] = value(rng);
+    }
+    PlainGaussJordan(s->A, s->b, expected->x, n);
+    for (const LaneWidth width : {LaneWidth::Best, LaneWidth::Two}) {
+      GaussSolve(s->A, s->b, s->x, static_cast<std::uint8_t>(n), width);
+      for (int r = 1; r <= n; ++r) {
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(s->x[r]), std::bit_cast<std::uint64_t>(expected->x[r]))
+            << "n " << n << " row " << r << (width == LaneWidth::Two ? ", two lanes" : "");
+      }
+    }
+  }
 }
 
 TEST(GaussSolve, ZeroEquationsWritesNothing) {

@@ -1,8 +1,12 @@
 // The stages one at a time, on the state the default case sets up.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <memory>
+#include <random>
+#include <vector>
 
 #include "solver/calc_state.h"
 #include "solver/closure.h"
@@ -11,6 +15,7 @@
 #include "solver/input_fields.h"
 #include "solver/operating.h"
 #include "solver/velocity.h"
+#include "solver/velocity_pass.h"
 #include "solver/viscosity.h"
 #include "tests/support/recording_services.h"
 
@@ -64,6 +69,63 @@ TEST(PrepareGridAndProfiles, HalfFlowRateMeansNoPressureGradient) {
   EXPECT_NEAR(s->ShearZ[0], s->ShearZ[20], 1e-12);
 }
 
+// A velocity pass one value at a time, as the formulas read.
+void PlainPass(CalcState& s) {
+  s.PosY = 0;
+  s.VelZ[0] = 0;
+  s.VelX[0] = 0;
+  for (int i = 1; i <= s.NDiv; ++i) {
+    const double y = s.PosY;
+    const double gz = s.PressGradZ, gx = s.PressGradX;
+    const double eta = (s.Viscosity[i - 1] + s.Viscosity[i]) / 2;
+    s.ViscWork = eta;
+    s.ShearConstZ = s.ShearZ[i - 1] - gz * y / eta;
+    s.VelConstZ = (s.VelZ[i - 1] - (gz * y) * y / (2 * eta)) - s.ShearConstZ * y;
+    s.ShearConstX = s.ShearX[i - 1] - gx * y / eta;
+    s.VelConstX = (s.VelX[i - 1] - (gx * y) * y / (2 * eta)) - s.ShearConstX * y;
+    s.PosY = s.PosY + s.StepY;
+    const double y1 = s.PosY;
+    s.VelZ[i] = ((gz * y1) * y1 / (2 * eta) + s.ShearConstZ * y1) + s.VelConstZ;
+    s.ShearZ[i] = gz * y1 / eta + s.ShearConstZ;
+    s.VelX[i] = ((gx * y1) * y1 / (2 * eta) + s.ShearConstX * y1) + s.VelConstX;
+    s.ShearX[i] = gx * y1 / eta + s.ShearConstX;
+    s.NodeIndex = i;
+  }
+}
+
+TEST(IntegrateAcrossDepthInLanes, EveryLaneWidthGivesThePlainPassBits) {
+  std::mt19937_64 rng(5);
+  std::uniform_real_distribution<double> scale(-6.0, 6.0);
+  for (int trial = 0; trial < 50; ++trial) {
+    auto plain = PreparedState();
+    plain->NDiv = 1 + trial % 100;
+    plain->StepY = std::pow(10.0, scale(rng) / 3);
+    plain->PressGradZ = scale(rng) * std::pow(10.0, scale(rng));
+    plain->PressGradX = scale(rng) * std::pow(10.0, scale(rng));
+    plain->ShearZ[0] = scale(rng) * 100;
+    plain->ShearX[0] = scale(rng) * 100;
+    for (int j = 0; j <= plain->NDiv; ++j) plain->Viscosity[j] = std::pow(10.0, scale(rng));
+    for (const LaneWidth width : {LaneWidth::Best, LaneWidth::Two}) {
+      auto lanes = std::make_unique<CalcState>(*plain);
+      IntegrateAcrossDepthInLanes(*lanes, width);
+      auto expected = std::make_unique<CalcState>(*plain);
+      PlainPass(*expected);
+      auto bits = [](const CalcState& c) {
+        std::vector<std::uint64_t> all;
+        for (const Profile* p : {&c.VelZ, &c.VelX, &c.ShearZ, &c.ShearX}) {
+          for (const double v : *p) all.push_back(std::bit_cast<std::uint64_t>(v));
+        }
+        for (const double v : {c.PosY, c.ViscWork, c.ShearConstZ, c.ShearConstX, c.VelConstZ, c.VelConstX}) {
+          all.push_back(std::bit_cast<std::uint64_t>(v));
+        }
+        all.push_back(static_cast<std::uint64_t>(c.NodeIndex));
+        return all;
+      };
+      ASSERT_EQ(bits(*lanes), bits(*expected)) << "trial " << trial << (width == LaneWidth::Two ? ", two lanes" : "");
+    }
+  }
+}
+
 TEST(FitVelocityProfiles, MeetsTheBarrelFromAPerturbedStart) {
   auto s = PreparedState();
   testing::RecordingServices services;
@@ -106,6 +168,30 @@ TEST(UpdateViscosity, OnlyTheThreeProbeNodesDecide) {
   EXPECT_EQ(s->InnerDone, 0);
   EXPECT_EQ(s->InnerIter, 1);
   EXPECT_EQ(s->ViscosityOld, s->Viscosity);
+}
+
+TEST(UpdateViscosity, FollowsEveryChangeOfTheTemperatureAndItsLaw) {
+  // The temperature factor is kept between passes: a changed temperature, reference
+  // temperature or coefficient must still give the law's value at every node.
+  auto s = PreparedState();
+  testing::RecordingServices services;
+  auto expectLaw = [&](const char* what) {
+    for (int j = 0; j <= s->NDiv; ++j) {
+      EXPECT_EQ(s->Viscosity[j], ViscosityLaw(*s, s->ShearZ[j], s->ShearX[j], s->Temp[j])) << what << " node " << j;
+    }
+  };
+  UpdateViscosity(*s, services);
+  expectLaw("first pass");
+  s->Temp[7] += 12.5;
+  s->Temp[0] = 0.0;
+  UpdateViscosity(*s, services);
+  expectLaw("new temperatures");
+  s->StdTemp += 3.0;
+  UpdateViscosity(*s, services);
+  expectLaw("new reference temperature");
+  s->TempCoeff *= 0.5;
+  UpdateViscosity(*s, services);
+  expectLaw("new coefficient");
 }
 
 TEST(UpdateViscosity, GivesUpOnThe20001stUnsettledPass) {

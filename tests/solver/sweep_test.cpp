@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <mutex>
+#include <stdexcept>
 
 #include "tests/solver/run_fixture.h"
 
@@ -42,6 +45,57 @@ TEST(RunSweep, EachRowEqualsASingleRunOfTheSameInputs) {
   EXPECT_EQ(results[4].status, RunStatus::InnerFailed);
   EXPECT_EQ(results[4].message, "** This case does not converge. It seems <n> value is too small.");
   EXPECT_EQ(results[5].status, RunStatus::ImproperInput);
+}
+
+TEST(StreamSweep, HandsOnEveryResultInOrderWithFewCasesWaiting) {
+  // Mostly settled cases, which take no time, and now and then a real run, which does: the
+  // fast thread runs ahead, and its results must wait, in a window that does not grow.
+  constexpr std::size_t kCases = 4000;
+  std::mutex lock;
+  std::size_t made = 0, delivered = 0, mostWaiting = 0;
+  SweepStream stream;
+  stream.count = kCases;
+  stream.make = [&](std::size_t i) {
+    const std::lock_guard<std::mutex> guard(lock);
+    ++made;
+    mostWaiting = std::max(mostWaiting, made - delivered);
+    if (i % 700 == 0) return SweepCase{DefaultInputTexts()};
+    return SweepCase{{}, SweepResult{RunStatus::ImproperInput, std::to_string(i), {}}};
+  };
+  stream.deliver = [&](std::size_t i, const SweepResult& result) {
+    const std::lock_guard<std::mutex> guard(lock);
+    EXPECT_EQ(i, delivered);
+    EXPECT_EQ(result.status, i % 700 == 0 ? RunStatus::Finished : RunStatus::ImproperInput) << i;
+    if (i % 700 != 0) {
+      EXPECT_EQ(result.message, std::to_string(i));
+    }
+    ++delivered;
+  };
+  SweepOptions options;
+  options.threads = 2;
+  StreamSweep(stream, options);
+  EXPECT_EQ(delivered, kCases);
+  EXPECT_LE(mostWaiting, 2u * 64u + 2u);
+}
+
+TEST(StreamSweep, AFailureToHandOnStopsTheWorkersAndIsThrown) {
+  std::atomic<std::size_t> made{0};
+  std::size_t delivered = 0;
+  SweepStream stream;
+  stream.count = 100000;
+  stream.make = [&](std::size_t) {
+    ++made;
+    return SweepCase{{}, SweepResult{RunStatus::ImproperInput, "", {}}};
+  };
+  stream.deliver = [&](std::size_t i, const SweepResult&) {
+    if (i == 10) throw std::runtime_error("disk full");
+    ++delivered;
+  };
+  SweepOptions options;
+  options.threads = 2;
+  EXPECT_THROW(StreamSweep(stream, options), std::runtime_error);
+  EXPECT_EQ(delivered, 10u);
+  EXPECT_LT(made.load(), 1000u);
 }
 
 TEST(FlowRateRatioForRpm, GivesTheFlowRateThatRunsAtTheAskedSpeed) {
