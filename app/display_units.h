@@ -1,10 +1,12 @@
 #pragma once
-// The units the window shows pressures in. The results file, the CSV and the JSON keep
-// kgf/cm2 (solver/units.h); these factors apply only to what the window and its report show.
-// Power is shown in kW throughout.
+// The units the window shows pressures in: the core's table (solver/units.h) with the
+// window's labels, decimals and remembered choice. The results file, the CSV and the JSON
+// keep kgf/cm2. Power is shown in kW throughout.
 #include <QString>
 #include <array>
 #include <optional>
+
+#include "solver/units.h"
 
 namespace display_units {
 
@@ -14,26 +16,25 @@ struct PressureUnitInfo {
   PressureUnit unit;
   const char* key;        // as the settings and the command line name it: "kgf/cm2", "MPa", ...
   const char16_t* label;  // as axes and texts show it
-  double perKgfPerCm2;    // one kgf/cm2 is this many of the unit: multiply by it
   int decimals;           // for a summary line: about the same resolution in every unit
 };
 
-// 1 kgf/cm2 = 9.80665 N / 1e-4 m2 = 98066.5 Pa; 1 psi = 4.4482216152605 N / 6.4516e-4 m2.
-inline constexpr double kPascalPerKgfPerCm2 = 98066.5;
-inline constexpr double kPascalPerPsi = 4.4482216152605 / 6.4516e-4;
-
+// In the order of the core's kelvado::kPressureUnits, whose factors they use.
 inline constexpr std::array<PressureUnitInfo, 4> kPressureUnits{{
-    {PressureUnit::KgfPerCm2, "kgf/cm2", u"kgf/cm\u00b2", 1.0, 1},
-    {PressureUnit::MPa, "MPa", u"MPa", kPascalPerKgfPerCm2 / 1e6, 3},
-    {PressureUnit::Bar, "bar", u"bar", kPascalPerKgfPerCm2 / 1e5, 1},
-    {PressureUnit::Psi, "psi", u"psi", kPascalPerKgfPerCm2 / kPascalPerPsi, 0},
+    {PressureUnit::KgfPerCm2, "kgf/cm2", u"kgf/cm\u00b2", 1},
+    {PressureUnit::MPa, "MPa", u"MPa", 3},
+    {PressureUnit::Bar, "bar", u"bar", 1},
+    {PressureUnit::Psi, "psi", u"psi", 0},
 }};
+static_assert(kPressureUnits.size() == kelvado::kPressureUnits.size());
 
 constexpr const PressureUnitInfo& Info(PressureUnit unit) { return kPressureUnits[static_cast<std::size_t>(unit)]; }
 
 inline QString Label(PressureUnit unit) { return QString::fromUtf16(Info(unit).label); }
 // A pressure in kgf/cm2 in the unit.
-inline double FromKgfPerCm2(double kgfPerCm2, PressureUnit unit) { return kgfPerCm2 * Info(unit).perKgfPerCm2; }
+inline double FromKgfPerCm2(double kgfPerCm2, PressureUnit unit) {
+  return kelvado::InPressureUnit(kgfPerCm2, kelvado::kPressureUnits[static_cast<std::size_t>(unit)]);
+}
 
 // The unit with the key ("kgf/cm2", "MPa", "bar", "psi"; case ignored), if there is one.
 std::optional<PressureUnit> FindPressureUnit(const QString& key);

@@ -24,12 +24,16 @@ struct PressureUnit {
   int decimals;           // decimals a summary or table shows
 };
 
-// 1 kgf/cm2 = 98066.5 Pa exactly; 1 psi = 6894.757 Pa.
+// 1 kgf/cm2 = 9.80665 N / 1e-4 m2 = 98066.5 Pa; 1 psi = 4.4482216152605 N / 6.4516e-4 m2.
+inline constexpr double kPascalPerKgfPerCm2 = 98066.5;
+inline constexpr double kPascalPerPsi = 4.4482216152605 / 6.4516e-4;
+
+// The one table of pressure units, for the command line and the window alike.
 inline constexpr std::array<PressureUnit, 4> kPressureUnits{{
     {"kgf/cm2", 1, 2},
-    {"MPa", 0.0980665, 3},
-    {"bar", 0.980665, 2},
-    {"psi", 14.2233433, 1},
+    {"MPa", kPascalPerKgfPerCm2 / 1e6, 3},
+    {"bar", kPascalPerKgfPerCm2 / 1e5, 2},
+    {"psi", kPascalPerKgfPerCm2 / kPascalPerPsi, 1},
 }};
 inline constexpr const PressureUnit& kKgfPerCm2 = kPressureUnits[0];
 
