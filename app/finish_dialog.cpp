@@ -6,6 +6,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "app/caption_palette.h"
 #include "app/pixel_font.h"
 
 TFinishForm::TFinishForm(QWidget* parent) : QDialog(parent) {
@@ -23,9 +24,7 @@ TFinishForm::TFinishForm(QWidget* parent) : QDialog(parent) {
   label1->setObjectName(QStringLiteral("Label1"));
   label1->setFont(PixelFont(font(), 16));
   label1->setAlignment(Qt::AlignCenter);
-  QPalette blue = label1->palette();
-  blue.setColor(QPalette::WindowText, Qt::blue);
-  label1->setPalette(blue);
+  label1->setPalette(CaptionPalette(label1->palette()));
   auto* panelLayout = new QVBoxLayout(panel);
   panelLayout->setContentsMargins(8, 4, 8, 4);
   panelLayout->addWidget(label1);

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QRadioButton>
 
+#include "app/caption_palette.h"
 #include "app/settings.h"
 
 namespace {
@@ -35,9 +36,7 @@ FlowModelBox::FlowModelBox(QWidget* parent) : QWidget(parent) {
   group->addButton(consistent_);
 
   auto* label = new QLabel(QStringLiteral("Flow model"));
-  QPalette blue = label->palette();
-  blue.setColor(QPalette::WindowText, Qt::blue);
-  label->setPalette(blue);
+  label->setPalette(CaptionPalette(label->palette()));
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(10, 0, 10, 0);
   layout->addWidget(label);

@@ -20,6 +20,7 @@
 #include <QSvgWidget>
 #include <QVBoxLayout>
 
+#include "app/caption_palette.h"
 #include "app/case_session.h"
 #include "app/flow_model_box.h"
 #include "app/folder_chooser.h"
@@ -147,8 +148,7 @@ QWidget* TForm1::buildInputGroup() {
   viscosityLayout->addLayout(viscosityColumns);
 
   constexpr int kMaterialRow = static_cast<int>(kelvado::Field::Density);
-  QPalette blue = palette();
-  blue.setColor(QPalette::WindowText, Qt::blue);
+  const QPalette blue = CaptionPalette(palette());
   // The defaults are shown with the user's decimal separator, so that they read as typed.
   const kelvado::InputTexts defaults = kelvado::DefaultInputTexts(decimalSeparator_);
   for (int i = 0; i < kelvado::kInputCount; ++i) {

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <system_error>
 
+#include "app/caption_palette.h"
 #include "app/dialogs.h"
 #include "app/settings.h"
 #include "solver/input_fields.h"
@@ -50,9 +51,7 @@ MaterialBox::MaterialBox(WindowDialogs& dialogs, const Fields& fields, std::func
   auto* label = new QLabel(QStringLiteral("&Material"));
   label->setObjectName(QStringLiteral("MaterialLabel"));
   label->setBuddy(choice_);
-  QPalette blue = label->palette();
-  blue.setColor(QPalette::WindowText, Qt::blue);
-  label->setPalette(blue);
+  label->setPalette(CaptionPalette(label->palette()));
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 4, 0, 4);
   layout->addWidget(label);
