@@ -117,6 +117,7 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
 
   callbacks_ = WindowCallbacks{
       [this](const QString& text) { dialogs_->showMessage(text); },
+      [this](int field, const QString& text) { showInputProblem(field, text); },
       [this] { chooser_->refreshFileList(); },
       [this] { dialogs_->showFinishDialog(); },
       [this](double turns, double totalTurns) { showProgress(turns, totalTurns); },
@@ -289,6 +290,17 @@ void TForm1::BitBtn1Click() {
   progress_->setValue(0);
   progress_->setFormat(QString());
   emit runStarted();
+}
+
+// The field goes in front, selected, and the message names it unless it does already.
+void TForm1::showInputProblem(int field, const QString& text) {
+  const auto index = static_cast<std::size_t>(field);
+  QLineEdit* edit = edits_[index];
+  const std::string_view name = kelvado::kInputFields[index].caption;
+  const QString caption = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+  edit->setFocus();
+  edit->selectAll();
+  dialogs_->showMessage(text.contains(caption) ? text : QStringLiteral("%1\n%2: \"%3\"").arg(text, caption, edit->text()));
 }
 
 void TForm1::cancelRun() {

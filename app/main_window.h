@@ -81,6 +81,7 @@ class TForm1 : public QWidget {
  private:
   void BitBtn1Click();
   void cancelRun();
+  void showInputProblem(int field, const QString& text);
   void runEnded();
   void showProgress(double turns, double totalTurns);
   kelvado::RunRequest makeRequest() const;

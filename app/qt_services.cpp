@@ -11,6 +11,11 @@ void QtRunServices::ShowMessage(const std::string& text) {
   run_.callAndWait([this, &message] { callbacks_.showMessage(message); });
 }
 
+void QtRunServices::ShowInputProblem(kelvado::Field field, const std::string& text) {
+  const QString message = QString::fromStdString(text);
+  run_.callAndWait([this, field, &message] { callbacks_.showInputProblem(static_cast<int>(field), message); });
+}
+
 void QtRunServices::RefreshFileList() {
   run_.callAndWait([this] { callbacks_.refreshFileList(); });
 }

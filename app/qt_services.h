@@ -13,6 +13,7 @@ class BackgroundRun;
 // What the window does for a run, always called on the GUI thread.
 struct WindowCallbacks {
   std::function<void(const QString& text)> showMessage;
+  std::function<void(int field, const QString& text)> showInputProblem;
   std::function<void()> refreshFileList;
   std::function<void()> showFinishDialog;
   std::function<void(double turns, double totalTurns)> stepFinished;
@@ -28,6 +29,7 @@ class QtRunServices final : public kelvado::RunServices {
   QtRunServices(BackgroundRun& run, const WindowCallbacks& callbacks);
 
   void ShowMessage(const std::string& text) override;
+  void ShowInputProblem(kelvado::Field field, const std::string& text) override;
   void RefreshFileList() override;
   void ShowFinishDialog() override;
   void StepFinished(const kelvado::CalcState& state) override;

@@ -17,6 +17,7 @@ enum ExitCode : int {
   kExitWriteError = 8,       // writing failed after the results file was opened; also
                              // standard output could not be written
   kExitNoOperatingPoint = 9, // operating-point: no crossing in the range, or a run did not finish
+  kExitUnstable = 10,        // the temperature march left its physical bounds (back flow)
   kExitInterrupted = 130,    // Ctrl-C (SIGINT) cancelled the work
   kExitTerminated = 143,     // SIGTERM cancelled the work
 };
@@ -27,6 +28,7 @@ constexpr ExitCode ExitCodeFor(RunStatus status) {
     case RunStatus::ImproperInput: return kExitImproperInput;
     case RunStatus::InnerFailed: return kExitInnerFailed;
     case RunStatus::ClosureFailed: return kExitClosureFailed;
+    case RunStatus::Unstable: return kExitUnstable;
     case RunStatus::FileNotOpened: return kExitFileNotOpened;
     case RunStatus::ArithmeticFault: return kExitArithmeticFault;
     case RunStatus::WriteError: return kExitWriteError;

@@ -41,6 +41,7 @@ struct CalcState {
   double PowerIndex = 0;      // n
   double TempCoeff = 0;       // b, 1/C
   std::uint8_t InputValid = 0;
+  std::int32_t InvalidField = -1;  // the first field that could not be used, in field order
 
   // Operating conditions.
   double MassRate = 0;      // g/s
@@ -156,6 +157,15 @@ struct CalcState {
   double PowerInput = 0;
   double EnthalpyDiff = 0;
   double Pressure = 0;
+
+  // The consistent model's energy balance: one temperature per orbit cell of the
+  // cross-channel circulation, cell 1 along the walls, cell OrbitCount round its centre.
+  Profile OrbitTemp{};
+  std::int32_t OrbitCount = 0;
+  std::uint8_t OrbitsStarted = 0;
+  // Set by an energy step that could not march (an orbit carrying no flow down the
+  // channel); the bounds check ends the run there.
+  std::uint8_t MarchUnbounded = 0;
 
   // Final results.
   double TotalPowerKW = 0;

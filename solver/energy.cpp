@@ -8,12 +8,10 @@
 #include "solver/fp_fault.h"
 #include "solver/lin_eq.h"
 #include "solver/results_sink.h"
+#include "solver/units.h"
 
 namespace kelvado {
 namespace {
-
-// Converts viscous work in gf.cm into heat in cal.
-constexpr double kWorkToHeat = 2.343e-5;
 
 void EvaluateStepIntegrals(CalcState& s) {
   const int N = s.NDiv;

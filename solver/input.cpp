@@ -7,6 +7,7 @@
 #include <locale.h>
 
 #include "solver/calc_state.h"
+#include "solver/input_bounds.h"
 #include "solver/services.h"
 
 namespace kelvado {
@@ -98,11 +99,19 @@ void ReadInputData(CalcState& state, const InputTexts& texts, char decimalSepara
     const std::optional<double> value = ParseNumber(texts[i], decimalSeparator);
     if (!value) {
       state.InputValid = 0;
-      services.ShowMessage(messages::kImproperInput);
+      state.InvalidField = i;
+      services.ShowInputProblem(static_cast<Field>(i), messages::kImproperInput);
       return;
     }
     *targets[i] = *value;
   }
+  if (const std::optional<InputProblem> problem = CheckInputBounds(state)) {
+    state.InputValid = 0;
+    state.InvalidField = static_cast<int>(problem->field);
+    services.ShowInputProblem(problem->field, problem->message);
+    return;
+  }
+  state.InvalidField = -1;
   state.InputValid = 1;
 }
 

@@ -60,7 +60,8 @@ std::string ExactNumberText(double value, char decimalSeparator = '.');
 std::array<double*, kInputCount> InputTargets(CalcState& state);
 
 // Reads Edit1..Edit17 into the state in order, stopping at the first improper text with
-// the one message. Sets InputValid.
+// the one message; then refuses values no extruder can have (see solver/input_bounds.h) with
+// a message naming the field. Sets InputValid and InvalidField.
 void ReadInputData(CalcState& state, const InputTexts& texts, char decimalSeparator,
                    RunServices& services);
 

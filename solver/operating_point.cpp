@@ -79,7 +79,7 @@ class Search {
       const double tol = 2 * std::numeric_limits<double>::epsilon() * std::fabs(b.output) +
                          0.5 * request_.tolerance * std::fabs(b.output);
       const double half = 0.5 * (c.output - b.output);
-      if (std::fabs(half) <= tol || fb == 0) break;
+      if (Meets(b) || std::fabs(half) <= tol) break;
       if (std::fabs(e) >= tol && std::fabs(fa) > std::fabs(fb)) {
         // Secant or inverse quadratic interpolation, taken only when it stays well inside.
         const double s = fb / fa;
@@ -117,8 +117,25 @@ class Search {
       b = std::move(*run);
       fb = b.Residual();
     }
+    if (!Meets(b)) {
+      // The bracket closed on a jump of the residual, not on a crossing.
+      result_.status = OperatingPointStatus::NoCrossing;
+      result_.message = "the screw's outlet pressure and the die's pressure drop change sign between " +
+                        Output(std::min(b.output, c.output)) + " and " + Output(std::max(b.output, c.output)) +
+                        " kg/hr without meeting: at " + Output(b.output) + " kg/hr the screw gives " +
+                        Rounded(b.summary.OutletPressure, std::chars_format::fixed, 2) + " kgf/cm2 against " +
+                        Rounded(b.DiePressureDrop(), std::chars_format::fixed, 2) + " kgf/cm2 of the die";
+      result_.point = std::move(b);
+      return;
+    }
     result_.status = OperatingPointStatus::Found;
     result_.point = std::move(b);
+  }
+
+  // A point is one where the screw's pressure and the die's drop agree to the tolerance.
+  static bool Meets(const ScrewRun& run) {
+    const double scale = std::fmax(std::fabs(run.summary.OutletPressure), std::fabs(run.DiePressureDrop()));
+    return std::fabs(run.Residual()) <= kOperatingPointTolerance * scale;
   }
 
  private:

@@ -7,8 +7,10 @@
 //   f(output) = screw outlet pressure - die pressure drop   (kgf/cm2)
 // is scanned from the top of the output range downwards, where the screw builds little
 // pressure and its runs finish most readily, until it changes sign; Brent's method then
-// narrows the bracket to 0.1 % of the output. The point reported is always one of the runs
-// made, never an interpolation.
+// narrows the bracket until a run's outlet pressure and die drop agree within
+// kOperatingPointTolerance. The point reported is always one of the runs made, never an
+// interpolation; a bracket that closes on a jump of the residual (the outlet pressure or the
+// melt temperature leaps between two outputs) is no point.
 #include <atomic>
 #include <functional>
 #include <string>
@@ -21,6 +23,9 @@
 
 namespace kelvado {
 
+// The screw's outlet pressure and the die's drop agree to this fraction at a point found.
+inline constexpr double kOperatingPointTolerance = 0.005;
+
 struct OperatingPointRequest {
   // The case as the user gave it; each screw run is its CharacteristicCase at the speed.
   InputTexts inputs;
@@ -32,7 +37,7 @@ struct OperatingPointRequest {
   double outputFrom = 0;
   double outputTo = 0;
   int scanPoints = 10;  // runs of the scan at most, both ends included
-  double tolerance = 1e-3;  // of the output
+  double tolerance = 1e-7;  // of the output: the narrowest bracket the search makes
 };
 
 enum class OperatingPointStatus {

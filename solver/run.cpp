@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 
+#include "solver/bounds.h"
 #include "solver/calc_state.h"
 #include "solver/closure.h"
 #include "solver/consistent_flow.h"
@@ -10,6 +11,7 @@
 #include "solver/fp_fault.h"
 #include "solver/grid.h"
 #include "solver/operating.h"
+#include "solver/orbit_energy.h"
 #include "solver/units.h"
 #include "solver/velocity.h"
 #include "solver/viscosity.h"
@@ -98,6 +100,13 @@ void ClearMatrixBlock(CalcState& s) {
   }
 }
 
+RunStatus EndUnstable(const BoundsViolation& violation, bool classic, RunServices& services,
+                      RunOutcome& outcome) {
+  outcome.detail = UnstableMarchMessage(violation, classic);
+  services.ShowMessage(outcome.detail);
+  return RunStatus::Unstable;
+}
+
 OutletSummary SummaryOf(const CalcState& s) {
   return OutletSummary{s.AvgTemp,         s.MixingDegree, s.TotalPowerKW, s.EnthalpyDiffKW,
                        s.PressurePowerKW, s.Cooling1KW,   s.Cooling2KW,   s.OutletPressure,
@@ -127,13 +136,20 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     s.PowerIndexSubstituted = 0;
   }
 
+  const bool classic = request.flowModel == FlowModel::Classic;
+  // The classic model's failures stay what they were: a march that leaves the bounds ends
+  // the run only where it would otherwise have finished, at its first violation.
+  std::optional<BoundsViolation> firstViolation;
   StepRecord last;
   do {
     if (services.CancelRequested()) return RunStatus::Cancelled;
     ClearMatrixBlock(s);
     if (auto end = SolveStepFlowField(s, services, request.flowModel)) return *end;
     const std::int32_t step = s.StepCount;
-    if (auto end = AfterWrite(s, services, AdvanceEnergyStep(s, sink), outcome)) return *end;
+    const SinkWrite stepWrite = classic ? AdvanceEnergyStep(s, sink) : AdvanceOrbitEnergyStep(s, sink);
+    if (auto end = AfterWrite(s, services, stepWrite, outcome)) return *end;
+    if (!firstViolation) firstViolation = CheckTemperatureBounds(s);
+    if (firstViolation && !classic) return EndUnstable(*firstViolation, false, services, outcome);
     last = RecordStep(s, step);
     KeepStep(outcome.record, last, request.keptSteps);
     if (s.PowerIndexSubstituted == 1) {
@@ -143,6 +159,7 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     services.StepFinished(s);
   } while (s.ChannelEnd != 1);
   KeepLastStep(outcome.record, last, request.keptSteps);
+  if (firstViolation) return EndUnstable(*firstViolation, true, services, outcome);
 
   ComputePowerBalance(s);
   CheckFaultFlags();
@@ -161,6 +178,7 @@ RunOutcome RunCalculation(const RunRequest& request, RunServices& services, Resu
   ReadInputData(*state, request.inputs, request.decimalSeparator, services);
   if (state->InputValid == 0) {
     outcome.status = RunStatus::ImproperInput;
+    outcome.invalidField = static_cast<Field>(state->InvalidField);
     return outcome;
   }
 
@@ -182,6 +200,7 @@ RunOutcome RunCalculation(const RunRequest& request, RunServices& services, Resu
       break;
     case RunStatus::InnerFailed:
     case RunStatus::ClosureFailed:
+    case RunStatus::Unstable:
     case RunStatus::Cancelled:
     case RunStatus::FileNotOpened:
       // The unfinished file goes and the list is re-read; a header that never opened left
@@ -218,6 +237,7 @@ const char* StatusName(RunStatus status) {
     case RunStatus::FileNotOpened: return "file can not open";
     case RunStatus::ArithmeticFault: return "arithmetic fault";
     case RunStatus::WriteError: return "write error";
+    case RunStatus::Unstable: return "temperature march unstable";
     case RunStatus::Cancelled: return "cancelled";
   }
   return "unknown";

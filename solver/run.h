@@ -57,6 +57,7 @@ enum class RunStatus {
   ImproperInput,     // message shown, nothing written
   InnerFailed,       // viscosity iteration gave up; file deleted
   ClosureFailed,     // flow-rate closure gave up; file deleted
+  Unstable,          // the temperature march left its physical bounds; message shown, file deleted
   FileNotOpened,     // a writer could not open the file; message shown
   ArithmeticFault,   // division by zero, overflow or invalid operation; file left as written
   WriteError,        // writing or closing failed after opening; file left as written
@@ -78,7 +79,8 @@ struct OutletSummary {
 
 struct RunOutcome {
   RunStatus status = RunStatus::NotRun;
-  std::string detail;          // the fault's or the write error's description
+  std::string detail;          // the fault's, the write error's or the unstable march's description
+  std::optional<Field> invalidField;  // the field that made the input improper
   OutletSummary summary;       // meaningful when Finished
   RunRecord record;            // every completed step, and the outlet profiles when Finished
 };

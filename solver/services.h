@@ -4,6 +4,8 @@
 #include <atomic>
 #include <string>
 
+#include "solver/input.h"
+
 namespace kelvado {
 
 struct CalcState;
@@ -18,6 +20,8 @@ class RunServices {
 
   // A modal box with the text and one OK button; returns once the user dismissed it.
   virtual void ShowMessage(const std::string& text) = 0;
+  // The message of an input field that can not be used; a window also points at the field.
+  virtual void ShowInputProblem(Field /*field*/, const std::string& text) { ShowMessage(text); }
   // Re-read the file list of the folder the results file lands in.
   virtual void RefreshFileList() = 0;
   // Show the finish dialog modally; returns when the user closed it.

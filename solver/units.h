@@ -15,6 +15,8 @@ inline constexpr double kGfPerKgf = 1000;
 inline constexpr double kCalPerSecToKW = 0.0041897;
 // gf.cm/s to kW: multiply by this.
 inline constexpr double kGfCmPerSecToKW = 9.8067e-8;
+// Viscous work in gf.cm to heat in cal: multiply by this.
+inline constexpr double kWorkToHeat = 2.343e-5;
 
 // Pressures as a person reads them: the results file, the CSV and the JSON keep kgf/cm2,
 // the printed summaries and tables may show another unit. Power stays in kW.

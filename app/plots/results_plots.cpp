@@ -42,6 +42,7 @@ QString NotFinishedReason(kelvado::RunStatus status) {
     case RunStatus::ImproperInput: return QStringLiteral("had improper input");
     case RunStatus::InnerFailed:
     case RunStatus::ClosureFailed: return QStringLiteral("did not converge");
+    case RunStatus::Unstable: return QStringLiteral("left the physical bounds of temperature");
     case RunStatus::FileNotOpened: return QStringLiteral("could not open its results file");
     case RunStatus::ArithmeticFault: return QStringLiteral("stopped on an arithmetic fault");
     case RunStatus::WriteError: return QStringLiteral("could not write its results file");

@@ -87,21 +87,22 @@ TEST(RunCalculation, AFileThatCannotBeCreatedEndsTheRunBeforeAnythingIsWritten) 
 
 TEST(RunCalculation, ArithmeticFaultsEndTheRunAndLeaveTheFileAsWritten) {
   {
-    // Zero density divides by zero while deriving the operating conditions: no file yet.
+    // A density of 1e-320 overflows the volume rate while deriving the operating
+    // conditions: no file yet.
     RunInDir run;
-    const RunOutcome outcome = run.Run(DefaultsWith({{Field::Density, "0"}}));
+    const RunOutcome outcome = run.Run(DefaultsWith({{Field::Density, "1e-320"}}));
     EXPECT_EQ(outcome.status, RunStatus::ArithmeticFault);
-    EXPECT_EQ(outcome.detail, "division by zero");
+    EXPECT_EQ(outcome.detail, "overflow");
     EXPECT_FALSE(std::filesystem::exists(run.Path()));
     EXPECT_TRUE(run.services.messages.empty());
     EXPECT_EQ(run.services.refreshes, 0);
   }
   {
-    // Zero output: the header is written, then the logarithm of a zero shear rate faults.
+    // An output of 1e300: the header is written, then the first step's flow overflows.
     RunInDir run;
-    const RunOutcome outcome = run.Run(DefaultsWith({{Field::OutputRate, "0"}}));
+    const RunOutcome outcome = run.Run(DefaultsWith({{Field::OutputRate, "1e300"}}));
     EXPECT_EQ(outcome.status, RunStatus::ArithmeticFault);
-    EXPECT_EQ(outcome.detail, "division by zero");
+    EXPECT_EQ(outcome.detail, "overflow");
     const std::string bytes = ReadBytes(run.Path());
     EXPECT_EQ(bytes.substr(bytes.size() - 9), "gf/cm2)\r\n");
     EXPECT_EQ(run.services.refreshes, 0);

@@ -1,0 +1,328 @@
+#include "solver/orbit_energy.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "solver/calc_state.h"
+#include "solver/fp_fault.h"
+#include "solver/results_sink.h"
+#include "solver/units.h"
+
+namespace kelvado {
+namespace {
+
+constexpr int kSubdivisions = 10;  // fine intervals per interval of the depth grid
+constexpr int kCells = kOrbitCells;
+using CellArray = std::array<double, kCells + 2>;  // 1-based, with room for both ends
+
+// The step's flow field on a fine sub-grid of the depth, root (f = 0) to barrel (f = count).
+struct FineField {
+  int count = 0;
+  double h = 0;                   // cm
+  std::vector<double> cumFlow;    // integral of w dy from the root, cm2/s
+  std::vector<double> cumHeat;    // integral of the viscous dissipation dy, gf/(cm s)
+  std::vector<double> cumFlowTemp;
+  std::vector<double> level;      // |psi| over its value at the centre: 0 at the walls, 1 there
+  int lastLower = 0;              // the last fine point of the lower layer
+  double centre = 0;              // depth of the centre of the circulation, cm
+};
+
+// The shear-rate vector and the dissipation of the stress (tz, tx) at temperature t.
+struct PointFlow {
+  double gz = 0, gx = 0, dissipation = 0;
+};
+
+PointFlow FlowAt(double tz, double tx, double t, double logK, double b, double t0, double n) {
+  const double stress = std::hypot(tz, tx);
+  if (stress == 0) return {};
+  // (|tau| / m)^(1/n) with ln m = ln K - b (T - T0).
+  const double rate = std::exp((std::log(stress) - (logK - b * (t - t0))) / n);
+  return {rate * tz / stress, rate * tx / stress, rate * stress};
+}
+
+// The flow field of the step on the fine grid and the stream function's levels. False when
+// the cross-channel flow does not circulate (no layer flows against the barrel).
+bool BuildFineField(const CalcState& s, FineField& f) {
+  const int n = s.NDiv * kSubdivisions;
+  f.count = n;
+  f.h = s.StepY / kSubdivisions;
+  f.cumFlow.assign(n + 1, 0.0);
+  f.cumHeat.assign(n + 1, 0.0);
+  f.cumFlowTemp.assign(n + 1, 0.0);
+  f.level.assign(n + 1, 0.0);
+  std::vector<double> u(n + 1, 0.0);
+
+  const double logK = std::log(s.StdViscosity) + (1.0 - s.PowerIndex) * std::log(s.StdShearRate);
+  // The stresses are linear in depth: root stresses from the node-0 profiles, the gradients.
+  const double tz0 = s.Viscosity[0] * s.ShearZ[0];
+  const double tx0 = s.Viscosity[0] * s.ShearX[0];
+  double w = 0, vx = 0, prevW = 0, prevHeat = 0, prevWT = 0;
+  PointFlow prev;
+  for (int i = 0; i <= n; ++i) {
+    const int node = std::min(i / kSubdivisions, s.NDiv - 1);
+    const double frac = static_cast<double>(i - node * kSubdivisions) / kSubdivisions;
+    const double t = s.Temp[node] + (s.Temp[node + 1] - s.Temp[node]) * frac;
+    const double y = i * f.h;
+    const PointFlow p = FlowAt(tz0 + s.PressGradZ * y, tx0 + s.PressGradX * y, t, logK, s.TempCoeff,
+                               s.StdTemp, s.PowerIndex);
+    if (i > 0) {
+      w += 0.5 * f.h * (prev.gz + p.gz);
+      vx += 0.5 * f.h * (prev.gx + p.gx);
+      f.cumFlow[i] = f.cumFlow[i - 1] + 0.5 * f.h * (prevW + w);
+      f.cumHeat[i] = f.cumHeat[i - 1] + 0.5 * f.h * (prevHeat + p.dissipation);
+      f.cumFlowTemp[i] = f.cumFlowTemp[i - 1] + 0.5 * f.h * (prevWT + w * t);
+    }
+    u[i] = vx;
+    prev = p;
+    prevW = w;
+    prevHeat = p.dissipation;
+    prevWT = w * t;
+  }
+
+  // The upper layer moves with the barrel, the lower one against it; one reversal.
+  const double sign = s.BarrelSpeedX >= 0 ? 1.0 : -1.0;
+  int r = n - 1;
+  while (r > 0 && sign * u[r] > 0) --r;
+  if (r == 0 || !(sign * u[r + 1] > 0)) return false;
+  const double against = -sign * u[r];
+  const double with = sign * u[r + 1];
+  f.lastLower = r;
+  f.centre = (r + against / (against + with)) * f.h;
+
+  // |psi| from each wall, each layer normalised by its own value at the centre (equal to
+  // rounding, since the net cross flow is zero).
+  std::vector<double>& level = f.level;
+  level[0] = 0;
+  for (int i = 1; i <= r; ++i) level[i] = level[i - 1] - sign * 0.5 * f.h * (u[i - 1] + u[i]);
+  const double lowerTop = level[r] + 0.5 * against * (f.centre - r * f.h);
+  level[n] = 0;
+  for (int i = n - 1; i > r; --i) level[i] = level[i + 1] + sign * 0.5 * f.h * (u[i] + u[i + 1]);
+  const double upperTop = level[r + 1] + 0.5 * with * ((r + 1) * f.h - f.centre);
+  if (!(lowerTop > 0) || !(upperTop > 0)) return false;
+  for (int i = 0; i <= r; ++i) level[i] /= lowerTop;
+  for (int i = r + 1; i <= n; ++i) level[i] /= upperTop;
+  return true;
+}
+
+// A cumulative integral at depth y, linear inside a fine interval.
+double CumulativeAt(const std::vector<double>& cum, double h, double y) {
+  const int last = static_cast<int>(cum.size()) - 1;
+  const int i = std::clamp(static_cast<int>(y / h), 0, last - 1);
+  const double frac = y / h - i;
+  return cum[i] + (cum[i + 1] - cum[i]) * frac;
+}
+
+// The depths at which a layer's level reaches each of the ascending targets. The layer is
+// walked from its wall (level 0) to the centre (level 1).
+template <typename Targets>
+void DepthsOfLevels(const FineField& f, bool lower, const Targets& targets, int count, double* out) {
+  // The layer's points in the order of rising level, ending at the centre.
+  const int first = lower ? 0 : f.count;
+  const int last = lower ? f.lastLower : f.lastLower + 1;
+  const int dir = lower ? 1 : -1;
+  int i = first;
+  double y0 = i * f.h, l0 = f.level[i];
+  double y1 = 0, l1 = 0;
+  auto advance = [&]() {
+    if (i == last) {
+      y1 = f.centre;
+      l1 = 1.0;
+    } else {
+      y1 = (i + dir) * f.h;
+      l1 = f.level[i + dir];
+    }
+  };
+  advance();
+  for (int k = 0; k < count; ++k) {
+    const double target = targets[k];
+    while (l1 < target && i != last) {
+      i += dir;
+      y0 = i * f.h;
+      l0 = f.level[i];
+      advance();
+    }
+    const double span = l1 - l0;
+    const double frac = span > 0 ? std::clamp((target - l0) / span, 0.0, 1.0) : 1.0;
+    out[k] = y0 + (y1 - y0) * frac;
+  }
+}
+
+// Edges (i = 0..M) and centres (i = 1..M, slot i) of the orbit cells in the normalised
+// stream function.
+struct CellLevels {
+  std::array<double, kCells + 1> edge{};
+  std::array<double, kCells + 1> centre{};
+};
+
+const CellLevels& Levels() {
+  static const CellLevels levels = [] {
+    CellLevels c;
+    const double quarter = std::numbers::pi / (2.0 * kCells);
+    for (int i = 0; i <= kCells; ++i) c.edge[i] = std::pow(std::sin(quarter * i), 2);
+    for (int i = 1; i <= kCells; ++i) c.centre[i] = std::pow(std::sin(quarter * (i - 0.5)), 2);
+    return c;
+  }();
+  return levels;
+}
+
+// The orbit cells of one step: flows, heating and conductances, per unit channel width.
+struct Orbits {
+  CellArray flow{};         // down-channel flow of the cell's two strips, cm2/s
+  CellArray heating{};      // viscous heating, cal/(cm2 s) per unit length
+  CellArray flowTemp{};     // integral of w T over the strips (for the first step)
+  CellArray conductance{};  // slot i: between cells i and i+1; slot 0: cell 1 and the walls
+};
+
+Orbits BuildOrbits(const CalcState& s, const FineField& f) {
+  const CellLevels& c = Levels();
+  std::array<double, kCells + 1> lowEdge{}, upEdge{}, lowCentre{}, upCentre{};
+  DepthsOfLevels(f, true, c.edge, kCells + 1, lowEdge.data());
+  DepthsOfLevels(f, false, c.edge, kCells + 1, upEdge.data());
+  DepthsOfLevels(f, true, &c.centre[1], kCells, &lowCentre[1]);
+  DepthsOfLevels(f, false, &c.centre[1], kCells, &upCentre[1]);
+  const double depth = f.count * f.h;
+  lowEdge[0] = 0;
+  upEdge[0] = depth;
+
+  Orbits o;
+  auto strips = [&](const std::vector<double>& cum, int i) {
+    return (CumulativeAt(cum, f.h, lowEdge[i]) - CumulativeAt(cum, f.h, lowEdge[i - 1])) +
+           (CumulativeAt(cum, f.h, upEdge[i - 1]) - CumulativeAt(cum, f.h, upEdge[i]));
+  };
+  const double minGap = 1e-9 * depth;
+  const double k = s.Conductivity;
+  for (int i = 1; i <= kCells; ++i) {
+    o.flow[i] = strips(f.cumFlow, i);
+    o.heating[i] = strips(f.cumHeat, i) * kWorkToHeat;
+    o.flowTemp[i] = strips(f.cumFlowTemp, i);
+    if (i < kCells) {
+      o.conductance[i] = k / std::fmax(lowCentre[i + 1] - lowCentre[i], minGap) +
+                         k / std::fmax(upCentre[i] - upCentre[i + 1], minGap);
+    }
+  }
+  o.conductance[0] = k / std::fmax(lowCentre[1], minGap) + k / std::fmax(depth - upCentre[1], minGap);
+  o.conductance[kCells] = 0;
+  return o;
+}
+
+// Backward Euler over a step dz: rho c F (T - T_old) / dz = conduction + heating, tridiagonal.
+// Returns the heat conducted into the walls per unit width and length, cal/(cm2 s).
+double MarchOrbits(CalcState& s, const Orbits& o, double dz) {
+  const double rhoC = s.Density * s.SpecificHeat;
+  const double wall = s.BarrelTemp;
+  // Forward elimination leaves T_i = rhs_i + link_i T_{i+1}; link_i >= 0 and below 1.
+  CellArray link{}, rhs{};
+  for (int i = 1; i <= kCells; ++i) {
+    const double capacity = rhoC * o.flow[i] / dz;
+    const double below = o.conductance[i - 1];
+    const double above = o.conductance[i];
+    double diag = capacity + below + above;
+    double b = capacity * s.OrbitTemp[i] + o.heating[i];
+    if (i == 1) {
+      b += below * wall;
+    } else {
+      diag -= below * link[i - 1];
+      b += below * rhs[i - 1];
+    }
+    link[i] = above / diag;
+    rhs[i] = b / diag;
+  }
+  s.OrbitTemp[kCells] = rhs[kCells];
+  for (int i = kCells - 1; i >= 1; --i) s.OrbitTemp[i] = rhs[i] + link[i] * s.OrbitTemp[i + 1];
+  return o.conductance[0] * (s.OrbitTemp[1] - wall);
+}
+
+// Each depth node takes the temperature of its orbit (linear between cell centres in the
+// cells' index, the walls' temperature on the outermost orbit).
+void OrbitsToDepth(CalcState& s, const FineField& f) {
+  for (int j = 0; j <= s.NDiv; ++j) {
+    const double level = std::clamp(f.level[j * kSubdivisions], 0.0, 1.0);
+    const double at = std::asin(std::sqrt(level)) * (2.0 / std::numbers::pi) * kCells + 0.5;
+    double t;
+    if (at <= 1.0) {
+      t = s.BarrelTemp + (s.OrbitTemp[1] - s.BarrelTemp) * std::fmax(0.0, (at - 0.5) * 2.0);
+    } else if (at >= kCells) {
+      t = s.OrbitTemp[kCells];
+    } else {
+      const int i = static_cast<int>(at);
+      t = s.OrbitTemp[i] + (s.OrbitTemp[i + 1] - s.OrbitTemp[i]) * (at - i);
+    }
+    s.Temp[j] = t;
+  }
+  s.Temp[0] = s.BarrelTemp;
+  s.Temp[s.NDiv] = s.BarrelTemp;
+}
+
+}  // namespace
+
+SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
+  s.ChannelEnd = 0;
+  FineField fine;
+  if (!BuildFineField(s, fine)) {
+    s.MarchUnbounded = 1;
+    return {};
+  }
+  const Orbits orbits = BuildOrbits(s, fine);
+  double totalFlow = 0, flowTemp = 0;
+  for (int i = 1; i <= kCells; ++i) {
+    if (!(orbits.flow[i] > 0)) {
+      s.MarchUnbounded = 1;
+      return {};
+    }
+    totalFlow += orbits.flow[i];
+  }
+  if (s.OrbitsStarted == 0) {
+    s.OrbitCount = kCells;
+    for (int i = 1; i <= kCells; ++i) s.OrbitTemp[i] = orbits.flowTemp[i] / orbits.flow[i];
+    s.OrbitsStarted = 1;
+  }
+  for (int i = 1; i <= kCells; ++i) flowTemp += orbits.flow[i] * s.OrbitTemp[i];
+
+  const int N = s.NDiv;
+  const double W = s.ChannelWidth;
+  const double cosTheta = std::cos(s.HelixAngle);
+  const double remaining = s.ChannelLength - s.PosZ;
+  const bool atEnd = remaining <= 1e-9 * s.StepZ;
+  const bool lastStep = remaining <= 1.01 * s.StepZ;
+  const double dz = atEnd ? 0.0 : (lastStep ? remaining : s.StepZ);
+
+  s.AvgTemp = flowTemp / totalFlow;
+  if (s.InletTempSet < 0) {
+    s.InletAvgTemp = s.AvgTemp;
+    s.InletTempSet = 1.0;
+  }
+  for (int j = 0; j <= N; ++j) s.ShearRate[j] = std::hypot(s.ShearZ[j], s.ShearX[j]);
+  for (int i = 1; i <= N; ++i) {
+    const double mid = (s.ShearRate[i - 1] + s.ShearRate[i]) / 2.0;
+    s.MixingDegree += mid * dz * s.StepY * W / s.VolumeRate;
+  }
+  s.EnthalpyDiff = (s.MassRate * s.SpecificHeat) * (s.AvgTemp - s.InletAvgTemp);
+  s.PowerInput += ((s.ShearZ[N] * s.VelZ[N]) + (s.ShearX[N] * s.VelX[N])) * s.Viscosity[N] * W * dz *
+                  kWorkToHeat;
+  s.Pressure += s.PressGradZ * dz;
+  s.Turns = s.PosZ / ((std::numbers::pi * s.BarrelDiameter) / cosTheta);
+  CheckFaultFlags();
+
+  if (s.StepCount % 4 == 0) {
+    SinkWrite line = sink.WriteTurnLine(s);
+    if (line.result != SinkWrite::Result::Written) return line;
+  }
+  if (atEnd) {
+    s.TempPrev = s.Temp;
+    s.ChannelEnd = 1;
+    return {};
+  }
+
+  s.WallCooling += MarchOrbits(s, orbits, dz) * W * dz;
+  OrbitsToDepth(s, fine);
+  CheckFaultFlags();
+  s.PosZ = lastStep ? s.ChannelLength : s.PosZ + s.StepZ;
+  s.TempPrev = s.Temp;
+  s.StepCount = s.StepCount + 1;
+  return {};
+}
+
+}  // namespace kelvado

@@ -1,0 +1,87 @@
+// The consistent model's energy balance along the orbits of the cross-channel circulation,
+// against values that do not come from its own formulas.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "tests/solver/run_fixture.h"
+
+namespace kelvado {
+namespace {
+
+RunOutcome RunConsistent(const InputTexts& inputs) {
+  testing::RunInDir dir;
+  RunRequest request{inputs, {}};
+  request.writeResultsFile = false;
+  request.flowModel = FlowModel::Consistent;
+  return RunWithResultsFile(request, dir.services);
+}
+
+double LowestOutletTemp(const RunOutcome& run) {
+  double lowest = run.record.outlet.front().Temp;
+  for (const OutletNode& node : run.record.outlet) lowest = std::min(lowest, node.Temp);
+  return lowest;
+}
+
+// From near closed discharge to beyond open discharge, Newtonian and shear-thinning: every
+// run finishes, no temperature falls below the walls' and the inlet's 300 C, and the power
+// balance closes: the wall heat from the temperature gradients (Cooling 2) is what the power
+// balance leaves for it (Cooling 1).
+TEST(OrbitEnergy, EveryFlowRateRatioFinishesBoundedAndClosesTheBalance) {
+  for (const auto& [n, b] : {std::pair{"1", "0"}, {"0.786", "0.0337"}, {"0.5", "0.0337"}}) {
+    for (const char* ratio : {"0.02", "0.1", "0.2", "0.3", "0.45", "0.7"}) {
+      const RunOutcome run = RunConsistent(
+          testing::DefaultsWith({{Field::PowerIndex, n}, {Field::TempCoeff, b}, {Field::FlowRateRatio, ratio}}));
+      const std::string at = std::string("n ") + n + ", qd " + ratio;
+      ASSERT_EQ(run.status, RunStatus::Finished) << at;
+      EXPECT_GE(LowestOutletTemp(run), 299.0) << at;
+      const OutletSummary& s = run.summary;
+      EXPECT_LT(std::fabs(s.Cooling1KW - s.Cooling2KW), 0.02 * s.TotalPowerKW) << at;
+    }
+  }
+}
+
+// A Newtonian melt of constant viscosity in a long channel reaches the fully developed state,
+// where each orbit conducts out what the orbits inside it generate: with p = |psi| and the
+// layers' speeds u_l, u_u on an orbit, k (|u_l| + |u_u|) dT/dp = Q(p), the heating between
+// its two depths. In the flat-plate flow psi = Vx H (xi^3 - xi^2) and the centre sits at
+// xi = 2/3, so the centre's rise over the walls is an integral over the upper layer:
+//   Tc - Tw = integral from 2/3 to 1 of Q(xi_u) |u_u| H / (k (|u_l| + |u_u|)) dxi_u.
+TEST(OrbitEnergy, LongNewtonianChannelReachesTheFullyDevelopedCentreTemperature) {
+  const double qd = 0.1, mu = 10.5, H = 0.25, k = 0.00052, wall = 300;
+  const RunOutcome run = RunConsistent(testing::DefaultsWith({{Field::PowerIndex, "1"}, {Field::TempCoeff, "0"},
+                                                              {Field::FlowRateRatio, "0.1"}, {Field::LengthRatio, "60"}}));
+  ASSERT_EQ(run.status, RunStatus::Finished);
+  const double vz = run.record.operating.BarrelSpeedZ, vx = run.record.operating.BarrelSpeedX;
+  const double a = 3 * (1 - 2 * qd);
+  // Antiderivative of the dissipation mu/H^2 [vz^2 (1 + a (2 xi - 1))^2 + vx^2 (6 xi - 2)^2] in
+  // H dxi, and the heat of work in gf cm: cal.
+  auto heatTo = [&](double xi) {
+    return 2.343e-5 * mu / H * (vz * vz * std::pow(1 + a * (2 * xi - 1), 3) / (6 * a) + vx * vx * std::pow(6 * xi - 2, 3) / 18);
+  };
+  auto lowerOf = [](double xiU) {  // the lower-layer depth with the same stream function
+    const double p = xiU * xiU * (1 - xiU);
+    double lo = 0, hi = 2.0 / 3.0;
+    for (int i = 0; i < 100; ++i) {
+      const double mid = 0.5 * (lo + hi);
+      (mid * mid * (1 - mid) < p ? lo : hi) = mid;
+    }
+    return 0.5 * (lo + hi);
+  };
+  const int points = 20000;
+  double rise = 0;
+  for (int i = 0; i < points; ++i) {
+    const double xiU = 2.0 / 3.0 + (i + 0.5) / points / 3.0;
+    const double xiL = lowerOf(xiU);
+    const double uU = vx * xiU * (3 * xiU - 2), uL = vx * xiL * (2 - 3 * xiL);
+    rise += (heatTo(xiU) - heatTo(xiL)) * uU * H / (k * (uL + uU)) / points / 3.0;
+  }
+  double hottest = 0;
+  for (const OutletNode& node : run.record.outlet) hottest = std::max(hottest, node.Temp);
+  EXPECT_NEAR(hottest - wall, rise, 0.03 * rise);
+}
+
+}  // namespace
+}  // namespace kelvado
