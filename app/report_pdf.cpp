@@ -185,6 +185,10 @@ void WriteResults(ReportPainter& page, const ReportContent& c) {
   page.row(QStringLiteral("Cooling (1), from the heat balance (kW)"), number(s.Cooling1KW, 3));
   page.row(QStringLiteral("Cooling (2), from the temperature gradients at the walls (kW)"), number(s.Cooling2KW, 3));
   page.note(QStringLiteral("Total power = enthalpy difference + power for the pressure rise + cooling (1)."));
+  if (!c.outcome.warnings.empty()) {
+    page.heading(QStringLiteral("Warnings"));
+    for (const std::string& warning : c.outcome.warnings) page.note(QString::fromStdString(warning));
+  }
 }
 
 }  // namespace

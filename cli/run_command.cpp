@@ -84,6 +84,7 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
       break;
     case RunStatus::Finished:
       WriteSummary(out, outcome.summary, separator, options.pressureUnit);
+      for (const std::string& warning : outcome.warnings) err << "Warning: " << warning << '\n';
       break;
     default:
       break;

@@ -89,6 +89,7 @@ std::string RunJson(const RunRequest& request, const RunOutcome& outcome) {
   doc["status"] = StatusName(outcome.status);
   if (!outcome.detail.empty()) doc["detail"] = outcome.detail;
   doc["flowModel"] = FlowModelName(request.flowModel);
+  doc["warnings"] = outcome.warnings;
   doc["inputs"] = InputsJson(request.inputs, request.decimalSeparator);
 
   const OperatingRecord& op = outcome.record.operating;

@@ -76,10 +76,17 @@ class Search {
         a = b, b = c, c = a;
         fa = fb, fb = fc, fc = fa;
       }
-      const double tol = 2 * std::numeric_limits<double>::epsilon() * std::fabs(b.output) +
-                         0.5 * request_.tolerance * std::fabs(b.output);
+      double tol = 2 * std::numeric_limits<double>::epsilon() * std::fabs(b.output) +
+                   0.5 * request_.tolerance * std::fabs(b.output);
       const double half = 0.5 * (c.output - b.output);
-      if (Meets(b) || std::fabs(half) <= tol) break;
+      if (fb == 0) break;
+      if (std::fabs(half) <= tol) {
+        // Narrowed to the output tolerance; on inside the bracket while the pressures still do
+        // not meet (a steep characteristic), until it is as narrow as an output can be told.
+        const double finest = 8 * std::numeric_limits<double>::epsilon() * std::fabs(b.output);
+        if (Meets(b) || std::fabs(half) <= finest) break;
+        tol = std::max(0.25 * std::fabs(half), finest);
+      }
       if (std::fabs(e) >= tol && std::fabs(fa) > std::fabs(fb)) {
         // Secant or inverse quadratic interpolation, taken only when it stays well inside.
         const double s = fb / fa;

@@ -7,8 +7,8 @@
 //   f(output) = screw outlet pressure - die pressure drop   (kgf/cm2)
 // is scanned from the top of the output range downwards, where the screw builds little
 // pressure and its runs finish most readily, until it changes sign; Brent's method then
-// narrows the bracket until a run's outlet pressure and die drop agree within
-// kOperatingPointTolerance. The point reported is always one of the runs made, never an
+// narrows the bracket to 0.1 % of the output, and on until a run's outlet pressure and die
+// drop agree within kOperatingPointTolerance. The point reported is always one of the runs made, never an
 // interpolation; a bracket that closes on a jump of the residual (the outlet pressure or the
 // melt temperature leaps between two outputs) is no point.
 #include <atomic>
@@ -37,7 +37,7 @@ struct OperatingPointRequest {
   double outputFrom = 0;
   double outputTo = 0;
   int scanPoints = 10;  // runs of the scan at most, both ends included
-  double tolerance = 1e-7;  // of the output: the narrowest bracket the search makes
+  double tolerance = 1e-3;  // of the output
 };
 
 enum class OperatingPointStatus {

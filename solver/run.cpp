@@ -10,8 +10,10 @@
 #include "solver/energy.h"
 #include "solver/fp_fault.h"
 #include "solver/grid.h"
+#include "solver/input_bounds.h"
 #include "solver/operating.h"
 #include "solver/orbit_energy.h"
+#include "solver/run_warnings.h"
 #include "solver/units.h"
 #include "solver/velocity.h"
 #include "solver/viscosity.h"
@@ -145,6 +147,10 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     if (services.CancelRequested()) return RunStatus::Cancelled;
     ClearMatrixBlock(s);
     if (auto end = SolveStepFlowField(s, services, request.flowModel)) return *end;
+    if (classic && s.StepCount == 0) {
+      const double n = s.PowerIndexSubstituted == 1 ? s.SavedPowerIndex : s.PowerIndex;
+      if (auto warning = ClassicGradientWarning(s, n)) outcome.warnings.push_back(std::move(*warning));
+    }
     const std::int32_t step = s.StepCount;
     const SinkWrite stepWrite = classic ? AdvanceEnergyStep(s, sink) : AdvanceOrbitEnergyStep(s, sink);
     if (auto end = AfterWrite(s, services, stepWrite, outcome)) return *end;
@@ -165,6 +171,7 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
   CheckFaultFlags();
   if (auto end = AfterWrite(s, services, sink.WriteOutletBlock(s), outcome)) return *end;
   outcome.summary = SummaryOf(s);
+  if (auto warning = NegativePressureWarning(s.OutletPressure, s.Rpm)) outcome.warnings.push_back(std::move(*warning));
   outcome.record.outlet = RecordOutlet(s);
   return RunStatus::Finished;
 }
@@ -179,6 +186,9 @@ RunOutcome RunCalculation(const RunRequest& request, RunServices& services, Resu
   if (state->InputValid == 0) {
     outcome.status = RunStatus::ImproperInput;
     outcome.invalidField = static_cast<Field>(state->InvalidField);
+    // A text that reads as a number failed the bounds: say which, for tables and exports.
+    const std::string& text = request.inputs[state->InvalidField];
+    if (ParseNumber(text, request.decimalSeparator)) outcome.detail = CheckInputBounds(*state)->message;
     return outcome;
   }
 

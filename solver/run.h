@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "solver/input.h"
 #include "solver/results_sink.h"
@@ -82,6 +83,7 @@ struct RunOutcome {
   std::string detail;          // the fault's, the write error's or the unstable march's description
   std::optional<Field> invalidField;  // the field that made the input improper
   OutletSummary summary;       // meaningful when Finished
+  std::vector<std::string> warnings;  // of a finished run: see solver/run_warnings.h
   RunRecord record;            // every completed step, and the outlet profiles when Finished
 };
 

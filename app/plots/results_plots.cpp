@@ -181,6 +181,8 @@ void ResultsPlots::showOutcome(const kelvado::RunOutcome& outcome, kelvado::Flow
   shown_ = outcome.record;
   shownLabel_ = runLabel_;
   summary_ = outcome.summary;
+  warnings_.clear();
+  for (const std::string& warning : outcome.warnings) warnings_ << QString::fromStdString(warning);
   shownModel_ = model;
   redraw();
   showSummary();
@@ -196,6 +198,12 @@ void ResultsPlots::showSummary() {
                        .arg(s.TotalPowerKW, 0, 'f', 2)
                        .arg(s.Rpm, 0, 'f', 1)
                        .arg(QString::fromLatin1(kelvado::FlowModelName(shownModel_))));
+  // The warnings go with the numbers: the first on the line, all of them in its tip.
+  if (!warnings_.isEmpty()) {
+    status_->setText(status_->text() + QStringLiteral(" \u26a0 ") + warnings_.front() +
+                     (warnings_.size() > 1 ? QStringLiteral(" (and %1 more)").arg(warnings_.size() - 1) : QString()));
+  }
+  status_->setToolTip(warnings_.join(QLatin1Char('\n')));
 }
 
 // Every plot: the run on show (or nothing), then each kept run, in the pressure unit.

@@ -5,6 +5,7 @@
 // fourth the die and the operating point. Each
 // plot can be saved as PNG or SVG from its context menu or from the "Save plot..." button.
 // "Keep for comparison" leaves the run on show on every plot as dashed curves, until cleared.
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -93,6 +94,7 @@ class ResultsPlots : public QWidget {
   bool hasResults_ = false;
   std::optional<kelvado::RunRecord> shown_;  // the finished run on show
   kelvado::OutletSummary summary_;
+  QStringList warnings_;  // of the run on show
   kelvado::FlowModel shownModel_ = kelvado::FlowModel::Classic;  // of the run on show
   QString runLabel_;
   QString shownLabel_;

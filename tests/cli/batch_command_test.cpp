@@ -70,7 +70,7 @@ TEST(Sweep, EveryRowEqualsASingleRunOfItsInputsAndAFailureIsARow) {
     const double expected[] = {s.Rpm, s.OutletPressure, s.AvgTemp, s.TotalPowerKW, s.Cooling1KW, s.Cooling2KW};
     for (int c = 2; c < 8; ++c) EXPECT_EQ(Number(row[c]), expected[c - 2]) << i << ' ' << c;
   }
-  EXPECT_EQ(sweep.rows[1][8], "arithmetic fault");  // output 0
+  EXPECT_EQ(sweep.rows[1][8], "improper input");  // output 0
   EXPECT_EQ(sweep.rows[6][8], "finished");
   // Two heading lines and a line a case on the terminal.
   const std::string table = sweep.out.str();

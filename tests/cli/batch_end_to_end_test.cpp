@@ -24,10 +24,10 @@ TEST_F(Batch, SweepPrintsItsTableWritesItsCsvAndNoResultsFile) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.err, "");  // standard error is no terminal here: no bar
   EXPECT_NE(run.out.find("Outlet pressure"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("arithmetic fault  division by zero"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("improper input  Output (kg/hr) must be above zero"), std::string::npos) << run.out;
   const auto rows = ReadCsv(Read("sweep.csv"));
   ASSERT_EQ(rows.size(), 4u);
-  EXPECT_EQ(rows[1][7], "arithmetic fault");
+  EXPECT_EQ(rows[1][7], "improper input");
   EXPECT_EQ(rows[3][7], "finished");
   EXPECT_FALSE(Exists("result.txt"));
 }
