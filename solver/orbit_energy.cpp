@@ -14,7 +14,7 @@
 namespace kelvado {
 namespace {
 
-constexpr int kSubdivisions = 10;  // fine intervals per interval of the depth grid
+constexpr int kSubdivisions = 3;  // fine intervals per interval of the depth grid
 constexpr int kCells = kOrbitCells;
 using CellArray = std::array<double, kCells + 2>;  // 1-based, with room for both ends
 
@@ -36,10 +36,11 @@ struct PointFlow {
 };
 
 PointFlow FlowAt(double tz, double tx, double t, double logK, double b, double t0, double n) {
-  const double stress = std::hypot(tz, tx);
-  if (stress == 0) return {};
+  const double square = tz * tz + tx * tx;
+  if (square == 0) return {};
+  const double stress = std::sqrt(square);
   // (|tau| / m)^(1/n) with ln m = ln K - b (T - T0).
-  const double rate = std::exp((std::log(stress) - (logK - b * (t - t0))) / n);
+  const double rate = std::exp((0.5 * std::log(square) - (logK - b * (t - t0))) / n);
   return {rate * tz / stress, rate * tx / stress, rate * stress};
 }
 
