@@ -158,6 +158,13 @@ struct CalcState {
   double EnthalpyDiff = 0;
   double Pressure = 0;
 
+  // The consistent model's flow field between the nodes: its root stresses and the shear
+  // rates at its three Gauss points of every depth interval (interval i in slots 3i..3i+2).
+  double RootStressZ = 0;  // gf/cm2
+  double RootStressX = 0;
+  std::array<double, 3 * (kProfileSize - 1)> GaussShearZ{};
+  std::array<double, 3 * (kProfileSize - 1)> GaussShearX{};
+
   // The consistent model's energy balance: one temperature per orbit cell of the
   // cross-channel circulation, cell 1 along the walls, cell OrbitCount round its centre.
   Profile OrbitTemp{};

@@ -1,5 +1,6 @@
 #include "solver/consistent_flow.h"
 
+#include <algorithm>
 #include <array>
 #include <cfenv>
 #include <cmath>
@@ -11,8 +12,8 @@ namespace kelvado {
 namespace {
 
 // Three-point Gauss-Legendre rule on [0, 1]: positions and weights.
-constexpr int kGaussPoints = 3;
-constexpr double kGaussSpread = 0.38729833462074168852;  // sqrt(3/5) / 2
+constexpr int kGaussPoints = kFlowGaussPoints;
+constexpr double kGaussSpread = kFlowGaussSpread;
 constexpr std::array<double, kGaussPoints> kGaussAt{0.5 - kGaussSpread, 0.5, 0.5 + kGaussSpread};
 constexpr std::array<double, kGaussPoints> kGaussWeight{5.0 / 18.0, 8.0 / 18.0, 5.0 / 18.0};
 constexpr int kMaxPoints = (kProfileSize - 1) * kGaussPoints;
@@ -50,6 +51,9 @@ struct Evaluation {
   std::array<double, 10> hessian{};  // upper triangle by rows: 00 01 02 03 11 12 13 22 23 33
   std::array<double, kProfileSize> intervalVelZ{};
   std::array<double, kProfileSize> intervalVelX{};
+  // At every Gauss point; left uninitialised, as every point in use is written first.
+  std::array<double, kMaxPoints> shearZ;
+  std::array<double, kMaxPoints> shearX;
 };
 
 // The shear rate of stress (tz, tx) is phi * (tz, tx) with ln phi = p ln|tau| + L. Returns
@@ -89,6 +93,8 @@ bool Evaluate(const StepQuadrature& q, const Unknowns& u, Evaluation& e) {
       if (!Fluidity(t2, q.power, q.logFluidity[k], phi)) return false;
       const double gz = phi * tz;
       const double gx = phi * tx;
+      e.shearZ[k] = gz;
+      e.shearX[k] = gx;
       intervalZ += w * gz;
       intervalX += w * gx;
       mz += w * xi * gz;
@@ -242,6 +248,11 @@ void WriteProfiles(CalcState& s, const StepQuadrature& q, const Unknowns& u, con
                    double depth) {
   const double n = s.PowerIndex;
   const double logK = std::log(s.StdViscosity) + (1.0 - n) * std::log(s.StdShearRate);
+  s.RootStressZ = u[0];
+  s.RootStressX = u[1];
+  const int points = s.NDiv * kGaussPoints;
+  std::copy(e.shearZ.begin(), e.shearZ.begin() + points, s.GaussShearZ.begin());
+  std::copy(e.shearX.begin(), e.shearX.begin() + points, s.GaussShearX.begin());
   double velZ = 0, velX = 0;
   for (int j = 0; j <= s.NDiv; ++j) {
     if (j > 0) {

@@ -14,6 +14,11 @@ inline constexpr const char* kConsistentFlowNotConverged =
     "that give the barrel speeds and the output.";
 }  // namespace messages
 
+// Where the flow field is evaluated inside each depth interval: the three-point Gauss rule,
+// at the interval's middle and sqrt(3/5)/2 of the interval either side of it.
+inline constexpr int kFlowGaussPoints = 3;
+inline constexpr double kFlowGaussSpread = 0.38729833462074168852;
+
 // Newton iterations one start may take before the step tries its next start or gives up.
 inline constexpr int kConsistentFlowIterCap = 200;
 
@@ -31,7 +36,9 @@ inline constexpr int kConsistentFlowIterCap = 200;
 // previous step's solution, or the Newtonian start on the first step; if that fails, from the
 // Newtonian solution for the step's mean consistency.
 //
-// On success writes PressGradZ, PressGradX and, per node, ShearZ, ShearX (signed
+// On success writes PressGradZ, PressGradX, RootStressZ/X, the shear rates at the Gauss
+// points (GaussShearZ/X, three an interval, at (i + 1/2 -+ sqrt(3/5)/2) StepY and
+// (i + 1/2) StepY) and, per node, ShearZ, ShearX (signed
 // components), VelZ, VelX and Viscosity (= |tau| / |shear rate|; where the stress vanishes,
 // the law's viscosity at the standard shear rate, so the viscous heating is 0). Sets
 // ClosureIter to the Newton iterations of this step and adds them to TotalClosurePasses, also

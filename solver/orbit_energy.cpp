@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "solver/calc_state.h"
+#include "solver/consistent_flow.h"
 #include "solver/fp_fault.h"
 #include "solver/results_sink.h"
 #include "solver/units.h"
@@ -14,7 +15,7 @@
 namespace kelvado {
 namespace {
 
-constexpr int kSubdivisions = 3;  // fine intervals per interval of the depth grid
+constexpr int kSubdivisions = 5;  // fine intervals per interval of the depth grid
 constexpr int kCells = kOrbitCells;
 using CellArray = std::array<double, kCells + 2>;  // 1-based, with room for both ends
 
@@ -30,18 +31,31 @@ struct FineField {
   double centre = 0;              // depth of the centre of the circulation, cm
 };
 
-// The shear-rate vector and the dissipation of the stress (tz, tx) at temperature t.
-struct PointFlow {
-  double gz = 0, gx = 0, dissipation = 0;
+// The quadratic through an interval's three Gauss-point shear rates: the values and the
+// integrals of its basis polynomials from the interval's start, at the fine points s = k / kSubdivisions.
+// Their integral over the whole interval is the Gauss rule's, so the fine velocities meet
+// the nodes' velocities exactly.
+struct SubPointWeights {
+  std::array<std::array<double, kFlowGaussPoints>, kSubdivisions + 1> value{};
+  std::array<std::array<double, kFlowGaussPoints>, kSubdivisions + 1> integral{};
 };
 
-PointFlow FlowAt(double tz, double tx, double t, double logK, double b, double t0, double n) {
-  const double square = tz * tz + tx * tx;
-  if (square == 0) return {};
-  const double stress = std::sqrt(square);
-  // (|tau| / m)^(1/n) with ln m = ln K - b (T - T0).
-  const double rate = std::exp((0.5 * std::log(square) - (logK - b * (t - t0))) / n);
-  return {rate * tz / stress, rate * tx / stress, rate * stress};
+const SubPointWeights& Weights() {
+  static const SubPointWeights weights = [] {
+    SubPointWeights w;
+    const double at[kFlowGaussPoints] = {0.5 - kFlowGaussSpread, 0.5, 0.5 + kFlowGaussSpread};
+    for (int k = 0; k <= kSubdivisions; ++k) {
+      const double x = static_cast<double>(k) / kSubdivisions;
+      for (int g = 0; g < kFlowGaussPoints; ++g) {
+        const double a = at[(g + 1) % 3], b = at[(g + 2) % 3];
+        const double scale = (at[g] - a) * (at[g] - b);
+        w.value[k][g] = (x - a) * (x - b) / scale;
+        w.integral[k][g] = (x * x * x / 3 - (a + b) * x * x / 2 + a * b * x) / scale;
+      }
+    }
+    return w;
+  }();
+  return weights;
 }
 
 // The flow field of the step on the fine grid and the stream function's levels. False when
@@ -54,33 +68,37 @@ bool BuildFineField(const CalcState& s, FineField& f) {
   f.cumHeat.assign(n + 1, 0.0);
   f.cumFlowTemp.assign(n + 1, 0.0);
   f.level.assign(n + 1, 0.0);
-  std::vector<double> u(n + 1, 0.0);
+  std::vector<double> u(n + 1, 0.0), w(n + 1, 0.0), heat(n + 1, 0.0), flowTemp(n + 1, 0.0);
 
-  const double logK = std::log(s.StdViscosity) + (1.0 - s.PowerIndex) * std::log(s.StdShearRate);
-  // The stresses are linear in depth: root stresses from the node-0 profiles, the gradients.
-  const double tz0 = s.Viscosity[0] * s.ShearZ[0];
-  const double tx0 = s.Viscosity[0] * s.ShearX[0];
-  double w = 0, vx = 0, prevW = 0, prevHeat = 0, prevWT = 0;
-  PointFlow prev;
-  for (int i = 0; i <= n; ++i) {
-    const int node = std::min(i / kSubdivisions, s.NDiv - 1);
-    const double frac = static_cast<double>(i - node * kSubdivisions) / kSubdivisions;
-    const double t = s.Temp[node] + (s.Temp[node + 1] - s.Temp[node]) * frac;
-    const double y = i * f.h;
-    const PointFlow p = FlowAt(tz0 + s.PressGradZ * y, tx0 + s.PressGradX * y, t, logK, s.TempCoeff,
-                               s.StdTemp, s.PowerIndex);
-    if (i > 0) {
-      w += 0.5 * f.h * (prev.gz + p.gz);
-      vx += 0.5 * f.h * (prev.gx + p.gx);
-      f.cumFlow[i] = f.cumFlow[i - 1] + 0.5 * f.h * (prevW + w);
-      f.cumHeat[i] = f.cumHeat[i - 1] + 0.5 * f.h * (prevHeat + p.dissipation);
-      f.cumFlowTemp[i] = f.cumFlowTemp[i - 1] + 0.5 * f.h * (prevWT + w * t);
+  const SubPointWeights& weights = Weights();
+  double nodeW = 0, nodeU = 0;
+  for (int i = 0; i < s.NDiv; ++i) {
+    const double* gz = &s.GaussShearZ[static_cast<std::size_t>(kFlowGaussPoints * i)];
+    const double* gx = &s.GaussShearX[static_cast<std::size_t>(kFlowGaussPoints * i)];
+    for (int k = i == 0 ? 0 : 1; k <= kSubdivisions; ++k) {
+      const int at = i * kSubdivisions + k;
+      double rateZ = 0, rateX = 0, riseZ = 0, riseX = 0;
+      for (int g = 0; g < kFlowGaussPoints; ++g) {
+        rateZ += gz[g] * weights.value[k][g];
+        rateX += gx[g] * weights.value[k][g];
+        riseZ += gz[g] * weights.integral[k][g];
+        riseX += gx[g] * weights.integral[k][g];
+      }
+      const double y = at * f.h;
+      w[at] = nodeW + s.StepY * riseZ;
+      u[at] = nodeU + s.StepY * riseX;
+      // The stresses are linear in depth; the dissipation is stress times shear rate.
+      heat[at] = (s.RootStressZ + s.PressGradZ * y) * rateZ + (s.RootStressX + s.PressGradX * y) * rateX;
+      const double t = s.Temp[i] + (s.Temp[i + 1] - s.Temp[i]) * (static_cast<double>(k) / kSubdivisions);
+      flowTemp[at] = w[at] * t;
     }
-    u[i] = vx;
-    prev = p;
-    prevW = w;
-    prevHeat = p.dissipation;
-    prevWT = w * t;
+    nodeW = w[(i + 1) * kSubdivisions];
+    nodeU = u[(i + 1) * kSubdivisions];
+  }
+  for (int i = 1; i <= n; ++i) {
+    f.cumFlow[i] = f.cumFlow[i - 1] + 0.5 * f.h * (w[i - 1] + w[i]);
+    f.cumHeat[i] = f.cumHeat[i - 1] + 0.5 * f.h * (heat[i - 1] + heat[i]);
+    f.cumFlowTemp[i] = f.cumFlowTemp[i - 1] + 0.5 * f.h * (flowTemp[i - 1] + flowTemp[i]);
   }
 
   // The upper layer moves with the barrel, the lower one against it; one reversal.
@@ -108,12 +126,20 @@ bool BuildFineField(const CalcState& s, FineField& f) {
   return true;
 }
 
-// A cumulative integral at depth y, linear inside a fine interval.
-double CumulativeAt(const std::vector<double>& cum, double h, double y) {
-  const int last = static_cast<int>(cum.size()) - 1;
-  const int i = std::clamp(static_cast<int>(y / h), 0, last - 1);
-  const double frac = y / h - i;
-  return cum[i] + (cum[i + 1] - cum[i]) * frac;
+// A depth as a place on the fine grid: its interval and the fraction into it.
+struct FinePlace {
+  int i = 0;
+  double frac = 0;
+};
+
+FinePlace PlaceOf(const FineField& f, double y) {
+  const int i = std::clamp(static_cast<int>(y / f.h), 0, f.count - 1);
+  return {i, y / f.h - i};
+}
+
+// A cumulative integral at a place, linear inside the fine interval.
+double CumulativeAt(const std::vector<double>& cum, const FinePlace& p) {
+  return cum[p.i] + (cum[p.i + 1] - cum[p.i]) * p.frac;
 }
 
 // The depths at which a layer's level reaches each of the ascending targets. The layer is
@@ -151,19 +177,15 @@ void DepthsOfLevels(const FineField& f, bool lower, const Targets& targets, int 
   }
 }
 
-// Edges (i = 0..M) and centres (i = 1..M, slot i) of the orbit cells in the normalised
-// stream function.
-struct CellLevels {
-  std::array<double, kCells + 1> edge{};
-  std::array<double, kCells + 1> centre{};
-};
+// Edges (i = 0..M) and centres (i = 1..M) of the orbit cells in the normalised stream
+// function, in one ascending list: edge i in slot 2i, centre i in slot 2i - 1.
+using CellLevels = std::array<double, 2 * kCells + 1>;
 
 const CellLevels& Levels() {
   static const CellLevels levels = [] {
-    CellLevels c;
-    const double quarter = std::numbers::pi / (2.0 * kCells);
-    for (int i = 0; i <= kCells; ++i) c.edge[i] = std::pow(std::sin(quarter * i), 2);
-    for (int i = 1; i <= kCells; ++i) c.centre[i] = std::pow(std::sin(quarter * (i - 0.5)), 2);
+    CellLevels c{};
+    const double eighth = std::numbers::pi / (4.0 * kCells);
+    for (int j = 0; j <= 2 * kCells; ++j) c[j] = std::pow(std::sin(eighth * j), 2);
     return c;
   }();
   return levels;
@@ -177,28 +199,40 @@ struct Orbits {
   CellArray conductance{};  // slot i: between cells i and i+1; slot 0: cell 1 and the walls
 };
 
-Orbits BuildOrbits(const CalcState& s, const FineField& f) {
+Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withFlowTemp) {
   const CellLevels& c = Levels();
+  CellLevels lowAt{}, upAt{};
+  DepthsOfLevels(f, true, c, 2 * kCells + 1, lowAt.data());
+  DepthsOfLevels(f, false, c, 2 * kCells + 1, upAt.data());
   std::array<double, kCells + 1> lowEdge{}, upEdge{}, lowCentre{}, upCentre{};
-  DepthsOfLevels(f, true, c.edge, kCells + 1, lowEdge.data());
-  DepthsOfLevels(f, false, c.edge, kCells + 1, upEdge.data());
-  DepthsOfLevels(f, true, &c.centre[1], kCells, &lowCentre[1]);
-  DepthsOfLevels(f, false, &c.centre[1], kCells, &upCentre[1]);
+  for (int i = 0; i <= kCells; ++i) {
+    lowEdge[i] = lowAt[2 * i];
+    upEdge[i] = upAt[2 * i];
+    if (i > 0) {
+      lowCentre[i] = lowAt[2 * i - 1];
+      upCentre[i] = upAt[2 * i - 1];
+    }
+  }
   const double depth = f.count * f.h;
   lowEdge[0] = 0;
   upEdge[0] = depth;
 
+  std::array<FinePlace, kCells + 1> low{}, up{};
+  for (int i = 0; i <= kCells; ++i) {
+    low[i] = PlaceOf(f, lowEdge[i]);
+    up[i] = PlaceOf(f, upEdge[i]);
+  }
   Orbits o;
   auto strips = [&](const std::vector<double>& cum, int i) {
-    return (CumulativeAt(cum, f.h, lowEdge[i]) - CumulativeAt(cum, f.h, lowEdge[i - 1])) +
-           (CumulativeAt(cum, f.h, upEdge[i - 1]) - CumulativeAt(cum, f.h, upEdge[i]));
+    return (CumulativeAt(cum, low[i]) - CumulativeAt(cum, low[i - 1])) +
+           (CumulativeAt(cum, up[i - 1]) - CumulativeAt(cum, up[i]));
   };
   const double minGap = 1e-9 * depth;
   const double k = s.Conductivity;
   for (int i = 1; i <= kCells; ++i) {
     o.flow[i] = strips(f.cumFlow, i);
     o.heating[i] = strips(f.cumHeat, i) * kWorkToHeat;
-    o.flowTemp[i] = strips(f.cumFlowTemp, i);
+    if (withFlowTemp) o.flowTemp[i] = strips(f.cumFlowTemp, i);
     if (i < kCells) {
       o.conductance[i] = k / std::fmax(lowCentre[i + 1] - lowCentre[i], minGap) +
                          k / std::fmax(upCentre[i] - upCentre[i + 1], minGap);
@@ -266,7 +300,7 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
     s.MarchUnbounded = 1;
     return {};
   }
-  const Orbits orbits = BuildOrbits(s, fine);
+  const Orbits orbits = BuildOrbits(s, fine, s.OrbitsStarted == 0);
   double totalFlow = 0, flowTemp = 0;
   for (int i = 1; i <= kCells; ++i) {
     if (!(orbits.flow[i] > 0)) {
