@@ -8,9 +8,6 @@
 #include "solver/calc_state.h"
 
 namespace kelvado {
-namespace {
-
-// The share of the depth where the down-channel velocity is negative, linear between nodes.
 double BackFlowShare(const CalcState& s) {
   double back = 0;
   for (int j = 1; j <= s.NDiv; ++j) {
@@ -25,24 +22,38 @@ double BackFlowShare(const CalcState& s) {
   return s.NDiv > 0 ? back / s.NDiv : 0.0;
 }
 
-}  // namespace
-
-std::optional<BoundsViolation> CheckTemperatureBounds(const CalcState& s) {
+std::optional<BoundsViolation> CheckTemperatureBounds(const CalcState& s, bool profile) {
   const double lowest = std::min(s.InletTemp, s.BarrelTemp) - kBoundsAllowance;
+  // The mean belongs to the step's start, the profile it leaves to where the step ends.
+  if (!(std::isfinite(s.AvgTemp) && s.AvgTemp >= lowest)) return BoundsViolation{s.Turns, BackFlowShare(s)};
   bool bounded = s.MarchUnbounded == 0;
-  for (int j = 0; bounded && j <= s.NDiv; ++j) bounded = std::isfinite(s.Temp[j]) && s.Temp[j] >= lowest;
+  for (int j = 0; profile && bounded && j <= s.NDiv; ++j) {
+    bounded = std::isfinite(s.TempPrev[j]) && s.TempPrev[j] >= lowest;
+  }
   if (bounded) return std::nullopt;
   const double turnLength = std::numbers::pi * s.BarrelDiameter / std::cos(s.HelixAngle);
-  return BoundsViolation{s.PosZ / turnLength, BackFlowShare(s)};
+  return BoundsViolation{std::fmin(s.PosZ / turnLength, s.LengthRatio), BackFlowShare(s)};
+}
+
+namespace {
+
+// Locale-free: a message reads the same whatever the process's numeric locale.
+std::string Fixed(double value, int decimals) {
+  char text[64];
+  const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  return std::string(text, end.ptr);
+}
+
+}  // namespace
+
+std::string EnergyBalanceMessage(double cooling1KW, double cooling2KW, double totalPowerKW) {
+  return "The energy balance does not close: Cooling (1) " + Fixed(cooling1KW, 3) + " kW against Cooling (2) " +
+         Fixed(cooling2KW, 3) + " kW, " + Fixed(100 * std::fabs(cooling1KW - cooling2KW) / std::fabs(totalPowerKW), 1) +
+         " % of the total power; this melt is beyond what the depth grid resolves.";
 }
 
 std::string UnstableMarchMessage(const BoundsViolation& v, bool classicModel) {
-  // Locale-free: a message reads the same whatever the process's numeric locale.
-  auto fixed = [](double value, int decimals) {
-    char text[64];
-    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    return std::string(text, end.ptr);
-  };
+  const auto fixed = Fixed;
   std::string message = "The temperature march became unstable at turn " + fixed(v.turn, 2) +
                         ": the melt flows backwards over " + fixed(100.0 * v.backFlowShare, 0) +
                         " % of the depth";

@@ -1,5 +1,6 @@
 #include "solver/run.h"
 
+#include <cmath>
 #include <memory>
 #include <optional>
 
@@ -139,9 +140,11 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
   }
 
   const bool classic = request.flowModel == FlowModel::Classic;
-  // The classic model's failures stay what they were: a march that leaves the bounds ends
-  // the run only where it would otherwise have finished, at its first violation.
+  // The classic model's outcomes stay what they were wherever its numbers hold: its bounds
+  // are those of what it reports (each step's mean temperature, the outlet profile), and a
+  // violation ends the run only where it would otherwise have finished, naming the first.
   std::optional<BoundsViolation> firstViolation;
+  double backFlow = 0;  // the largest share of the depth flowing backwards so far
   StepRecord last;
   do {
     if (services.CancelRequested()) return RunStatus::Cancelled;
@@ -154,7 +157,11 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     const std::int32_t step = s.StepCount;
     const SinkWrite stepWrite = classic ? AdvanceEnergyStep(s, sink) : AdvanceOrbitEnergyStep(s, sink);
     if (auto end = AfterWrite(s, services, stepWrite, outcome)) return *end;
-    if (!firstViolation) firstViolation = CheckTemperatureBounds(s);
+    if (!firstViolation) {
+      backFlow = std::fmax(backFlow, BackFlowShare(s));
+      firstViolation = CheckTemperatureBounds(s, !classic);
+      if (firstViolation) firstViolation->backFlowShare = backFlow;
+    }
     if (firstViolation && !classic) return EndUnstable(*firstViolation, false, services, outcome);
     last = RecordStep(s, step);
     KeepStep(outcome.record, last, request.keptSteps);
@@ -165,10 +172,20 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     services.StepFinished(s);
   } while (s.ChannelEnd != 1);
   KeepLastStep(outcome.record, last, request.keptSteps);
-  if (firstViolation) return EndUnstable(*firstViolation, true, services, outcome);
+  if (!firstViolation) {
+    firstViolation = CheckTemperatureBounds(s, true);
+    if (firstViolation) firstViolation->backFlowShare = backFlow;
+  }
+  if (firstViolation) return EndUnstable(*firstViolation, classic, services, outcome);
 
   ComputePowerBalance(s);
   CheckFaultFlags();
+  // The consistent model's numbers stand only with their energy balance closed.
+  if (!classic && !(std::fabs(s.Cooling1KW - s.Cooling2KW) <= kEnergyClosure * std::fabs(s.TotalPowerKW))) {
+    outcome.detail = EnergyBalanceMessage(s.Cooling1KW, s.Cooling2KW, s.TotalPowerKW);
+    services.ShowMessage(outcome.detail);
+    return RunStatus::Unstable;
+  }
   if (auto end = AfterWrite(s, services, sink.WriteOutletBlock(s), outcome)) return *end;
   outcome.summary = SummaryOf(s);
   if (auto warning = NegativePressureWarning(s.OutletPressure, s.Rpm)) outcome.warnings.push_back(std::move(*warning));
@@ -247,7 +264,7 @@ const char* StatusName(RunStatus status) {
     case RunStatus::FileNotOpened: return "file can not open";
     case RunStatus::ArithmeticFault: return "arithmetic fault";
     case RunStatus::WriteError: return "write error";
-    case RunStatus::Unstable: return "temperature march unstable";
+    case RunStatus::Unstable: return "out of physical bounds";
     case RunStatus::Cancelled: return "cancelled";
   }
   return "unknown";

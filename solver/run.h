@@ -58,7 +58,8 @@ enum class RunStatus {
   ImproperInput,     // message shown, nothing written
   InnerFailed,       // viscosity iteration gave up; file deleted
   ClosureFailed,     // flow-rate closure gave up; file deleted
-  Unstable,          // the temperature march left its physical bounds; message shown, file deleted
+  Unstable,          // the numbers left their physical bounds (an unstable temperature march, an
+                     // energy balance that does not close); message shown, file deleted
   FileNotOpened,     // a writer could not open the file; message shown
   ArithmeticFault,   // division by zero, overflow or invalid operation; file left as written
   WriteError,        // writing or closing failed after opening; file left as written
