@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "cli/die_options.h"
+#include "cli/material_fit_options.h"
 #include "cli/usage_error.h"
 
 namespace kelvado::cli {
@@ -220,6 +221,7 @@ std::string HelpText(std::string_view program) {
   text.append(program).append(" characteristic --rpm R --output-rate FROM:TO:COUNT [OPTIONS]\n");
   text += DieUsageLines(program);
   text.append("       ").append(program).append(" materials [--json]\n");
+  text += FitUsageLines(program);
   text +=
       "\n"
       "Computes the non-isothermal melt flow in the metering zone of a single-screw extruder\n"
@@ -308,6 +310,8 @@ std::string HelpText(std::string_view program) {
       "  --json                     print them as a JSON list of objects: name, family, source,\n"
       "                             conversion, origin (library or user) and the eight values\n"
       "                             under the field options' names\n"
+      "\n" +
+      FitCommandsHelp() +
       "\n"
       "Exit status of a single run: 0 finished, 2 usage error (also an unknown material or a\n"
       "materials file that can not be read), 3 improper input, 4 viscosity\n"
