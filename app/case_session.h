@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "app/case_file.h"
+#include "case/case_file.h"
 
 class QMenu;
 class WindowDialogs;

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "app/background_run.h"
-#include "app/case_file.h"
+#include "case/case_file.h"
 #include "app/dialogs.h"
 #include "app/display_units.h"
 #include "app/qt_services.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "cli/materials_command.h"
+#include "case/compose.h"
 #include "cli/output_file.h"
 #include "cli/usage_error.h"
 #include "materials/viscosity_table.h"

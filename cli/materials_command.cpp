@@ -90,12 +90,6 @@ void PrintMaterialsJson(const MaterialCatalog& catalog, std::ostream& out) {
 
 }  // namespace
 
-Material FindMaterial(std::string_view name) {
-  const MaterialCatalog catalog = LoadCatalog();
-  if (const Material* material = catalog.Find(name)) return *material;
-  throw UsageError::Of("unknown material '", name, "'; 'kelvado-cli materials' lists them");
-}
-
 ExitCode MaterialsFromCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                                    std::string_view program) {
   if (const std::optional<FitSource> source = args.empty() ? std::nullopt : FindFitSource(args[0])) {

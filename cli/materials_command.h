@@ -1,6 +1,5 @@
 #pragma once
-// `kelvado-cli materials [--json]`: the library and the user's materials with their
-// sources; and the material that --material or an inputs file's `material = NAME` names.
+// `kelvado-cli materials [--json]`: the library and the user's materials with their sources.
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -10,10 +9,6 @@
 #include "materials/material_library.h"
 
 namespace kelvado::cli {
-
-// The material of that name (capitals or not), the library's before the user's. Throws
-// UsageError when there is none, and when a materials file can not be read.
-Material FindMaterial(std::string_view name);
 
 // The arguments after `materials`: none prints a table of the materials, the library's
 // first, then their sources and the two files; --json prints a JSON list of objects with

@@ -1,12 +1,12 @@
-#include "cli/inputs_file.h"
+#include "case/inputs_file.h"
 
 #include <gtest/gtest.h>
 
-#include "cli/run_command.h"
+#include "case/compose.h"
 #include "tests/support/temp_dir.h"
-#include "cli/usage_error.h"
+#include "case/input_error.h"
 
-namespace kelvado::cli {
+namespace kelvado {
 namespace {
 
 
@@ -43,7 +43,7 @@ TEST(InputsFile, ErrorsNameTheFileAndTheLine) {
     try {
       ParseInputsText(content, "case.txt");
       ADD_FAILURE() << "accepted: " << content;
-    } catch (const UsageError& error) {
+    } catch (const InputError& error) {
       EXPECT_EQ(error.what(), message);
     }
   }
@@ -51,9 +51,9 @@ TEST(InputsFile, ErrorsNameTheFileAndTheLine) {
 
 TEST(InputsFile, FileThatCanNotBeReadIsAUsageError) {
   testing::TempDir dir;
-  EXPECT_THROW(ReadInputsFile(dir.file("missing.txt")), UsageError);
-  EXPECT_THROW(ReadInputsFile(dir.path().string()), UsageError);
-  EXPECT_THROW(ReadInputsFile("/dev/zero"), UsageError);  // refused after 1 MiB, not read on
+  EXPECT_THROW(ReadInputsFile(dir.file("missing.txt")), InputError);
+  EXPECT_THROW(ReadInputsFile(dir.path().string()), InputError);
+  EXPECT_THROW(ReadInputsFile("/dev/zero"), InputError);  // refused after 1 MiB, not read on
   testing::WriteBytes(dir.file("bom.txt"), "\xEF\xBB\xBF" "density = 1.1\n");
   EXPECT_EQ(ReadInputsFile(dir.file("bom.txt"))[Field::Density], "1.1");
 }
@@ -61,7 +61,7 @@ TEST(InputsFile, FileThatCanNotBeReadIsAUsageError) {
 TEST(InputsFile, CommandLineWinsOverTheFileWhichWinsOverTheDefaults) {
   testing::TempDir dir;
   testing::WriteBytes(dir.file("case.txt"), "density = 1.1\noutput-rate = 50\n");
-  RunOptions options;
+  CaseSources options;
   options.inputsFile = dir.file("case.txt");
   options.fields[Field::Density] = "1.2";
   const InputTexts texts = ComposeInputTexts(options, '.');
@@ -75,7 +75,7 @@ TEST(InputsFile, CommandLineWinsOverTheFileWhichWinsOverTheDefaults) {
 TEST(InputsFile, MaterialComesBeforeEveryFieldGiven) {
   testing::TempDir dir;
   testing::WriteBytes(dir.file("case.txt"), "material = ldpe\ndensity = 1.1\n");
-  RunOptions options;
+  CaseSources options;
   options.inputsFile = dir.file("case.txt");
   options.fields[Field::TempCoeff] = "0.05";
   InputTexts texts = ComposeInputTexts(options, ',');
@@ -91,9 +91,9 @@ TEST(InputsFile, MaterialComesBeforeEveryFieldGiven) {
   EXPECT_EQ(texts[Field::Density], "1.1");
 
   options.material = "polyfantasy";
-  EXPECT_THROW(ComposeInputTexts(options, '.'), UsageError);
-  EXPECT_THROW(ParseInputsText("material = a\nmaterial = b\n", "case.txt"), UsageError);
+  EXPECT_THROW(ComposeInputTexts(options, '.'), InputError);
+  EXPECT_THROW(ParseInputsText("material = a\nmaterial = b\n", "case.txt"), InputError);
 }
 
 }  // namespace
-}  // namespace kelvado::cli
+}  // namespace kelvado
