@@ -11,6 +11,7 @@
 
 #include "app/background_run.h"
 #include "case/case_file.h"
+#include "materials/material_library.h"
 #include "app/dialogs.h"
 #include "app/display_units.h"
 #include "app/qt_services.h"
@@ -90,6 +91,7 @@ class TForm1 : public QWidget {
   QWidget* buildButtons();
   QMenuBar* buildMenuBar();
   void updateTitle();
+  void connectDiePage();
 
   std::array<QLineEdit*, kelvado::kInputCount> edits_{};
   QLineEdit* fileNameEdit_ = nullptr;
@@ -109,6 +111,7 @@ class TForm1 : public QWidget {
   kelvado::RunOutcome lastOutcome_;
   CaseSession* session_ = nullptr;
   std::vector<std::string> dieSections_;
+  bool showingDie_ = false;  // the die page is being set from the case
   kelvado::CaseData runCase_;  // the case the last run started from
   // Last, so that a run still going ends before anything it reports to is gone.
   BackgroundRun run_;

@@ -174,6 +174,8 @@ bool MaterialBox::isCustom() const {
 
 QString MaterialBox::currentName() const { return choice_->currentText(); }
 
+const kelvado::Material* MaterialBox::currentMaterial() const { return materialAt(choice_->currentIndex()); }
+
 kelvado::InputTexts MaterialBox::fieldTexts() const {
   kelvado::InputTexts texts;
   for (std::size_t i = 0; i < fields_.size(); ++i) texts[kelvado::kMaterialFields[i]] = fields_[i]->text().toStdString();
@@ -181,14 +183,22 @@ kelvado::InputTexts MaterialBox::fieldTexts() const {
 }
 
 void MaterialBox::chosen(int index) {
-  const kelvado::Material* material = materialAt(index);
-  const bool custom = material == nullptr;
   // "Custom" starts from the texts the fields hold.
-  if (!custom) {
+  if (const kelvado::Material* material = materialAt(index)) {
     kelvado::InputTexts texts;
     kelvado::ApplyMaterial(*material, texts, separator_());
     for (std::size_t i = 0; i < fields_.size(); ++i) fields_[i]->setText(Text(texts[kelvado::kMaterialFields[i]]));
   }
+  showChoice(index);
+}
+
+void MaterialBox::showChoice(int index) {
+  if (choice_->currentIndex() != index) {
+    const QSignalBlocker blocker(choice_);
+    choice_->setCurrentIndex(index);
+  }
+  const kelvado::Material* material = materialAt(index);
+  const bool custom = material == nullptr;
   for (QLineEdit* field : fields_) field->setEnabled(custom);
   save_->setEnabled(custom);
   WindowSettings settings;
@@ -198,6 +208,26 @@ void MaterialBox::chosen(int index) {
     for (const QLineEdit* field : fields_) texts << field->text();
     settings.setValue(kCustomTextsKey, texts);
   }
+  emit choiceChanged();
+}
+
+QString MaterialBox::showCase(const std::optional<std::string>& name, const kelvado::InputTexts& texts) {
+  const int custom = choice_->count() - 1;
+  const kelvado::Material* named = name ? catalog_.Find(*name) : nullptr;
+  int index = custom;
+  for (int i = 0; i < custom && index == custom; ++i) {
+    const kelvado::Material* material = materialAt(i);
+    if (material && (!name || material == named) && kelvado::HoldsMaterial(texts, *material, separator_())) index = i;
+  }
+  showChoice(index);
+  if (!name || index != custom) return {};
+  const QString quoted = QStringLiteral("“%1”").arg(Text(*name));
+  return named ? QStringLiteral("The case names the material %1, but its values differ from %1's here; the fields "
+                                "show the case's own values, as “Custom”.")
+                     .arg(quoted)
+               : QStringLiteral("The case names the material %1, which is not among the materials here; the fields "
+                                "show the case's own values, as “Custom”.")
+                     .arg(quoted);
 }
 
 void MaterialBox::saveCustom() {

@@ -39,8 +39,20 @@ class MaterialBox : public QWidget {
   // The name shown in the choice: a material's, or "Custom".
   QString currentName() const;
   bool isCustom() const;
+  // The material chosen; null for "Custom".
+  const kelvado::Material* currentMaterial() const;
+  const kelvado::MaterialCatalog& catalog() const { return catalog_; }
+
+  // Shows the material of a case whose eight fields already hold `texts`: the one it names
+  // when its values are the texts, else "Custom" and a message why; a case that names none
+  // gets the first material with those values, else "Custom". The fields keep their texts.
+  QString showCase(const std::optional<std::string>& name, const kelvado::InputTexts& texts);
 
   static const QString kCustom;
+
+ signals:
+  // Another material or "Custom" was chosen, by the user or by a case.
+  void choiceChanged();
 
  private:
   enum class Kind { Library, User, Custom };
@@ -49,6 +61,7 @@ class MaterialBox : public QWidget {
   void fillChoice();
   void restoreChoice();
   void chosen(int index);
+  void showChoice(int index);  // the fields' state and the remembered choice, texts as they are
   void saveCustom();
   const kelvado::Material* materialAt(int index) const;
   kelvado::InputTexts fieldTexts() const;

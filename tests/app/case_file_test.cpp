@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QChart>
 #include <QChartView>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -27,6 +28,8 @@
 #endif
 
 #include "app/case_session.h"
+#include "app/material_box.h"
+#include "app/plots/die_panel.h"
 #include "app/main_window.h"
 #include "app/plots/results_plots.h"
 #include "app/settings.h"
@@ -132,6 +135,7 @@ class CaseTest : public QObject {
   void cleanup();
 
   void caseRunsTheSameInTheWindowAndOnTheCommandLine();
+  void caseKeepsItsMaterialAndDie();
   void refusedCaseLeavesTheWindowAsItWas();
   void unsavedChangesAreAskedAbout();
   void pressureUnitFollowsTheViewMenu();
@@ -228,6 +232,56 @@ void CaseTest::caseRunsTheSameInTheWindowAndOnTheCommandLine() {
   trigger("actionSaveCase");  // no file yet: asks for one
   QCOMPARE(CommandLineResults(path(QStringLiteral("comma.kvcase")), dir_->path()),
            ReadAll(QStringLiteral(KELVADO_GOLDEN_RESULT)));
+}
+
+// The material and the die of a saved case come back in a new window, whatever that window
+// held last; the command line runs the case to the window's results file.
+void CaseTest::caseKeepsItsMaterialAndDie() {
+  auto* choice = form_->findChild<QComboBox*>(QStringLiteral("MaterialChoice"));
+  choice->setCurrentIndex(choice->findText(QStringLiteral("LDPE")));
+  const kelvado::DieSection slit{kelvado::DieShape::Slit, 0, 20, 0.08, 0, 0, 4};
+  form_->resultsPlots()->diePanel()->setSections({slit});
+  const std::vector<std::string> die{kelvado::DieSectionText(slit)};
+  QCOMPARE(form_->dieSections(), die);
+  dialogs_.fileAnswers << path(QStringLiteral("ldpe.kvcase"));
+  trigger("actionSaveCaseAs");
+  const QByteArray text = ReadAll(path(QStringLiteral("ldpe.kvcase")));
+  QVERIFY2(text.contains("\nmaterial        = LDPE\n") && text.contains("\ndensity         = 0.92\n") &&
+               text.contains(QByteArray("\ndie             = ") + die[0].c_str() + "\n"),
+           text.constData());
+  QVERIFY(run());
+  QCOMPARE(CommandLineResults(path(QStringLiteral("ldpe.kvcase")), dir_->path()), ReadAll(resultPath()));
+
+  // A new window starts on the last session's LDPE; the sheet line's case is the default melt's.
+  QVERIFY(openWindow());
+  choice = form_->findChild<QComboBox*>(QStringLiteral("MaterialChoice"));
+  QCOMPARE(choice->currentText(), QStringLiteral("LDPE"));
+  QVERIFY(form_->caseSession()->open(QStringLiteral(KELVADO_SHEET_LINE_CASE)));
+  QCOMPARE(choice->currentText(), QStringLiteral("Default melt (program's reference case)"));
+  QCOMPARE(edit(8)->text(), QStringLiteral("0.96"));
+  QVERIFY(form_->caseSession()->open(path(QStringLiteral("ldpe.kvcase"))));
+  QCOMPARE(choice->currentText(), QStringLiteral("LDPE"));
+  QCOMPARE(form_->dieSections(), die);
+  QCOMPARE(form_->resultsPlots()->diePanel()->sectionTexts(), std::optional(die));
+  QCOMPARE(form_->windowTitle(), QStringLiteral("ldpe - Kelvado"));
+  QVERIFY(dialogs_.warnings.isEmpty());
+
+  // A name whose values are not the material's, or a material not here, opens as Custom, said once.
+  const QByteArray heavier = QByteArray(text).replace("density         = 0.92", "density         = 0.93");
+  const QList<QPair<QByteArray, QString>> custom{
+      {heavier, QStringLiteral("values differ")},
+      {QByteArray(heavier).replace("material        = LDPE", "material        = Grade 7"),
+       QStringLiteral("not among the materials")},
+  };
+  for (const auto& [content, said] : custom) {
+    WriteFile(path(QStringLiteral("custom.kvcase")), content);
+    dialogs_.warnings.clear();
+    QVERIFY(form_->caseSession()->open(path(QStringLiteral("custom.kvcase"))));
+    QCOMPARE(choice->currentText(), MaterialBox::kCustom);
+    QCOMPARE(edit(8)->text(), QStringLiteral("0.93"));
+    QCOMPARE(dialogs_.warnings.size(), 1);
+    QVERIFY2(dialogs_.warnings[0].contains(said), qPrintable(dialogs_.warnings[0]));
+  }
 }
 
 void CaseTest::refusedCaseLeavesTheWindowAsItWas() {

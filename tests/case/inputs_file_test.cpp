@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "case/compose.h"
+#include "solver/input_fields.h"
 #include "tests/support/temp_dir.h"
 #include "case/input_error.h"
 
@@ -93,6 +94,19 @@ TEST(InputsFile, MaterialComesBeforeEveryFieldGiven) {
   options.material = "polyfantasy";
   EXPECT_THROW(ComposeInputTexts(options, '.'), InputError);
   EXPECT_THROW(ParseInputsText("material = a\nmaterial = b\n", "case.txt"), InputError);
+}
+
+// A case that writes all eight material values runs where the material it names is missing;
+// one that leaves a value out needs the material.
+TEST(InputsFile, MaterialOfACaseWithItsOwnValuesIsARecord) {
+  std::string text = "material = Grade 7\n";
+  for (const Field f : kMaterialFields) text += std::string(FieldInfo(f).optionName) + " = 0.5\n";
+  InputsFile file = ParseInputsText(text, "case.txt");
+  const CaseData c = ComposeCase(&file, {}, '.', nullptr);
+  EXPECT_EQ(c.material, std::optional<std::string>("Grade 7"));
+  EXPECT_EQ(c.inputs[Field::StdViscosity], "0.5");
+  file[Field::TempCoeff].reset();
+  EXPECT_THROW(ComposeCase(&file, {}, '.', nullptr), InputError);
 }
 
 }  // namespace
