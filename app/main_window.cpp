@@ -287,6 +287,8 @@ void TForm1::BitBtn1Click() {
   });
   if (!started) return;
   runCase_ = caseData();
+  runMaterial_.reset();
+  if (const kelvado::Material* material = material_->currentMaterial()) runMaterial_ = *material;
   totalTurnsText_ = QString::fromStdString(request.inputs[kelvado::Field::LengthRatio]);
   okButton_->setEnabled(false);
   cancelButton_->setEnabled(true);
@@ -406,7 +408,7 @@ kelvado::CaseData TForm1::caseData() const {
 void TForm1::applyCase(const kelvado::CaseData& data) {
   for (int i = 0; i < kelvado::kInputCount; ++i) edits_[i]->setText(QString::fromStdString(data.inputs[i]));
   // The case's own material, never the last session's.
-  const QString mismatch = material_->showCase(data.material, data.inputs);
+  const QString mismatch = material_->showCase(data);
   if (!mismatch.isEmpty()) dialogs_->showWarning(QStringLiteral("Material"), mismatch);
   setFlowModel(data.flowModel);
   setDieSections(data.dieSections);
@@ -466,6 +468,9 @@ bool TForm1::exportReport(const QString& path, QString* error) const {
   content.decimalSeparator = decimalSeparator_;
   content.flowModel = runCase_.flowModel;
   content.dieSections = runCase_.dieSections;
+  content.material = runMaterial_ ? QString::fromStdString(runMaterial_->name) : MaterialBox::kCustom;
+  if (runMaterial_) content.materialSource = QString::fromStdString(runMaterial_->source);
+  if (const DiePanel* die = plots_->diePanel(); die->hasPoint()) content.operatingPoint = die->result();
   content.outcome = lastOutcome_;
   content.pressureUnit = pressureUnit();
   return report_pdf::WriteReportPdf(content, path, error);

@@ -113,6 +113,7 @@ class TForm1 : public QWidget {
   std::vector<std::string> dieSections_;
   bool showingDie_ = false;  // the die page is being set from the case
   kelvado::CaseData runCase_;  // the case the last run started from
+  std::optional<kelvado::Material> runMaterial_;  // its material; none for "Custom"
   // Last, so that a run still going ends before anything it reports to is gone.
   BackgroundRun run_;
 };

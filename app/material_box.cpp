@@ -12,6 +12,7 @@
 #include "app/caption_palette.h"
 #include "app/dialogs.h"
 #include "app/settings.h"
+#include "case/compose.h"
 #include "solver/input_fields.h"
 
 namespace {
@@ -211,23 +212,22 @@ void MaterialBox::showChoice(int index) {
   emit choiceChanged();
 }
 
-QString MaterialBox::showCase(const std::optional<std::string>& name, const kelvado::InputTexts& texts) {
-  const int custom = choice_->count() - 1;
-  const kelvado::Material* named = name ? catalog_.Find(*name) : nullptr;
-  int index = custom;
-  for (int i = 0; i < custom && index == custom; ++i) {
-    const kelvado::Material* material = materialAt(i);
-    if (material && (!name || material == named) && kelvado::HoldsMaterial(texts, *material, separator_())) index = i;
+QString MaterialBox::showCase(const kelvado::CaseData& data) {
+  const kelvado::Material* material = kelvado::CaseMaterial(data, catalog_, separator_());
+  int index = choice_->count() - 1;  // "Custom"
+  for (int i = 0; i < index; ++i) {
+    if (material && materialAt(i) == material) index = i;
   }
   showChoice(index);
-  if (!name || index != custom) return {};
-  const QString quoted = QStringLiteral("“%1”").arg(Text(*name));
-  return named ? QStringLiteral("The case names the material %1, but its values differ from %1's here; the fields "
-                                "show the case's own values, as “Custom”.")
-                     .arg(quoted)
-               : QStringLiteral("The case names the material %1, which is not among the materials here; the fields "
-                                "show the case's own values, as “Custom”.")
-                     .arg(quoted);
+  if (!data.material || material) return {};
+  const QString quoted = QStringLiteral("\u201c%1\u201d").arg(Text(*data.material));
+  return catalog_.Find(*data.material)
+             ? QStringLiteral("The case names the material %1, but its values differ from %1's here; the fields "
+                              "show the case's own values, as \u201cCustom\u201d.")
+                   .arg(quoted)
+             : QStringLiteral("The case names the material %1, which is not among the materials here; the fields "
+                              "show the case's own values, as \u201cCustom\u201d.")
+                   .arg(quoted);
 }
 
 void MaterialBox::saveCustom() {

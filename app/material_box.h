@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+#include "case/case_file.h"
 #include "materials/material_library.h"
 
 class QComboBox;
@@ -46,7 +47,7 @@ class MaterialBox : public QWidget {
   // Shows the material of a case whose eight fields already hold `texts`: the one it names
   // when its values are the texts, else "Custom" and a message why; a case that names none
   // gets the first material with those values, else "Custom". The fields keep their texts.
-  QString showCase(const std::optional<std::string>& name, const kelvado::InputTexts& texts);
+  QString showCase(const kelvado::CaseData& data);
 
   static const QString kCustom;
 

@@ -39,6 +39,19 @@ CaseData ComposeCase(const InputsFile* file, const CaseSources& given, char sepa
   return c;
 }
 
+const Material* CaseMaterial(const CaseData& c, const MaterialCatalog& catalog, char separator) {
+  if (c.material) {
+    const Material* named = catalog.Find(*c.material);
+    return named && HoldsMaterial(c.inputs, *named, separator) ? named : nullptr;
+  }
+  for (const std::vector<Material>* list : {&catalog.library, &catalog.user}) {
+    for (const Material& m : *list) {
+      if (HoldsMaterial(c.inputs, m, separator)) return &m;
+    }
+  }
+  return nullptr;
+}
+
 CaseData ComposeCase(const CaseSources& given, char separator) {
   std::optional<InputsFile> file;
   if (given.inputsFile) file = ReadInputsFile(*given.inputsFile);

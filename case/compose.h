@@ -37,6 +37,11 @@ CaseData ComposeCase(const InputsFile* file, const CaseSources& given, char sepa
 // The same with `given.inputsFile` read first (ReadInputsFile).
 CaseData ComposeCase(const CaseSources& given, char separator);
 
+// The material whose values a case's eight material fields hold: the one the case names (when
+// its values are the case's), or for a case that names none the first with those values, the
+// library's before the user's; null for neither.
+const Material* CaseMaterial(const CaseData& c, const MaterialCatalog& catalog, char separator);
+
 inline InputTexts ComposeInputTexts(const CaseSources& given, char separator) {
   return ComposeCase(given, separator).inputs;
 }

@@ -426,7 +426,11 @@ void CaseTest::reportHoldsTheRunOnThreePages() {
   for (int page = 0; page < 3; ++page) {
     QVERIFY(pages[page].contains(QStringLiteral("Kelvado report: pipe")));
     QVERIFY(pages[page].contains(QStringLiteral("Page %1 of 3").arg(page + 1)));
+    QVERIFY(pages[page].contains(QStringLiteral("Kelvado " KELVADO_VERSION)));
   }
+  // The material of the case, and on the next page where its numbers come from.
+  QVERIFY(pages[0].contains(QStringLiteral("Default melt (program's reference case)")));
+  QVERIFY(pages[1].contains(QStringLiteral("The program's own default material fields")));
   // The outlet pressure in the unit on show, four decimals.
   const QRegularExpressionMatch pressure =
       QRegularExpression(QStringLiteral("Outlet pressure \\(MPa\\)\\s*([0-9.]+)")).match(pages[0]);
