@@ -24,7 +24,9 @@
 #include "app/case_session.h"
 #include "app/flow_model_box.h"
 #include "app/folder_chooser.h"
+#include "app/manage_materials_dialog.h"
 #include "app/material_box.h"
+#include "app/material_fit_dialog.h"
 #include "app/pixel_font.h"
 #include "app/plots/die_panel.h"
 #include "app/plots/results_plots.h"
@@ -378,6 +380,21 @@ QMenuBar* TForm1::buildMenuBar() {
       [this] { exportReportWithDialog(); });
   file->addSeparator();
   add(file, "actionQuit", QStringLiteral("&Quit"), QKeySequence::Quit, [this] { close(); });
+
+  QMenu* materials = bar->addMenu(QStringLiteral("&Material"));
+  materials->setObjectName(QStringLiteral("MenuMaterial"));
+  auto fitDialog = [this](MaterialFitDialog::Source source) {
+    MaterialFitDialog dialog(source, *dialogs_, *material_, this);
+    dialog.exec();
+  };
+  add(materials, "actionFitFromData", QStringLiteral("&Fit from data\u2026"), QKeySequence(),
+      [fitDialog] { fitDialog(MaterialFitDialog::Source::Data); });
+  add(materials, "actionFromDataSheetModel", QStringLiteral("From &data-sheet model\u2026"), QKeySequence(),
+      [fitDialog] { fitDialog(MaterialFitDialog::Source::Model); });
+  add(materials, "actionManageMaterials", QStringLiteral("&Manage materials\u2026"), QKeySequence(), [this] {
+    ManageMaterialsDialog dialog(*dialogs_, *material_, this);
+    dialog.exec();
+  });
 
   QMenu* view = bar->addMenu(QStringLiteral("&View"));
   view->setObjectName(QStringLiteral("MenuView"));

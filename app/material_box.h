@@ -49,6 +49,14 @@ class MaterialBox : public QWidget {
   // gets the first material with those values, else "Custom". The fields keep their texts.
   QString showCase(const kelvado::CaseData& data);
 
+  // The user's materials, through this box so that its list follows: each returns what went
+  // wrong, or nothing. A saved material is chosen; one of the user's with its name is
+  // replaced, a library name or "Custom" is refused; nothing is written while the user's
+  // file could not be read.
+  std::optional<QString> saveMaterial(kelvado::Material material);
+  std::optional<QString> renameUserMaterial(const std::string& name, const QString& newName);
+  std::optional<QString> removeUserMaterial(const std::string& name);
+
   static const QString kCustom;
 
  signals:
@@ -64,6 +72,8 @@ class MaterialBox : public QWidget {
   void chosen(int index);
   void showChoice(int index);  // the fields' state and the remembered choice, texts as they are
   void saveCustom();
+  std::optional<QString> refuseWrite() const;
+  void refill();  // the list again after the user's materials changed, the choice kept where it can be
   const kelvado::Material* materialAt(int index) const;
   kelvado::InputTexts fieldTexts() const;
 

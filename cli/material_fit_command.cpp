@@ -13,14 +13,6 @@
 namespace kelvado::cli {
 namespace {
 
-std::string G(double value, int digits = 6) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%.*g", digits, value);
-  return text;
-}
-
-std::string Range(const ValueRange& r) { return G(r.from) + " to " + G(r.to); }
-
 std::string Percent(double fraction) {
   char text[32];
   std::snprintf(text, sizeof text, "%.2f %%", 100 * fraction);
@@ -53,16 +45,13 @@ Fitted Fit(const FitCommandLine& line) {
         const CrossWlf& m = line.crossWlf;
         CheckModel(m);
         return {FitSampled([&m](double t, double g) { return CrossWlfViscosity(m, t, g); }, line, "the Cross-WLF model"),
-                "a Cross-WLF model (n = " + G(m.n) + ", tau* = " + G(m.tauStar) + " Pa, D1 = " + G(m.d1) +
-                    " Pa.s, D2 = " + G(m.d2) + " K, A1 = " + G(m.a1) + ", A2 = " + G(m.a2) + " K) sampled"};
+                Describe(m)};
       }
       case FitSource::Carreau: {
         const Carreau& m = line.carreau;
         CheckModel(m);
         return {FitSampled([&m](double t, double g) { return CarreauViscosity(m, t, g); }, line, "the Carreau model"),
-                "a Carreau model (eta0 = " + G(m.eta0) + " Pa.s, lambda = " + G(m.lambda) + " s, n = " + G(m.n) +
-                    ", a = " + G(m.a) + ", Tref = " + G(m.refTempC) + " C, E = " + G(m.activationEnergy) +
-                    " J/mol) sampled"};
+                Describe(m)};
       }
     }
   } catch (const FitError& error) {
@@ -71,23 +60,17 @@ Fitted Fit(const FitCommandLine& line) {
   throw UsageError::Of("nothing to fit");
 }
 
-std::string SourceText(const Fitted& f) {
-  return "Power law fitted by kelvado-cli to " + f.what + ": " + std::to_string(f.fit.points) + " points, " +
-         Range(f.fit.tempRange) + " C, " + Range(f.fit.shearRateRange) + " 1/s; worst viscosity error " +
-         Percent(f.fit.worstRelativeError) + ", R2 of ln eta " + G(f.fit.rSquared, 5) + ".";
-}
-
 void Print(const Fitted& f, std::ostream& out) {
   const PowerLawFit& fit = f.fit;
-  out << "Power law fitted to " << f.what << ": " << fit.points << " points, " << Range(fit.tempRange) << " \u00B0C, "
-      << Range(fit.shearRateRange) << " 1/s\n"
-      << "  eta0 (std-viscosity)    " << G(fit.eta0) << " gf.s/cm2 = " << G(fit.eta0 * kPascalSecondPerGfSecondPerCm2)
+  out << "Power law fitted to " << f.what << ": " << fit.points << " points, " << FitRangeText(fit.tempRange) << " \u00B0C, "
+      << FitRangeText(fit.shearRateRange) << " 1/s\n"
+      << "  eta0 (std-viscosity)    " << FitNumber(fit.eta0) << " gf.s/cm2 = " << FitNumber(fit.eta0 * kPascalSecondPerGfSecondPerCm2)
       << " Pa.s\n"
-      << "  n    (power-index)      " << G(fit.n) << '\n'
-      << "  b    (temp-coeff)       " << G(fit.b) << " 1/\u00B0C\n"
-      << "  T0   (std-temp)         " << G(fit.referenceTemp) << " \u00B0C\n"
-      << "  G0   (std-shear-rate)   " << G(fit.referenceShearRate) << " 1/s\n"
-      << "  R\u00B2 of ln eta           " << G(fit.rSquared, 5) << '\n'
+      << "  n    (power-index)      " << FitNumber(fit.n) << '\n'
+      << "  b    (temp-coeff)       " << FitNumber(fit.b) << " 1/\u00B0C\n"
+      << "  T0   (std-temp)         " << FitNumber(fit.referenceTemp) << " \u00B0C\n"
+      << "  G0   (std-shear-rate)   " << FitNumber(fit.referenceShearRate) << " 1/s\n"
+      << "  R\u00B2 of ln eta           " << FitNumber(fit.rSquared, 5) << '\n'
       << "  worst viscosity error   " << Percent(fit.worstRelativeError) << '\n';
 }
 
@@ -110,7 +93,7 @@ Json FitJson(const PowerLawFit& fit) {
 
 Material ToSave(const FitCommandLine& line, const Fitted& f) {
   std::array<double, 3> thermal{};
-  std::string conversion = "Least squares on ln eta, every point alike; 1 gf.s/cm2 = 98.0665 Pa.s.";
+  std::string conversion = kFitConversion;
   if (line.like) {
     const Material like = FindMaterial(*line.like);
     thermal = {like.Value(Field::Density), like.Value(Field::SpecificHeat), like.Value(Field::Conductivity)};
@@ -125,7 +108,7 @@ Material ToSave(const FitCommandLine& line, const Fitted& f) {
   } else if (line.like) {
     conversion += ".";
   }
-  Material m = FittedMaterial(f.fit, *line.name, thermal[0], thermal[1], thermal[2], SourceText(f));
+  Material m = FittedMaterial(f.fit, *line.name, thermal[0], thermal[1], thermal[2], FitSourceText(f.fit, f.what, "kelvado-cli"));
   m.conversion = conversion;
   return m;
 }

@@ -98,6 +98,22 @@ PowerLawFit FitPowerLaw(const std::vector<ViscosityPoint>& all, const FitOptions
   return fit;
 }
 
+std::string FitNumber(double value, int digits) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.*g", digits, value);
+  return text;
+}
+
+std::string FitRangeText(const ValueRange& range) { return FitNumber(range.from) + " to " + FitNumber(range.to); }
+
+std::string FitSourceText(const PowerLawFit& fit, const std::string& what, const std::string& by) {
+  char worst[32];
+  std::snprintf(worst, sizeof worst, "%.2f %%", 100 * fit.worstRelativeError);
+  return "Power law fitted by " + by + " to " + what + ": " + std::to_string(fit.points) + " points, " +
+         FitRangeText(fit.tempRange) + " C, " + FitRangeText(fit.shearRateRange) + " 1/s; worst viscosity error " + worst +
+         ", R2 of ln eta " + FitNumber(fit.rSquared, 5) + ".";
+}
+
 double FittedViscosity(const PowerLawFit& fit, double tempC, double shearRate) {
   return fit.eta0 * std::pow(shearRate / fit.referenceShearRate, fit.n - 1) *
          std::exp(-fit.b * (tempC - fit.referenceTemp));

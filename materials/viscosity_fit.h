@@ -64,6 +64,18 @@ PowerLawFit FitPowerLaw(const std::vector<ViscosityPoint>& points, const FitOpti
 // The fit's viscosity at a temperature and shear rate, gf.s/cm2.
 double FittedViscosity(const PowerLawFit& fit, double tempC, double shearRate);
 
+// A number as a fit's texts show it: `digits` significant digits.
+std::string FitNumber(double value, int digits = 6);
+// "FROM to TO".
+std::string FitRangeText(const ValueRange& range);
+
+// The source a fitted material records: `what` was fitted (a file, a model) by `by`, with the
+// points, their ranges, the worst error and R2.
+std::string FitSourceText(const PowerLawFit& fit, const std::string& what, const std::string& by);
+
+// The conversion a fitted material records.
+inline constexpr const char* kFitConversion = "Least squares on ln eta, every point alike; 1 gf.s/cm2 = 98.0665 Pa.s.";
+
 // A material of the fit's five viscosity values and the three thermal ones given (g/cm3,
 // cal/(g.C), cal/(cm.s.C)); `source` says what was fitted.
 Material FittedMaterial(const PowerLawFit& fit, std::string name, double density, double specificHeat,

@@ -54,6 +54,18 @@ void CheckModel(const Carreau& m) {
   Require(Finite(m.activationEnergy) && m.activationEnergy >= 0, "the activation energy must not be below zero");
 }
 
+std::string Describe(const CrossWlf& m) {
+  return "a Cross-WLF model (n = " + FitNumber(m.n) + ", tau* = " + FitNumber(m.tauStar) + " Pa, D1 = " +
+         FitNumber(m.d1) + " Pa.s, D2 = " + FitNumber(m.d2) + " K, A1 = " + FitNumber(m.a1) + ", A2 = " +
+         FitNumber(m.a2) + " K) sampled";
+}
+
+std::string Describe(const Carreau& m) {
+  return "a Carreau model (eta0 = " + FitNumber(m.eta0) + " Pa.s, lambda = " + FitNumber(m.lambda) + " s, n = " +
+         FitNumber(m.n) + ", a = " + FitNumber(m.a) + ", Tref = " + FitNumber(m.refTempC) + " C, E = " +
+         FitNumber(m.activationEnergy) + " J/mol) sampled";
+}
+
 std::vector<ViscosityPoint> SampleModel(const std::function<double(double, double)>& pascalSeconds,
                                         const ValueRange& shearRates, const ValueRange& temps) {
   std::vector<ViscosityPoint> points;

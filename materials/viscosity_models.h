@@ -2,6 +2,7 @@
 // The viscosity models of suppliers' data sheets, in SI as the sheets give them, sampled so
 // that the program's power law can be fitted to them as to measured data.
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "materials/viscosity_fit.h"
@@ -37,6 +38,10 @@ double CarreauViscosity(const Carreau& model, double tempC, double shearRate);
 // Throws FitError naming the first parameter out of its range.
 void CheckModel(const CrossWlf& model);
 void CheckModel(const Carreau& model);
+
+// The model and its parameters, for a fitted material's source: "a Cross-WLF model (n = ...)".
+std::string Describe(const CrossWlf& model);
+std::string Describe(const Carreau& model);
 
 // The model on 20 shear rates spaced evenly in log and 5 temperatures spaced evenly, both
 // windows' ends included; viscosities in gf.s/cm2, ready for FitPowerLaw.
