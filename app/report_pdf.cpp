@@ -210,7 +210,7 @@ void WriteMaterialAndDie(ReportPainter& page, const ReportContent& c) {
   const Numbers number(c.decimalSeparator);
   const kelvado::ScrewRun& p = c.operatingPoint->point;
   const display_units::PressureUnit unit = c.pressureUnit;
-  const int decimals = display_units::Info(unit).decimals;
+  const int decimals = display_units::Info(unit).decimals + 1;  // as the outlet pressure
   auto pressure = [&](double kgfPerCm2) { return number(display_units::FromKgfPerCm2(kgfPerCm2, unit), decimals); };
   page.heading(QStringLiteral("Die and operating point (die page)"));
   page.row(QStringLiteral("Output (kg/hr)"), number(p.output, 2));

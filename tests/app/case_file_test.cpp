@@ -140,6 +140,7 @@ class CaseTest : public QObject {
   void unsavedChangesAreAskedAbout();
   void pressureUnitFollowsTheViewMenu();
   void reportHoldsTheRunOnThreePages();
+  void reportHoldsTheDiePagesPoint();
   void keptRunStaysDashedUntilCleared();
 
  private:
@@ -450,6 +451,27 @@ void CaseTest::reportHoldsTheRunOnThreePages() {
   QVERIFY(kelvado.waitForFinished(60000));
   QCOMPARE(kelvado.exitCode(), 0);
   QCOMPARE(PdfPageTexts(headless), pages);
+}
+
+// The sheet die of the README at 80 rpm on the default case: the command line's point.
+void CaseTest::reportHoldsTheDiePagesPoint() {
+  DiePanel* die = form_->resultsPlots()->diePanel();
+  die->setSections({kelvado::DieSection{kelvado::DieShape::Slit, 0, 20, 0.08, 0, 0, 4}});
+  die->setRpm(80);
+  die->setOutputRange(QString(), QString());
+  QSignalSpy searched(die, &DiePanel::finished);
+  QVERIFY(die->run());
+  QVERIFY(searched.wait(window_harness::kRunTimeoutMs));
+  QVERIFY(run());
+  const QString pdf = path(QStringLiteral("die.pdf"));
+  QVERIFY(form_->exportReport(pdf));
+  const QStringList pages = PdfPageTexts(pdf);
+  QCOMPARE(pages.size(), 3);
+#ifdef KELVADO_HAVE_QT_PDF
+  QVERIFY2(pages[1].contains(QStringLiteral("Die and operating point")), qPrintable(pages[1]));
+  QVERIFY(QRegularExpression(QStringLiteral("Output \\(kg/hr\\)\\s*55\\.46")).match(pages[1]).hasMatch());
+  QVERIFY(QRegularExpression(QStringLiteral("Die pressure drop \\(kgf/cm²\\)\\s*232\\.89")).match(pages[1]).hasMatch());
+#endif
 }
 
 void CaseTest::keptRunStaysDashedUntilCleared() {
