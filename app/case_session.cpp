@@ -66,7 +66,8 @@ bool CaseSession::open(const QString& path) {
   // Read in full before anything changes: a file that is refused leaves the window as it was.
   kelvado::CaseData data;
   try {
-    data = kelvado::ReadCaseFile(QFile::encodeName(path).toStdString(), hooks_.decimalSeparator());
+    data = kelvado::ReadCaseFile(QFile::encodeName(path).toStdString(), hooks_.decimalSeparator(),
+                                 hooks_.catalog ? hooks_.catalog() : nullptr);
   } catch (const std::exception& error) {
     forgetIfGone(path);
     dialogs_.showWarning(QStringLiteral("Open case"),

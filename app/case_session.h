@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "app/case_file.h"
+#include "case/case_file.h"
 
 class QMenu;
 class WindowDialogs;
@@ -20,6 +20,7 @@ class CaseSession : public QObject {
     std::function<kelvado::CaseData()> current;           // the case as the window shows it
     std::function<void(const kelvado::CaseData&)> apply;  // puts a case into the window
     std::function<char()> decimalSeparator;               // the window's
+    std::function<const kelvado::MaterialCatalog*()> catalog;  // where a case's material is found
   };
 
   // The dialogs must outlive the session. The window must show the default case.

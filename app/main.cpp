@@ -30,6 +30,7 @@
 #include "app/main_window.h"
 #include "app/plots/die_panel.h"
 #include "app/report_pdf.h"
+#include "case/compose.h"
 #include "app/plots/plot_picture.h"
 #include "app/plots/results_plots.h"
 #include "solver/input_fields.h"
@@ -102,6 +103,16 @@ int WriteReport(const QString& pdfPath, const QString& casePath, const QString& 
   content.inputs = data.inputs;
   content.flowModel = data.flowModel;
   content.dieSections = data.dieSections;
+  content.material = QStringLiteral("Custom");
+  try {
+    const kelvado::MaterialCatalog catalog = kelvado::MaterialCatalog::Load();
+    if (const kelvado::Material* material = kelvado::CaseMaterial(data, catalog, '.')) {
+      content.material = QString::fromStdString(material->name);
+      content.materialSource = QString::fromStdString(material->source);
+    }
+  } catch (const kelvado::MaterialError& error) {
+    qWarning("kelvado: %s", error.what());  // the report names no material then
+  }
   content.outcome = RunCase(data);
   if (content.outcome.status != kelvado::RunStatus::Finished) {
     qCritical("kelvado: the case ended as %s; no report was written", kelvado::StatusName(content.outcome.status));

@@ -24,8 +24,11 @@
 #include "app/case_session.h"
 #include "app/flow_model_box.h"
 #include "app/folder_chooser.h"
+#include "app/manage_materials_dialog.h"
 #include "app/material_box.h"
+#include "app/material_fit_dialog.h"
 #include "app/pixel_font.h"
+#include "app/plots/die_panel.h"
 #include "app/plots/results_plots.h"
 #include "app/report_pdf.h"
 #include "report/results_file.h"
@@ -101,13 +104,16 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
     w->setFont(PixelFont(font(), qobject_cast<QGroupBox*>(w) ? 15 : 12));
   }
 
+  connectDiePage();
   session_ = new CaseSession(*dialogs_,
                              CaseSession::Hooks{[this] { return caseData(); },
                                                 [this](const kelvado::CaseData& data) { applyCase(data); },
-                                                [this] { return decimalSeparator_; }},
+                                                [this] { return decimalSeparator_; },
+                                                [this] { return &material_->catalog(); }},
                              this);
   connect(session_, &CaseSession::titleChanged, this, &TForm1::updateTitle);
   connect(flowModelBox_, &FlowModelBox::modelChanged, session_, &CaseSession::contentChanged);
+  connect(material_, &MaterialBox::choiceChanged, session_, &CaseSession::contentChanged);
   outer->setMenuBar(buildMenuBar());
   plots_->setPressureUnit(display_units::RememberedPressureUnit());
 
@@ -284,6 +290,8 @@ void TForm1::BitBtn1Click() {
   });
   if (!started) return;
   runCase_ = caseData();
+  runMaterial_.reset();
+  if (const kelvado::Material* material = material_->currentMaterial()) runMaterial_ = *material;
   totalTurnsText_ = QString::fromStdString(request.inputs[kelvado::Field::LengthRatio]);
   okButton_->setEnabled(false);
   cancelButton_->setEnabled(true);
@@ -385,6 +393,21 @@ QMenuBar* TForm1::buildMenuBar() {
   file->addSeparator();
   add(file, "actionQuit", QStringLiteral("&Quit"), QKeySequence::Quit, [this] { close(); });
 
+  QMenu* materials = bar->addMenu(QStringLiteral("&Material"));
+  materials->setObjectName(QStringLiteral("MenuMaterial"));
+  auto fitDialog = [this](MaterialFitDialog::Source source) {
+    MaterialFitDialog dialog(source, *dialogs_, *material_, this);
+    dialog.exec();
+  };
+  add(materials, "actionFitFromData", QStringLiteral("&Fit from data\u2026"), QKeySequence(),
+      [fitDialog] { fitDialog(MaterialFitDialog::Source::Data); });
+  add(materials, "actionFromDataSheetModel", QStringLiteral("From &data-sheet model\u2026"), QKeySequence(),
+      [fitDialog] { fitDialog(MaterialFitDialog::Source::Model); });
+  add(materials, "actionManageMaterials", QStringLiteral("&Manage materials\u2026"), QKeySequence(), [this] {
+    ManageMaterialsDialog dialog(*dialogs_, *material_, this);
+    dialog.exec();
+  });
+
   QMenu* view = bar->addMenu(QStringLiteral("&View"));
   view->setObjectName(QStringLiteral("MenuView"));
   QMenu* units = view->addMenu(QStringLiteral("&Pressure unit"));
@@ -407,13 +430,34 @@ kelvado::CaseData TForm1::caseData() const {
   for (int i = 0; i < kelvado::kInputCount; ++i) data.inputs[i] = edits_[i]->text().toStdString();
   data.flowModel = flowModel();
   data.dieSections = dieSections_;
+  if (const kelvado::Material* material = material_->currentMaterial()) data.material = material->name;
   return data;
 }
 
 void TForm1::applyCase(const kelvado::CaseData& data) {
   for (int i = 0; i < kelvado::kInputCount; ++i) edits_[i]->setText(QString::fromStdString(data.inputs[i]));
+  // The case's own material, never the last session's.
+  const QString mismatch = material_->showCase(data);
+  if (!mismatch.isEmpty()) dialogs_->showWarning(QStringLiteral("Material"), mismatch);
   setFlowModel(data.flowModel);
   setDieSections(data.dieSections);
+}
+
+// The die of the case is the die page's: an edit there that makes a die is the case's die,
+// and a case's die is shown there. The page's texts may be written differently from a
+// file's, so a die shown from a case is kept as read until the page is edited.
+void TForm1::connectDiePage() {
+  DiePanel* page = plots_->diePanel();
+  dieSections_ = page->sectionTexts().value_or(std::vector<std::string>{});
+  connect(page, &DiePanel::sectionsEdited, this, [this, page] {
+    if (showingDie_) return;
+    if (std::optional<std::vector<std::string>> texts = page->sectionTexts()) setDieSections(std::move(*texts));
+  });
+  connect(this, &TForm1::dieSectionsChanged, page, [this, page] {
+    showingDie_ = true;
+    page->showSectionTexts(dieSections_);
+    showingDie_ = false;
+  });
 }
 
 kelvado::FlowModel TForm1::flowModel() const { return flowModelBox_->model(); }
@@ -427,7 +471,7 @@ void TForm1::setFlowModel(kelvado::FlowModel model) {
 void TForm1::setDieSections(std::vector<std::string> sections) {
   if (sections == dieSections_) return;
   dieSections_ = std::move(sections);
-  session_->contentChanged();
+  if (session_) session_->contentChanged();
   emit dieSectionsChanged();
 }
 
@@ -453,6 +497,9 @@ bool TForm1::exportReport(const QString& path, QString* error) const {
   content.decimalSeparator = decimalSeparator_;
   content.flowModel = runCase_.flowModel;
   content.dieSections = runCase_.dieSections;
+  content.material = runMaterial_ ? QString::fromStdString(runMaterial_->name) : MaterialBox::kCustom;
+  if (runMaterial_) content.materialSource = QString::fromStdString(runMaterial_->source);
+  if (const DiePanel* die = plots_->diePanel(); die->hasPoint()) content.operatingPoint = die->result();
   content.outcome = lastOutcome_;
   content.pressureUnit = pressureUnit();
   return report_pdf::WriteReportPdf(content, path, error);

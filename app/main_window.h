@@ -10,7 +10,8 @@
 #include <memory>
 
 #include "app/background_run.h"
-#include "app/case_file.h"
+#include "case/case_file.h"
+#include "materials/material_library.h"
 #include "app/dialogs.h"
 #include "app/display_units.h"
 #include "app/qt_services.h"
@@ -91,6 +92,7 @@ class TForm1 : public QWidget {
   QWidget* buildButtons();
   QMenuBar* buildMenuBar();
   void updateTitle();
+  void connectDiePage();
 
   std::array<QLineEdit*, kelvado::kInputCount> edits_{};
   QLineEdit* fileNameEdit_ = nullptr;
@@ -110,7 +112,9 @@ class TForm1 : public QWidget {
   kelvado::RunOutcome lastOutcome_;
   CaseSession* session_ = nullptr;
   std::vector<std::string> dieSections_;
+  bool showingDie_ = false;  // the die page is being set from the case
   kelvado::CaseData runCase_;  // the case the last run started from
+  std::optional<kelvado::Material> runMaterial_;  // its material; none for "Custom"
   // Last, so that a run still going ends before anything it reports to is gone.
   BackgroundRun run_;
 };

@@ -1,5 +1,7 @@
 #include "app/material_box.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +14,7 @@
 #include "app/caption_palette.h"
 #include "app/dialogs.h"
 #include "app/settings.h"
+#include "case/compose.h"
 #include "solver/input_fields.h"
 
 namespace {
@@ -174,6 +177,8 @@ bool MaterialBox::isCustom() const {
 
 QString MaterialBox::currentName() const { return choice_->currentText(); }
 
+const kelvado::Material* MaterialBox::currentMaterial() const { return materialAt(choice_->currentIndex()); }
+
 kelvado::InputTexts MaterialBox::fieldTexts() const {
   kelvado::InputTexts texts;
   for (std::size_t i = 0; i < fields_.size(); ++i) texts[kelvado::kMaterialFields[i]] = fields_[i]->text().toStdString();
@@ -181,14 +186,22 @@ kelvado::InputTexts MaterialBox::fieldTexts() const {
 }
 
 void MaterialBox::chosen(int index) {
-  const kelvado::Material* material = materialAt(index);
-  const bool custom = material == nullptr;
   // "Custom" starts from the texts the fields hold.
-  if (!custom) {
+  if (const kelvado::Material* material = materialAt(index)) {
     kelvado::InputTexts texts;
     kelvado::ApplyMaterial(*material, texts, separator_());
     for (std::size_t i = 0; i < fields_.size(); ++i) fields_[i]->setText(Text(texts[kelvado::kMaterialFields[i]]));
   }
+  showChoice(index);
+}
+
+void MaterialBox::showChoice(int index) {
+  if (choice_->currentIndex() != index) {
+    const QSignalBlocker blocker(choice_);
+    choice_->setCurrentIndex(index);
+  }
+  const kelvado::Material* material = materialAt(index);
+  const bool custom = material == nullptr;
   for (QLineEdit* field : fields_) field->setEnabled(custom);
   save_->setEnabled(custom);
   WindowSettings settings;
@@ -198,14 +211,31 @@ void MaterialBox::chosen(int index) {
     for (const QLineEdit* field : fields_) texts << field->text();
     settings.setValue(kCustomTextsKey, texts);
   }
+  emit choiceChanged();
+}
+
+QString MaterialBox::showCase(const kelvado::CaseData& data) {
+  const kelvado::Material* material = kelvado::CaseMaterial(data, catalog_, separator_());
+  int index = choice_->count() - 1;  // "Custom"
+  for (int i = 0; i < index; ++i) {
+    if (material && materialAt(i) == material) index = i;
+  }
+  showChoice(index);
+  if (!data.material || material) return {};
+  const QString quoted = QStringLiteral("\u201c%1\u201d").arg(Text(*data.material));
+  return catalog_.Find(*data.material)
+             ? QStringLiteral("The case names the material %1, but its values differ from %1's here; the fields "
+                              "show the case's own values, as \u201cCustom\u201d.")
+                   .arg(quoted)
+             : QStringLiteral("The case names the material %1, which is not among the materials here; the fields "
+                              "show the case's own values, as \u201cCustom\u201d.")
+                   .arg(quoted);
 }
 
 void MaterialBox::saveCustom() {
   if (!isCustom()) return;
-  if (!userFileReadable_) {
-    dialogs_.showWarning(kSaveTitle, QStringLiteral("Your materials file %1 could not be read, so nothing is saved "
-                                                    "into it; mend or remove it and open the window again.")
-                                         .arg(QString::fromStdString(catalog_.userFile.string())));
+  if (const std::optional<QString> refused = refuseWrite()) {
+    dialogs_.showWarning(kSaveTitle, *refused);
     return;
   }
   const std::optional<std::array<double, kelvado::kMaterialFields.size()>> values =
@@ -221,20 +251,79 @@ void MaterialBox::saveCustom() {
   kelvado::Material material;
   material.name = answer->trimmed().toStdString();
   material.values = *values;
-  if (QString::compare(answer->trimmed(), kCustom, Qt::CaseInsensitive) == 0) {
-    dialogs_.showWarning(kSaveTitle, QStringLiteral("\"%1\" is the name of the choice itself; choose another name.")
-                                         .arg(answer->trimmed()));
-    return;
+  if (const std::optional<QString> error = saveMaterial(material)) dialogs_.showWarning(kSaveTitle, *error);
+}
+
+std::optional<QString> MaterialBox::refuseWrite() const {
+  if (userFileReadable_) return std::nullopt;
+  return QStringLiteral("Your materials file %1 could not be read, so nothing is saved into it; mend or remove it "
+                        "and open the window again.")
+      .arg(QString::fromStdString(catalog_.userFile.string()));
+}
+
+std::optional<QString> MaterialBox::saveMaterial(kelvado::Material material) {
+  if (const std::optional<QString> refused = refuseWrite()) return refused;
+  if (QString::compare(Text(material.name).trimmed(), kCustom, Qt::CaseInsensitive) == 0) {
+    return QStringLiteral("\"%1\" is the name of the choice itself; choose another name.").arg(kCustom);
   }
   try {
     catalog_.SaveUserMaterial(material);
   } catch (const kelvado::MaterialError& error) {
-    dialogs_.showWarning(kSaveTitle, QString::fromUtf8(error.what()));
-    return;
+    return QString::fromUtf8(error.what());
   }
-  fillChoice();
+  refill();
   const kelvado::Material* saved = catalog_.Find(material.name);
   for (int i = 0; i < choice_->count(); ++i) {
     if (materialAt(i) == saved) choice_->setCurrentIndex(i);  // fills the fields, read-only
   }
+  return std::nullopt;
+}
+
+std::optional<QString> MaterialBox::renameUserMaterial(const std::string& name, const QString& newName) {
+  if (const std::optional<QString> refused = refuseWrite()) return refused;
+  const auto mine = std::find_if(catalog_.user.begin(), catalog_.user.end(),
+                                 [&name](const kelvado::Material& m) { return m.name == name; });
+  if (mine == catalog_.user.end()) return QStringLiteral("\"%1\" is not one of your materials.").arg(Text(name));
+  kelvado::Material renamed = *mine;
+  renamed.name = newName.trimmed().toStdString();
+  if (const kelvado::Material* other = catalog_.Find(renamed.name); other && other != &*mine) {
+    return QStringLiteral("There is a material named \"%1\" already; choose another name.").arg(Text(renamed.name));
+  }
+  const bool wasChosen = currentMaterial() == &*mine;
+  try {
+    // The new entry is written before the old one goes, so a failure loses nothing.
+    kelvado::MaterialCatalog changed = catalog_;
+    changed.SaveUserMaterial(renamed);
+    changed.RemoveUserMaterial(name);
+    catalog_ = std::move(changed);
+  } catch (const kelvado::MaterialError& error) {
+    return QString::fromUtf8(error.what());
+  }
+  refill();
+  if (wasChosen) showChoice(choice_->findText(Text(renamed.name)));
+  return std::nullopt;
+}
+
+std::optional<QString> MaterialBox::removeUserMaterial(const std::string& name) {
+  if (const std::optional<QString> refused = refuseWrite()) return refused;
+  const kelvado::Material* chosen = currentMaterial();
+  const bool wasChosen = std::any_of(catalog_.user.begin(), catalog_.user.end(),
+                                     [&](const kelvado::Material& m) { return m.name == name && &m == chosen; });
+  try {
+    catalog_.RemoveUserMaterial(name);
+  } catch (const kelvado::MaterialError& error) {
+    return QString::fromUtf8(error.what());
+  }
+  refill();
+  // The fields keep the removed material's values, now as "Custom".
+  if (wasChosen) showChoice(choice_->count() - 1);
+  return std::nullopt;
+}
+
+void MaterialBox::refill() {
+  const QString chosen = currentName();
+  fillChoice();
+  const int index = choice_->findText(chosen);
+  const QSignalBlocker blocker(choice_);
+  choice_->setCurrentIndex(index >= 0 ? index : choice_->count() - 1);
 }

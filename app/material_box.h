@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+#include "case/case_file.h"
 #include "materials/material_library.h"
 
 class QComboBox;
@@ -39,8 +40,28 @@ class MaterialBox : public QWidget {
   // The name shown in the choice: a material's, or "Custom".
   QString currentName() const;
   bool isCustom() const;
+  // The material chosen; null for "Custom".
+  const kelvado::Material* currentMaterial() const;
+  const kelvado::MaterialCatalog& catalog() const { return catalog_; }
+
+  // Shows the material of a case whose eight fields already hold `texts`: the one it names
+  // when its values are the texts, else "Custom" and a message why; a case that names none
+  // gets the first material with those values, else "Custom". The fields keep their texts.
+  QString showCase(const kelvado::CaseData& data);
+
+  // The user's materials, through this box so that its list follows: each returns what went
+  // wrong, or nothing. A saved material is chosen; one of the user's with its name is
+  // replaced, a library name or "Custom" is refused; nothing is written while the user's
+  // file could not be read.
+  std::optional<QString> saveMaterial(kelvado::Material material);
+  std::optional<QString> renameUserMaterial(const std::string& name, const QString& newName);
+  std::optional<QString> removeUserMaterial(const std::string& name);
 
   static const QString kCustom;
+
+ signals:
+  // Another material or "Custom" was chosen, by the user or by a case.
+  void choiceChanged();
 
  private:
   enum class Kind { Library, User, Custom };
@@ -49,7 +70,10 @@ class MaterialBox : public QWidget {
   void fillChoice();
   void restoreChoice();
   void chosen(int index);
+  void showChoice(int index);  // the fields' state and the remembered choice, texts as they are
   void saveCustom();
+  std::optional<QString> refuseWrite() const;
+  void refill();  // the list again after the user's materials changed, the choice kept where it can be
   const kelvado::Material* materialAt(int index) const;
   kelvado::InputTexts fieldTexts() const;
 

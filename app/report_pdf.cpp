@@ -12,6 +12,7 @@
 #include "app/plots/plot_data.h"
 #include "app/plots/plot_export.h"
 #include "solver/input_fields.h"
+#include "solver/units.h"
 
 namespace report_pdf {
 namespace {
@@ -19,6 +20,7 @@ namespace {
 using plots::PlotId;
 
 constexpr int kDotsPerInch = 300;
+const QString kVersion = QStringLiteral(KELVADO_VERSION);
 // The plots are laid out as on a screen of 96 dots per inch, then drawn to the page's size.
 constexpr double kPlotScale = kDotsPerInch / 96.0;
 
@@ -78,6 +80,17 @@ class ReportPainter {
 
   void note(const QString& text) { write(text, font(9), Qt::darkGray); }
 
+  // A text of any length, broken into lines across the body.
+  void paragraph(const QString& text) {
+    const QFont f = font(9);
+    painter_.setFont(f);
+    painter_.setPen(Qt::black);
+    const QRectF room(body_.left() + lineHeight(f), y_, body_.width() - lineHeight(f), body_.bottom() - y_);
+    QRectF used;
+    painter_.drawText(room, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text, &used);
+    y_ += used.height() + lineHeight(f) * 0.3;
+  }
+
   // The plots in a grid of `columns` that fills the rest of the page's body.
   void plots(const QList<PlotId>& ids, int columns) {
     const int rows = int((ids.size() + columns - 1) / columns);
@@ -124,7 +137,8 @@ class ReportPainter {
     const QRectF line(page_.left(), page_.bottom() - h, page_.width(), h);
     painter_.drawLine(QPointF(page_.left(), line.top() - h * 0.3), QPointF(page_.right(), line.top() - h * 0.3));
     painter_.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Kelvado report: %1").arg(content_.caseName));
-    painter_.drawText(line, Qt::AlignHCenter | Qt::AlignVCenter, content_.date.toString(Qt::ISODate));
+    painter_.drawText(line, Qt::AlignHCenter | Qt::AlignVCenter,
+                      QStringLiteral("%1, Kelvado %2").arg(content_.date.toString(Qt::ISODate), kVersion));
     painter_.drawText(line, Qt::AlignRight | Qt::AlignVCenter,
                       QStringLiteral("Page %1 of %2").arg(pageNumber_).arg(kReportPages));
   }
@@ -154,6 +168,7 @@ void WriteCase(ReportPainter& page, const ReportContent& c) {
   for (const kelvado::InputField& field : kelvado::kInputFields) {
     page.row(Plain(Utf8(field.caption)), QString::fromStdString(c.inputs[field.field]).trimmed());
   }
+  page.row(QStringLiteral("Material"), c.material);
   page.row(QStringLiteral("Flow model"), QString::fromLatin1(kelvado::FlowModelName(c.flowModel)));
   for (const std::string& section : c.dieSections) page.row(QStringLiteral("Die section"), QString::fromStdString(section));
 }
@@ -191,6 +206,32 @@ void WriteResults(ReportPainter& page, const ReportContent& c) {
   }
 }
 
+// Above the plots along the channel: where the material comes from, and the die's point.
+void WriteMaterialAndDie(ReportPainter& page, const ReportContent& c) {
+  page.heading(QStringLiteral("Material: %1").arg(c.material));
+  page.paragraph(c.materialSource.isEmpty() ? QStringLiteral("Values entered by the user.") : c.materialSource);
+  if (!c.operatingPoint) return;
+  const Numbers number(c.decimalSeparator);
+  const kelvado::ScrewRun& p = c.operatingPoint->point;
+  const display_units::PressureUnit unit = c.pressureUnit;
+  const int decimals = display_units::Info(unit).decimals + 1;  // as the outlet pressure
+  auto pressure = [&](double kgfPerCm2) { return number(display_units::FromKgfPerCm2(kgfPerCm2, unit), decimals); };
+  page.heading(QStringLiteral("Die and operating point (die page)"));
+  page.row(QStringLiteral("Output (kg/hr)"), number(p.output, 2));
+  page.row(QStringLiteral("Screw speed (rpm)"), number(p.summary.Rpm, 2));
+  page.row(QStringLiteral("Die pressure drop (%1)").arg(display_units::Label(unit)),
+           pressure(p.die.pressureDrop / kelvado::kGfPerKgf));
+  page.row(QStringLiteral("Melt temperature (\u00b0C)"), number(p.summary.AvgTemp, 2));
+  for (std::size_t i = 0; i < p.die.sections.size(); ++i) {
+    const kelvado::SectionFlow& s = p.die.sections[i];
+    page.row(QStringLiteral("Section %1: pressure drop (%2), wall shear rate (1/s)").arg(i + 1).arg(display_units::Label(unit)),
+             pressure(s.pressureDrop / kelvado::kGfPerKgf) + QStringLiteral(", ") + number(s.wallShearRate, 1));
+  }
+  for (const std::string& warning : c.operatingPoint->warnings) {
+    page.paragraph(QStringLiteral("Warning: %1").arg(QString::fromStdString(warning)));
+  }
+}
+
 }  // namespace
 
 bool WriteReportPdf(const ReportContent& content, const QString& path, QString* error) {
@@ -207,7 +248,7 @@ bool WriteReportPdf(const ReportContent& content, const QString& path, QString* 
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
                                      QPageLayout::Millimeter));
     writer.setTitle(QStringLiteral("Kelvado report: %1").arg(content.caseName));
-    writer.setCreator(QStringLiteral("Kelvado"));
+    writer.setCreator(QStringLiteral("Kelvado %1").arg(kVersion));
     ReportPainter page(writer, content);
     if (!page.isActive()) return fail(QStringLiteral("cannot write %1").arg(path));
 
@@ -217,6 +258,7 @@ bool WriteReportPdf(const ReportContent& content, const QString& path, QString* 
     WriteCase(page, content);
     WriteResults(page, content);
     page.newPage();
+    WriteMaterialAndDie(page, content);
     page.heading(QStringLiteral("Along the channel"));
     page.plots({PlotId::Pressure, PlotId::MeanTemperature, PlotId::Power}, 1);
     page.newPage();

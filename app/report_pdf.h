@@ -1,13 +1,16 @@
 #pragma once
 // The report of a finished run as a PDF on A4 pages, written with Qt's own PDF writer: the
-// case (inputs, flow model and die), the operating conditions, the outlet, the power balance, and
-// the plots along the channel and across the outlet; each page with its number and the date.
+// case (inputs, material, flow model and die), the operating conditions, the outlet, the power
+// balance; the material's source and the die's operating point over the plots along the
+// channel; the plots across the outlet; each page with its number, the date and the version.
 #include <QDate>
 #include <QString>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/display_units.h"
+#include "solver/operating_point.h"
 #include "solver/run.h"
 
 namespace report_pdf {
@@ -18,6 +21,11 @@ struct ReportContent {
   char decimalSeparator = '.';
   kelvado::FlowModel flowModel = kelvado::FlowModel::Classic;
   std::vector<std::string> dieSections;  // the die the case carries, if any
+  QString material;        // the material's name, or "Custom"
+  QString materialSource;  // where the material's numbers come from; empty for "Custom"
+  // The die page's operating point, when it found one: its pressure drop and point are reported
+  // with every warning of the search.
+  std::optional<kelvado::OperatingPointResult> operatingPoint;
   kelvado::RunOutcome outcome;  // a finished run, its steps kept for the plots
   display_units::PressureUnit pressureUnit = display_units::PressureUnit::KgfPerCm2;
   QDate date = QDate::currentDate();

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "cli/batch_plan.h"
+#include "case/case_plan.h"
 #include "cli/decimal_separator.h"
 #include "cli/interrupt.h"
 #include "cli/output_file.h"
@@ -50,7 +50,8 @@ Layout LayOut(const CasePlan& plan, const std::vector<SummaryColumn>& summary, c
     layout.widths.push_back(std::to_string(lastIndex).size());
   }
   for (std::size_t c = 0; c < plan.inputColumns.size(); ++c) {
-    layout.columns.push_back(plan.inputColumns[c]);
+    const InputColumn& column = plan.inputColumns[c];
+    layout.columns.push_back({column.name, column.unit, column.decimals});
     std::size_t width = 0;
     for (const double value : plan.columnValues[c]) {
       width = std::max(width, ShownWidth(value, plan.inputColumns[c].decimals, separator));
@@ -98,7 +99,7 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
   const RunOptions& run = command.run;
   const BatchOptions& batch = command.batch;
   const char separator = run.decimalSeparator ? *run.decimalSeparator : SeparatorFromEnvironment();
-  const ComposedCase composed = ComposeCase(run, separator);
+  const CaseData composed = ComposeCase(run, separator);
   const InputTexts& base = composed.inputs;
   const bool sweep = command.action == Action::Sweep;
   const CasePlan plan =

@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
   try {
     if (const auto die = FindDieCommand(args)) return CheckedStandardOutput(DispatchDie(*die, args));
     if (!args.empty() && args[0] == "materials") {
-      return CheckedStandardOutput(MaterialsFromCommandLine({args.begin() + 1, args.end()}, std::cout, kProgram));
+      return CheckedStandardOutput(MaterialsFromCommandLine({args.begin() + 1, args.end()}, std::cout, std::cerr, kProgram));
     }
     return CheckedStandardOutput(Dispatch(ParseCommandLine(args)));
   } catch (const UsageError& error) {

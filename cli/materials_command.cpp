@@ -1,5 +1,6 @@
 #include "cli/materials_command.h"
 
+#include "cli/material_fit_command.h"
 #include "cli/options.h"
 #include "cli/result_table.h"
 #include "cli/usage_error.h"
@@ -89,20 +90,23 @@ void PrintMaterialsJson(const MaterialCatalog& catalog, std::ostream& out) {
 
 }  // namespace
 
-Material FindMaterial(std::string_view name) {
-  const MaterialCatalog catalog = LoadCatalog();
-  if (const Material* material = catalog.Find(name)) return *material;
-  throw UsageError::Of("unknown material '", name, "'; 'kelvado-cli materials' lists them");
-}
-
-ExitCode MaterialsFromCommandLine(const std::vector<std::string>& args, std::ostream& out, std::string_view program) {
+ExitCode MaterialsFromCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                                   std::string_view program) {
+  if (const std::optional<FitSource> source = args.empty() ? std::nullopt : FindFitSource(args[0])) {
+    const FitCommandLine line = ParseFitCommandLine(*source, {args.begin() + 1, args.end()});
+    if (line.help) {
+      out << HelpText(program);
+      return kExitFinished;
+    }
+    return FitFromCommandLine(line, out, err);
+  }
   bool json = false;
   for (const std::string& arg : args) {
     if (arg == "--help" || arg == "-h") {
       out << HelpText(program);
       return kExitFinished;
     }
-    if (arg != "--json") throw UsageError::Of("materials takes --json only, not '", arg, "'");
+    if (arg != "--json") throw UsageError::Of("materials takes --json, fit, from-cross-wlf or from-carreau, not '", arg, "'");
     json = true;
   }
   const MaterialCatalog catalog = LoadCatalog();

@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "cli/decimal_separator.h"
-#include "cli/inputs_file.h"
+#include "case/inputs_file.h"
 #include "cli/output_file.h"
-#include "cli/range.h"
+#include "case/range.h"
 #include "report/number_format.h"
 #include "report/operating_point_export.h"
 #include "solver/sweep.h"
@@ -29,7 +29,7 @@ struct Case {
 Case ComposeCase(const DieCommandLine& line) {
   Case c;
   c.separator = line.run.decimalSeparator ? *line.run.decimalSeparator : SeparatorFromEnvironment();
-  ComposedCase composed = ComposeCase(line.run, c.separator);
+  CaseData composed = kelvado::ComposeCase(line.run, c.separator);
   c.inputs = std::move(composed.inputs);
   c.flowModel = composed.flowModel;
   std::vector<std::string> dieTexts = line.dieTexts.empty() ? std::move(composed.dieSections) : line.dieTexts;

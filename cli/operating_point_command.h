@@ -9,7 +9,7 @@
 
 #include "cli/die_options.h"
 #include "cli/exit_codes.h"
-#include "cli/fields.h"
+#include "case/fields.h"
 
 namespace kelvado::cli {
 

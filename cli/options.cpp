@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "cli/die_options.h"
+#include "cli/material_fit_options.h"
 #include "cli/usage_error.h"
 
 namespace kelvado::cli {
@@ -220,6 +221,7 @@ std::string HelpText(std::string_view program) {
   text.append(program).append(" characteristic --rpm R --output-rate FROM:TO:COUNT [OPTIONS]\n");
   text += DieUsageLines(program);
   text.append("       ").append(program).append(" materials [--json]\n");
+  text += FitUsageLines(program);
   text +=
       "\n"
       "Computes the non-isothermal melt flow in the metering zone of a single-screw extruder\n"
@@ -246,8 +248,9 @@ std::string HelpText(std::string_view program) {
       "  --material NAME            fill the eight material fields (density .. temp-coeff) from\n"
       "                             the material library or the user's materials; capitals do\n"
       "                             not matter. Also 'material = NAME' in an inputs file, which\n"
-      "                             --material replaces. The fields go: defaults, the material,\n"
-      "                             the inputs file's fields, the field options\n"
+      "                             --material replaces; a file that gives all eight values needs\n"
+      "                             no such material. The fields go: defaults, the material, the\n"
+      "                             inputs file's fields, the field options\n"
       "  --flow-model MODEL         classic (default): the flow field of the results files of old;\n"
       "                             consistent: shear stresses linear in depth, so that the\n"
       "                             pressure follows the melt's shear thinning (see README);\n"
@@ -308,6 +311,8 @@ std::string HelpText(std::string_view program) {
       "  --json                     print them as a JSON list of objects: name, family, source,\n"
       "                             conversion, origin (library or user) and the eight values\n"
       "                             under the field options' names\n"
+      "\n" +
+      FitCommandsHelp() +
       "\n"
       "Exit status of a single run: 0 finished, 2 usage error (also an unknown material or a\n"
       "materials file that can not be read), 3 improper input, 4 viscosity\n"

@@ -7,30 +7,22 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/fields.h"
-#include "cli/range.h"
+#include "case/compose.h"
+#include "case/case_plan.h"
 #include "report/results_file.h"
 #include "solver/units.h"
 
 namespace kelvado::cli {
 
-// The case, and what a single run writes.
-struct RunOptions {
-  FieldOverrides fields;                   // given on the command line; they win over the file
-  std::optional<std::string> material;     // fills the material fields; replaces the file's
-  std::optional<std::string> inputsFile;
+// The case's sources (CaseSources: the field options, --material, --inputs, --flow-model)
+// and what a single run writes.
+struct RunOptions : CaseSources {
   std::string resultFileName{kDefaultResultFileName};
   std::optional<char> decimalSeparator;    // unset: the user's locale decides
-  std::optional<FlowModel> flowModel;      // unset: the inputs file's, else classic
   TextEncoding encoding = TextEncoding::ShiftJis;
   std::optional<std::string> csvFolder;    // steps.csv and outlet.csv of a finished run
   std::optional<std::string> jsonFile;
   PressureUnit pressureUnit = kKgfPerCm2;  // of the printed summary and tables only
-};
-
-struct VariedField {
-  Field field = Field::BarrelDiameter;
-  RangeText range;
 };
 
 // One part of a sweep or characteristic spread over machines: the cases whose index (from

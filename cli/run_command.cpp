@@ -1,4 +1,3 @@
-#include "report/results_file.h"
 #include "cli/run_command.h"
 
 #include <filesystem>
@@ -7,34 +6,13 @@
 
 #include "cli/console_services.h"
 #include "cli/decimal_separator.h"
-#include "cli/inputs_file.h"
+#include "case/compose.h"
 #include "cli/interrupt.h"
-#include "cli/materials_command.h"
 #include "cli/output_file.h"
 #include "cli/run_exports.h"
 #include "cli/summary.h"
 
 namespace kelvado::cli {
-
-ComposedCase ComposeCase(const RunOptions& options, char separator) {
-  ComposedCase c;
-  c.inputs = DefaultInputTexts(separator);
-  std::optional<InputsFile> file;
-  if (options.inputsFile) file = ReadInputsFile(*options.inputsFile);
-  // One material at a time: the command line's replaces the file's. The fields the file
-  // gives go over it, and those of the command line over everything.
-  std::optional<std::string> material = options.material;
-  if (!material && file) material = file->material;
-  if (material) ApplyMaterial(FindMaterial(*material), c.inputs, separator);
-  if (file) {
-    ApplyOverrides(c.inputs, *file);
-    if (file->flowModel) c.flowModel = *file->flowModel;
-    c.dieSections = std::move(file->dieSections);
-  }
-  ApplyOverrides(c.inputs, options.fields);
-  if (options.flowModel) c.flowModel = *options.flowModel;
-  return c;
-}
 
 namespace {
 
@@ -62,7 +40,7 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
     err << error.what() << '\n';
     return kExitFileNotOpened;
   }
-  const ComposedCase c = ComposeCase(options, separator);
+  const CaseData c = ComposeCase(options, separator);
   RunRequest request{c.inputs, options.resultFileName, separator, options.encoding};
   request.flowModel = c.flowModel;
   // The steps are kept only for the exports that write them.

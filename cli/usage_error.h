@@ -1,38 +1,10 @@
 #pragma once
 // A command line or inputs file that cannot be understood: the program stops before any run.
-#include <stdexcept>
-#include <string>
-#include <string_view>
+// The case layer's InputError, under the name the command line has always used.
+#include "case/input_error.h"
 
 namespace kelvado::cli {
 
-class UsageError : public std::runtime_error {
- public:
-  explicit UsageError(const std::string& what) : std::runtime_error(what) {}
-
-  // The message made of `parts` in order. The parts may echo what the user gave: control
-  // bytes are shown as \xNN, so that a message never carries a NUL or moves the cursor.
-  template <typename... Parts>
-  static UsageError Of(const Parts&... parts) {
-    std::string text;
-    (AppendShown(text, std::string_view(parts)), ...);
-    return UsageError(text);
-  }
-
- private:
-  static void AppendShown(std::string& text, std::string_view part) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    for (const char c : part) {
-      const auto u = static_cast<unsigned char>(c);
-      if (u < 0x20 || u == 0x7F) {
-        text += "\\x";
-        text += kHex[u >> 4];
-        text += kHex[u & 15];
-      } else {
-        text += c;
-      }
-    }
-  }
-};
+using UsageError = InputError;
 
 }  // namespace kelvado::cli

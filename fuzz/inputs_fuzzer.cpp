@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "cli/batch_plan.h"
-#include "cli/inputs_file.h"
-#include "cli/range.h"
+#include "case/case_plan.h"
+#include "case/inputs_file.h"
+#include "case/range.h"
 #include "solver/input.h"
-#include "cli/usage_error.h"
+#include "case/input_error.h"
 
 namespace {
 
@@ -32,11 +32,11 @@ void CheckNumber(std::string_view text, char separator, bool blanksAroundCount =
 
 // What the reader accepted reads back the same once written out as an inputs file.
 void CheckInputsFile(std::string_view content) {
-  using namespace kelvado::cli;
+  using namespace kelvado;
   FieldOverrides fields;
   try {
     fields = ParseInputsText(content, "fuzz");
-  } catch (const UsageError&) {
+  } catch (const InputError&) {
     return;
   }
   std::string written;
@@ -52,13 +52,13 @@ void CheckInputsFile(std::string_view content) {
 
 // A sweep range that is accepted gives exactly COUNT finite values from FROM to TO.
 void CheckRange(std::string_view text) {
-  using namespace kelvado::cli;
+  using namespace kelvado;
   RangeText range;
   std::vector<double> values;
   try {
     range = ParseRange(text, "--vary");
     values = RangeValues(range, '.', "--vary");
-  } catch (const UsageError&) {
+  } catch (const InputError&) {
     return;
   }
   if (values.size() != range.count) std::abort();
@@ -73,7 +73,7 @@ void CheckRange(std::string_view text) {
 // refuses the speed, or gives each case a flow rate that reads back as its table value, or
 // settles the case as a failure with no value.
 void CheckCharacteristic(std::string_view text) {
-  using namespace kelvado::cli;
+  using namespace kelvado;
   const std::size_t cut = text.find('\n');
   if (cut == std::string_view::npos || cut + 1 >= text.size()) return;
   const std::string rpm(text.substr(0, cut));
@@ -83,7 +83,7 @@ void CheckCharacteristic(std::string_view text) {
   BatchPlan plan;
   try {
     plan = PlanCharacteristic(base, ParseRange("30:90:3", "--output-rate"), rpm, '.');
-  } catch (const UsageError&) {
+  } catch (const InputError&) {
     return;
   }
   for (std::size_t i = 0; i < plan.cases.size(); ++i) {

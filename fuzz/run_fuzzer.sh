@@ -22,7 +22,7 @@ fi
 
 # The readers under test and the characteristic's planning, which needs the core.
 sources="$src/fuzz/inputs_fuzzer.cpp $src/solver/*.cpp $src/report/*.cpp"
-for f in inputs_file range batch_plan result_table; do sources="$sources $src/cli/$f.cpp"; done
+for f in inputs_file range case_plan; do sources="$sources $src/case/$f.cpp"; done
 # shellcheck disable=SC2086
 "$cxx" -std=c++20 -g -O1 -ffp-contract=off -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
   -I"$src" $sources -pthread \

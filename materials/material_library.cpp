@@ -271,4 +271,9 @@ std::optional<std::array<double, kMaterialFields.size()>> MaterialValues(const I
   return values;
 }
 
+bool HoldsMaterial(const InputTexts& texts, const Material& material, char separator) {
+  const std::optional<std::array<double, kMaterialFields.size()>> values = MaterialValues(texts, separator);
+  return values && *values == material.values;
+}
+
 }  // namespace kelvado

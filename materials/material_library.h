@@ -95,4 +95,7 @@ void ApplyMaterial(const Material& material, InputTexts& texts, char separator =
 // when one of the eight is not a number.
 std::optional<std::array<double, kMaterialFields.size()>> MaterialValues(const InputTexts& texts, char separator = '.');
 
+// Whether the eight material fields of `texts` hold exactly the material's values.
+bool HoldsMaterial(const InputTexts& texts, const Material& material, char separator = '.');
+
 }  // namespace kelvado

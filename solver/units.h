@@ -30,6 +30,19 @@ struct PressureUnit {
 inline constexpr double kPascalPerKgfPerCm2 = 98066.5;
 inline constexpr double kPascalPerPsi = 4.4482216152605 / 6.4516e-4;
 
+// Material data sheets give SI; the material fields hold the program's units. The calorie
+// is the International Table calorie, 4.1868 J, as in the material library's conversions.
+// (The results file's kCalPerSecToKW above is that file's own fixed constant and stays.)
+inline constexpr double kJoulePerCal = 4.1868;
+// 1 gf.s/cm2 = 9.80665e-3 N.s / 1e-4 m2: Pa.s values are divided by this.
+inline constexpr double kPascalSecondPerGfSecondPerCm2 = kPascalPerKgfPerCm2 / kGfPerKgf;
+// 1 cal/(g.C) = 4186.8 J/(kg.K): J/(kg.K) values are divided by this.
+inline constexpr double kJoulePerKgKPerCalPerGC = kJoulePerCal * 1000;
+// 1 cal/(cm.s.C) = 418.68 W/(m.K): W/(m.K) values are divided by this.
+inline constexpr double kWattPerMKPerCalPerCmSC = kJoulePerCal * 100;
+// 1 g/cm3 = 1000 kg/m3: kg/m3 values are divided by this.
+inline constexpr double kKgPerM3PerGPerCm3 = 1000;
+
 // The one table of pressure units, for the command line and the window alike.
 inline constexpr std::array<PressureUnit, 4> kPressureUnits{{
     {"kgf/cm2", 1, 2},

@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/plots/characteristic.h"
+#include "case/case_plan.h"
 #include "app/plots/plot_chart.h"
 
 namespace {
@@ -119,7 +119,8 @@ void CharacteristicPanel::calculate(double rpm, double fromOutput, double toOutp
       if (isCalculating()) status_->setText(QStringLiteral("Calculating: %1 of %2 cases done...").arg(done).arg(total));
     });
   };
-  run_.start([this, options, cases = plots::CharacteristicCases(base.inputs, base.decimalSeparator, rpm, outputs_)](
+  run_.start([this, options, cases = kelvado::MadeUpFront(kelvado::CharacteristicCases(base.inputs, outputs_, rpm,
+                                                                                 base.decimalSeparator)).cases](
                  const std::atomic<bool>& cancel) mutable {
     options.cancel = &cancel;
     results_ = kelvado::RunSweep(cases, options);

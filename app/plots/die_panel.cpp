@@ -216,6 +216,10 @@ DiePanel::DiePanel(WindowDialogs& dialogs, CharacteristicPanel::BaseSource sourc
   from_->setText(settings.value(kFromKey).toString());
   to_->setText(settings.value(kToKey).toString());
 
+  // The case follows the table.
+  connect(table_, &QTableWidget::itemChanged, this, &DiePanel::sectionsEdited);
+  connect(table_->model(), &QAbstractItemModel::rowsRemoved, this, &DiePanel::sectionsEdited);
+
   connect(&run_, &BackgroundRun::finished, this, [this] {
     runButton_->setEnabled(true);
     cancel_->setEnabled(false);
@@ -224,13 +228,40 @@ DiePanel::DiePanel(WindowDialogs& dialogs, CharacteristicPanel::BaseSource sourc
   });
 }
 
-DiePanel::~DiePanel() { rememberInputs(); }
+DiePanel::~DiePanel() {
+  rememberInputs();
+  // The table empties as it goes, after this panel's own part is gone.
+  table_->model()->disconnect(this);
+  table_->disconnect(this);
+}
 
 bool DiePanel::hasPoint() const { return point_->count() > 0; }
 
 void DiePanel::setSections(const std::vector<DieSection>& sections) {
   table_->setRowCount(0);
   for (const DieSection& section : sections) addRow(section);
+}
+
+std::optional<std::vector<std::string>> DiePanel::sectionTexts() const {
+  std::vector<std::string> texts;
+  try {
+    for (int row = 0; row < table_->rowCount(); ++row) texts.push_back(kelvado::DieSectionText(sectionOfRow(row)));
+  } catch (const DieInputError&) {
+    return std::nullopt;
+  }
+  return texts;
+}
+
+void DiePanel::showSectionTexts(const std::vector<std::string>& texts) {
+  std::vector<DieSection> sections;
+  for (const std::string& text : texts) {
+    try {
+      sections.push_back(kelvado::ParseDieSection(text));
+    } catch (const DieInputError&) {
+      // The case file's reader has refused such a die already.
+    }
+  }
+  setSections(sections);
 }
 
 void DiePanel::setRpm(double rpm) { rpm_->setValue(rpm); }
@@ -241,6 +272,15 @@ void DiePanel::setOutputRange(const QString& from, const QString& to) {
 }
 
 void DiePanel::addRow(const DieSection& section) {
+  {
+    // The row says it is there once it is whole.
+    const QSignalBlocker blocker(table_);
+    fillNewRow(section);
+  }
+  emit sectionsEdited();
+}
+
+void DiePanel::fillNewRow(const DieSection& section) {
   const int row = table_->rowCount();
   table_->insertRow(row);
   auto* type = new QComboBox;
@@ -258,6 +298,7 @@ void DiePanel::addRow(const DieSection& section) {
     for (int r = 0; r < table_->rowCount(); ++r) {
       if (table_->cellWidget(r, kTypeColumn) == type) showShape(r);
     }
+    emit sectionsEdited();
   });
 }
 

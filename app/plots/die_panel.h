@@ -43,6 +43,10 @@ class DiePanel : public QWidget {
 
   // Replaces the table's rows by these sections.
   void setSections(const std::vector<kelvado::DieSection>& sections);
+  // The sections as die texts, when every row makes one; a case's die texts shown (one that
+  // can not be read is left out).
+  std::optional<std::vector<std::string>> sectionTexts() const;
+  void showSectionTexts(const std::vector<std::string>& texts);
   void setRpm(double rpm);
   // Outputs in kg/hr as typed; both empty: the default range.
   void setOutputRange(const QString& from, const QString& to);
@@ -54,10 +58,13 @@ class DiePanel : public QWidget {
  signals:
   // After each screw run of the search, with the number made so far.
   void progressed(int runsMade);
+  // A row was added, removed or changed.
+  void sectionsEdited();
   void finished();
 
  private:
   void addRow(const kelvado::DieSection& section);
+  void fillNewRow(const kelvado::DieSection& section);
   void showShape(int row);
   kelvado::DieSection sectionOfRow(int row) const;  // throws kelvado::DieInputError
   std::optional<double> numberIn(const QString& text) const;

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QChart>
 #include <QChartView>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -27,6 +28,8 @@
 #endif
 
 #include "app/case_session.h"
+#include "app/material_box.h"
+#include "app/plots/die_panel.h"
 #include "app/main_window.h"
 #include "app/plots/results_plots.h"
 #include "app/settings.h"
@@ -132,10 +135,12 @@ class CaseTest : public QObject {
   void cleanup();
 
   void caseRunsTheSameInTheWindowAndOnTheCommandLine();
+  void caseKeepsItsMaterialAndDie();
   void refusedCaseLeavesTheWindowAsItWas();
   void unsavedChangesAreAskedAbout();
   void pressureUnitFollowsTheViewMenu();
   void reportHoldsTheRunOnThreePages();
+  void reportHoldsTheDiePagesPoint();
   void keptRunStaysDashedUntilCleared();
 
  private:
@@ -228,6 +233,56 @@ void CaseTest::caseRunsTheSameInTheWindowAndOnTheCommandLine() {
   trigger("actionSaveCase");  // no file yet: asks for one
   QCOMPARE(CommandLineResults(path(QStringLiteral("comma.kvcase")), dir_->path()),
            ReadAll(QStringLiteral(KELVADO_GOLDEN_RESULT)));
+}
+
+// The material and the die of a saved case come back in a new window, whatever that window
+// held last; the command line runs the case to the window's results file.
+void CaseTest::caseKeepsItsMaterialAndDie() {
+  auto* choice = form_->findChild<QComboBox*>(QStringLiteral("MaterialChoice"));
+  choice->setCurrentIndex(choice->findText(QStringLiteral("LDPE")));
+  const kelvado::DieSection slit{kelvado::DieShape::Slit, 0, 20, 0.08, 0, 0, 4};
+  form_->resultsPlots()->diePanel()->setSections({slit});
+  const std::vector<std::string> die{kelvado::DieSectionText(slit)};
+  QCOMPARE(form_->dieSections(), die);
+  dialogs_.fileAnswers << path(QStringLiteral("ldpe.kvcase"));
+  trigger("actionSaveCaseAs");
+  const QByteArray text = ReadAll(path(QStringLiteral("ldpe.kvcase")));
+  QVERIFY2(text.contains("\nmaterial        = LDPE\n") && text.contains("\ndensity         = 0.92\n") &&
+               text.contains(QByteArray("\ndie             = ") + die[0].c_str() + "\n"),
+           text.constData());
+  QVERIFY(run());
+  QCOMPARE(CommandLineResults(path(QStringLiteral("ldpe.kvcase")), dir_->path()), ReadAll(resultPath()));
+
+  // A new window starts on the last session's LDPE; the sheet line's case is the default melt's.
+  QVERIFY(openWindow());
+  choice = form_->findChild<QComboBox*>(QStringLiteral("MaterialChoice"));
+  QCOMPARE(choice->currentText(), QStringLiteral("LDPE"));
+  QVERIFY(form_->caseSession()->open(QStringLiteral(KELVADO_SHEET_LINE_CASE)));
+  QCOMPARE(choice->currentText(), QStringLiteral("Default melt (program's reference case)"));
+  QCOMPARE(edit(8)->text(), QStringLiteral("0.96"));
+  QVERIFY(form_->caseSession()->open(path(QStringLiteral("ldpe.kvcase"))));
+  QCOMPARE(choice->currentText(), QStringLiteral("LDPE"));
+  QCOMPARE(form_->dieSections(), die);
+  QCOMPARE(form_->resultsPlots()->diePanel()->sectionTexts(), std::optional(die));
+  QCOMPARE(form_->windowTitle(), QStringLiteral("ldpe - Kelvado"));
+  QVERIFY(dialogs_.warnings.isEmpty());
+
+  // A name whose values are not the material's, or a material not here, opens as Custom, said once.
+  const QByteArray heavier = QByteArray(text).replace("density         = 0.92", "density         = 0.93");
+  const QList<QPair<QByteArray, QString>> custom{
+      {heavier, QStringLiteral("values differ")},
+      {QByteArray(heavier).replace("material        = LDPE", "material        = Grade 7"),
+       QStringLiteral("not among the materials")},
+  };
+  for (const auto& [content, said] : custom) {
+    WriteFile(path(QStringLiteral("custom.kvcase")), content);
+    dialogs_.warnings.clear();
+    QVERIFY(form_->caseSession()->open(path(QStringLiteral("custom.kvcase"))));
+    QCOMPARE(choice->currentText(), MaterialBox::kCustom);
+    QCOMPARE(edit(8)->text(), QStringLiteral("0.93"));
+    QCOMPARE(dialogs_.warnings.size(), 1);
+    QVERIFY2(dialogs_.warnings[0].contains(said), qPrintable(dialogs_.warnings[0]));
+  }
 }
 
 void CaseTest::refusedCaseLeavesTheWindowAsItWas() {
@@ -372,7 +427,11 @@ void CaseTest::reportHoldsTheRunOnThreePages() {
   for (int page = 0; page < 3; ++page) {
     QVERIFY(pages[page].contains(QStringLiteral("Kelvado report: pipe")));
     QVERIFY(pages[page].contains(QStringLiteral("Page %1 of 3").arg(page + 1)));
+    QVERIFY(pages[page].contains(QStringLiteral("Kelvado " KELVADO_VERSION)));
   }
+  // The material of the case, and on the next page where its numbers come from.
+  QVERIFY(pages[0].contains(QStringLiteral("Default melt (program's reference case)")));
+  QVERIFY(pages[1].contains(QStringLiteral("The program's own default material fields")));
   // The outlet pressure in the unit on show, four decimals.
   const QRegularExpressionMatch pressure =
       QRegularExpression(QStringLiteral("Outlet pressure \\(MPa\\)\\s*([0-9.]+)")).match(pages[0]);
@@ -392,6 +451,27 @@ void CaseTest::reportHoldsTheRunOnThreePages() {
   QVERIFY(kelvado.waitForFinished(60000));
   QCOMPARE(kelvado.exitCode(), 0);
   QCOMPARE(PdfPageTexts(headless), pages);
+}
+
+// The sheet die of the README at 80 rpm on the default case: the command line's point.
+void CaseTest::reportHoldsTheDiePagesPoint() {
+  DiePanel* die = form_->resultsPlots()->diePanel();
+  die->setSections({kelvado::DieSection{kelvado::DieShape::Slit, 0, 20, 0.08, 0, 0, 4}});
+  die->setRpm(80);
+  die->setOutputRange(QString(), QString());
+  QSignalSpy searched(die, &DiePanel::finished);
+  QVERIFY(die->run());
+  QVERIFY(searched.wait(window_harness::kRunTimeoutMs));
+  QVERIFY(run());
+  const QString pdf = path(QStringLiteral("die.pdf"));
+  QVERIFY(form_->exportReport(pdf));
+  const QStringList pages = PdfPageTexts(pdf);
+  QCOMPARE(pages.size(), 3);
+#ifdef KELVADO_HAVE_QT_PDF
+  QVERIFY2(pages[1].contains(QStringLiteral("Die and operating point")), qPrintable(pages[1]));
+  QVERIFY(QRegularExpression(QStringLiteral("Output \\(kg/hr\\)\\s*55\\.46")).match(pages[1]).hasMatch());
+  QVERIFY(QRegularExpression(QStringLiteral("Die pressure drop \\(kgf/cm²\\)\\s*232\\.89")).match(pages[1]).hasMatch());
+#endif
 }
 
 void CaseTest::keptRunStaysDashedUntilCleared() {

@@ -2,6 +2,8 @@
 // they reach the command line's, "Custom" fields are saved among the user's materials for the
 // next window, and materials files that can not be read leave the window as it was.
 #include <QComboBox>
+#include <QPlainTextEdit>
+#include <cmath>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -13,7 +15,9 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "app/manage_materials_dialog.h"
 #include "app/material_box.h"
+#include "app/material_fit_dialog.h"
 #include "solver/input_fields.h"
 #include "tests/app/window_harness.h"
 
@@ -62,6 +66,7 @@ class MaterialBoxTest : public QObject {
   void libraryMaterialRunsAsOnTheCommandLine();
   void customFieldsAreSavedForTheNextWindow();
   void unreadableFilesAreReportedOnceAndLeaveTheDefaults();
+  void fittedMaterialIsSavedRenamedAndRemoved();
 
  private:
   QLineEdit* edit(int number) const { return window_harness::Edit(*form_, number); }
@@ -238,6 +243,51 @@ void MaterialBoxTest::unreadableFilesAreReportedOnceAndLeaveTheDefaults() {
   QCOMPARE(fields[0]->text(), QStringLiteral("0.96"));
   QCOMPARE(fields[2]->text(), QStringLiteral("0.00052"));
   QVERIFY(!fields[0]->isEnabled());
+}
+
+
+// A table made from known parameters (eta0 = 1500 Pa.s at 210 C and 100 1/s, n = 0.4,
+// b = 0.015 1/C) gives them back, is saved with LDPE's thermal values through their SI
+// texts, then renamed and removed; the library's materials stay.
+void MaterialBoxTest::fittedMaterialIsSavedRenamedAndRemoved() {
+  QString table = QStringLiteral("temp_C,shear_rate_per_s,viscosity_Pa_s\n");
+  for (const double temp : {190.0, 210.0, 230.0}) {
+    for (const double rate : {5.0, 10.0, 30.0, 100.0, 300.0, 1000.0, 2000.0, 5000.0}) {
+      const double eta = 1500 * std::pow(rate / 100, 0.4 - 1) * std::exp(-0.015 * (temp - 210));
+      table += QStringLiteral("%1,%2,%3\n").arg(temp).arg(rate).arg(eta, 0, 'g', 17);
+    }
+  }
+  MaterialFitDialog fit(MaterialFitDialog::Source::Data, dialogs_, *form_->materialBox());
+  fit.findChild<QPlainTextEdit*>(QStringLiteral("FitTable"))->setPlainText(table);
+  QVERIFY(fit.fit());
+  QCOMPARE(fit.lastFit()->points, std::size_t(24));
+  QVERIFY(std::abs(fit.lastFit()->eta0 * 98.0665 / 1500 - 1) < 1e-9);
+  QVERIFY(std::abs(fit.lastFit()->n - 0.4) < 1e-9);
+  QVERIFY(std::abs(fit.lastFit()->b - 0.015) < 1e-9);
+  fit.findChild<QLineEdit*>(QStringLiteral("FitName"))->setText(QStringLiteral("Grade 7"));
+  auto* like = fit.findChild<QComboBox*>(QStringLiteral("FitLike"));
+  like->setCurrentIndex(like->findText(QStringLiteral("LDPE")));
+  QVERIFY(fit.save());
+  QCOMPARE(choice()->currentText(), QStringLiteral("Grade 7"));
+  QVERIFY(std::abs(edit(16)->text().toDouble() - 0.4) < 1e-9);
+  const nlohmann::json saved = Entry(UserMaterialsPath(), "Grade 7");
+  const nlohmann::json ldpe = Entry(QStringLiteral(KELVADO_MATERIALS_FILE), "LDPE");
+  for (const char* key : {"density", "specific-heat", "conductivity"}) {
+    QVERIFY2(std::abs(saved.at(key).get<double>() / ldpe.at(key).get<double>() - 1) < 1e-12, key);
+  }
+  QVERIFY(saved.at("source").get<std::string>().find("a pasted table: 24 points") != std::string::npos);
+  QVERIFY(dialogs_.warnings.isEmpty());
+
+  ManageMaterialsDialog manage(dialogs_, *form_->materialBox());
+  dialogs_.answers << QStringLiteral("Grade 8");
+  QVERIFY(manage.rename(0));
+  QCOMPARE(choice()->currentText(), QStringLiteral("Grade 8"));
+  QVERIFY(Entry(UserMaterialsPath(), "Grade 7").is_null());
+  QVERIFY(manage.remove(0));
+  QCOMPARE(choice()->currentText(), MaterialBox::kCustom);
+  QVERIFY(std::abs(edit(16)->text().toDouble() - 0.4) < 1e-9);  // the fields keep the values
+  QVERIFY(ReadJson(UserMaterialsPath()).at("materials").empty());
+  QVERIFY(choice()->findText(QStringLiteral("LDPE")) >= 0);
 }
 
 QTEST_MAIN(MaterialBoxTest)

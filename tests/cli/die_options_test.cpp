@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/inputs_file.h"
+#include "case/inputs_file.h"
 #include "cli/operating_point_command.h"
 #include "cli/usage_error.h"
 

@@ -9,7 +9,7 @@
 #include "solver/input.h"
 #include "solver/input_fields.h"
 
-namespace kelvado::cli {
+namespace kelvado {
 
 using FieldOverrides = PerField<std::optional<std::string>>;
 
@@ -19,4 +19,4 @@ inline void ApplyOverrides(InputTexts& texts, const FieldOverrides& overrides) {
   }
 }
 
-}  // namespace kelvado::cli
+}  // namespace kelvado

@@ -2,11 +2,13 @@
 // Case files: the seventeen inputs, the flow model and the die, written as the inputs file
 // that `kelvado-cli --inputs` reads (one `option-name = text` line each), so that a case
 // saved in the window runs unchanged on the command line and an inputs file opens in the
-// window. Reading goes through the command line's own parser (cli/inputs_file.h).
+// window. Reading goes through the one inputs-file parser (case/inputs_file.h) and the one
+// composition order (case/compose.h).
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "materials/material_library.h"
 #include "solver/input.h"
 #include "solver/run.h"
 
@@ -18,10 +20,13 @@ struct CaseData {
   InputTexts inputs;
   FlowModel flowModel = FlowModel::Classic;
   std::vector<std::string> dieSections;  // `die = SECTION` lines, in order
+  // The material the eight material fields came from, when they came from one; its values are
+  // written too, so the name is a record, not a need.
+  std::optional<std::string> material;
 
   bool operator==(const CaseData& other) const {
     return static_cast<const InputTexts::Base&>(inputs) == static_cast<const InputTexts::Base&>(other.inputs) &&
-           flowModel == other.flowModel && dieSections == other.dieSections;
+           flowModel == other.flowModel && dieSections == other.dieSections && material == other.material;
   }
 };
 
@@ -34,15 +39,18 @@ CaseData DefaultCase(char decimalSeparator);
 // written, since no front end could read it back.
 std::optional<Field> FirstImproperField(const InputTexts& inputs, char decimalSeparator);
 
-// The text of the case file: every field, the flow model and the die, numbers with the point.
+// The text of the case file: every field, the flow model, the material's name when there is
+// one and the die, numbers with the point.
 // The fields must all be numbers (see FirstImproperField).
 std::string CaseFileText(const CaseData& data, char decimalSeparator);
 
 // Reads a case file or any inputs file of the command line; fields it does not give keep
 // their default texts, as on the command line. Numbers may be written with a point or a
-// comma and come back with `decimalSeparator`. Throws cli::UsageError naming the file, and
-// the line where there is one, for a file that cannot be read, a malformed or unknown line,
-// a field that is not a number, or a file that names nothing at all.
-CaseData ReadCaseFile(const std::string& path, char decimalSeparator);
+// comma and come back with `decimalSeparator`. A material it names fills the fields it leaves
+// out (ComposeCase, from `catalog` or the installed materials). Throws InputError naming the
+// file, and the line where there is one, for a file that cannot be read, a malformed or
+// unknown line, a field that is not a number, a material needed but unknown, or a file that
+// names nothing at all.
+CaseData ReadCaseFile(const std::string& path, char decimalSeparator, const MaterialCatalog* catalog = nullptr);
 
 }  // namespace kelvado

@@ -1,24 +1,16 @@
-#include "cli/batch_plan.h"
+#include "case/case_plan.h"
 
 #include <cmath>
 #include <memory>
 
-#include "cli/usage_error.h"
+#include "case/input_error.h"
+#include "solver/input_fields.h"
 
-namespace kelvado::cli {
+namespace kelvado {
 namespace {
 
-Column FieldColumn(Field field, int decimals = Column::kShortest) {
+InputColumn FieldColumn(Field field, int decimals = InputColumn::kShortest) {
   return {std::string(FieldInfo(field).optionName), std::string(FieldInfo(field).unit), decimals};
-}
-
-BatchPlan MadeUpFront(const CasePlan& lazy) {
-  BatchPlan plan;
-  plan.inputColumns = lazy.inputColumns;
-  for (std::size_t i = 0; i < lazy.count; ++i) {
-    plan.cases.push_back(lazy.make(i, plan.inputValues.emplace_back()));
-  }
-  return plan;
 }
 
 }  // namespace
@@ -32,7 +24,7 @@ CasePlan SweepCases(const InputTexts& base, const std::vector<VariedField>& vari
     const std::string what = std::string("--vary ").append(FieldInfo(v.field).optionName);
     values->push_back(RangeValues(v.range, separator, what));
     if (values->back().size() > maxCases / total) {
-      throw UsageError::Of("the --vary ranges make more than ", std::to_string(maxCases), " cases");
+      throw InputError::Of("the --vary ranges make more than ", std::to_string(maxCases), " cases");
     }
     total *= values->back().size();
     plan.inputColumns.push_back(FieldColumn(v.field));
@@ -55,21 +47,34 @@ CasePlan SweepCases(const InputTexts& base, const std::vector<VariedField>& vari
   return plan;
 }
 
-CasePlan CharacteristicCases(const InputTexts& base, const RangeText& outputs, const std::string& rpmText,
-                             char separator) {
-  const std::optional<double> rpm = ParseNumber(rpmText, separator);
-  if (!rpm || !(*rpm > 0)) throw UsageError::Of("--rpm takes a screw speed above zero, not '", rpmText, "'");
+CasePlan CharacteristicCases(const InputTexts& base, std::vector<double> outputs, double rpm, char separator) {
   CasePlan plan;
   plan.inputColumns = {FieldColumn(Field::OutputRate), FieldColumn(Field::FlowRateRatio, 6)};
-  auto values = std::make_shared<std::vector<double>>(RangeValues(outputs, separator, "--output-rate"));
+  auto values = std::make_shared<std::vector<double>>(std::move(outputs));
   plan.columnValues = {*values, {}};
   plan.count = values->size();
-  plan.make = [base, separator, speed = *rpm, values](std::size_t index, std::vector<double>& row) {
+  plan.make = [base, separator, rpm, values](std::size_t index, std::vector<double>& row) {
     const double output = (*values)[index];
-    SweepCase c = CharacteristicCase(base, separator, speed, output);
+    SweepCase c = CharacteristicCase(base, separator, rpm, output);
     row = {output, c.settled ? std::nan("") : *ParseNumber(c.inputs[Field::FlowRateRatio], separator)};
     return c;
   };
+  return plan;
+}
+
+CasePlan CharacteristicCases(const InputTexts& base, const RangeText& outputs, const std::string& rpmText,
+                             char separator) {
+  const std::optional<double> rpm = ParseNumber(rpmText, separator);
+  if (!rpm || !(*rpm > 0)) throw InputError::Of("--rpm takes a screw speed above zero, not '", rpmText, "'");
+  return CharacteristicCases(base, RangeValues(outputs, separator, "--output-rate"), *rpm, separator);
+}
+
+BatchPlan MadeUpFront(const CasePlan& lazy) {
+  BatchPlan plan;
+  plan.inputColumns = lazy.inputColumns;
+  for (std::size_t i = 0; i < lazy.count; ++i) {
+    plan.cases.push_back(lazy.make(i, plan.inputValues.emplace_back()));
+  }
   return plan;
 }
 
@@ -82,4 +87,4 @@ BatchPlan PlanCharacteristic(const InputTexts& base, const RangeText& outputs, c
   return MadeUpFront(CharacteristicCases(base, outputs, rpmText, separator));
 }
 
-}  // namespace kelvado::cli
+}  // namespace kelvado

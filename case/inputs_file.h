@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/fields.h"
+#include "case/fields.h"
 #include "solver/run.h"
 
-namespace kelvado::cli {
+namespace kelvado {
 
 // Limits past which a file is taken for the wrong one, not read on.
 inline constexpr std::size_t kMaxInputsFileBytes = 1 << 20;
@@ -21,14 +21,18 @@ struct InputsFile : FieldOverrides {
   std::vector<std::string> dieSections;
   std::optional<FlowModel> flowModel;  // `flow-model = classic|consistent`
   std::optional<std::string> material; // `material = NAME`
+  // Where each given field, die section and the material stand, for messages about their values.
+  PerField<std::size_t> fieldLines{};
+  std::vector<std::size_t> dieLines;
+  std::size_t materialLine = 0;
 };
 
 // Parses the content of an inputs file (a leading UTF-8 byte-order mark is skipped). `origin` names it in error messages.
-// Throws UsageError with the line number for a malformed line, an unknown name or a field
+// Throws InputError with the line number for a malformed line, an unknown name or a field
 // given twice.
 InputsFile ParseInputsText(std::string_view content, std::string_view origin);
 
-// Reads and parses the file; a file that cannot be read or is too large is a UsageError too.
+// Reads and parses the file; a file that cannot be read or is too large is a InputError too.
 InputsFile ReadInputsFile(const std::string& path);
 
-}  // namespace kelvado::cli
+}  // namespace kelvado

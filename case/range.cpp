@@ -1,17 +1,17 @@
-#include "cli/range.h"
+#include "case/range.h"
 
 #include <charconv>
 
 #include "solver/input.h"
 #include "solver/ranges.h"
-#include "cli/usage_error.h"
+#include "case/input_error.h"
 
-namespace kelvado::cli {
+namespace kelvado {
 namespace {
 
 double ReadEnd(const std::string& text, char separator, std::string_view what) {
   const std::optional<double> value = ParseNumber(text, separator);
-  if (!value) throw UsageError::Of(what, ": '", text, "' is not a number");
+  if (!value) throw InputError::Of(what, ": '", text, "' is not a number");
   return *value;
 }
 
@@ -21,14 +21,14 @@ RangeText ParseRange(std::string_view text, std::string_view what) {
   const std::size_t first = text.find(':');
   const std::size_t second = first == std::string_view::npos ? first : text.find(':', first + 1);
   if (second == std::string_view::npos || text.find(':', second + 1) != std::string_view::npos) {
-    throw UsageError::Of(what, " takes FROM:TO:COUNT, not '", text, "'");
+    throw InputError::Of(what, " takes FROM:TO:COUNT, not '", text, "'");
   }
   RangeText range{std::string(text.substr(0, first)), std::string(text.substr(first + 1, second - first - 1))};
   const std::string_view count = text.substr(second + 1);
   const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), range.count);
   if (count.empty() || error != std::errc() || end != count.data() + count.size() || range.count < 1 ||
       range.count > kMaxSweepCases) {
-    throw UsageError::Of(what, ": COUNT must be a whole number from 1 to ", std::to_string(kMaxSweepCases),
+    throw InputError::Of(what, ": COUNT must be a whole number from 1 to ", std::to_string(kMaxSweepCases),
                          ", not '", count, "'");
   }
   return range;
@@ -38,4 +38,4 @@ std::vector<double> RangeValues(const RangeText& range, char separator, std::str
   return EvenlySpaced(ReadEnd(range.from, separator, what), ReadEnd(range.to, separator, what), range.count);
 }
 
-}  // namespace kelvado::cli
+}  // namespace kelvado

@@ -1,11 +1,11 @@
-#include "app/case_file.h"
+#include "case/case_file.h"
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 
-#include "cli/inputs_file.h"
-#include "cli/usage_error.h"
+#include "case/compose.h"
+#include "case/inputs_file.h"
+#include "case/input_error.h"
 #include "solver/die.h"
 #include "solver/input_fields.h"
 
@@ -17,28 +17,9 @@ std::string WithSeparator(std::string text, char from, char to) {
   return text;
 }
 
-// The number of the line that gives a value, for a message about it: the `occurrence`-th
-// line (from 0) whose name, before '=' with comments and blanks aside, is `name`.
-std::size_t LineOf(const std::string& path, std::string_view name, std::size_t occurrence = 0) {
-  std::ifstream in(path, std::ios::binary);
-  std::string line;
-  constexpr std::string_view kBlanks = " \t\r";
-  for (std::size_t number = 1; std::getline(in, line); ++number) {
-    std::string_view key(line);
-    key = key.substr(0, std::min(key.find('#'), key.find('=')));
-    const std::size_t first = key.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) continue;
-    key = key.substr(first, key.find_last_not_of(kBlanks) - first + 1);
-    // The first line of a file may start with a UTF-8 byte-order mark.
-    if (number == 1 && key.starts_with("\xEF\xBB\xBF")) key.remove_prefix(3);
-    if (key == name && occurrence-- == 0) return number;
-  }
-  return 0;
-}
-
 }  // namespace
 
-CaseData DefaultCase(char decimalSeparator) { return CaseData{DefaultInputTexts(decimalSeparator), {}, {}}; }
+CaseData DefaultCase(char decimalSeparator) { return CaseData{DefaultInputTexts(decimalSeparator), {}, {}, {}}; }
 
 std::optional<Field> FirstImproperField(const InputTexts& inputs, char decimalSeparator) {
   for (const InputField& f : kInputFields) {
@@ -63,42 +44,44 @@ std::string CaseFileText(const CaseData& data, char decimalSeparator) {
     line(f.optionName, text);
   }
   line("flow-model", FlowModelName(data.flowModel));
+  if (data.material) line("material", *data.material);
   for (const std::string& section : data.dieSections) line("die", section);
   return out.str();
 }
 
-CaseData ReadCaseFile(const std::string& path, char decimalSeparator) {
-  const cli::InputsFile file = cli::ReadInputsFile(path);
+CaseData ReadCaseFile(const std::string& path, char decimalSeparator, const MaterialCatalog* catalog) {
+  InputsFile file = ReadInputsFile(path);
   const bool namesSomething = std::any_of(file.begin(), file.end(), [](const auto& text) { return text.has_value(); }) ||
-                              file.flowModel || !file.dieSections.empty();
+                              file.flowModel || file.material || !file.dieSections.empty();
   if (!namesSomething) {
-    throw cli::UsageError::Of(path, ": holds no inputs (no 'name = text' line); is it a case file?");
+    throw InputError::Of(path, ": holds no inputs (no 'name = text' line); is it a case file?");
   }
-  CaseData data = DefaultCase(decimalSeparator);
   for (const InputField& f : kInputFields) {
-    const std::optional<std::string>& text = file[f.field];
+    std::optional<std::string>& text = file[f.field];
     if (!text) continue;
     // Written with the point, or with the comma by someone whose separator it is.
     char written = '.';
     if (!ParseNumber(*text, '.')) {
       written = ',';
       if (!ParseNumber(*text, ',')) {
-        throw cli::UsageError::Of(path, ":", std::to_string(LineOf(path, f.optionName)), ": ", f.optionName,
-                                  " is not a number: '", *text, "'");
+        throw InputError::Of(path, ":", std::to_string(file.fieldLines[f.field]), ": ", f.optionName,
+                             " is not a number: '", *text, "'");
       }
     }
-    data.inputs[f.field] = WithSeparator(*text, written, decimalSeparator);
+    *text = WithSeparator(*text, written, decimalSeparator);
   }
-  if (file.flowModel) data.flowModel = *file.flowModel;
   for (std::size_t i = 0; i < file.dieSections.size(); ++i) {
     try {
       ParseDieSection(file.dieSections[i]);
     } catch (const DieInputError& error) {
-      throw cli::UsageError::Of(path, ":", std::to_string(LineOf(path, "die", i)), ": ", error.what());
+      throw InputError::Of(path, ":", std::to_string(file.dieLines[i]), ": ", error.what());
     }
   }
-  data.dieSections = file.dieSections;
-  return data;
+  try {
+    return ComposeCase(&file, {}, decimalSeparator, catalog);
+  } catch (const InputError& error) {
+    throw InputError::Of(path, ":", std::to_string(file.materialLine), ": ", error.what());
+  }
 }
 
 }  // namespace kelvado

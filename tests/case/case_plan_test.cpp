@@ -1,13 +1,14 @@
 // Ranges and the cases they make.
-#include "cli/batch_plan.h"
+#include "case/case_plan.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "cli/usage_error.h"
+#include "case/input_error.h"
+#include "solver/input_fields.h"
 
-namespace kelvado::cli {
+namespace kelvado {
 namespace {
 
 std::vector<double> Values(std::string_view text, char separator = '.') {
@@ -38,12 +39,12 @@ TEST(Range, EvenlySpacedWithBothEndsExact) {
 TEST(Range, MalformedRangesAreUsageErrors) {
   for (const char* text : {"1:2", "1:2:3:4", "1:2:", "1:2:0", "1:2:-1", "1:2:2.5", "1:2:abc", "1:2: 3",
                            "1:2:100001", "1:2:99999999999999999999999", ":2:3", "1::3", "a:2:3", "1:2e999:2"}) {
-    EXPECT_THROW(Values(text), UsageError) << text;
+    EXPECT_THROW(Values(text), InputError) << text;
   }
-  EXPECT_THROW(Values("1.5:2:3", ','), UsageError);
+  EXPECT_THROW(Values("1.5:2:3", ','), InputError);
   try {
     Values("1:2:0");
-  } catch (const UsageError& error) {
+  } catch (const InputError& error) {
     EXPECT_STREQ(error.what(), "--vary x: COUNT must be a whole number from 1 to 100000, not '0'");
   }
 }
@@ -77,8 +78,8 @@ TEST(PlanSweep, ProductOfTheRangesIsCapped) {
     return PlanSweep(DefaultInputTexts(), varied, '.');
   };
   EXPECT_EQ(plan({"1:2:100", "1:2:100", "1:2:10"}).cases.size(), 100000u);
-  EXPECT_THROW(plan({"1:2:100", "1:2:100", "1:2:11"}), UsageError);
-  EXPECT_THROW(plan({"1:2:100000", "1:2:100000", "1:2:100000", "1:2:100000"}), UsageError);
+  EXPECT_THROW(plan({"1:2:100", "1:2:100", "1:2:11"}), InputError);
+  EXPECT_THROW(plan({"1:2:100000", "1:2:100000", "1:2:100000", "1:2:100000"}), InputError);
 }
 
 TEST(SweepCases, ATableForAFileMayHoldTenMillionCasesMadeOneAtATime) {
@@ -86,7 +87,7 @@ TEST(SweepCases, ATableForAFileMayHoldTenMillionCasesMadeOneAtATime) {
   for (const char* range : {"1:1000:1000", "0:99:100", "5:9:5", "0:19:20"}) {
     varied.push_back({static_cast<Field>(varied.size()), ParseRange(range, "")});
   }
-  EXPECT_THROW(SweepCases(DefaultInputTexts(), varied, '.', kMaxSweepCases), UsageError);
+  EXPECT_THROW(SweepCases(DefaultInputTexts(), varied, '.', kMaxSweepCases), InputError);
   const CasePlan plan = SweepCases(DefaultInputTexts(), varied, '.', kMaxCsvSweepCases);
   EXPECT_EQ(plan.count, 10'000'000u);
   // Case 1234567 in mixed radix (1000, 100, 5, 20): digits 123, 45, 3, 7.
@@ -97,13 +98,13 @@ TEST(SweepCases, ATableForAFileMayHoldTenMillionCasesMadeOneAtATime) {
   EXPECT_EQ(c.inputs[3], "7");
   EXPECT_EQ(c.inputs[4], DefaultInputTexts()[4]);
   varied.push_back({Field::Density, ParseRange("1:2:2", "")});
-  EXPECT_THROW(SweepCases(DefaultInputTexts(), varied, '.', kMaxCsvSweepCases), UsageError);
+  EXPECT_THROW(SweepCases(DefaultInputTexts(), varied, '.', kMaxCsvSweepCases), InputError);
 }
 
 TEST(PlanCharacteristic, ScrewSpeedMustBeANumberAboveZero) {
   const RangeText outputs = ParseRange("40:60:2", "");
   for (const char* rpm : {"0", "-5", "abc", "", "70,5"}) {
-    EXPECT_THROW(PlanCharacteristic(DefaultInputTexts(), outputs, rpm, '.'), UsageError) << rpm;
+    EXPECT_THROW(PlanCharacteristic(DefaultInputTexts(), outputs, rpm, '.'), InputError) << rpm;
   }
   const BatchPlan plan = PlanCharacteristic(DefaultsWithDecimalComma(), outputs, "70,5", ',');
   EXPECT_EQ(plan.cases[1].inputs[Field::OutputRate], "60");
@@ -113,4 +114,4 @@ TEST(PlanCharacteristic, ScrewSpeedMustBeANumberAboveZero) {
 }
 
 }  // namespace
-}  // namespace kelvado::cli
+}  // namespace kelvado

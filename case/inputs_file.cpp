@@ -1,11 +1,11 @@
-#include "cli/inputs_file.h"
+#include "case/inputs_file.h"
 
 #include <filesystem>
 #include <fstream>
 
-#include "cli/usage_error.h"
+#include "case/input_error.h"
 
-namespace kelvado::cli {
+namespace kelvado {
 namespace {
 
 std::string_view Trim(std::string_view text) {
@@ -17,7 +17,7 @@ std::string_view Trim(std::string_view text) {
 
 template <typename... Parts>
 [[noreturn]] void Fail(std::string_view origin, std::size_t lineNumber, const Parts&... what) {
-  throw UsageError::Of(origin, ":", std::to_string(lineNumber), ": ", what...);
+  throw InputError::Of(origin, ":", std::to_string(lineNumber), ": ", what...);
 }
 
 }  // namespace
@@ -47,6 +47,7 @@ InputsFile ParseInputsText(std::string_view content, std::string_view origin) {
     const std::string_view value = Trim(line.substr(equals + 1));
     if (key == "die") {
       fields.dieSections.emplace_back(value);
+      fields.dieLines.push_back(lineNumber);
       continue;
     }
     if (key == "flow-model") {
@@ -59,12 +60,14 @@ InputsFile ParseInputsText(std::string_view content, std::string_view origin) {
       if (fields.material) Fail(origin, lineNumber, "'material' is given twice");
       if (value.empty()) Fail(origin, lineNumber, "material needs a name");
       fields.material = std::string(value);
+      fields.materialLine = lineNumber;
       continue;
     }
     const std::optional<Field> field = FindField(key);
     if (!field) Fail(origin, lineNumber, "unknown input field '", key, "'");
     if (fields[*field]) Fail(origin, lineNumber, "'", key, "' is given twice");
     fields[*field] = std::string(value);
+    fields.fieldLines[*field] = lineNumber;
   }
   return fields;
 }
@@ -73,16 +76,16 @@ InputsFile ReadInputsFile(const std::string& path) {
   std::error_code ec;
   std::ifstream in;
   if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::binary);
-  if (!in.is_open()) throw UsageError::Of("can not read the inputs file '", path, "'");
+  if (!in.is_open()) throw InputError::Of("can not read the inputs file '", path, "'");
   // Read one byte past the limit, so that an endless source (/dev/zero) is refused, not read.
   std::string content(kMaxInputsFileBytes + 1, '\0');
   in.read(content.data(), static_cast<std::streamsize>(content.size()));
-  if (in.bad()) throw UsageError::Of("can not read the inputs file '", path, "'");
+  if (in.bad()) throw InputError::Of("can not read the inputs file '", path, "'");
   content.resize(static_cast<std::size_t>(in.gcount()));
   if (content.size() > kMaxInputsFileBytes) {
-    throw UsageError::Of("the inputs file '", path, "' is larger than 1 MiB; is it the right file?");
+    throw InputError::Of("the inputs file '", path, "' is larger than 1 MiB; is it the right file?");
   }
   return ParseInputsText(content, path);
 }
 
-}  // namespace kelvado::cli
+}  // namespace kelvado

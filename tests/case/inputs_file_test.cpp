@@ -1,12 +1,13 @@
-#include "cli/inputs_file.h"
+#include "case/inputs_file.h"
 
 #include <gtest/gtest.h>
 
-#include "cli/run_command.h"
+#include "case/compose.h"
+#include "solver/input_fields.h"
 #include "tests/support/temp_dir.h"
-#include "cli/usage_error.h"
+#include "case/input_error.h"
 
-namespace kelvado::cli {
+namespace kelvado {
 namespace {
 
 
@@ -43,7 +44,7 @@ TEST(InputsFile, ErrorsNameTheFileAndTheLine) {
     try {
       ParseInputsText(content, "case.txt");
       ADD_FAILURE() << "accepted: " << content;
-    } catch (const UsageError& error) {
+    } catch (const InputError& error) {
       EXPECT_EQ(error.what(), message);
     }
   }
@@ -51,9 +52,9 @@ TEST(InputsFile, ErrorsNameTheFileAndTheLine) {
 
 TEST(InputsFile, FileThatCanNotBeReadIsAUsageError) {
   testing::TempDir dir;
-  EXPECT_THROW(ReadInputsFile(dir.file("missing.txt")), UsageError);
-  EXPECT_THROW(ReadInputsFile(dir.path().string()), UsageError);
-  EXPECT_THROW(ReadInputsFile("/dev/zero"), UsageError);  // refused after 1 MiB, not read on
+  EXPECT_THROW(ReadInputsFile(dir.file("missing.txt")), InputError);
+  EXPECT_THROW(ReadInputsFile(dir.path().string()), InputError);
+  EXPECT_THROW(ReadInputsFile("/dev/zero"), InputError);  // refused after 1 MiB, not read on
   testing::WriteBytes(dir.file("bom.txt"), "\xEF\xBB\xBF" "density = 1.1\n");
   EXPECT_EQ(ReadInputsFile(dir.file("bom.txt"))[Field::Density], "1.1");
 }
@@ -61,7 +62,7 @@ TEST(InputsFile, FileThatCanNotBeReadIsAUsageError) {
 TEST(InputsFile, CommandLineWinsOverTheFileWhichWinsOverTheDefaults) {
   testing::TempDir dir;
   testing::WriteBytes(dir.file("case.txt"), "density = 1.1\noutput-rate = 50\n");
-  RunOptions options;
+  CaseSources options;
   options.inputsFile = dir.file("case.txt");
   options.fields[Field::Density] = "1.2";
   const InputTexts texts = ComposeInputTexts(options, '.');
@@ -75,7 +76,7 @@ TEST(InputsFile, CommandLineWinsOverTheFileWhichWinsOverTheDefaults) {
 TEST(InputsFile, MaterialComesBeforeEveryFieldGiven) {
   testing::TempDir dir;
   testing::WriteBytes(dir.file("case.txt"), "material = ldpe\ndensity = 1.1\n");
-  RunOptions options;
+  CaseSources options;
   options.inputsFile = dir.file("case.txt");
   options.fields[Field::TempCoeff] = "0.05";
   InputTexts texts = ComposeInputTexts(options, ',');
@@ -91,9 +92,22 @@ TEST(InputsFile, MaterialComesBeforeEveryFieldGiven) {
   EXPECT_EQ(texts[Field::Density], "1.1");
 
   options.material = "polyfantasy";
-  EXPECT_THROW(ComposeInputTexts(options, '.'), UsageError);
-  EXPECT_THROW(ParseInputsText("material = a\nmaterial = b\n", "case.txt"), UsageError);
+  EXPECT_THROW(ComposeInputTexts(options, '.'), InputError);
+  EXPECT_THROW(ParseInputsText("material = a\nmaterial = b\n", "case.txt"), InputError);
+}
+
+// A case that writes all eight material values runs where the material it names is missing;
+// one that leaves a value out needs the material.
+TEST(InputsFile, MaterialOfACaseWithItsOwnValuesIsARecord) {
+  std::string text = "material = Grade 7\n";
+  for (const Field f : kMaterialFields) text += std::string(FieldInfo(f).optionName) + " = 0.5\n";
+  InputsFile file = ParseInputsText(text, "case.txt");
+  const CaseData c = ComposeCase(&file, {}, '.', nullptr);
+  EXPECT_EQ(c.material, std::optional<std::string>("Grade 7"));
+  EXPECT_EQ(c.inputs[Field::StdViscosity], "0.5");
+  file[Field::TempCoeff].reset();
+  EXPECT_THROW(ComposeCase(&file, {}, '.', nullptr), InputError);
 }
 
 }  // namespace
-}  // namespace kelvado::cli
+}  // namespace kelvado

@@ -1,0 +1,61 @@
+#include "case/compose.h"
+
+#include <algorithm>
+
+#include "case/input_error.h"
+
+namespace kelvado {
+
+Material FindMaterial(std::string_view name, const MaterialCatalog* catalog) {
+  MaterialCatalog loaded;
+  if (!catalog) {
+    try {
+      loaded = MaterialCatalog::Load();
+    } catch (const MaterialError& error) {
+      throw InputError::Of(error.what());
+    }
+    catalog = &loaded;
+  }
+  if (const Material* material = catalog->Find(name)) return *material;
+  throw InputError::Of("unknown material '", name, "'; 'kelvado-cli materials' lists them");
+}
+
+CaseData ComposeCase(const InputsFile* file, const CaseSources& given, char separator, const MaterialCatalog* catalog) {
+  CaseData c = DefaultCase(separator);
+  // One material at a time: the options' replaces the file's. The fields the file gives go
+  // over it, and those of the options over everything.
+  c.material = given.material;
+  if (!c.material && file) c.material = file->material;
+  const bool fileGivesAll = file && std::all_of(kMaterialFields.begin(), kMaterialFields.end(),
+                                                [file](Field f) { return (*file)[f].has_value(); });
+  if (given.material || (c.material && !fileGivesAll)) ApplyMaterial(FindMaterial(*c.material, catalog), c.inputs, separator);
+  if (file) {
+    ApplyOverrides(c.inputs, *file);
+    if (file->flowModel) c.flowModel = *file->flowModel;
+    c.dieSections = file->dieSections;
+  }
+  ApplyOverrides(c.inputs, given.fields);
+  if (given.flowModel) c.flowModel = *given.flowModel;
+  return c;
+}
+
+const Material* CaseMaterial(const CaseData& c, const MaterialCatalog& catalog, char separator) {
+  if (c.material) {
+    const Material* named = catalog.Find(*c.material);
+    return named && HoldsMaterial(c.inputs, *named, separator) ? named : nullptr;
+  }
+  for (const std::vector<Material>* list : {&catalog.library, &catalog.user}) {
+    for (const Material& m : *list) {
+      if (HoldsMaterial(c.inputs, m, separator)) return &m;
+    }
+  }
+  return nullptr;
+}
+
+CaseData ComposeCase(const CaseSources& given, char separator) {
+  std::optional<InputsFile> file;
+  if (given.inputsFile) file = ReadInputsFile(*given.inputsFile);
+  return ComposeCase(file ? &*file : nullptr, given, separator);
+}
+
+}  // namespace kelvado

@@ -1,0 +1,160 @@
+#include "cli/material_fit_command.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "case/compose.h"
+#include "cli/output_file.h"
+#include "cli/usage_error.h"
+#include "materials/viscosity_table.h"
+#include "report/json_document.h"
+#include "solver/units.h"
+
+namespace kelvado::cli {
+namespace {
+
+std::string Percent(double fraction) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f %%", 100 * fraction);
+  return text;
+}
+
+// The points to fit, and a description of where they came from for the saved material.
+struct Fitted {
+  PowerLawFit fit;
+  std::string what;
+};
+
+// A model's windows are where it is sampled; every sampled point is fitted.
+PowerLawFit FitSampled(const std::function<double(double, double)>& model, const FitCommandLine& line,
+                       const std::string& name) {
+  FitOptions sampled = line.fit;
+  sampled.shearRates.reset(), sampled.temps.reset();
+  return FitPowerLaw(SampleModel(model, *line.fit.shearRates, *line.fit.temps), sampled, name);
+}
+
+Fitted Fit(const FitCommandLine& line) {
+  try {
+    switch (line.source) {
+      case FitSource::Data: {
+        const std::vector<ViscosityPoint> points = ReadViscosityTable(line.dataFile);
+        return {FitPowerLaw(points, line.fit, line.dataFile),
+                "the data file " + std::filesystem::path(line.dataFile).filename().string()};
+      }
+      case FitSource::CrossWlf: {
+        const CrossWlf& m = line.crossWlf;
+        CheckModel(m);
+        return {FitSampled([&m](double t, double g) { return CrossWlfViscosity(m, t, g); }, line, "the Cross-WLF model"),
+                Describe(m)};
+      }
+      case FitSource::Carreau: {
+        const Carreau& m = line.carreau;
+        CheckModel(m);
+        return {FitSampled([&m](double t, double g) { return CarreauViscosity(m, t, g); }, line, "the Carreau model"),
+                Describe(m)};
+      }
+    }
+  } catch (const FitError& error) {
+    throw UsageError::Of(error.what());
+  }
+  throw UsageError::Of("nothing to fit");
+}
+
+void Print(const Fitted& f, std::ostream& out) {
+  const PowerLawFit& fit = f.fit;
+  out << "Power law fitted to " << f.what << ": " << fit.points << " points, " << FitRangeText(fit.tempRange) << " \u00B0C, "
+      << FitRangeText(fit.shearRateRange) << " 1/s\n"
+      << "  eta0 (std-viscosity)    " << FitNumber(fit.eta0) << " gf.s/cm2 = " << FitNumber(fit.eta0 * kPascalSecondPerGfSecondPerCm2)
+      << " Pa.s\n"
+      << "  n    (power-index)      " << FitNumber(fit.n) << '\n'
+      << "  b    (temp-coeff)       " << FitNumber(fit.b) << " 1/\u00B0C\n"
+      << "  T0   (std-temp)         " << FitNumber(fit.referenceTemp) << " \u00B0C\n"
+      << "  G0   (std-shear-rate)   " << FitNumber(fit.referenceShearRate) << " 1/s\n"
+      << "  R\u00B2 of ln eta           " << FitNumber(fit.rSquared, 5) << '\n'
+      << "  worst viscosity error   " << Percent(fit.worstRelativeError) << '\n';
+}
+
+Json FitJson(const PowerLawFit& fit) {
+  Json warnings = Json::array();
+  for (const std::string& w : fit.warnings) warnings.push_back(w);
+  return Json{{"eta0_gf_s_per_cm2", fit.eta0},
+              {"eta0_Pa_s", fit.eta0 * kPascalSecondPerGfSecondPerCm2},
+              {"n", fit.n},
+              {"b_per_C", fit.b},
+              {"referenceTemp_C", fit.referenceTemp},
+              {"referenceShearRate_per_s", fit.referenceShearRate},
+              {"points", fit.points},
+              {"tempRange_C", {fit.tempRange.from, fit.tempRange.to}},
+              {"shearRateRange_per_s", {fit.shearRateRange.from, fit.shearRateRange.to}},
+              {"rSquared", fit.rSquared},
+              {"worstRelativeError", fit.worstRelativeError},
+              {"warnings", warnings}};
+}
+
+Material ToSave(const FitCommandLine& line, const Fitted& f) {
+  std::array<double, 3> thermal{};
+  std::string conversion = kFitConversion;
+  if (line.like) {
+    const Material like = FindMaterial(*line.like);
+    thermal = {like.Value(Field::Density), like.Value(Field::SpecificHeat), like.Value(Field::Conductivity)};
+    conversion += " Density, specific heat and conductivity of '" + like.name + "'";
+  }
+  const std::array<const std::optional<double>*, 3> given{&line.density, &line.specificHeat, &line.conductivity};
+  for (std::size_t i = 0; i < given.size(); ++i) {
+    if (*given[i]) thermal[i] = **given[i];
+  }
+  if (line.density || line.specificHeat || line.conductivity) {
+    conversion += line.like ? ", the ones given on the command line over them." : " Thermal values given on the command line.";
+  } else if (line.like) {
+    conversion += ".";
+  }
+  Material m = FittedMaterial(f.fit, *line.name, thermal[0], thermal[1], thermal[2], FitSourceText(f.fit, f.what, "kelvado-cli"));
+  m.conversion = conversion;
+  return m;
+}
+
+}  // namespace
+
+ExitCode FitFromCommandLine(const FitCommandLine& line, std::ostream& out, std::ostream& err) {
+  if (line.jsonFile) {
+    try {
+      RefuseSpecialFile(*line.jsonFile);
+    } catch (const OutputError& error) {
+      err << error.what() << '\n';
+      return kExitFileNotOpened;
+    }
+  }
+  const Fitted fitted = Fit(line);
+  // Everything that can refuse the material is asked before anything is written.
+  std::optional<Material> material;
+  MaterialCatalog catalog;
+  if (line.save) {
+    material = ToSave(line, fitted);
+    try {
+      catalog = MaterialCatalog::Load();
+    } catch (const MaterialError& error) {
+      throw UsageError::Of(error.what());
+    }
+  }
+  Print(fitted, out);
+  for (const std::string& warning : fitted.fit.warnings) err << "warning: " << warning << '\n';
+  if (material) {
+    try {
+      catalog.SaveUserMaterial(*material);
+    } catch (const MaterialError& error) {
+      throw UsageError::Of(error.what());
+    }
+    out << "Saved as '" << material->name << "' in " << catalog.userFile.string() << '\n';
+  }
+  if (line.jsonFile) {
+    try {
+      WriteWholeFile(*line.jsonFile, JsonText(FitJson(fitted.fit)));
+    } catch (const OutputError& error) {
+      err << error.what() << '\n';
+      return kExitFileNotOpened;
+    }
+  }
+  return kExitFinished;
+}
+
+}  // namespace kelvado::cli

@@ -1,0 +1,91 @@
+#include "materials/viscosity_models.h"
+
+#include <cmath>
+#include <string>
+
+#include "solver/input.h"
+#include "solver/units.h"
+
+namespace kelvado {
+namespace {
+
+constexpr double kKelvinAtZeroC = 273.15;
+constexpr double kGasConstant = 8.314462618;  // J/(mol.K)
+
+void Require(bool holds, const char* what) {
+  if (!holds) throw FitError(std::string(what));
+}
+
+bool Finite(double v) { return std::isfinite(v); }
+
+}  // namespace
+
+double CrossWlfViscosity(const CrossWlf& m, double tempC, double shearRate) {
+  const double over = tempC + kKelvinAtZeroC - m.d2;
+  if (!(m.a2 + over > 0)) {
+    throw FitError("the Cross-WLF model has no viscosity at " + ExactNumberText(tempC) +
+                   " \u00B0C: the temperature must be above d2 - a2");
+  }
+  const double zeroShear = m.d1 * std::exp(-m.a1 * over / (m.a2 + over));
+  return zeroShear / (1 + std::pow(zeroShear * shearRate / m.tauStar, 1 - m.n));
+}
+
+double CarreauViscosity(const Carreau& m, double tempC, double shearRate) {
+  const double shift =
+      std::exp(m.activationEnergy / kGasConstant * (1 / (tempC + kKelvinAtZeroC) - 1 / (m.refTempC + kKelvinAtZeroC)));
+  return m.eta0 * shift * std::pow(1 + std::pow(m.lambda * shift * shearRate, m.a), (m.n - 1) / m.a);
+}
+
+void CheckModel(const CrossWlf& m) {
+  Require(Finite(m.n) && m.n > 0 && m.n <= 1, "n must be above 0 and at most 1");
+  Require(Finite(m.tauStar) && m.tauStar > 0, "tau* must be above zero");
+  Require(Finite(m.d1) && m.d1 > 0, "D1 must be above zero");
+  Require(Finite(m.d2) && m.d2 > 0, "D2 must be above zero kelvin");
+  Require(Finite(m.a1) && m.a1 >= 0, "A1 must not be below zero");
+  Require(Finite(m.a2) && m.a2 > 0, "A2 must be above zero");
+}
+
+void CheckModel(const Carreau& m) {
+  Require(Finite(m.eta0) && m.eta0 > 0, "eta0 must be above zero");
+  Require(Finite(m.lambda) && m.lambda >= 0, "lambda must not be below zero");
+  Require(Finite(m.n) && m.n > 0 && m.n <= 1, "n must be above 0 and at most 1");
+  Require(Finite(m.a) && m.a > 0, "a must be above zero");
+  Require(Finite(m.refTempC) && m.refTempC > -kKelvinAtZeroC, "the reference temperature must be above absolute zero");
+  Require(Finite(m.activationEnergy) && m.activationEnergy >= 0, "the activation energy must not be below zero");
+}
+
+std::string Describe(const CrossWlf& m) {
+  return "a Cross-WLF model (n = " + FitNumber(m.n) + ", tau* = " + FitNumber(m.tauStar) + " Pa, D1 = " +
+         FitNumber(m.d1) + " Pa.s, D2 = " + FitNumber(m.d2) + " K, A1 = " + FitNumber(m.a1) + ", A2 = " +
+         FitNumber(m.a2) + " K) sampled";
+}
+
+std::string Describe(const Carreau& m) {
+  return "a Carreau model (eta0 = " + FitNumber(m.eta0) + " Pa.s, lambda = " + FitNumber(m.lambda) + " s, n = " +
+         FitNumber(m.n) + ", a = " + FitNumber(m.a) + ", Tref = " + FitNumber(m.refTempC) + " C, E = " +
+         FitNumber(m.activationEnergy) + " J/mol) sampled";
+}
+
+std::vector<ViscosityPoint> SampleModel(const std::function<double(double, double)>& pascalSeconds,
+                                        const ValueRange& shearRates, const ValueRange& temps) {
+  std::vector<ViscosityPoint> points;
+  const double logFrom = std::log(shearRates.from);
+  const double logStep = (std::log(shearRates.to) - logFrom) / (kSampledShearRates - 1);
+  for (int t = 0; t < kSampledTemps; ++t) {
+    const double temp = t == kSampledTemps - 1 ? temps.to : temps.from + t * (temps.to - temps.from) / (kSampledTemps - 1);
+    for (int g = 0; g < kSampledShearRates; ++g) {
+      const double rate = g == 0                        ? shearRates.from
+                         : g == kSampledShearRates - 1 ? shearRates.to
+                                                       : std::exp(logFrom + g * logStep);
+      const double eta = pascalSeconds(temp, rate) / kPascalSecondPerGfSecondPerCm2;
+      if (!std::isfinite(eta) || !(eta > 0)) {
+        throw FitError("the model gives no finite viscosity at " + ExactNumberText(temp) + " \u00B0C and " +
+                       ExactNumberText(rate) + " 1/s");
+      }
+      points.push_back({temp, rate, eta});
+    }
+  }
+  return points;
+}
+
+}  // namespace kelvado

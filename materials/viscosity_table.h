@@ -1,0 +1,22 @@
+#pragma once
+// A table of measured viscosities, as a rheometer's software exports it: a header line
+// naming the columns with their units, then one point a line. The columns are temp_C,
+// shear_rate_per_s and viscosity_Pa_s or viscosity_gf_s_per_cm2, in any order, among any
+// others; the separator is a comma or a semicolon (then a decimal comma is read too).
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "materials/viscosity_fit.h"
+
+namespace kelvado {
+
+// The points, viscosities in gf.s/cm2. Throws FitError naming `origin` and the line for no
+// header, a missing column, a cell that is not a number, a shear rate or viscosity that is
+// not above zero, a line with too few cells; and for a table without points.
+std::vector<ViscosityPoint> ParseViscosityTable(std::string_view content, const std::string& origin);
+
+// The file read (at most 4 MiB) and parsed.
+std::vector<ViscosityPoint> ReadViscosityTable(const std::string& path);
+
+}  // namespace kelvado

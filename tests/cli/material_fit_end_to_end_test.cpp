@@ -1,0 +1,135 @@
+// Fitting materials as a user does: the real binary, a data file or a data sheet's model,
+// the user's configuration folder inside the test's own.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <nlohmann/json.hpp>
+
+#include "tests/cli/cli_process.h"
+#include "tests/support/temp_dir.h"
+
+namespace kelvado::testing {
+namespace {
+
+class MaterialFit : public ::testing::Test {
+ protected:
+  CliResult Run(const std::vector<std::string>& args) {
+    return RunCli(args, dir_.path(), {"XDG_CONFIG_HOME=" + dir_.file("config")});
+  }
+  nlohmann::json Json(const std::string& name) const { return nlohmann::json::parse(ReadBytes(dir_.file(name))); }
+  std::string UserFile() const { return dir_.file("config/kelvado/materials.json"); }
+
+  TempDir dir_;
+};
+
+// A table made from known parameters, eta0 = 1500 Pa.s at 210 C and 100 1/s, n = 0.4,
+// b = 0.015 1/C, each viscosity off by up to 1 % (a fixed pseudo-random sequence), in
+// semicolon cells with decimal commas as a rheometer abroad writes them. Two points of a
+// Newtonian plateau at low shear rates lie outside the power law and the --shear-rate window.
+std::string NoisyTable() {
+  std::string text = "sample;shear_rate_per_s;viscosity_Pa_s;temp_C\n";
+  std::uint32_t state = 12345;
+  auto noise = [&state] {
+    state = state * 1664525u + 1013904223u;
+    return (state / 4294967296.0) * 2 - 1;  // -1 .. 1
+  };
+  for (const double temp : {190.0, 210.0, 230.0}) {
+    for (const double rate : {0.05, 0.1}) {
+      text += "plateau;" + std::to_string(rate) + ";" + std::to_string(1500 * std::pow(10, 0.6 * 3)) + ";" +
+              std::to_string(temp) + "\n";
+    }
+    for (const double rate : {5.0, 10.0, 30.0, 100.0, 300.0, 1000.0, 2000.0, 5000.0}) {
+      const double eta = 1500 * std::pow(rate / 100, 0.4 - 1) * std::exp(-0.015 * (temp - 210)) * (1 + 0.01 * noise());
+      text += "a;" + std::to_string(rate) + ";" + std::to_string(eta) + ";" + std::to_string(temp) + "\n";
+    }
+  }
+  for (char& c : text) c = c == '.' ? ',' : c;
+  return text;
+}
+
+TEST_F(MaterialFit, NoisyTableGivesBackItsParametersAndTheSavedMaterialRuns) {
+  WriteBytes(dir_.file("pp.csv"), NoisyTable());
+  const CliResult fit = Run({"materials", "fit", "pp.csv", "--shear-rate", "5:5000", "--json", "fit.json", "--save",
+                             "--name", "Grade 7", "--like", "LDPE", "--density", "0.9"});
+  ASSERT_EQ(fit.exitCode, 0) << fit.err;
+  const nlohmann::json result = Json("fit.json");
+  EXPECT_EQ(result.at("points"), 24);
+  EXPECT_EQ(result.at("referenceTemp_C"), 210);  // the middle of 190 .. 230
+  EXPECT_EQ(result.at("referenceShearRate_per_s"), 100);
+  EXPECT_NEAR(result.at("eta0_Pa_s").get<double>(), 1500, 0.02 * 1500);
+  EXPECT_NEAR(result.at("eta0_gf_s_per_cm2").get<double>(), 1500 / 98.0665, 0.02 * 1500 / 98.0665);
+  EXPECT_NEAR(result.at("n").get<double>(), 0.4, 0.02 * 0.4);
+  EXPECT_NEAR(result.at("b_per_C").get<double>(), 0.015, 0.02 * 0.015);
+  EXPECT_LT(result.at("worstRelativeError").get<double>(), 0.02);
+  EXPECT_GT(result.at("rSquared").get<double>(), 0.999);
+  EXPECT_TRUE(result.at("warnings").empty());
+
+  // The thermal values: --density over LDPE's, the rest LDPE's; the source names the file.
+  const nlohmann::json saved = nlohmann::json::parse(ReadBytes(UserFile())).at("materials").at(0);
+  EXPECT_EQ(saved.at("name"), "Grade 7");
+  EXPECT_EQ(saved.at("density"), 0.9);
+  EXPECT_EQ(saved.at("specific-heat"), 0.5255);
+  EXPECT_EQ(saved.at("std-viscosity"), result.at("eta0_gf_s_per_cm2"));
+  EXPECT_NE(saved.at("source").get<std::string>().find("pp.csv: 24 points"), std::string::npos);
+  const CliResult run = Run({"--material", "grade 7", "-o", "r.txt"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+
+  // Over the whole table, plateau included, the power law fails and says so.
+  const CliResult wide = Run({"materials", "fit", "pp.csv"});
+  ASSERT_EQ(wide.exitCode, 0) << wide.err;
+  EXPECT_NE(wide.err.find("warning: the worst viscosity error is"), std::string::npos) << wide.err;
+}
+
+// Expected values: tests/materials/datasheet_fits.py, which samples the two models from
+// their formulas and solves the normal equations in Python, apart from the program's code.
+TEST_F(MaterialFit, DataSheetModelsGiveTheLeastSquaresFitOfTheirSamples) {
+  struct Case {
+    std::vector<std::string> args;
+    double eta0, n, b, worst;
+  };
+  const std::vector<Case> cases{
+      {{"materials", "from-cross-wlf", "--n", "0.2842", "--tau-star", "27300", "--d1", "4.5e13", "--d2", "263.15",
+        "--a1", "28.7", "--a2", "51.6", "--shear-rate", "10:1000", "--temp", "200:260", "--json", "m.json"},
+       4.048830340563923, 0.42485630268632546, 0.007625601919550436, 0.2802243083589213},
+      {{"materials", "from-carreau", "--eta0", "2500", "--lambda", "0.05", "--n", "0.4", "--ref-temp", "220",
+        "--activation-energy", "40000", "--shear-rate", "10:1000", "--temp", "200:260", "--json", "m.json"},
+       8.051839747002704, 0.5013147883913683, 0.010112726169954926, 0.5545114188934432},
+  };
+  for (const Case& c : cases) {
+    const CliResult fit = Run(c.args);
+    ASSERT_EQ(fit.exitCode, 0) << c.args[1] << fit.err;
+    const nlohmann::json result = Json("m.json");
+    EXPECT_EQ(result.at("points"), 100) << c.args[1];
+    EXPECT_EQ(result.at("referenceTemp_C"), 230) << c.args[1];
+    EXPECT_NEAR(result.at("eta0_gf_s_per_cm2").get<double>(), c.eta0, 1e-9 * c.eta0) << c.args[1];
+    EXPECT_NEAR(result.at("n").get<double>(), c.n, 1e-9) << c.args[1];
+    EXPECT_NEAR(result.at("b_per_C").get<double>(), c.b, 1e-9 * c.b) << c.args[1];
+    EXPECT_NEAR(result.at("worstRelativeError").get<double>(), c.worst, 1e-9) << c.args[1];
+    EXPECT_EQ(result.at("warnings").size(), 1u) << c.args[1];  // both worse than 10 % over two decades
+  }
+}
+
+// Each bad file is refused with its name, line and problem; no materials file appears.
+TEST_F(MaterialFit, BadTablesAreRefusedAndNothingIsSaved) {
+  const std::string header = "temp_C,shear_rate_per_s,viscosity_Pa_s\n";
+  const std::string good = "200,10,900\n200,100,400\n220,10,700\n";
+  const std::vector<std::pair<std::string, std::string>> cases{
+      {"200,10,900\n200,100,400\n", "bad.csv:1: no header"},
+      {"temp_C,viscosity_Pa_s\n200,900\n", "bad.csv:1: the header has no column shear_rate_per_s"},
+      {header + "200,10,900\n200,ten,400\n", "bad.csv:3: shear_rate_per_s 'ten' is not a number"},
+      {header + good, "bad.csv: 3 points; a fit needs at least 4"},
+      {header + "200,10,900\n200,100,400\n200,1000,100\n200,30,600\n", "bad.csv: every point is at 200"},
+      {header + good + "\n220,100,-5\n", "bad.csv:6: the viscosity -5 is not above zero"},
+  };
+  for (const auto& [content, message] : cases) {
+    WriteBytes(dir_.file("bad.csv"), content);
+    const CliResult fit = Run({"materials", "fit", "bad.csv", "--save", "--name", "X", "--like", "LDPE"});
+    EXPECT_EQ(fit.exitCode, 2) << message;
+    EXPECT_NE(fit.err.find(message), std::string::npos) << fit.err;
+    EXPECT_FALSE(std::filesystem::exists(UserFile())) << message;
+  }
+}
+
+}  // namespace
+}  // namespace kelvado::testing
