@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <charconv>
 #include <numbers>
 
 #include "solver/calc_state.h"
+#include "solver/message_number.h"
 
 namespace kelvado {
 double BackFlowShare(const CalcState& s) {
@@ -37,12 +37,7 @@ std::optional<BoundsViolation> CheckTemperatureBounds(const CalcState& s, bool p
 
 namespace {
 
-// Locale-free: a message reads the same whatever the process's numeric locale.
-std::string Fixed(double value, int decimals) {
-  char text[64];
-  const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-  return std::string(text, end.ptr);
-}
+std::string Fixed(double value, int decimals) { return MessageNumber(value, std::chars_format::fixed, decimals); }
 
 }  // namespace
 

@@ -1,12 +1,12 @@
 #include "solver/input_bounds.h"
 
-#include <charconv>
 #include <cmath>
 #include <numbers>
 #include <utility>
 
 #include "solver/calc_state.h"
 #include "solver/input_fields.h"
+#include "solver/message_number.h"
 
 namespace kelvado {
 namespace {
@@ -15,11 +15,7 @@ constexpr double kAbsoluteZero = -273.15;  // C
 constexpr const char* kChangeAndTryAgain = "; change and try again!";
 
 // At most six significant digits, the locale's separator never involved.
-std::string Short(double value) {
-  char text[32];
-  const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
-  return std::string(text, end.ptr);
-}
+std::string Short(double value) { return MessageNumber(value, std::chars_format::general, 6); }
 
 InputProblem Problem(Field field, const std::string& rule) {
   return {field, std::string(FieldInfo(field).caption) + " must be " + rule + kChangeAndTryAgain};

@@ -1,21 +1,16 @@
 #include "solver/run_warnings.h"
 
-#include <charconv>
 #include <cmath>
 #include <memory>
 
 #include "solver/calc_state.h"
 #include "solver/consistent_flow.h"
+#include "solver/message_number.h"
 
 namespace kelvado {
 namespace {
 
-// Locale-free, at most `digits` significant digits.
-std::string Short(double value, int digits) {
-  char text[32];
-  const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
-  return std::string(text, end.ptr);
-}
+std::string Short(double value, int digits) { return MessageNumber(value, std::chars_format::general, digits); }
 
 }  // namespace
 
