@@ -90,6 +90,10 @@ CaseData ReadCaseFile(const std::string& path, char decimalSeparator) {
     data.inputs[f.field] = WithSeparator(*text, written, decimalSeparator);
   }
   if (file.flowModel) data.flowModel = *file.flowModel;
+  if (file.dieSections.size() > kMaxDieSections) {
+    throw cli::UsageError::Of(path, ": the die has ", std::to_string(file.dieSections.size()), " sections; at most ",
+                              std::to_string(kMaxDieSections), " are taken");
+  }
   for (std::size_t i = 0; i < file.dieSections.size(); ++i) {
     try {
       ParseDieSection(file.dieSections[i]);

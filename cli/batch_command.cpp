@@ -94,7 +94,7 @@ std::vector<Cell> Row(const std::optional<Shard>& shard, std::size_t index, cons
 }  // namespace
 
 ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std::ostream& err, bool progressBar,
-                              bool tableOnBarsTerminal) {
+                              bool tableOnBarsTerminal, std::ostream* barTerminal) {
   const RunOptions& run = command.run;
   const BatchOptions& batch = command.batch;
   const char separator = run.decimalSeparator ? *run.decimalSeparator : SeparatorFromEnvironment();
@@ -112,7 +112,10 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
   // Found out before the cases run, not after.
   std::optional<OutputFile> csv;
   try {
-    if (batch.csvFile) csv.emplace(*batch.csvFile);
+    if (batch.csvFile) {
+      CheckOutputs({*batch.csvFile}, InputPaths(run));
+      csv.emplace(*batch.csvFile);
+    }
   } catch (const OutputError& error) {
     err << error.what() << '\n';
     return kExitFileNotOpened;
@@ -134,7 +137,7 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
   options.cancel = &InterruptRequested();
   std::unique_ptr<ProgressBar> bar;
   if (progressBar) {
-    bar = std::make_unique<ProgressBar>(err, count);
+    bar = std::make_unique<ProgressBar>(barTerminal != nullptr ? *barTerminal : err, count);
     options.progress = [&bar](std::size_t done, std::size_t) { bar->Update(done); };
   }
   // The input values of the cases made and not yet handed on: no more than the sweep's window.

@@ -1,5 +1,7 @@
 #include "cli/materials_command.h"
 
+#include <iostream>
+
 #include "cli/options.h"
 #include "cli/result_table.h"
 #include "cli/usage_error.h"
@@ -9,9 +11,12 @@
 namespace kelvado::cli {
 namespace {
 
+// A user entry that was set aside is said on standard error; the rest of the file is used.
 MaterialCatalog LoadCatalog() {
   try {
-    return MaterialCatalog::Load();
+    MaterialCatalog catalog = MaterialCatalog::Load();
+    for (const std::string& warning : catalog.warnings) std::cerr << "kelvado-cli: " << UsageError::Of(warning).what() << '\n';
+    return catalog;
   } catch (const MaterialError& error) {
     throw UsageError::Of(error.what());
   }

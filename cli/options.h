@@ -64,6 +64,8 @@ struct CommandLine {
 // does not take and for a sweep or characteristic that misses what it needs.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
-std::string HelpText(std::string_view program);
+// The whole help, or with `command` (sweep, characteristic, operating-point, die-curve,
+// materials) that command's alone.
+std::string HelpText(std::string_view program, std::string_view command = {});
 
 }  // namespace kelvado::cli

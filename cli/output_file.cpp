@@ -13,24 +13,72 @@ namespace kelvado::cli {
 
 namespace {
 
+// Messages name standard output as such, not as "-".
+std::string Shown(const std::string& path) { return path == "-" ? "standard output" : "'" + path + "'"; }
+
 std::string CanNotWrite(const std::string& path, const char* reason) {
-  return std::string("can not write '").append(path).append("': ").append(reason);
+  return std::string("can not write ").append(Shown(path)).append(": ").append(reason);
+}
+
+bool IsDevice(const struct stat& st) { return S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode); }
+
+bool IsDevice(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && IsDevice(st);
+}
+
+// Root may write any file; a file without a write bit is still taken as one not to replace.
+bool MayWrite(const std::string& path, const struct stat& st) {
+  return ::access(path.c_str(), W_OK) == 0 && (st.st_mode & 0222) != 0;
+}
+
+// Whether two paths name one file: the same existing file (through links too), or the
+// same name once made absolute. A path that can not be made canonical (too long, say)
+// names no file of another: its own problem is reported when it is written.
+bool SameFile(const std::string& a, const std::string& b) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (fs::equivalent(a, b, ec)) return true;
+  std::error_code ecA, ecB;
+  const fs::path canonicalA = fs::weakly_canonical(fs::absolute(a, ecA), ecA);
+  const fs::path canonicalB = fs::weakly_canonical(fs::absolute(b, ecB), ecB);
+  return !ecA && !ecB && canonicalA == canonicalB;
 }
 
 }  // namespace
 
+bool IsStandardOutput(const std::string& path) {
+  if (path == "-") return true;
+  struct stat named {};
+  struct stat out {};
+  return ::stat(path.c_str(), &named) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 && named.st_dev == out.st_dev &&
+         named.st_ino == out.st_ino;
+}
+
 void RefuseSpecialFile(const std::string& path) {
+  if (IsStandardOutput(path)) return;
   struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || S_ISDIR(st.st_mode))) {
+  if (::stat(path.c_str(), &st) != 0) return;
+  if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || S_ISDIR(st.st_mode)) {
     throw OutputError(CanNotWrite(path, "a FIFO, a socket or a folder is no file to write"));
+  }
+  if (S_ISREG(st.st_mode) && !MayWrite(path, st)) {
+    throw OutputError(CanNotWrite(path, "the file is read-only; it is left as it is"));
   }
 }
 
 OutputFile::OutputFile(std::string path) : path_(std::move(path)), target_(path_) {
   RefuseSpecialFile(path_);
+  if (IsStandardOutput(path_)) {
+    // A duplicate, so that closing this file leaves standard output open for the rest.
+    const int fd = ::dup(STDOUT_FILENO);
+    file_ = fd < 0 ? nullptr : ::fdopen(fd, "wb");
+    if (file_ == nullptr) Fail(errno);
+    return;
+  }
   struct stat st {};
   const bool exists = ::stat(path_.c_str(), &st) == 0;  // through a link, to what it names
-  if (exists && (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))) {
+  if (exists && IsDevice(st)) {
     file_ = std::fopen(path_.c_str(), "wb");
     if (file_ == nullptr) Fail(errno);
     return;
@@ -98,24 +146,27 @@ void WriteWholeFile(const std::string& path, std::string_view bytes) {
   file.Close();
 }
 
-void RefuseSameFileTwice(const std::vector<std::string>& paths) {
-  namespace fs = std::filesystem;
-  auto isDevice = [](const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode));
-  };
-  auto same = [](const std::string& a, const std::string& b) {
-    std::error_code ec;
-    if (fs::equivalent(a, b, ec)) return true;  // links and hard links to one existing file
-    return fs::weakly_canonical(fs::absolute(a, ec), ec) == fs::weakly_canonical(fs::absolute(b, ec), ec);
-  };
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    for (std::size_t k = i + 1; k < paths.size(); ++k) {
-      if (!isDevice(paths[i]) && same(paths[i], paths[k])) {
-        throw UsageError::Of("'", paths[i], "' and '", paths[k], "' name the same file; give each output its own");
+void CheckOutputs(const std::vector<std::string>& outputs, const std::vector<std::string>& inputs) {
+  // Standard output under any of its names is one file, unless it is a device.
+  std::vector<std::string> named;
+  for (const std::string& path : outputs) {
+    named.push_back(path == "-" || (IsStandardOutput(path) && !IsDevice(path)) ? "-" : path);
+  }
+  for (std::size_t i = 0; i < named.size(); ++i) {
+    if (named[i] != "-" && IsDevice(named[i])) continue;
+    for (std::size_t k = i + 1; k < named.size(); ++k) {
+      if (named[i] == named[k] || SameFile(named[i], named[k])) {
+        throw UsageError::Of(Shown(outputs[i]), " and ", Shown(outputs[k]),
+                             " name the same file; give each output its own");
+      }
+    }
+    for (const std::string& input : inputs) {
+      if (input != "-" && named[i] != "-" && SameFile(named[i], input)) {
+        throw UsageError::Of(Shown(outputs[i]), " is also an input of this run; write the output elsewhere");
       }
     }
   }
+  for (const std::string& path : outputs) RefuseSpecialFile(path);
 }
 
 void MakeFolder(const std::string& path) {

@@ -2,6 +2,7 @@
 #include "cli/run_command.h"
 
 #include <filesystem>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -49,15 +50,27 @@ std::vector<std::string> OutputPaths(const RunOptions& options) {
   return paths;
 }
 
+// The results file on standard output is written to it in turn, whatever it is.
+RunOutcome RunInto(const RunRequest& request, RunServices& services, bool onStandardOutput) {
+  if (!onStandardOutput) return RunWithResultsFile(request, services);
+  ResultFile file = ResultFile::OnDescriptor(STDOUT_FILENO, request.decimalSeparator, request.encoding, request.flowModel);
+  return RunCalculation(request, services, file);
+}
+
 }  // namespace
+
+std::vector<std::string> InputPaths(const RunOptions& options) {
+  std::vector<std::string> paths;
+  if (options.inputsFile) paths.push_back(*options.inputsFile);
+  return paths;
+}
 
 ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::ostream& err) {
   const char separator =
       options.decimalSeparator ? *options.decimalSeparator : SeparatorFromEnvironment();
   const std::vector<std::string> outputs = OutputPaths(options);
-  RefuseSameFileTwice(outputs);
   try {
-    for (std::size_t i = 1; i < outputs.size(); ++i) RefuseSpecialFile(outputs[i]);
+    CheckOutputs(outputs, InputPaths(options));
   } catch (const OutputError& error) {
     err << error.what() << '\n';
     return kExitFileNotOpened;
@@ -68,7 +81,7 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
   // The steps are kept only for the exports that write them.
   if (options.jsonFile || options.csvFolder) request.keptSteps = kKeepEverySteps;
   ConsoleServices services(err);
-  const RunOutcome outcome = RunWithResultsFile(request, services);
+  const RunOutcome outcome = RunInto(request, services, IsStandardOutput(outputs[0]));
 
   // The run shows its own messages; these two endings are for the front end to report.
   switch (outcome.status) {

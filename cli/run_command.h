@@ -26,6 +26,9 @@ inline InputTexts ComposeInputTexts(const RunOptions& options, char separator) {
   return ComposeCase(options, separator).inputs;
 }
 
+// The files a command reads (the inputs file), which none of its outputs may name.
+std::vector<std::string> InputPaths(const RunOptions& options);
+
 ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace kelvado::cli

@@ -2,14 +2,15 @@
 
 #include <filesystem>
 
+#include "cli/interrupt.h"
 #include "cli/output_file.h"
 #include "report/export.h"
 
 namespace kelvado::cli {
 
 void WriteRunExports(const RunOptions& options, const RunRequest& request, const RunOutcome& outcome) {
-  if (options.jsonFile) WriteWholeFile(*options.jsonFile, RunJson(request, outcome));
-  if (options.csvFolder && outcome.status == RunStatus::Finished) {
+  if (options.jsonFile) WriteWholeFile(*options.jsonFile, RunJson(request, outcome, &InterruptRequested()));
+  if (options.csvFolder && outcome.status == RunStatus::Finished && !InterruptRequested().load()) {
     const std::filesystem::path folder(*options.csvFolder);
     MakeFolder(folder.string());
     WriteWholeFile((folder / "steps.csv").string(), StepsCsv(outcome.record, request.flowModel));

@@ -21,7 +21,7 @@ if ! "$cxx" -fsanitize=fuzzer,address,undefined "$out/probe.cpp" -o "$out/probe"
 fi
 
 # The readers under test and the characteristic's planning, which needs the core.
-sources="$src/fuzz/inputs_fuzzer.cpp $src/solver/*.cpp $src/report/*.cpp"
+sources="$src/fuzz/inputs_fuzzer.cpp $src/solver/*.cpp $src/report/*.cpp $src/files/*.cpp"
 for f in inputs_file range batch_plan result_table; do sources="$sources $src/cli/$f.cpp"; done
 # shellcheck disable=SC2086
 "$cxx" -std=c++20 -g -O1 -ffp-contract=off -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \

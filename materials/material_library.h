@@ -67,6 +67,15 @@ struct MaterialCatalog {
   std::filesystem::path userFile;
   std::vector<Material> library;
   std::vector<Material> user;
+  // User entries under a library material's name: not offered, so that a name always means
+  // one material, but written back with the user's file; and a message for each.
+  std::vector<Material> setAside;
+  std::vector<std::string> warnings;
+
+  // Moves the user entries that take a library name from `user` to `setAside`, with a
+  // message naming the file and the entry. Load does it; a front end reading the two
+  // files itself calls it after.
+  void SetAsideLibraryNames();
 
   // Reads both files; a user file that does not exist is no materials.
   static MaterialCatalog Load();
@@ -82,6 +91,10 @@ struct MaterialCatalog {
 
   // Removes the user's material of that name, if there is one, and writes the user file.
   void RemoveUserMaterial(std::string_view name);
+
+ private:
+  // What the user file holds: `materials` and the entries set aside.
+  std::vector<Material> WithSetAside(std::vector<Material> materials) const;
 };
 
 // A value as a field's text: the shortest text that reads back as the same double, with a

@@ -1,5 +1,6 @@
 #include "report/export.h"
 
+#include <atomic>
 #include <cmath>
 
 #include "report/csv.h"
@@ -63,10 +64,17 @@ std::string CsvTable(const std::vector<Record>& rows, const Column<Record> (&col
   return out;
 }
 
+// The rows until `cancel` is set (looked at every 1024 rows); `cut` says whether it was.
 template <typename Record, std::size_t N>
-Json JsonRows(const std::vector<Record>& rows, const Column<Record> (&columns)[N]) {
+Json JsonRows(const std::vector<Record>& rows, const Column<Record> (&columns)[N],
+              const std::atomic<bool>* cancel = nullptr, bool* cut = nullptr) {
   Json array = Json::array();
-  for (const Record& row : rows) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (cancel != nullptr && i % 1024 == 0 && cancel->load()) {
+      *cut = true;
+      break;
+    }
+    const Record& row = rows[i];
     Json object = Json::object();
     for (const auto& column : columns) object[column.key] = column.value(row);
     array.push_back(std::move(object));
@@ -84,7 +92,7 @@ std::string OutletCsv(const RunRecord& record, FlowModel model) {
   return CsvTable(record.outlet, kOutletColumns, "Node (-)", model);
 }
 
-std::string RunJson(const RunRequest& request, const RunOutcome& outcome) {
+std::string RunJson(const RunRequest& request, const RunOutcome& outcome, const std::atomic<bool>* cancel) {
   Json doc = Json::object();
   doc["status"] = StatusName(outcome.status);
   if (!outcome.detail.empty()) doc["detail"] = outcome.detail;
@@ -106,7 +114,12 @@ std::string RunJson(const RunRequest& request, const RunOutcome& outcome) {
       {"stepZ_cm", op.StepZ},
       {"stepY_cm", op.StepY},
   };
-  doc["steps"] = JsonRows(outcome.record.steps, kStepColumns);
+  bool cut = false;
+  doc["steps"] = JsonRows(outcome.record.steps, kStepColumns, cancel, &cut);
+  if (cut) {  // a long document stops at a signal, and says so
+    doc["status"] = StatusName(RunStatus::Cancelled);
+    doc["detail"] = "cancelled while the steps were written; the steps stop where it got to";
+  }
   doc["outlet"] = JsonRows(outcome.record.outlet, kOutletColumns);
 
   if (outcome.status == RunStatus::Finished) {

@@ -2,6 +2,7 @@
 // Machine-readable copies of a run for the engineer's own tools: CSV (RFC 4180, UTF-8, CR LF,
 // units in the header) and one JSON document. Numbers are written in the shortest form that
 // reads back as the same double, always with a decimal point.
+#include <atomic>
 #include <string>
 
 #include "solver/run.h"
@@ -12,7 +13,8 @@ namespace kelvado {
 std::string StepsCsv(const RunRecord& record, FlowModel model = FlowModel::Classic);
 // Every depth node of the outlet.
 std::string OutletCsv(const RunRecord& record, FlowModel model = FlowModel::Classic);
-// Inputs, flow model, operating conditions, steps, outlet profiles and power balance.
-std::string RunJson(const RunRequest& request, const RunOutcome& outcome);
+// Inputs, flow model, operating conditions, steps, outlet profiles and power balance. Once
+// `cancel` is set the steps stop and the status says "cancelled".
+std::string RunJson(const RunRequest& request, const RunOutcome& outcome, const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace kelvado

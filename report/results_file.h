@@ -30,6 +30,11 @@ class ResultFile : public ResultsSink {
   ResultFile(std::string path, char decimalSeparator, TextEncoding encoding,
              FlowModel model = FlowModel::Classic);
 
+  // The stages written in turn to a descriptor the caller keeps open (standard output of a
+  // script, even a pipe): nothing is opened, checked or deleted.
+  static ResultFile OnDescriptor(int descriptor, char decimalSeparator, TextEncoding encoding,
+                                 FlowModel model = FlowModel::Classic);
+
   const std::string& Name() const { return name_; }
 
   // A FIFO or socket is refused at once, never waited on; a later stage that finds another
@@ -54,6 +59,7 @@ class ResultFile : public ResultsSink {
   };
 
   std::string name_;
+  int descriptor_ = -1;   // set: written there instead of the file under name_
   char separator_;
   TextEncoding encoding_;
   FlowModel model_;

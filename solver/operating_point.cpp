@@ -48,7 +48,7 @@ class Search {
     return std::nullopt;
   }
 
-  std::string Output(double output) const { return Rounded(output, std::chars_format::fixed, 2); }
+  std::string Output(double output) const { return TwoDecimalsText(output, request_.decimalSeparator); }
 
   // A number for a message, with the request's decimal separator.
   std::string Rounded(double value, std::chars_format format, int digits) const {

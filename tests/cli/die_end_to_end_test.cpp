@@ -62,7 +62,7 @@ TEST_F(DieCommands, NoPointImproperDieAndUsageHaveTheirExitStatus) {
 
   const CliResult zero = Run({"operating-point", "--rpm", "80", "--die", "annulus:outer=2,inner=2.5,length=1"});
   EXPECT_EQ(zero.exitCode, 3);
-  EXPECT_EQ(zero.err, "die section 'annulus:outer=2,inner=2.5,length=1': the inner diameter must be smaller than the outer\n");
+  EXPECT_EQ(zero.err, "kelvado-cli: die section 'annulus:outer=2,inner=2.5,length=1': the inner diameter must be smaller than the outer\n");
 
   EXPECT_EQ(Run({"operating-point", "--rpm", "80"}).exitCode, 2);  // no die
   EXPECT_EQ(Run({"operating-point", "--rpm", "fast", "--die", "circular:diameter=1,length=1"}).exitCode, 2);

@@ -16,10 +16,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kImproper = "Input data is not proper, change and try again!\n";
-constexpr const char* kCanNotOpen = "File can not open!\n";
-constexpr const char* kInnerGaveUp = "** This case does not converge. It seems <n> value is too small.\n";
-constexpr const char* kClosureGaveUp = "This case does not converge. It seems <n> value is too small.\n";
+constexpr const char* kImproper = "kelvado-cli: Input data is not proper, change and try again!\n";
+constexpr const char* kCanNotOpen = "kelvado-cli: File can not open!\n";
+constexpr const char* kInnerGaveUp = "kelvado-cli: ** This case does not converge. It seems <n> value is too small.\n";
+constexpr const char* kClosureGaveUp = "kelvado-cli: This case does not converge. It seems <n> value is too small.\n";
 
 std::string Reference() { return ReadBytes(KELVADO_TEST_DATA "/default_result.txt"); }
 

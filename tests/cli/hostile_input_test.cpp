@@ -27,7 +27,7 @@ TEST_F(Hostile, SignalsCancelASingleRunLikeTheWindowsCancel) {
                               CliExtras{signal, 0.3, {}});
     EXPECT_EQ(run.exitCode, status) << run.err;
     EXPECT_LT(run.secondsAfterSignal, 1.0);
-    EXPECT_EQ(run.err, "The run was cancelled.\n");
+    EXPECT_EQ(run.err, "kelvado-cli: The run was cancelled.\n");
     EXPECT_FALSE(std::filesystem::exists(Path("r.txt")));  // the unfinished file went
     EXPECT_NE(ReadBytes(Path("r.json")).find("\"status\":\"cancelled\""), std::string::npos);
   }

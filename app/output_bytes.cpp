@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "app/output_bytes.h"
+
+#include <QBuffer>
+#include <QFile>
+
+#include "cli/exit_codes.h"
+#include "cli/output_file.h"
+#include "cli/usage_error.h"
+
+namespace output_bytes {
+namespace {
+
+std::string Native(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+}  // namespace
+
+bool WriteBytes(const QString& path, const QByteArray& bytes, QString* error) {
+  try {
+    kelvado::cli::WriteWholeFile(Native(path), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return true;
+  } catch (const kelvado::cli::OutputError& failure) {
+    if (error) *error = QString::fromLocal8Bit(failure.what());
+    return false;
+  }
+}
+
+bool WritePng(const QString& path, const QImage& image, QString* error) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) {
+    if (error) *error = QStringLiteral("can not make the picture for %1").arg(path);
+    return false;
+  }
+  return WriteBytes(path, bytes, error);
+}
+
+int CheckHeadlessOutput(const QString& path, const QStringList& inputs) {
+  std::vector<std::string> read;
+  for (const QString& input : inputs) {
+    if (!input.isEmpty()) read.push_back(Native(input));
+  }
+  try {
+    kelvado::cli::CheckOutputs({Native(path)}, read);
+    return 0;
+  } catch (const kelvado::cli::UsageError& error) {
+    qCritical("kelvado: %s", error.what());
+    return kelvado::cli::kExitUsage;
+  } catch (const kelvado::cli::OutputError& error) {
+    qCritical("kelvado: %s", error.what());
+    return kelvado::cli::kExitFileNotOpened;
+  }
+}
+
+}  // namespace output_bytes
