@@ -294,6 +294,28 @@ TEST_F(Cli, UsageErrorsStopBeforeAnyRun) {
   EXPECT_EQ(Entries(), (std::vector<std::string>{"bad.txt"}));
 }
 
+// '-' is standard output for the files and standard input for the inputs file; what would
+// have gone to standard output then goes to standard error, so that the streams never mix.
+TEST_F(Cli, StandardStreamsCarryFilesForScripts) {
+  const CliResult results = Run({"-o", "-"});
+  ASSERT_EQ(results.exitCode, 0) << results.err;
+  EXPECT_EQ(results.out, Reference());
+  EXPECT_NE(results.err.find("Outlet pressure              223.68 kgf/cm2"), std::string::npos) << results.err;
+
+  Write("case.kvcase", "output-rate = 0\n");  // faults, as the file is read
+  CliExtras fromStdin;
+  fromStdin.stdinFile = dir_.file("case.kvcase");
+  EXPECT_EQ(RunCli({"--inputs", "-", "-or.txt", "--"}, dir_.path(), {}, 60, fromStdin).exitCode, 7);
+  EXPECT_EQ(RunCli({"--inputs", "-", "-or.txt", "--output-rate=60.0"}, dir_.path(), {}, 60, fromStdin).exitCode, 0);
+  EXPECT_EQ(Read("r.txt"), Reference());
+
+  const CliResult sweep = Run({"sweep", "--vary", "output-rate=40:80:5", "--csv", "-"});
+  ASSERT_EQ(sweep.exitCode, 0) << sweep.err;
+  EXPECT_TRUE(sweep.out.starts_with("output-rate (kg/hr),Screw speed (rpm),")) << sweep.out;
+  EXPECT_EQ(std::count(sweep.out.begin(), sweep.out.end(), '\n'), 6);
+  EXPECT_NE(sweep.err.find("finished"), std::string::npos) << sweep.err;
+}
+
 TEST_F(Cli, HelpAndVersion) {
   const CliResult help = Run({"--help"});
   EXPECT_EQ(help.exitCode, 0);
