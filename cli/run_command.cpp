@@ -110,6 +110,11 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
     err << error.what() << '\n';
     if (code == kExitFinished) code = kExitFileNotOpened;
   }
+  // A signal after the run had ended still ends the command, in a word of its own.
+  if (const std::optional<ExitCode> interrupted = InterruptExitCode(); interrupted && code != *interrupted) {
+    err << "Cancelled after the run; the exports were cut short or left out.\n";
+    return *interrupted;
+  }
   return code;
 }
 

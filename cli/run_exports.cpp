@@ -9,7 +9,14 @@
 namespace kelvado::cli {
 
 void WriteRunExports(const RunOptions& options, const RunRequest& request, const RunOutcome& outcome) {
-  if (options.jsonFile) WriteWholeFile(*options.jsonFile, RunJson(request, outcome, &InterruptRequested()));
+  if (options.jsonFile) {
+    OutputFile file(*options.jsonFile);
+    if (WriteRunJson(request, outcome, [&file](std::string_view bytes) { file.Write(bytes); }, &InterruptRequested())) {
+      file.Close();
+    } else {
+      WriteWholeFile(*options.jsonFile, RunJson(request, outcome, &InterruptRequested()));
+    }
+  }
   if (options.csvFolder && outcome.status == RunStatus::Finished && !InterruptRequested().load()) {
     const std::filesystem::path folder(*options.csvFolder);
     MakeFolder(folder.string());
