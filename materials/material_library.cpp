@@ -163,13 +163,15 @@ void WriteMaterialsFile(const std::vector<Material>& materials, const fs::path& 
 std::vector<fs::path> LibraryFileCandidates() {
   std::vector<fs::path> candidates;
   std::error_code ec;
-  const fs::path program = fs::read_symlink("/proc/self/exe", ec);
-  if (!ec) candidates.push_back(program.parent_path().parent_path() / "share" / "kelvado" / "materials.json");
+  // share/kelvado beside the program's folder, as installed (bin/ and share/) and as the
+  // build tree lays it out for its programs and, a folder further down, its tests.
+  fs::path folder = fs::read_symlink("/proc/self/exe", ec).parent_path();
+  for (int up = 0; !ec && up < 3 && folder.has_relative_path(); ++up) {
+    folder = folder.parent_path();
+    candidates.push_back(folder / "share" / "kelvado" / "materials.json");
+  }
 #ifdef KELVADO_INSTALL_DATADIR
   candidates.push_back(fs::path(KELVADO_INSTALL_DATADIR) / "kelvado" / "materials.json");
-#endif
-#ifdef KELVADO_SOURCE_DATADIR
-  candidates.push_back(fs::path(KELVADO_SOURCE_DATADIR) / "materials.json");
 #endif
   return candidates;
 }

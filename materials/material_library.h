@@ -50,8 +50,8 @@ std::vector<Material> ReadMaterialsFile(const std::filesystem::path& path);
 void WriteMaterialsFile(const std::vector<Material>& materials, const std::filesystem::path& path);
 
 // Where the shipped library is looked for, in order: share/kelvado/ beside the program's
-// own folder (an installation, or the build tree's copy), the installation prefix the build
-// was configured with, the source tree's data/ folder.
+// own folder or one or two folders above it (an installation, or the build tree's copy for
+// its programs and tests), then under the installation prefix the build was configured with.
 std::vector<std::filesystem::path> LibraryFileCandidates();
 
 // The first candidate that exists; throws MaterialError naming every place looked in.
