@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Two commands do everything on a fresh Debian 12 machine (as root, or with sudo):
 #   make run   - install what is missing, build, and run the default case into result.txt
 #   make test  - install what is missing, build, and run every test

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "app/case_file.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -20,6 +22,8 @@ std::string WithSeparator(std::string text, char from, char to) {
 // The number of the line that gives a value, for a message about it: the `occurrence`-th
 // line (from 0) whose name, before '=' with comments and blanks aside, is `name`.
 std::size_t LineOf(const std::string& path, std::string_view name, std::size_t occurrence = 0) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return 0;  // a FIFO is not opened twice
   std::ifstream in(path, std::ios::binary);
   std::string line;
   constexpr std::string_view kBlanks = " \t\r";

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Start-up: the main window (its finish dialog hidden until a run ends well), the loop.
 //
 //   kelvado [CASE]                    opens the window, with the case file if one is given

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // sweep and characteristic from the command line: plan the cases, run them on the core in
 // parallel, print the table to `out` and write it as CSV when asked.

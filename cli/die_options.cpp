@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "cli/die_options.h"
 
 #include "cli/usage_error.h"

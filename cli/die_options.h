@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The command lines of `operating-point` and `die-curve`. Their own options are taken out
 // here; the rest (input fields, --inputs, --decimal-separator, --help, --version) is read by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The exit status of kelvado-cli: one value per way a run can end, so that scripts can
 // tell a bad case from a bad command line or a full disk.

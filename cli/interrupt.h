@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Ctrl-C (SIGINT) and SIGTERM cancel the work like the window's Cancel: the run or the
 // cases stop at their next check, the front end tidies up and exits with 128 + the signal.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // `kelvado-cli materials [--json]`: the library and the user's materials with their
 // sources; and the material that --material or an inputs file's `material = NAME` names.

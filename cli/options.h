@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The command line of kelvado-cli: one run by default, or `sweep` / `characteristic` as the
 // first argument for many. Every command takes one long option per input field, the inputs

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "cli/output_file.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <climits>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,6 +59,12 @@ bool IsStandardOutput(const std::string& path) {
 
 void RefuseSpecialFile(const std::string& path) {
   if (IsStandardOutput(path)) return;
+  // Found out before the work rather than when the file is made after it.
+  const std::size_t nameLength = std::filesystem::path(path).filename().string().size();
+  if (nameLength > NAME_MAX || path.size() >= PATH_MAX) {
+    throw OutputError(CanNotWrite(path, nameLength > NAME_MAX ? "the file name is longer than 255 bytes"
+                                                                : "the path is longer than 4095 bytes"));
+  }
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return;
   if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || S_ISDIR(st.st_mode)) {

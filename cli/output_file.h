@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Files a command writes besides the results file (exports and sweep tables); a failure
 // names the file and the system's reason.

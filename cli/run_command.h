@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // One calculation from the command line: defaults, then the inputs file, then the options;
 // the run's messages and any fault report to `err`, the outlet summary to `out`, then the

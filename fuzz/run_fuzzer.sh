@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: Apache-2.0
 # Builds the inputs fuzzer with clang and runs it for a short while; anything it finds
 # fails the run. Exits 77 (skipped) when clang or its fuzzer runtime is missing.
 # Usage: run_fuzzer.sh SOURCE_DIR BUILD_DIR [SECONDS]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Materials: the melts shipped with the program (data/materials.json, installed under
 // share/kelvado/) and the user's own (materials.json in the user's configuration folder,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Machine-readable copies of a run for the engineer's own tools: CSV (RFC 4180, UTF-8, CR LF,
 // units in the header) and one JSON document. Numbers are written in the shortest form that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The results file: header, progress lines and outlet block, each written by opening the
 // file, writing the stage and closing it again, so the file on disk is always complete up

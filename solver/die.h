@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The die after the screw: channels in series, each passed by the melt isothermally at the
 // temperature it leaves the screw with, with the screw's temperature-dependent power law

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The screw characteristic: outlet pressure and temperature against output at a fixed screw
 // speed. Each output gets the dimensionless flow rate at which it needs that speed.

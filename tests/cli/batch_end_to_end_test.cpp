@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // sweep, characteristic and the exports as a user runs them: the real binary in a fresh folder.
 #include <gtest/gtest.h>
 

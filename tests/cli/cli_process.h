@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Runs the real kelvado-cli in a folder of the test's choosing and collects what it says.
 #include <filesystem>

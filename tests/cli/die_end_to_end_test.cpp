@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // operating-point and die-curve as a user runs them: the real binary in a fresh folder.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // kelvado-cli as a user runs it: a fresh folder per test, the real binary, its exit status,
 // its output and the files it leaves behind.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // kelvado-cli against what a careless or hostile user does to it: signals, pipes, full
 // devices, paths and outputs that collide. Each ends fast, with its documented status, and
 // leaves alone every file the run did not create.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Materials and display units as a user meets them: the real binary in a fresh folder, the
 // user's configuration folder inside it.
 #include <gtest/gtest.h>

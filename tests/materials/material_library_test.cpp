@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The shipped material library and the user's materials, through the library's own code.
 #include "materials/material_library.h"
 
