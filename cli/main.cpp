@@ -50,7 +50,7 @@ std::string_view HelpTopic(const std::vector<std::string>& args) {
 // standard error, so that the two never mix.
 std::ostream& Shown(std::initializer_list<const std::optional<std::string>*> outputs) {
   for (const auto* output : outputs) {
-    if (*output && kelvado::cli::IsStandardOutput(**output)) return std::cerr;
+    if (*output && kelvado::cli::TakesStandardOutput(**output)) return std::cerr;
   }
   return std::cout;
 }

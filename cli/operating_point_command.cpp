@@ -216,7 +216,7 @@ ExitCode DieCurve(const DieCommandLine& line, const Case& c, std::ostream& out, 
       const double q = VolumeRateOf(output, die.melt());
       const DieFlow flow = die.FlowAt(q, temp);
       if (!std::isfinite(flow.pressureDrop)) {
-        err << "The die's pressure drop at " << ShortNumberText(output, c.separator) << " kg/hr and " << *line.meltTemp
+        err << "The die's pressure drop at " << ShortNumberText(output, c.separator) << " kg/hr and " << ShortNumberText(temp, c.separator)
             << " \u00B0C is beyond the range of numbers.\n";
         return kExitImproperInput;
       }

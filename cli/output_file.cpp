@@ -57,6 +57,10 @@ bool IsStandardOutput(const std::string& path) {
          named.st_ino == out.st_ino;
 }
 
+bool TakesStandardOutput(const std::string& path) {
+  return path == "-" || (IsStandardOutput(path) && !IsDevice(path));
+}
+
 void RefuseSpecialFile(const std::string& path) {
   if (IsStandardOutput(path)) return;
   // Found out before the work rather than when the file is made after it.
@@ -157,9 +161,7 @@ void WriteWholeFile(const std::string& path, std::string_view bytes) {
 void CheckOutputs(const std::vector<std::string>& outputs, const std::vector<std::string>& inputs) {
   // Standard output under any of its names is one file, unless it is a device.
   std::vector<std::string> named;
-  for (const std::string& path : outputs) {
-    named.push_back(path == "-" || (IsStandardOutput(path) && !IsDevice(path)) ? "-" : path);
-  }
+  for (const std::string& path : outputs) named.push_back(TakesStandardOutput(path) ? "-" : path);
   for (std::size_t i = 0; i < named.size(); ++i) {
     if (named[i] != "-" && IsDevice(named[i])) continue;
     for (std::size_t k = i + 1; k < named.size(); ++k) {

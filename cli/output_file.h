@@ -47,6 +47,10 @@ void WriteWholeFile(const std::string& path, std::string_view bytes);
 
 // "-", or a path that names the file standard output is open on.
 bool IsStandardOutput(const std::string& path);
+// Whether `path` makes standard output carry a file of its own: "-", or the pipe or file
+// standard output is open on (a device such as a terminal takes any number of writers).
+// Nothing else may then go there.
+bool TakesStandardOutput(const std::string& path);
 
 // Throws OutputError when `path` names a FIFO, a socket or a folder (standard output
 // aside), or a file the user may not write: found out before a command's work, never by an
