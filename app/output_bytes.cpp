@@ -7,6 +7,7 @@
 #include "cli/exit_codes.h"
 #include "cli/output_file.h"
 #include "cli/usage_error.h"
+#include "materials/material_library.h"
 
 namespace output_bytes {
 namespace {
@@ -40,6 +41,12 @@ int CheckHeadlessOutput(const QString& path, const QStringList& inputs) {
   std::vector<std::string> read;
   for (const QString& input : inputs) {
     if (!input.isEmpty()) read.push_back(Native(input));
+  }
+  // The window reads the user's materials whatever it makes.
+  try {
+    read.push_back(kelvado::UserMaterialsFile().string());
+  } catch (const kelvado::MaterialError&) {
+    // No place for them: nothing there to overwrite.
   }
   try {
     kelvado::cli::CheckOutputs({Native(path)}, read);

@@ -17,7 +17,8 @@ bool WriteBytes(const QString& path, const QByteArray& bytes, QString* error = n
 bool WritePng(const QString& path, const QImage& image, QString* error = nullptr);
 
 // Before a headless picture or report is made: 0 when `path` may be written, else the exit
-// status (2: it names one of `inputs`; 6: it can not be written), said on standard error.
+// status (2: it names one of `inputs` or the user's materials file; 6: it can not be
+// written), said on standard error.
 int CheckHeadlessOutput(const QString& path, const QStringList& inputs);
 
 }  // namespace output_bytes

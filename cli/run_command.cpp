@@ -63,6 +63,14 @@ RunOutcome RunInto(const RunRequest& request, RunServices& services, bool onStan
 std::vector<std::string> InputPaths(const RunOptions& options) {
   std::vector<std::string> paths;
   if (options.inputsFile) paths.push_back(*options.inputsFile);
+  // The user's materials are read when a material is named, here or in the inputs file.
+  if (options.material || options.inputsFile) {
+    try {
+      paths.push_back(UserMaterialsFile().string());
+    } catch (const MaterialError&) {
+      // No place for them: nothing there to overwrite.
+    }
+  }
   return paths;
 }
 

@@ -105,6 +105,11 @@ TEST_F(Materials, AUserMaterialCanNotTakeALibraryName) {
   ASSERT_EQ(Run(library).exitCode, 0);
   EXPECT_EQ(Read("user.txt"), Read("library.txt"));
   EXPECT_NE(Read("mine.txt"), Read("library.txt"));
+
+  // The file the material came from is never an output of the run.
+  const std::string before = ReadBytes(file);
+  EXPECT_EQ(Run({"--material", "Mine", "-o", "r.txt", "--json", file}).exitCode, 2);
+  EXPECT_EQ(ReadBytes(file), before);
 }
 
 // Blank, the value with `decimals` decimals, as printf rounds it.
