@@ -3,10 +3,11 @@
 # An installation into a fresh prefix: every file in its standard folder, both manual pages
 # readable, no installed binary holding the source tree's path, the programs finding their
 # data under the prefix, and the completion offering what the program says.
-# Usage: install_test.sh SOURCE_DIR BUILD_DIR
+# Usage: install_test.sh SOURCE_DIR BUILD_DIR check-paths|skip-path-check
 set -eu
 src=$1
 build=$2
+paths=$3
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 fail() { echo "install_test: $*" >&2; exit 1; }
@@ -23,7 +24,9 @@ for page in kelvado-cli kelvado; do
   MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1" 2>/dev/null | grep -q -- "--help" || fail "man -l $page.1 shows no options"
 done
 for program in kelvado-cli kelvado; do
-  if grep -q -F "$src" "$prefix/bin/$program"; then fail "$program holds the source tree's path $src"; fi
+  if [ "$paths" = check-paths ] && grep -q -F "$src" "$prefix/bin/$program"; then
+    fail "$program holds the source tree's path $src"
+  fi
 done
 # The library is found under the prefix, the build and source trees aside.
 "$prefix/bin/kelvado-cli" materials | grep -q "Library: $prefix/" || fail "materials not read from the prefix"
