@@ -138,7 +138,7 @@ std::string DieCommandHelp(DieCommand command) {
          "                             or annulus:outer=DO,inner=DI,length=L, in cm\n"
          "  --melt-temp T              the melt temperature in the die, \u00B0C\n"
          "  --output-rate FROM:TO:COUNT\n"
-         "                             the outputs in kg/hr, spaced as for --vary\n"
+         "                             COUNT outputs in kg/hr evenly from FROM to TO, both included\n"
          "  --csv FILE                 also write the table as CSV ('-': to standard output, the\n"
          "                             table then to standard error)\n"
          "  --units UNIT               the pressures printed in kgf/cm2 (default), MPa, bar or psi;\n"

@@ -105,7 +105,7 @@ ExitCode MaterialsFromCommandLine(const std::vector<std::string>& args, std::ost
   bool json = false;
   for (const std::string& arg : args) {
     if (arg == "--help" || arg == "-h") {
-      out << HelpText(program);
+      out << HelpText(program, "materials");
       return kExitFinished;
     }
     if (arg != "--json") throw UsageError::Of("materials takes --json only, not '", arg, "'");
