@@ -28,6 +28,13 @@ for program in kelvado-cli kelvado; do
     fail "$program holds the source tree's path $src"
   fi
 done
+# Help and version without a display, one version for both programs.
+nodisplay() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@"; }
+nodisplay "$prefix/bin/kelvado" --help | grep -q -- "--report" || fail "kelvado --help without a display"
+cli_version=$(nodisplay "$prefix/bin/kelvado-cli" --version | cut -d' ' -f2)
+window_version=$(nodisplay "$prefix/bin/kelvado" --version | cut -d' ' -f2)
+[ -n "$cli_version" ] && [ "$cli_version" = "$window_version" ] || fail "versions '$cli_version' and '$window_version'"
+
 # The library is found under the prefix, the build and source trees aside.
 "$prefix/bin/kelvado-cli" materials | grep -q "Library: $prefix/" || fail "materials not read from the prefix"
 
