@@ -11,14 +11,20 @@ namespace kelvado::cli {
 class PrefixedLines final : public std::streambuf {
  public:
   PrefixedLines(std::ostream& target, std::string prefix) : target_(target), prefix_(std::move(prefix)) {}
+  ~PrefixedLines() override;
+  PrefixedLines(const PrefixedLines&) = delete;
+  PrefixedLines& operator=(const PrefixedLines&) = delete;
 
  protected:
   int_type overflow(int_type c) override;
   int sync() override;
 
  private:
+  bool Emit();  // writes what is pending, the prefix first at a line's start
+
   std::ostream& target_;
   std::string prefix_;
+  std::string pending_;
   bool lineStart_ = true;
 };
 
