@@ -64,10 +64,11 @@ bool TakesStandardOutput(const std::string& path) {
 void RefuseSpecialFile(const std::string& path) {
   if (IsStandardOutput(path)) return;
   // Found out before the work rather than when the file is made after it.
-  const std::size_t nameLength = std::filesystem::path(path).filename().string().size();
-  if (nameLength > NAME_MAX || path.size() >= PATH_MAX) {
-    throw OutputError(CanNotWrite(path, nameLength > NAME_MAX ? "the file name is longer than 255 bytes"
-                                                                : "the path is longer than 4095 bytes"));
+  if (path.size() >= PATH_MAX) throw OutputError(CanNotWrite(path, "the path is longer than 4095 bytes"));
+  for (const auto& part : std::filesystem::path(path)) {
+    if (part.string().size() > NAME_MAX) {
+      throw OutputError(CanNotWrite(path, "a name in it is longer than 255 bytes"));
+    }
   }
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return;

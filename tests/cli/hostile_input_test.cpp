@@ -109,6 +109,15 @@ TEST_F(Hostile, TwoOutputsNamingOneFileAreAUsageError) {
   EXPECT_EQ(ReadBytes(Path("r.txt")), "precious");
 }
 
+// Two long names are two files, each refused for its own length before the run.
+TEST_F(Hostile, OverLongNamesAreRefusedForTheirLength) {
+  const std::string json(300, 'a');
+  const CliResult run = Run({"-o", "r.txt", "--json", json, "--csv", std::string(300, 'b')});
+  EXPECT_EQ(run.exitCode, 6) << run.err;
+  EXPECT_NE(run.err.find(json + "': a name in it is longer than 255 bytes"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(Path("r.txt")));
+}
+
 TEST_F(Hostile, ALongNameIsCutButNeverItsFolder) {
   const std::string folder = std::string(200, 'd') + "/" + std::string(60, 'e');
   std::filesystem::create_directories(Path(folder));
