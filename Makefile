@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Two commands do everything on a fresh Debian 12 machine (as root, or with sudo):
 #   make run   - install what is missing, build, and run the default case into result.txt
 #   make test  - install what is missing, build, and run every test
@@ -5,7 +6,7 @@
 
 PACKAGES := cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev \
             qt6-base-dev qt6-svg-dev qt6-charts-dev qt6-pdf-dev libgl-dev \
-            clang libclang-rt-14-dev xvfb xdotool xauth
+            clang libclang-rt-14-dev xvfb xdotool xauth help2man appstream man-db
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 BUILD := build/release
 

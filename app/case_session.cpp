@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "app/case_session.h"
 
 #include <QAction>
@@ -5,10 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
-#include <QSaveFile>
 #include <exception>
 
 #include "app/dialogs.h"
+#include "app/output_bytes.h"
 #include "app/settings.h"
 #include "solver/input_fields.h"
 
@@ -115,12 +116,10 @@ bool CaseSession::writeTo(const QString& path) {
     return false;
   }
   // Written in full or not at all: a failed save leaves the file as it was.
-  QSaveFile file(path);
   const std::string text = kelvado::CaseFileText(data, separator);
-  if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), qint64(text.size())) != qint64(text.size()) ||
-      !file.commit()) {
-    dialogs_.showWarning(QStringLiteral("Save case"),
-                         QStringLiteral("The case was not saved: cannot write %1 (%2).").arg(path, file.errorString()));
+  QString error;
+  if (!output_bytes::WriteBytes(path, QByteArray(text.data(), qsizetype(text.size())), &error)) {
+    dialogs_.showWarning(QStringLiteral("Save case"), QStringLiteral("The case was not saved: %1.").arg(error));
     return false;
   }
   setFile(path);

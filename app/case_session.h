@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The case the window holds, as a file: its name and place, whether the fields still match
 // what was last saved or opened, and the File menu's work on it (new, open, save, save as,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Every box the window raises: the messages of a run, its finish dialog, the report of a
 // fault, the warning that something the user asked for was not done, the question about

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The units the window shows pressures in: the core's table (solver/units.h) with the
 // window's labels, decimals and remembered choice. The results file, the CSV and the JSON

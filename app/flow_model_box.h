@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The choice of the flow model beside the inputs: classic (the default, the results files of
 // old) or consistent. The choice is remembered between sessions.

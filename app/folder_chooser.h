@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The chooser of the folder that receives the results file: a volume selector (the mounted
 // volumes stand in for drives), the folder list and the file list of the open folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Start-up: the main window (its finish dialog hidden until a run ends well), the loop.
 //
 //   kelvado [CASE]                    opens the window, with the case file if one is given
@@ -9,7 +10,9 @@
 //           [--plot KEY]              SVG by the extension; KEY as listed by --help)
 //   kelvado --die-screenshot FILE     finds the operating point of the default case with a sheet
 //                                     die at 80 rpm on the die page, then renders the plots to a PNG
-// Pictures neither read nor change what the user's window remembers.
+// Pictures neither read nor change what the user's window remembers. The files go out by the
+// command line's rule for outputs, and Ctrl-C or SIGTERM ends a headless mode as it ends a
+// command (130 or 143, one line on standard error, nothing written).
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QEventLoop>
@@ -20,19 +23,24 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstring>
 #include <initializer_list>
 #include <exception>
+#include <optional>
 
 #include "report/results_file.h"
 #include "app/case_session.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
+#include "app/output_bytes.h"
 #include "app/plots/die_panel.h"
 #include "app/report_pdf.h"
 #include "case/compose.h"
 #include "app/plots/plot_picture.h"
 #include "app/plots/results_plots.h"
+#include "files/interrupt.h"
+#include "kelvado_version.h"
 #include "solver/input_fields.h"
 
 namespace {
@@ -54,12 +62,24 @@ bool WantsPicture(int argc, char** argv) {
   return HasOption(argc, argv, {"--screenshot", "--plot-screenshot", "--die-screenshot"});
 }
 
-// A picture or a report needs no display.
-bool WantsNoDisplay(int argc, char** argv) { return WantsPicture(argc, argv) || HasOption(argc, argv, {"--report"}); }
+bool WantsHeadless(int argc, char** argv) { return WantsPicture(argc, argv) || HasOption(argc, argv, {"--report"}); }
+
+// A picture, a report, the help and the version need no display.
+bool WantsNoDisplay(int argc, char** argv) {
+  return WantsHeadless(argc, argv) || HasOption(argc, argv, {"--help", "-h", "--help-all", "--version", "-v"});
+}
+
+// The end of a headless mode that a signal cut short.
+int Interrupted() {
+  qCritical("kelvado: cancelled by a signal; nothing was written");
+  return kelvado::InterruptExitCode().value_or(kelvado::kExitStopped);
+}
+
+bool WasInterrupted() { return kelvado::InterruptRequested().load(); }
 
 // A run with nobody to answer it and no results file; a message goes to standard error.
 kelvado::RunOutcome RunCase(const kelvado::CaseData& data) {
-  kelvado::QuietServices services;
+  kelvado::QuietServices services(&kelvado::InterruptRequested());
   kelvado::RunRequest request(data.inputs, {});
   request.flowModel = data.flowModel;
   request.writeResultsFile = false;
@@ -85,8 +105,10 @@ std::optional<kelvado::CaseData> ReadCase(const QString& casePath) {
 
 // The report of the case file (or of the default case) as the window would export it.
 int WriteReport(const QString& pdfPath, const QString& casePath, const QString& unitKey) {
+  if (const int refused = output_bytes::CheckHeadlessOutput(pdfPath, {casePath})) return refused;
   report_pdf::ReportContent content;
   const std::optional<kelvado::CaseData> read = ReadCase(casePath);
+  if (WasInterrupted()) return Interrupted();
   if (!read) return 2;
   const kelvado::CaseData& data = *read;
   content.caseName = casePath.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(casePath).completeBaseName();
@@ -114,6 +136,7 @@ int WriteReport(const QString& pdfPath, const QString& casePath, const QString& 
     qWarning("kelvado: %s", error.what());  // the report names no material then
   }
   content.outcome = RunCase(data);
+  if (WasInterrupted()) return Interrupted();
   if (content.outcome.status != kelvado::RunStatus::Finished) {
     qCritical("kelvado: the case ended as %s; no report was written", kelvado::StatusName(content.outcome.status));
     return 1;
@@ -121,7 +144,7 @@ int WriteReport(const QString& pdfPath, const QString& casePath, const QString& 
   QString error;
   if (!report_pdf::WriteReportPdf(content, pdfPath, &error)) {
     qCritical("kelvado: %s", qPrintable(error));
-    return 1;
+    return kelvado::kExitFileNotOpened;
   }
   return 0;
 }
@@ -138,7 +161,9 @@ int WritePlotScreenshot(const QString& key, const QString& path) {
     qCritical("kelvado: no plot named %s (one of: %s)", qPrintable(key), qPrintable(PlotKeys()));
     return 2;
   }
+  if (const int refused = output_bytes::CheckHeadlessOutput(path, {})) return refused;
   const kelvado::RunOutcome outcome = RunDefaultCase();
+  if (WasInterrupted()) return Interrupted();
   if (outcome.status != kelvado::RunStatus::Finished) {
     qCritical("kelvado: the default case ended as %s", kelvado::StatusName(outcome.status));
     return 1;
@@ -146,7 +171,7 @@ int WritePlotScreenshot(const QString& key, const QString& path) {
   QString error;
   if (!plots::WritePlotPicture(*id, outcome.record, path, plots::kPictureSize, &error)) {
     qCritical("kelvado: %s", qPrintable(error));
-    return 1;
+    return kelvado::kExitFileNotOpened;
   }
   return 0;
 }
@@ -168,6 +193,7 @@ class StderrDialogs final : public WindowDialogs {
 
 // The example of the README on the die page, at a size where its numbers read well.
 int WriteDieScreenshot(const QString& path) {
+  if (const int refused = output_bytes::CheckHeadlessOutput(path, {})) return refused;
   StderrDialogs dialogs;
   TForm1 form(&dialogs);
   form.setAttribute(Qt::WA_DontShowOnScreen);
@@ -185,17 +211,28 @@ int WriteDieScreenshot(const QString& path) {
   page->setOutputRange({}, {});
   QEventLoop loop;
   QObject::connect(page, &DiePanel::finished, &loop, &QEventLoop::quit);
+  // A signal only sets a flag; the loop looks at it often enough to end within a second.
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+    if (WasInterrupted()) loop.quit();
+  });
+  watch.start(50);
   if (!page->run()) return 1;
   loop.exec();
+  if (WasInterrupted()) {
+    page->cancel();
+    return Interrupted();
+  }
   // The numbers and the axes are laid out on events of their own; the picture waits for them.
   for (int pass = 0; pass < 3; ++pass) QCoreApplication::processEvents();
   if (!page->hasPoint()) {
     qCritical("kelvado: no operating point: %s", page->result().message.c_str());
     return 1;
   }
-  if (!plots->grab().save(path, "PNG")) {
-    qCritical("kelvado: cannot write %s", qPrintable(path));
-    return 1;
+  QString error;
+  if (!output_bytes::WritePng(path, plots->grab().toImage(), &error)) {
+    qCritical("kelvado: %s", qPrintable(error));
+    return kelvado::kExitFileNotOpened;
   }
   return 0;
 }
@@ -210,6 +247,9 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kelvado"));
   QApplication::setDesktopFileName(QStringLiteral("kelvado"));
+  QApplication::setApplicationVersion(QStringLiteral(KELVADO_VERSION));
+  std::optional<kelvado::InterruptHandlers> interrupts;
+  if (WantsHeadless(argc, argv)) interrupts.emplace();
   QTemporaryDir pictureSettings;
   if (WantsPicture(argc, argv)) QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, pictureSettings.path());
 
@@ -217,6 +257,7 @@ int main(int argc, char** argv) {
   parser.setApplicationDescription(
       QStringLiteral("Non-isothermal melt flow in the metering zone of a single-screw extruder."));
   parser.addHelpOption();
+  parser.addVersionOption();
   const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                       QStringLiteral("Render the main window to a PNG file and exit."),
                                       QStringLiteral("FILE"));
@@ -268,15 +309,20 @@ int main(int argc, char** argv) {
   TForm1 form;  // with its own modal boxes and finish dialog
 
   if (parser.isSet(screenshot)) {
+    const QString path = parser.value(screenshot);
+    if (const int refused = output_bytes::CheckHeadlessOutput(path, {casePath})) return refused;
     const std::optional<kelvado::CaseData> data = ReadCase(casePath);
+    if (WasInterrupted()) return Interrupted();
     if (!data) return 2;
     if (!casePath.isEmpty()) form.caseSession()->open(casePath);
     if (parser.isSet(withPlots)) form.resultsPlots()->showOutcome(RunCase(*data));
+    if (WasInterrupted()) return Interrupted();
     form.setAttribute(Qt::WA_DontShowOnScreen);
     form.show();
-    if (!form.grab().save(parser.value(screenshot), "PNG")) {
-      qCritical("kelvado: cannot write %s", qPrintable(parser.value(screenshot)));
-      return 1;
+    QString error;
+    if (!output_bytes::WritePng(path, form.grab().toImage(), &error)) {
+      qCritical("kelvado: %s", qPrintable(error));
+      return kelvado::kExitFileNotOpened;
     }
     return 0;
   }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The main window: the seventeen inputs with their defaults, the two pictures, the folder
 // chooser, the results file name, OK and Close. OK (or Enter in any field) runs one

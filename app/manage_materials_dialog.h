@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Material → "Manage materials…": the user's own materials, to rename or remove; the
 // library's are listed for reference and stay as they are.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "app/material_box.h"
 
 #include <algorithm>
@@ -97,6 +98,10 @@ void MaterialBox::loadCatalog(const std::optional<Files>& files) {
     catalog_.userFile = files ? files->user : kelvado::UserMaterialsFile();
     std::error_code ec;
     if (std::filesystem::exists(catalog_.userFile, ec)) catalog_.user = kelvado::ReadMaterialsFile(catalog_.userFile);
+    catalog_.setAside.clear();
+    catalog_.warnings.clear();
+    catalog_.SetAsideLibraryNames();
+    for (const std::string& warning : catalog_.warnings) errors << QString::fromUtf8(warning.c_str());
   } catch (const kelvado::MaterialError& error) {
     // Saving would overwrite the file that could not be read: it is refused.
     errors << QString::fromUtf8(error.what());

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The "Material" choice above the material fields: the library's materials (the first is the
 // program's default melt), the user's own, and "Custom". A material fills the eight fields

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "app/material_fit_dialog.h"
 
 #include <QChart>

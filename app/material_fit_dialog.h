@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Material → "Fit from data…" and "From data-sheet model…": the program's power law fitted to
 // a table of measured viscosities (a CSV file or a pasted table) or to a Cross-WLF or Carreau

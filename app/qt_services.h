@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The window's side of a run. The run lives on the thread of a BackgroundRun; everything it
 // asks of the window is carried over to the GUI thread, and the modal requests hold the run

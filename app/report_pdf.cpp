@@ -1,13 +1,15 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "app/report_pdf.h"
 
 #include <QChart>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
+#include <QBuffer>
 #include <memory>
 #include <numbers>
 
+#include "app/output_bytes.h"
 #include "app/plots/plot_chart.h"
 #include "app/plots/plot_data.h"
 #include "app/plots/plot_export.h"
@@ -240,8 +242,10 @@ bool WriteReportPdf(const ReportContent& content, const QString& path, QString* 
     return false;
   };
   if (content.outcome.status != kelvado::RunStatus::Finished) return fail(QStringLiteral("the run did not finish"));
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return fail(QStringLiteral("cannot write %1 (%2)").arg(path, file.errorString()));
+  // Made in memory, then written by the one rule for outputs.
+  QByteArray bytes;
+  QBuffer file(&bytes);
+  file.open(QIODevice::WriteOnly);
   {
     QPdfWriter writer(&file);
     writer.setResolution(kDotsPerInch);
@@ -268,7 +272,9 @@ bool WriteReportPdf(const ReportContent& content, const QString& path, QString* 
     page.lastPage();
     if (!page.finish()) return fail(QStringLiteral("cannot finish %1").arg(path));
   }
-  if (!file.commit()) return fail(QStringLiteral("cannot write %1 (%2)").arg(path, file.errorString()));
+  file.close();
+  QString why;
+  if (!output_bytes::WriteBytes(path, bytes, &why)) return fail(why);
   return true;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The report of a finished run as a PDF on A4 pages, written with Qt's own PDF writer: the
 // case (inputs, material, flow model and die), the operating conditions, the outlet, the power

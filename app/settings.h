@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // What the window remembers between sessions (the flow model, the die page's inputs, the
 // pressure unit, the recent cases): one file for the user, in the INI format, under

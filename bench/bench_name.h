@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Registers a benchmark under its function's name, with "/baseline" added when this file is
 // compiled against an earlier source tree (see bench/CMakeLists.txt), so that the same

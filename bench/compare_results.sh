@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Runs the same varied single cases through two builds of kelvado-cli and compares, case by
 # case, the results file (byte for byte, or that neither left one), the exit status and the
 # text on standard output and standard error.

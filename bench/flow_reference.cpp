@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The fine reference of the default case's first-step flow field for each power-law index
 // given: prints n, Gz and Gx (gf/cm3), one line each. Not a timing: the reference curve of
 // docs/flow_models.sh, computed by tests/support/fine_flow_reference.h, independent of the

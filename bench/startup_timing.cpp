@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Whole-process timing of kelvado-cli: a run of the default case into a results file
 // against `--version`, which starts and ends the same process without a run. The commands
 // alternate, round after round, so that both meet the same machine; medians are reported.

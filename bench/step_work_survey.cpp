@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // How much work one down-channel step of a finishing case takes, over many random cases:
 // the figures behind kStepVelocityPassCap. Usage: kelvado-step-survey [CASES] [SEED]
 //

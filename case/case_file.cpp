@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "case/case_file.h"
 
 #include <algorithm>
@@ -69,6 +70,10 @@ CaseData ReadCaseFile(const std::string& path, char decimalSeparator, const Mate
       }
     }
     *text = WithSeparator(*text, written, decimalSeparator);
+  }
+  if (file.dieSections.size() > kMaxDieSections) {
+    throw InputError::Of(path, ": the die has ", std::to_string(file.dieSections.size()), " sections; at most ",
+                         std::to_string(kMaxDieSections), " are taken");
   }
   for (std::size_t i = 0; i < file.dieSections.size(); ++i) {
     try {

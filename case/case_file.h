@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Case files: the seventeen inputs, the flow model and the die, written as the inputs file
 // that `kelvado-cli --inputs` reads (one `option-name = text` line each), so that a case

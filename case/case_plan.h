@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The cases of a sweep or characteristic, and the input values that tell them apart.
 #include <cstddef>

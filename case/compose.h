@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The one order in which a case is put together, for the command line and the window alike:
 // the default texts, then the material, then the inputs file's lines, then the options.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Field texts given on the command line or in an inputs file, by the option name of each
 // input field; a field that nobody gave keeps the window's default text.

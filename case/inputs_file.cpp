@@ -1,9 +1,9 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "case/inputs_file.h"
 
-#include <filesystem>
-#include <fstream>
 
 #include "case/input_error.h"
+#include "files/bounded_read.h"
 
 namespace kelvado {
 namespace {
@@ -73,19 +73,11 @@ InputsFile ParseInputsText(std::string_view content, std::string_view origin) {
 }
 
 InputsFile ReadInputsFile(const std::string& path) {
-  std::error_code ec;
-  std::ifstream in;
-  if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::binary);
-  if (!in.is_open()) throw InputError::Of("can not read the inputs file '", path, "'");
-  // Read one byte past the limit, so that an endless source (/dev/zero) is refused, not read.
-  std::string content(kMaxInputsFileBytes + 1, '\0');
-  in.read(content.data(), static_cast<std::streamsize>(content.size()));
-  if (in.bad()) throw InputError::Of("can not read the inputs file '", path, "'");
-  content.resize(static_cast<std::size_t>(in.gcount()));
-  if (content.size() > kMaxInputsFileBytes) {
-    throw InputError::Of("the inputs file '", path, "' is larger than 1 MiB; is it the right file?");
+  try {
+    return ParseInputsText(ReadBoundedFile(path, kMaxInputsFileBytes, "the inputs file"), path);
+  } catch (const ReadError& error) {
+    throw InputError::Of(error.what());
   }
-  return ParseInputsText(content, path);
 }
 
 }  // namespace kelvado

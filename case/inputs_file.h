@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Inputs files: one field per line as `option-name = text`, `#` starts a comment, blank
 // lines are ignored. The text is handed to the run as the window field would hold it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Ranges of a sweep, FROM:TO:COUNT: COUNT values spaced evenly from FROM to TO, both ends
 // included; one value means FROM alone.

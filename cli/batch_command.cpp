@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "cli/batch_command.h"
 
 #include <cmath>
@@ -9,8 +10,8 @@
 
 #include "case/case_plan.h"
 #include "cli/decimal_separator.h"
-#include "cli/interrupt.h"
-#include "cli/output_file.h"
+#include "files/interrupt.h"
+#include "files/output_file.h"
 #include "cli/progress_bar.h"
 #include "cli/run_command.h"
 #include "cli/table_units.h"
@@ -95,7 +96,7 @@ std::vector<Cell> Row(const std::optional<Shard>& shard, std::size_t index, cons
 }  // namespace
 
 ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std::ostream& err, bool progressBar,
-                              bool tableOnBarsTerminal) {
+                              bool tableOnBarsTerminal, std::ostream* barTerminal) {
   const RunOptions& run = command.run;
   const BatchOptions& batch = command.batch;
   const char separator = run.decimalSeparator ? *run.decimalSeparator : SeparatorFromEnvironment();
@@ -113,7 +114,10 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
   // Found out before the cases run, not after.
   std::optional<OutputFile> csv;
   try {
-    if (batch.csvFile) csv.emplace(*batch.csvFile);
+    if (batch.csvFile) {
+      CheckOutputs({*batch.csvFile}, InputPaths(run));
+      csv.emplace(*batch.csvFile);
+    }
   } catch (const OutputError& error) {
     err << error.what() << '\n';
     return kExitFileNotOpened;
@@ -135,7 +139,7 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
   options.cancel = &InterruptRequested();
   std::unique_ptr<ProgressBar> bar;
   if (progressBar) {
-    bar = std::make_unique<ProgressBar>(err, count);
+    bar = std::make_unique<ProgressBar>(barTerminal != nullptr ? *barTerminal : err, count);
     options.progress = [&bar](std::size_t done, std::size_t) { bar->Update(done); };
   }
   // The input values of the cases made and not yet handed on: no more than the sweep's window.

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // sweep and characteristic from the command line: plan the cases, run them on the core in
 // parallel, print the table to `out` and write it as CSV when asked.
 #include <ostream>
 
-#include "cli/exit_codes.h"
+#include "files/exit_codes.h"
 #include "cli/options.h"
 
 namespace kelvado::cli {
@@ -13,7 +14,9 @@ namespace kelvado::cli {
 // terminal; a CSV file that can not be written is said there too. Returns kExitFinished
 // once the cases ran, whatever their outcomes, or kExitFileNotOpened for the CSV file.
 // Throws UsageError for an inputs file, range or screw speed that can not be used.
+// The bar is drawn on `barTerminal` when given (standard error without the messages'
+// prefix), else on `err`.
 ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std::ostream& err, bool progressBar,
-                              bool tableOnBarsTerminal = false);
+                              bool tableOnBarsTerminal = false, std::ostream* barTerminal = nullptr);
 
 }  // namespace kelvado::cli

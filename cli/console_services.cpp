@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "cli/console_services.h"
 
-#include "cli/interrupt.h"
+#include "files/interrupt.h"
 
 namespace kelvado::cli {
 

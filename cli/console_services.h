@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The run's window services on a terminal: messages go to standard error as they are;
 // there is no file list to refresh and no finish dialog to wait for; a signal cancels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The decimal separator of the user's locale, as the window would take it from the
 // regional settings.

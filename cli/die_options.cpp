@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "cli/die_options.h"
 
 #include "cli/usage_error.h"
@@ -22,7 +23,7 @@ constexpr OwnOption kOwnOptions[] = {
 
 // Options of a single run or a sweep that these commands have no use for.
 constexpr std::string_view kForeignOptions[] = {"-o",    "--output",    "--encoding", "--vary", "--threads",
-                                                "--rpm", "--melt-temp", "--json",     "--units"};
+                                                "--rpm", "--melt-temp", "--json"};
 
 std::string_view Name(DieCommand command) {
   return command == DieCommand::OperatingPoint ? "operating-point" : "die-curve";
@@ -56,8 +57,14 @@ DieCommandLine ParseDieCommandLine(DieCommand command, const std::vector<std::st
       (own->text == nullptr ? line.dieTexts.emplace_back() : (line.*own->text).emplace()) = std::move(value);
       continue;
     }
+    if (arg == "--") {  // ends the options; neither command takes operands
+      if (i + 1 < args.size()) throw UsageError::Of("unexpected argument '", args[i + 1], "'");
+      break;
+    }
     for (const std::string_view foreign : kForeignOptions) {
-      if (name == foreign) throw UsageError::Of(name, " is not an option of ", Name(command));
+      if (name == foreign || (foreign == "-o" && name.starts_with("-o") && !name.starts_with("--"))) {
+        throw UsageError::Of(foreign == "-o" ? "-o" : name, " is not an option of ", Name(command));
+      }
     }
     if (point && name == "--flow-rate-ratio") {
       throw UsageError::Of("operating-point sets --flow-rate-ratio itself, from --rpm");
@@ -84,15 +91,15 @@ DieCommandLine ParseDieCommandLine(DieCommand command, const std::vector<std::st
   return line;
 }
 
-std::string DieUsageLines(std::string_view program) {
-  std::string text = "       ";
-  text.append(program).append(" operating-point --rpm R --die SECTION [--die SECTION ...] [OPTIONS]\n       ");
-  text.append(program).append(" die-curve --die SECTION [...] --melt-temp T --output-rate FROM:TO:COUNT [OPTIONS]\n");
-  return text;
+std::string DieUsage(DieCommand command) {
+  return command == DieCommand::OperatingPoint
+             ? " operating-point --rpm R --die SECTION [--die SECTION ...] [OPTIONS]"
+             : " die-curve --die SECTION [...] --melt-temp T --output-rate FROM:TO:COUNT [OPTIONS]";
 }
 
-std::string DieCommandsHelp() {
-  return "operating-point holds the screw speed and finds the output at which the screw's outlet\n"
+std::string DieCommandHelp(DieCommand command) {
+  if (command == DieCommand::OperatingPoint) {
+    return "operating-point holds the screw speed and finds the output at which the screw's outlet\n"
          "pressure equals the die's pressure drop, the die taking the melt at the run's mean outlet\n"
          "temperature with the power law of the input fields. It prints the point and a row per\n"
          "die section:\n"
@@ -114,26 +121,36 @@ std::string DieCommandsHelp() {
          "                             point's values on each\n"
          "  --json FILE                the point (operatingPoint), the sections (dieSections) and\n"
          "                             every screw run of the search; written however it ends\n"
-         "Each section is isothermal, with the exact power-law solution (an annulus solved\n"
-         "numerically); a slit less than twenty times as wide as its gap gets a warning, as its\n"
-         "side walls are left out. Wall shear rates: the apparent (Newtonian) one, 32 Q/(pi D^3)\n"
-         "or 6 Q/(W H^2) (an annulus as the slit of its gap and mean circumference; JSON\n"
-         "wallShearRate_per_s), and the true one at the wall (trueWallShearRate_per_s).\n"
+         "  --units UNIT               the pressures printed in kgf/cm2 (default), MPa, bar or psi;\n"
+         "                             the CSV and JSON keep kgf/cm2\n"
+         "A die has at most 100 sections. Each is isothermal, with the exact power-law solution\n"
+         "(an annulus solved numerically); a slit less than twenty times as wide as its gap gets a\n"
+         "warning, as its side walls are left out. Wall shear rates: the apparent (Newtonian) one,\n"
+         "32 Q/(pi D^3) or 6 Q/(W H^2) (an annulus as the slit of its gap and mean circumference;\n"
+         "JSON wallShearRate_per_s), and the true one at the wall (trueWallShearRate_per_s).\n"
          "Example:\n"
-         "  kelvado-cli operating-point --rpm 80 --die circular:diameter=0.3,length=3\n"
-         "\n"
-         "die-curve prints the die's pressure drop and each section's apparent wall shear rate\n"
+         "  kelvado-cli operating-point --rpm 80 --die circular:diameter=0.3,length=3\n";
+  }
+  return "die-curve prints the die's pressure drop and each section's apparent wall shear rate\n"
          "over a range of outputs, the melt at one temperature:\n"
-         "  --die SECTION              as above\n"
+         "  --die SECTION              a die section, in the order the melt passes them:\n"
+         "                             circular:diameter=D,length=L, slit:width=W,gap=H,length=L\n"
+         "                             or annulus:outer=DO,inner=DI,length=L, in cm\n"
          "  --melt-temp T              the melt temperature in the die, \u00B0C\n"
          "  --output-rate FROM:TO:COUNT\n"
-         "                             the outputs in kg/hr, spaced as for --vary\n"
-         "  --csv FILE                 also write the table as CSV\n"
-         "\n"
-         "Exit status of operating-point: 0 a point was found, 2 usage error, 3 improper input (a\n"
-         "die section or a field), 9 no point: the curves do not cross in\n"
-         "the range, or a screw run of the search did not finish (the message says which and\n"
-         "where), 1 cancelled, 6 the CSV or JSON file can not be written. die-curve: 0, 2, 3, 6.\n";
+         "                             COUNT outputs in kg/hr evenly from FROM to TO, both included\n"
+         "  --csv FILE                 also write the table as CSV ('-': to standard output, the\n"
+         "                             table then to standard error)\n"
+         "  --units UNIT               the pressures printed in kgf/cm2 (default), MPa, bar or psi;\n"
+         "                             the CSV keeps kgf/cm2\n"
+         "Rows are printed and written as they are worked out.\n";
+}
+
+std::string DieStatusHelp() {
+  return "Exit status of operating-point: 0 a point was found, 2 usage error, 3 improper input (a\n"
+         "die section or a field, or more than 100 sections), 9 no point: the curves do not cross\n"
+         "in the range, or a screw run of the search did not finish (the message says which and\n"
+         "where), 6 the CSV or JSON file can not be written. die-curve: 0, 2, 3, 6.\n";
 }
 
 }  // namespace kelvado::cli

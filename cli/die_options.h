@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The command lines of `operating-point` and `die-curve`. Their own options are taken out
 // here; the rest (input fields, --inputs, --decimal-separator, --help, --version) is read by
@@ -32,8 +33,10 @@ std::optional<DieCommand> FindDieCommand(const std::vector<std::string>& args);
 // does not take, a missing value, and --rpm or --melt-temp or --output-rate left out.
 DieCommandLine ParseDieCommandLine(DieCommand command, const std::vector<std::string>& args);
 
-// The usage lines and the part of --help that describes the two commands.
-std::string DieUsageLines(std::string_view program);
-std::string DieCommandsHelp();
+// The usage line after the program's name, the part of --help that describes the command,
+// and the exit statuses of both.
+std::string DieUsage(DieCommand command);
+std::string DieCommandHelp(DieCommand command);
+std::string DieStatusHelp();
 
 }  // namespace kelvado::cli

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "cli/material_fit_command.h"
 
 #include <cstdio>
 #include <filesystem>
 
 #include "case/compose.h"
-#include "cli/output_file.h"
+#include "files/output_file.h"
 #include "cli/usage_error.h"
 #include "materials/viscosity_table.h"
 #include "report/json_document.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // `materials fit`, `materials from-cross-wlf` and `materials from-carreau`: the power law
 // fitted to a data file or a data sheet's model, printed, written as JSON and kept as a
@@ -6,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/exit_codes.h"
+#include "files/exit_codes.h"
 #include "cli/material_fit_options.h"
 
 namespace kelvado::cli {

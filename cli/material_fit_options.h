@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The command lines of `materials fit`, `materials from-cross-wlf` and
 // `materials from-carreau`: what to fit, the windows and reference, and where the result goes.

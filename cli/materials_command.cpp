@@ -1,6 +1,9 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "cli/materials_command.h"
 
 #include "cli/material_fit_command.h"
+#include <iostream>
+
 #include "cli/options.h"
 #include "cli/result_table.h"
 #include "cli/usage_error.h"
@@ -10,9 +13,12 @@
 namespace kelvado::cli {
 namespace {
 
+// A user entry that was set aside is said on standard error; the rest of the file is used.
 MaterialCatalog LoadCatalog() {
   try {
-    return MaterialCatalog::Load();
+    MaterialCatalog catalog = MaterialCatalog::Load();
+    for (const std::string& warning : catalog.warnings) std::cerr << "kelvado-cli: " << UsageError::Of(warning).what() << '\n';
+    return catalog;
   } catch (const MaterialError& error) {
     throw UsageError::Of(error.what());
   }
@@ -103,7 +109,7 @@ ExitCode MaterialsFromCommandLine(const std::vector<std::string>& args, std::ost
   bool json = false;
   for (const std::string& arg : args) {
     if (arg == "--help" || arg == "-h") {
-      out << HelpText(program);
+      out << HelpText(program, "materials");
       return kExitFinished;
     }
     if (arg != "--json") throw UsageError::Of("materials takes --json, fit, from-cross-wlf or from-carreau, not '", arg, "'");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // `kelvado-cli materials [--json]`: the library and the user's materials with their sources.
 #include <ostream>
@@ -5,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/exit_codes.h"
+#include "files/exit_codes.h"
 #include "materials/material_library.h"
 
 namespace kelvado::cli {

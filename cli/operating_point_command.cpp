@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "cli/operating_point_command.h"
 
 #include <cmath>
 
 #include "cli/decimal_separator.h"
 #include "case/inputs_file.h"
-#include "cli/output_file.h"
+#include "files/output_file.h"
 #include "case/range.h"
 #include "report/number_format.h"
 #include "report/operating_point_export.h"
@@ -12,10 +13,14 @@
 #include "solver/units.h"
 #include "cli/result_table.h"
 #include "cli/run_command.h"
+#include "cli/table_units.h"
 #include "cli/usage_error.h"
 
 namespace kelvado::cli {
 namespace {
+
+// The rows that size the terminal table's columns before it is printed.
+constexpr std::size_t kSizingRows = 1000;
 
 // The case and the die: defaults, then the inputs file, then the options; the die of the
 // command line replaces the file's.
@@ -103,6 +108,13 @@ ResultTable PointCsvTable(const OperatingPointResult& result, const std::vector<
   return table;
 }
 
+// A printed table in the user's pressure unit; the CSV and JSON keep kgf/cm2.
+ResultTable InUnit(ResultTable table, const PressureUnit& unit) {
+  for (auto& row : table.rows) row = RowInPressureUnit(table.columns, std::move(row), unit);
+  table.columns = ColumnsInPressureUnit(std::move(table.columns), unit);
+  return table;
+}
+
 // The screw runs of a search that found nothing, so that the user sees where the curves were.
 ResultTable RunsTable(const OperatingPointResult& result) {
   ResultTable table{{kOutput, kRatio, kOutletPressure, kDieDrop, kTemperature, {"Outcome", "", 0}, {"Message", "", 0}},
@@ -138,16 +150,16 @@ ExitCode OperatingPoint(const DieCommandLine& line, const Case& c, std::ostream&
   ExitCode code = kExitFinished;
   switch (result.status) {
     case OperatingPointStatus::Found:
-      PrintTable(out, PointTable(result), c.separator);
-      out << "(" << result.runs.size() << " screw runs, " << FormatFixed(result.outputFrom, 15, 2, c.separator)
-          << " to " << FormatFixed(result.outputTo, 15, 2, c.separator) << " kg/hr searched)\n\n";
-      PrintTable(out, SectionTable(request.die, result.point.die), c.separator);
+      PrintTable(out, InUnit(PointTable(result), line.run.pressureUnit), c.separator);
+      out << "(" << result.runs.size() << " screw runs, " << TwoDecimalsText(result.outputFrom, c.separator) << " to "
+          << TwoDecimalsText(result.outputTo, c.separator) << " kg/hr searched)\n\n";
+      PrintTable(out, InUnit(SectionTable(request.die, result.point.die), line.run.pressureUnit), c.separator);
       WriteOrSay(line.csvFile, TableCsv(PointCsvTable(result, request.die)), err, code);
       break;
     case OperatingPointStatus::NoCrossing:
     case OperatingPointStatus::RunFailed:
       err << "No operating point: " << result.message << ".\n";
-      PrintTable(out, RunsTable(result), c.separator);
+      PrintTable(out, InUnit(RunsTable(result), line.run.pressureUnit), c.separator);
       code = kExitNoOperatingPoint;
       break;
     case OperatingPointStatus::ImproperInput:
@@ -156,14 +168,17 @@ ExitCode OperatingPoint(const DieCommandLine& line, const Case& c, std::ostream&
       break;
     case OperatingPointStatus::Cancelled:
       err << "The search was cancelled.\n";
-      code = kExitStopped;
+      code = kExitInterrupted;
       break;
   }
   WriteOrSay(line.jsonFile, OperatingPointJson(request, result), err, code);
   return code;
 }
 
-ExitCode DieCurve(const DieCommandLine& line, const Case& c, std::ostream& out, std::ostream& err) {
+// Rows are printed and written as they are worked out, so that memory stays flat however
+// many outputs; a signal stops the table where it got to and leaves the CSV file as it was.
+ExitCode DieCurve(const DieCommandLine& line, const Case& c, std::ostream& out, std::ostream& err,
+                  const std::atomic<bool>* cancel) {
   const double temp = NumberOption(line.meltTemp, c.separator, "--melt-temp");
   const std::vector<double> outputs =
       RangeValues(ParseRange(*line.outputRange, "--output-rate"), c.separator, "--output-rate");
@@ -174,29 +189,50 @@ ExitCode DieCurve(const DieCommandLine& line, const Case& c, std::ostream& out, 
   for (const DieSection& section : c.die) {
     if (const std::string warning = DieSectionWarning(section); !warning.empty()) err << "Warning: " << warning << '\n';
   }
-
-  ResultTable table{{{kOutput.name, kOutput.unit, Column::kShortest}, {"Volume rate", "cm3/s", 3}, {"Pressure drop", "kgf/cm2", 2}}, {}};
-  for (std::size_t i = 1; i <= c.die.size(); ++i) {
-    table.columns.push_back({std::to_string(i) + ": pressure drop", "kgf/cm2", 2});
-    table.columns.push_back({std::to_string(i) + ": shear rate", "1/s", 1});
+  std::optional<OutputFile> csv;
+  try {
+    if (line.csvFile) csv.emplace(*line.csvFile);
+  } catch (const OutputError& error) {
+    err << error.what() << '\n';
+    return kExitFileNotOpened;
   }
-  for (const double output : outputs) {
-    const double q = VolumeRateOf(output, die.melt());
-    const DieFlow flow = die.FlowAt(q, temp);
-    if (!std::isfinite(flow.pressureDrop)) {
-      err << "The die's pressure drop at " << ExactNumberText(output, c.separator) << " kg/hr and " << *line.meltTemp
-          << " \u00B0C is beyond the range of numbers.\n";
-      return kExitImproperInput;
-    }
-    std::vector<Cell>& row = table.rows.emplace_back(std::vector<Cell>{output, q, flow.pressureDrop / kGfPerKgf});
-    for (const SectionFlow& s : flow.sections) row.insert(row.end(), {s.pressureDrop / kGfPerKgf, s.apparentShearRate});
+  const PressureUnit& unit = line.run.pressureUnit;
+
+  std::vector<Column> columns{{kOutput.name, kOutput.unit, Column::kShortest}, {"Volume rate", "cm3/s", 3}, {"Pressure drop", "kgf/cm2", 2}};
+  for (std::size_t i = 1; i <= c.die.size(); ++i) {
+    columns.push_back({std::to_string(i) + ": pressure drop", "kgf/cm2", 2});
+    columns.push_back({std::to_string(i) + ": shear rate", "1/s", 1});
   }
   for (std::size_t i = 0; i < c.die.size(); ++i) out << i + 1 << ": " << DieSectionText(c.die[i]) << '\n';
   out << '\n';
-  PrintTable(out, table, c.separator);
-  ExitCode code = kExitFinished;
-  WriteOrSay(line.csvFile, TableCsv(table), err, code);
-  return code;
+  TablePrinter table(out, ColumnsInPressureUnit(columns, unit), c.separator, kSizingRows);
+  try {
+    if (csv) csv->Write(CsvHeading(columns));
+    for (const double output : outputs) {
+      if (cancel != nullptr && cancel->load()) {
+        out.flush();
+        err << "The die curve was cancelled; the table stops where it got to and the CSV file was left as it was.\n";
+        return kExitInterrupted;
+      }
+      const double q = VolumeRateOf(output, die.melt());
+      const DieFlow flow = die.FlowAt(q, temp);
+      if (!std::isfinite(flow.pressureDrop)) {
+        err << "The die's pressure drop at " << ShortNumberText(output, c.separator) << " kg/hr and " << ShortNumberText(temp, c.separator)
+            << " \u00B0C is beyond the range of numbers.\n";
+        return kExitImproperInput;
+      }
+      std::vector<Cell> row{output, q, flow.pressureDrop / kGfPerKgf};
+      for (const SectionFlow& s : flow.sections) row.insert(row.end(), {s.pressureDrop / kGfPerKgf, s.apparentShearRate});
+      if (csv) csv->Write(CsvRow(row));
+      table.Add(RowInPressureUnit(columns, std::move(row), unit));
+    }
+    table.Finish();
+    if (csv) csv->Close();
+  } catch (const OutputError& error) {
+    err << error.what() << '\n';
+    return kExitFileNotOpened;
+  }
+  return kExitFinished;
 }
 
 }  // namespace
@@ -204,9 +240,19 @@ ExitCode DieCurve(const DieCommandLine& line, const Case& c, std::ostream& out, 
 ExitCode DieCommandFromCommandLine(const DieCommandLine& line, std::ostream& out, std::ostream& err,
                                    const std::atomic<bool>* cancel) {
   try {
+    std::vector<std::string> outputs;
+    for (const auto* file : {&line.csvFile, &line.jsonFile}) {
+      if (*file) outputs.push_back(**file);
+    }
+    try {
+      CheckOutputs(outputs, InputPaths(line.run));
+    } catch (const OutputError& error) {
+      err << error.what() << '\n';
+      return kExitFileNotOpened;
+    }
     const Case c = ComposeCase(line);
     return line.command == DieCommand::OperatingPoint ? OperatingPoint(line, c, out, err, cancel)
-                                                      : DieCurve(line, c, out, err);
+                                                      : DieCurve(line, c, out, err, cancel);
   } catch (const DieInputError& error) {
     err << error.what() << '\n';
     return kExitImproperInput;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // operating-point and die-curve from the command line: the case and the die from the defaults,
 // the inputs file and the options; the tables to `out`, messages and warnings to `err`.
@@ -8,7 +9,7 @@
 #include <vector>
 
 #include "cli/die_options.h"
-#include "cli/exit_codes.h"
+#include "files/exit_codes.h"
 #include "case/fields.h"
 
 namespace kelvado::cli {

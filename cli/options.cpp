@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "cli/options.h"
 
 #include <algorithm>
@@ -166,9 +167,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       shown = Action::Help;
       continue;
     }
-    if (arg == "-o") {
+    if (arg == "--") {  // ends the options; no command takes operands
+      if (!reader.Done()) throw UsageError::Of("unexpected argument '", reader.Take(), "'");
+      break;
+    }
+    if (arg.starts_with("-o") && !arg.starts_with("--")) {  // -o FILE or -oFILE
       if (mode != Action::Run) throw UsageError::Of("-o is not an option of ", CommandName(mode));
-      run.resultFileName = reader.Value("-o", std::nullopt);
+      run.resultFileName = arg.size() > 2 ? arg.substr(2) : reader.Value("-o", std::nullopt);
       continue;
     }
     if (arg.size() <= 2 || arg.compare(0, 2, "--") != 0) {
@@ -214,21 +219,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   return command;
 }
 
-std::string HelpText(std::string_view program) {
-  std::string text = "Usage: ";
-  text.append(program).append(" [OPTIONS]\n       ");
-  text.append(program).append(" sweep --vary FIELD=FROM:TO:COUNT [--vary ...] [OPTIONS]\n       ");
-  text.append(program).append(" characteristic --rpm R --output-rate FROM:TO:COUNT [OPTIONS]\n");
-  text += DieUsageLines(program);
-  text.append("       ").append(program).append(" materials [--json]\n");
-  text += FitUsageLines(program);
-  text +=
-      "\n"
-      "Computes the non-isothermal melt flow in the metering zone of a single-screw extruder\n"
-      "and writes the results file. On success the outlet summary goes to standard output.\n"
-      "'sweep' and 'characteristic' run many cases instead and print a table, one row a case.\n"
-      "\n"
-      "Input fields, each read like the window's field (a field not given keeps its default):\n";
+namespace {
+
+std::string FieldsHelp() {
+  std::string text = "Input fields, each read like the window's field (a field not given keeps its default):\n";
   for (const InputField& field : kInputFields) {
     std::string option = "  --";
     option += field.optionName;
@@ -240,94 +234,159 @@ std::string HelpText(std::string_view program) {
     text += field.defaultText;
     text += '\n';
   }
+  return text;
+}
+
+constexpr std::string_view kCommonHelp =
+    "Options of every command:\n"
+    "  --inputs FILE              read fields from FILE ('-': standard input), one 'name = text'\n"
+    "                             per line, '#' starts a comment; options on the command line win\n"
+    "  --material NAME            fill the eight material fields (density .. temp-coeff) from\n"
+    "                             the material library or the user's materials; capitals do\n"
+    "                             not matter. Also 'material = NAME' in an inputs file, which\n"
+    "                             --material replaces; a file that gives all eight values needs\n"
+    "                             no such material. The fields go: defaults, the material, the\n"
+    "                             inputs file's fields, the field options\n"
+    "  --flow-model MODEL         classic (default): the flow field of the results files of old;\n"
+    "                             consistent: shear stresses linear in depth, so that the\n"
+    "                             pressure follows the melt's shear thinning (see README);\n"
+    "                             also 'flow-model = ...' in an inputs file\n"
+    "  --decimal-separator C      the decimal separator of the texts, the results file and the\n"
+    "                             tables, '.' or ','; default from LC_ALL, LC_NUMERIC or LANG,\n"
+    "                             else '.'\n"
+    "  -h, --help                 show this help (after a command: that command's alone)\n"
+    "  --version                  show the version\n"
+    "  --                         ends the options\n";
+
+constexpr std::string_view kRunHelp =
+    "Options of a single run:\n"
+    "  -o, --output FILE          the results file, default result.txt (also -oFILE)\n"
+    "  --encoding ENC             shift-jis (default) or utf-8, for the two non-ASCII\n"
+    "                             characters of the results file\n"
+    "  --csv DIR                  after a finished run, write DIR/steps.csv (every step) and\n"
+    "                             DIR/outlet.csv (every depth node at the outlet), making DIR\n"
+    "                             if missing; a run that does not finish writes neither\n"
+    "  --json FILE                write the inputs, operating conditions, steps, outlet\n"
+    "                             profiles and power balance as JSON; written however the run\n"
+    "                             ends, its \"status\" says how\n"
+    "  --units UNIT               the pressure of the printed summary: kgf/cm2 (default), MPa,\n"
+    "                             bar or psi; power stays in kW. The results file, CSV and\n"
+    "                             JSON keep kgf/cm2\n"
+    "-o - and --json - write to standard output; the summary then goes to standard error.\n";
+
+constexpr std::string_view kSweepHelp =
+    "sweep runs every combination of the ranges, the first --vary changing slowest:\n"
+    "  --vary FIELD=FROM:TO:COUNT\n"
+    "                             COUNT values evenly from FROM to TO, both included (COUNT 1:\n"
+    "                             FROM alone; those between rounded to 15 digits), in place\n"
+    "                             of the field's text; FROM and TO are read like that text\n";
+
+constexpr std::string_view kCharacteristicHelp =
+    "characteristic holds the screw speed and, for each output, sets the dimensionless flow\n"
+    "rate that needs that speed, then runs the case:\n"
+    "  --rpm R                    the screw speed in rpm\n"
+    "  --output-rate FROM:TO:COUNT\n"
+    "                             the outputs in kg/hr, spaced as for --vary\n";
+
+constexpr std::string_view kBatchHelp =
+    "Options of sweep and characteristic:\n"
+    "  --threads N                cases run at once, default one per core\n"
+    "  --units UNIT               the pressure column of the printed table in kgf/cm2\n"
+    "                             (default), MPa, bar or psi; the CSV file keeps kgf/cm2\n"
+    "  --csv FILE                 also write the table to FILE as CSV (RFC 4180, UTF-8, units in\n"
+    "                             the header, numbers with a point that read back exactly);\n"
+    "                             '-': to standard output, the table then to standard error\n"
+    "  --shard K/N                run only the cases whose index (from 0, in table order) is K\n"
+    "                             modulo N, each row led by its case index: the N parts'\n"
+    "                             CSV rows sorted by that index (sort -n) under one heading\n"
+    "                             line are byte for byte the CSV of --shard 0/1\n"
+    "A sweep or characteristic has at most 100000 cases, or 10000000 with --csv, and writes\n"
+    "no results files. Rows are printed and written as soon as they and every row before\n"
+    "them are done; the table's columns are sized by its first 1000 rows. A case that fails\n"
+    "is a row with its outcome and message; the others still run. A progress bar with the\n"
+    "pace and the time left is drawn on standard error when that is a terminal.\n";
+
+constexpr std::string_view kMaterialsHelp =
+    "materials lists the material library (share/kelvado/materials.json of the installation)\n"
+    "and the user's materials ($XDG_CONFIG_HOME/kelvado/materials.json, by default\n"
+    "~/.config/kelvado/materials.json) with their values and sources:\n"
+    "  --json                     print them as a JSON list of objects: name, family, source,\n"
+    "                             conversion, origin (library or user) and the eight values\n"
+    "                             under the field options' names\n";
+
+constexpr std::string_view kRunStatusHelp =
+    "Exit status of a single run: 0 finished, 2 usage error (also an unknown material or a\n"
+    "materials file that can not be read), 3 improper input, 4 viscosity\n"
+    "iteration gave up, 5 flow-rate closure gave up, 6 results file can not be opened, or a\n"
+    "finished run's CSV or JSON can not be written, 7 arithmetic fault, 8 write error after\n"
+    "the results file was opened, 10 the numbers left their physical bounds (an unstable\n"
+    "temperature march, or an energy balance that does not close: the message says which).\n";
+
+constexpr std::string_view kBatchStatusHelp =
+    "Exit status of sweep and characteristic: 0 the cases ran, whatever their outcomes,\n"
+    "2 usage error, 6 the CSV file can not be written.\n";
+
+constexpr std::string_view kEveryStatusHelp =
+    "Every command: 8 when standard output can not be written; 130 after Ctrl-C (SIGINT) and\n"
+    "143 after SIGTERM, which stop the work like a cancel: the unfinished results file is\n"
+    "removed, --json is still written (status \"cancelled\"), a table stops where it got to\n"
+    "and its CSV file is left as it was. Exports and CSV files replace an earlier file only\n"
+    "once complete, and only a file the user may write (else 6); a device is written in\n"
+    "place. A FIFO, socket or folder as an output is refused (6), and so are two outputs\n"
+    "naming one file or an output naming an input (2). An inputs file may hold at most\n"
+    "1 MiB and 4 KiB a line; a FIFO or device that stays silent 5 s is given up.\n"
+    "Every message on standard error starts with the program's name.\n";
+
+std::string UsageLine(std::string_view program, std::string_view rest, bool first) {
+  return std::string(first ? "Usage: " : "       ").append(program).append(rest).append("\n");
+}
+
+}  // namespace
+
+std::string HelpText(std::string_view program, std::string_view command) {
+  const std::string fields = FieldsHelp();
+  auto usage = [&](std::string_view rest) { return UsageLine(program, rest, true); };
+  if (command == "sweep") {
+    return usage(" sweep --vary FIELD=FROM:TO:COUNT [--vary ...] [OPTIONS]") + "\n" + std::string(kSweepHelp) +
+           "\n" + std::string(kBatchHelp) + "\n" + fields + "\n" + std::string(kCommonHelp) + "\n" +
+           std::string(kBatchStatusHelp) + std::string(kEveryStatusHelp);
+  }
+  if (command == "characteristic") {
+    return usage(" characteristic --rpm R --output-rate FROM:TO:COUNT [OPTIONS]") + "\n" +
+           std::string(kCharacteristicHelp) + "\n" + std::string(kBatchHelp) + "\n" + fields + "\n" +
+           std::string(kCommonHelp) + "\n" + std::string(kBatchStatusHelp) + std::string(kEveryStatusHelp);
+  }
+  if (command == "operating-point" || command == "die-curve") {
+    const bool point = command == "operating-point";
+    return usage(point ? DieUsage(DieCommand::OperatingPoint) : DieUsage(DieCommand::DieCurve)) + "\n" +
+           DieCommandHelp(point ? DieCommand::OperatingPoint : DieCommand::DieCurve) + "\n" + fields + "\n" +
+           std::string(kCommonHelp) + "\n" + DieStatusHelp() + std::string(kEveryStatusHelp);
+  }
+  if (command == "materials") {
+    return usage(" materials [--json]") + FitUsageLines(program) + "\n" + std::string(kMaterialsHelp) + "\n" +
+           FitCommandsHelp();
+  }
+
+  std::string text = usage(" [OPTIONS]");
+  text += UsageLine(program, " sweep --vary FIELD=FROM:TO:COUNT [--vary ...] [OPTIONS]", false);
+  text += UsageLine(program, " characteristic --rpm R --output-rate FROM:TO:COUNT [OPTIONS]", false);
+  text += UsageLine(program, DieUsage(DieCommand::OperatingPoint), false);
+  text += UsageLine(program, DieUsage(DieCommand::DieCurve), false);
+  text += UsageLine(program, " materials [--json]", false);
+  text += FitUsageLines(program);
+  text += UsageLine(program, " COMMAND --help", false);
   text +=
       "\n"
-      "Options of every command:\n"
-      "  --inputs FILE              read fields from FILE, one 'name = text' per line, '#' starts\n"
-      "                             a comment; options on the command line win\n"
-      "  --material NAME            fill the eight material fields (density .. temp-coeff) from\n"
-      "                             the material library or the user's materials; capitals do\n"
-      "                             not matter. Also 'material = NAME' in an inputs file, which\n"
-      "                             --material replaces; a file that gives all eight values needs\n"
-      "                             no such material. The fields go: defaults, the material, the\n"
-      "                             inputs file's fields, the field options\n"
-      "  --flow-model MODEL         classic (default): the flow field of the results files of old;\n"
-      "                             consistent: shear stresses linear in depth, so that the\n"
-      "                             pressure follows the melt's shear thinning (see README);\n"
-      "                             also 'flow-model = ...' in an inputs file\n"
-      "  --decimal-separator C      the decimal separator of the texts, the results file and the\n"
-      "                             tables, '.' or ','; default from LC_ALL, LC_NUMERIC or LANG,\n"
-      "                             else '.'\n"
-      "  -h, --help                 show this help\n"
-      "  --version                  show the version\n"
-      "\n"
-      "Options of a single run:\n"
-      "  -o, --output FILE          the results file, default result.txt\n"
-      "  --encoding ENC             shift-jis (default) or utf-8, for the two non-ASCII\n"
-      "                             characters of the results file\n"
-      "  --csv DIR                  after a finished run, write DIR/steps.csv (every step) and\n"
-      "                             DIR/outlet.csv (every depth node at the outlet), making DIR\n"
-      "                             if missing; a run that does not finish writes neither\n"
-      "  --json FILE                write the inputs, operating conditions, steps, outlet\n"
-      "                             profiles and power balance as JSON; written however the run\n"
-      "                             ends, its \"status\" says how\n"
-      "  --units UNIT               the pressure of the printed summary: kgf/cm2 (default), MPa,\n"
-      "                             bar or psi; power stays in kW. The results file, CSV and\n"
-      "                             JSON keep kgf/cm2\n"
-      "\n"
-      "sweep runs every combination of the ranges, the first --vary changing slowest:\n"
-      "  --vary FIELD=FROM:TO:COUNT\n"
-      "                             COUNT values evenly from FROM to TO, both included (COUNT 1:\n"
-      "                             FROM alone; those between rounded to 15 digits), in place\n"
-      "                             of the field's text; FROM and TO are read like that text\n"
-      "\n"
-      "characteristic holds the screw speed and, for each output, sets the dimensionless flow\n"
-      "rate that needs that speed, then runs the case:\n"
-      "  --rpm R                    the screw speed in rpm\n"
-      "  --output-rate FROM:TO:COUNT\n"
-      "                             the outputs in kg/hr, spaced as for --vary\n"
-      "\n"
-      "Options of sweep and characteristic:\n"
-      "  --threads N                cases run at once, default one per core\n"
-      "  --units UNIT               the pressure column of the printed table in kgf/cm2\n"
-      "                             (default), MPa, bar or psi; the CSV file keeps kgf/cm2\n"
-      "  --csv FILE                 also write the table to FILE as CSV (RFC 4180, UTF-8, units in\n"
-      "                             the header, numbers with a point that read back exactly)\n"
-      "  --shard K/N                run only the cases whose index (from 0, in table order) is K\n"
-      "                             modulo N, each row led by its case index: the N parts'\n"
-      "                             CSV rows sorted by that index (sort -n) under one heading\n"
-      "                             line are byte for byte the CSV of --shard 0/1\n"
-      "A sweep or characteristic has at most 100000 cases, or 10000000 with --csv, and writes\n"
-      "no results files. Rows are printed and written as soon as they and every row before\n"
-      "them are done; the table's columns are sized by its first 1000 rows. A case that fails\n"
-      "is a row with its outcome and message; the others still run. A progress bar with the\n"
-      "pace and the time left is drawn on standard error when that is a terminal.\n"
-      "\n" +
-      DieCommandsHelp() +
-      "\n"
-      "materials lists the material library (share/kelvado/materials.json of the installation)\n"
-      "and the user's materials ($XDG_CONFIG_HOME/kelvado/materials.json, by default\n"
-      "~/.config/kelvado/materials.json) with their values and sources:\n"
-      "  --json                     print them as a JSON list of objects: name, family, source,\n"
-      "                             conversion, origin (library or user) and the eight values\n"
-      "                             under the field options' names\n"
-      "\n" +
-      FitCommandsHelp() +
-      "\n"
-      "Exit status of a single run: 0 finished, 2 usage error (also an unknown material or a\n"
-      "materials file that can not be read), 3 improper input, 4 viscosity\n"
-      "iteration gave up, 5 flow-rate closure gave up, 6 results file can not be opened, or a\n"
-      "finished run's CSV or JSON can not be written, 7 arithmetic fault, 8 write error after\n"
-      "the results file was opened, 10 the numbers left their physical bounds (an unstable\n"
-      "temperature march, or an energy balance that does not close: the message says which).\n"
-      "Exit status of sweep and characteristic: 0 the cases ran, whatever their outcomes,\n"
-      "2 usage error, 6 the CSV file can not be written.\n"
-      "Every command: 8 when standard output can not be written; 130 after Ctrl-C (SIGINT) and\n"
-      "143 after SIGTERM, which stop the work like a cancel: the unfinished results file is\n"
-      "removed, --json is still written (status \"cancelled\"), a sweep's table stops where it\n"
-      "got to and its CSV file is left as it was. Exports and CSV files replace an earlier file\n"
-      "only once complete. A FIFO, socket or folder as an output is refused (6), and so are two\n"
-      "outputs naming one file (2). An inputs file may hold at most 1 MiB and 4 KiB a line.\n";
+      "Computes the non-isothermal melt flow in the metering zone of a single-screw extruder\n"
+      "and writes the results file. On success the outlet summary goes to standard output.\n"
+      "'sweep' and 'characteristic' run many cases instead and print a table, one row a case.\n"
+      "\n";
+  text += fields + "\n" + std::string(kCommonHelp) + "\n" + std::string(kRunHelp) + "\n" + std::string(kSweepHelp) +
+          "\n" + std::string(kCharacteristicHelp) + "\n" + std::string(kBatchHelp) + "\n" +
+          DieCommandHelp(DieCommand::OperatingPoint) + "\n" + DieCommandHelp(DieCommand::DieCurve) + "\n" +
+          std::string(kMaterialsHelp) + "\n" + FitCommandsHelp() + "\n" + std::string(kRunStatusHelp) +
+          std::string(kBatchStatusHelp) +
+          DieStatusHelp() + std::string(kEveryStatusHelp);
   return text;
 }
 

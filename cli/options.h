@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The command line of kelvado-cli: one run by default, or `sweep` / `characteristic` as the
 // first argument for many. Every command takes one long option per input field, the inputs
@@ -56,6 +57,8 @@ struct CommandLine {
 // does not take and for a sweep or characteristic that misses what it needs.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
-std::string HelpText(std::string_view program);
+// The whole help, or with `command` (sweep, characteristic, operating-point, die-curve,
+// materials) that command's alone.
+std::string HelpText(std::string_view program, std::string_view command = {});
 
 }  // namespace kelvado::cli

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A bar of cases done for a terminal, redrawn in place, with the pace and the time left
 // once there is a second to judge them by; safe to update from the worker threads of a

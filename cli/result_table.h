@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The table of a sweep or characteristic, one row a case: aligned for a person at a
 // terminal, or as CSV (RFC 4180, UTF-8, CR LF) for their own tools.

@@ -1,16 +1,19 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "cli/run_command.h"
 
 #include <filesystem>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
 #include "cli/console_services.h"
 #include "cli/decimal_separator.h"
 #include "case/compose.h"
-#include "cli/interrupt.h"
-#include "cli/output_file.h"
+#include "files/interrupt.h"
+#include "files/output_file.h"
 #include "cli/run_exports.h"
 #include "cli/summary.h"
+#include "report/results_file.h"
 
 namespace kelvado::cli {
 
@@ -27,15 +30,35 @@ std::vector<std::string> OutputPaths(const RunOptions& options) {
   return paths;
 }
 
+// The results file on standard output is written to it in turn, whatever it is.
+RunOutcome RunInto(const RunRequest& request, RunServices& services, bool onStandardOutput) {
+  if (!onStandardOutput) return RunWithResultsFile(request, services);
+  ResultFile file = ResultFile::OnDescriptor(STDOUT_FILENO, request.decimalSeparator, request.encoding, request.flowModel);
+  return RunCalculation(request, services, file);
+}
+
 }  // namespace
+
+std::vector<std::string> InputPaths(const RunOptions& options) {
+  std::vector<std::string> paths;
+  if (options.inputsFile) paths.push_back(*options.inputsFile);
+  // The user's materials are read when a material is named, here or in the inputs file.
+  if (options.material || options.inputsFile) {
+    try {
+      paths.push_back(UserMaterialsFile().string());
+    } catch (const MaterialError&) {
+      // No place for them: nothing there to overwrite.
+    }
+  }
+  return paths;
+}
 
 ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::ostream& err) {
   const char separator =
       options.decimalSeparator ? *options.decimalSeparator : SeparatorFromEnvironment();
   const std::vector<std::string> outputs = OutputPaths(options);
-  RefuseSameFileTwice(outputs);
   try {
-    for (std::size_t i = 1; i < outputs.size(); ++i) RefuseSpecialFile(outputs[i]);
+    CheckOutputs(outputs, InputPaths(options));
   } catch (const OutputError& error) {
     err << error.what() << '\n';
     return kExitFileNotOpened;
@@ -46,7 +69,7 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
   // The steps are kept only for the exports that write them.
   if (options.jsonFile || options.csvFolder) request.keptSteps = kKeepEverySteps;
   ConsoleServices services(err);
-  const RunOutcome outcome = RunWithResultsFile(request, services);
+  const RunOutcome outcome = RunInto(request, services, IsStandardOutput(outputs[0]));
 
   // The run shows its own messages; these two endings are for the front end to report.
   switch (outcome.status) {
@@ -75,6 +98,11 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
   } catch (const OutputError& error) {
     err << error.what() << '\n';
     if (code == kExitFinished) code = kExitFileNotOpened;
+  }
+  // A signal after the run had ended still ends the command, in a word of its own.
+  if (const std::optional<ExitCode> interrupted = InterruptExitCode(); interrupted && code != *interrupted) {
+    err << "Cancelled after the run; the exports were cut short or left out.\n";
+    return *interrupted;
   }
   return code;
 }

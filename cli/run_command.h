@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // One calculation from the command line, its case composed by ComposeCase (case/compose.h);
 // the run's messages and any fault report to `err`, the outlet summary to `out`, then the
@@ -6,10 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "cli/exit_codes.h"
+#include "files/exit_codes.h"
 #include "cli/options.h"
 
 namespace kelvado::cli {
+
+// The files a command reads (the inputs file), which none of its outputs may name.
+std::vector<std::string> InputPaths(const RunOptions& options);
 
 ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::ostream& err);
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The machine-readable copies of a single run that the command line asked for.
 #include "cli/options.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The outlet summary of a finished run for a person at a terminal: the screw speed and the
 // eight values of the results file's summary, with the same digits and separator; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The printed tables in the pressure unit the user asked for; their CSV keeps kgf/cm2.
 #include <vector>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A command line or inputs file that cannot be understood: the program stops before any run.
 // The case layer's InputError, under the name the command line has always used.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: Apache-2.0
 # Draws docs/flow_models.png: the default case's first-step down-channel pressure gradient
 # Gz against the power-law index n, in both flow models and in the fine reference, and prints
 # the table of the README's "Flow models" section.

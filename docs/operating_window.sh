@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: Apache-2.0
 # Draws docs/operating_window.png: the default case's outlet pressure and mean outlet
 # temperature against the flow-rate ratio, from near closed discharge (0.02) to beyond open
 # discharge (0.70), in both flow models, with the back-flow onset marked; and prints how many

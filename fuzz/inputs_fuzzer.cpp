@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Arbitrary bytes to the number grammar of the input fields, the inputs-file reader, the
 // sweep ranges and the characteristic's screw speed and base inputs.
 // Besides crashes and undefined behaviour it looks for answers that contradict each other.

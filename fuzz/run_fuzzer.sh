@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: Apache-2.0
 # Builds the inputs fuzzer with clang and runs it for a short while; anything it finds
 # fails the run. Exits 77 (skipped) when clang or its fuzzer runtime is missing.
 # Usage: run_fuzzer.sh SOURCE_DIR BUILD_DIR [SECONDS]
@@ -21,7 +22,7 @@ if ! "$cxx" -fsanitize=fuzzer,address,undefined "$out/probe.cpp" -o "$out/probe"
 fi
 
 # The readers under test and the characteristic's planning, which needs the core.
-sources="$src/fuzz/inputs_fuzzer.cpp $src/solver/*.cpp $src/report/*.cpp"
+sources="$src/fuzz/inputs_fuzzer.cpp $src/solver/*.cpp $src/report/*.cpp $src/files/*.cpp"
 for f in inputs_file range case_plan; do sources="$sources $src/case/$f.cpp"; done
 # shellcheck disable=SC2086
 "$cxx" -std=c++20 -g -O1 -ffp-contract=off -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \

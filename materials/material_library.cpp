@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "materials/material_library.h"
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <system_error>
 
+#include "files/bounded_read.h"
 #include "solver/input_fields.h"
 
 namespace kelvado {
@@ -122,15 +124,12 @@ std::vector<Material> ParseMaterials(std::string_view content, std::string_view 
 }
 
 std::vector<Material> ReadMaterialsFile(const fs::path& path) {
-  std::error_code ec;
-  std::ifstream in;
-  if (!fs::is_directory(path, ec)) in.open(path, std::ios::binary);
-  if (!in.is_open()) Fail("can not read the materials file '", path.string(), "'");
-  std::string content(kMaxMaterialsFileBytes + 1, '\0');
-  in.read(content.data(), static_cast<std::streamsize>(content.size()));
-  if (in.bad()) Fail("can not read the materials file '", path.string(), "'");
-  content.resize(static_cast<std::size_t>(in.gcount()));
-  if (content.size() > kMaxMaterialsFileBytes) Fail(path.string(), ": larger than 4 MiB; is it the right file?");
+  std::string content;
+  try {
+    content = ReadBoundedFile(path.string(), kMaxMaterialsFileBytes, "the materials file");
+  } catch (const ReadError& error) {
+    Fail(error.what());
+  }
   return ParseMaterials(content, path.string());
 }
 
@@ -165,13 +164,15 @@ void WriteMaterialsFile(const std::vector<Material>& materials, const fs::path& 
 std::vector<fs::path> LibraryFileCandidates() {
   std::vector<fs::path> candidates;
   std::error_code ec;
-  const fs::path program = fs::read_symlink("/proc/self/exe", ec);
-  if (!ec) candidates.push_back(program.parent_path().parent_path() / "share" / "kelvado" / "materials.json");
+  // share/kelvado beside the program's folder, as installed (bin/ and share/) and as the
+  // build tree lays it out for its programs and, a folder further down, its tests.
+  fs::path folder = fs::read_symlink("/proc/self/exe", ec).parent_path();
+  for (int up = 0; !ec && up < 3 && folder.has_relative_path(); ++up) {
+    folder = folder.parent_path();
+    candidates.push_back(folder / "share" / "kelvado" / "materials.json");
+  }
 #ifdef KELVADO_INSTALL_DATADIR
   candidates.push_back(fs::path(KELVADO_INSTALL_DATADIR) / "kelvado" / "materials.json");
-#endif
-#ifdef KELVADO_SOURCE_DATADIR
-  candidates.push_back(fs::path(KELVADO_SOURCE_DATADIR) / "materials.json");
 #endif
   return candidates;
 }
@@ -209,7 +210,23 @@ MaterialCatalog MaterialCatalog::Load(const fs::path& libraryFile, const fs::pat
   catalog.library = ReadMaterialsFile(libraryFile);
   std::error_code ec;
   if (fs::exists(userFile, ec)) catalog.user = ReadMaterialsFile(userFile);
+  catalog.SetAsideLibraryNames();
   return catalog;
+}
+
+void MaterialCatalog::SetAsideLibraryNames() {
+  std::vector<Material> kept;
+  for (Material& m : user) {
+    const bool taken = std::any_of(library.begin(), library.end(), [&](const Material& l) { return SameName(l.name, m.name); });
+    if (!taken) {
+      kept.push_back(std::move(m));
+      continue;
+    }
+    warnings.push_back(userFile.string() + ": the material '" + m.name +
+                       "' has the name of a library material and is not loaded; rename it there");
+    setAside.push_back(std::move(m));
+  }
+  user = std::move(kept);
 }
 
 const Material* MaterialCatalog::Find(std::string_view name) const {
@@ -219,6 +236,11 @@ const Material* MaterialCatalog::Find(std::string_view name) const {
     }
   }
   return nullptr;
+}
+
+std::vector<Material> MaterialCatalog::WithSetAside(std::vector<Material> materials) const {
+  materials.insert(materials.end(), setAside.begin(), setAside.end());
+  return materials;
 }
 
 void MaterialCatalog::SaveUserMaterial(Material material) {
@@ -237,7 +259,7 @@ void MaterialCatalog::SaveUserMaterial(Material material) {
   } else {
     saved.push_back(std::move(material));
   }
-  WriteMaterialsFile(saved, userFile);
+  WriteMaterialsFile(WithSetAside(saved), userFile);
   user = std::move(saved);
 }
 
@@ -245,7 +267,7 @@ void MaterialCatalog::RemoveUserMaterial(std::string_view name) {
   std::vector<Material> kept = user;
   std::erase_if(kept, [name](const Material& m) { return SameName(m.name, name); });
   if (kept.size() == user.size()) return;
-  WriteMaterialsFile(kept, userFile);
+  WriteMaterialsFile(WithSetAside(kept), userFile);
   user = std::move(kept);
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Materials: the melts shipped with the program (data/materials.json, installed under
 // share/kelvado/) and the user's own (materials.json in the user's configuration folder,
@@ -50,8 +51,8 @@ std::vector<Material> ReadMaterialsFile(const std::filesystem::path& path);
 void WriteMaterialsFile(const std::vector<Material>& materials, const std::filesystem::path& path);
 
 // Where the shipped library is looked for, in order: share/kelvado/ beside the program's
-// own folder (an installation, or the build tree's copy), the installation prefix the build
-// was configured with, the source tree's data/ folder.
+// own folder or one or two folders above it (an installation, or the build tree's copy for
+// its programs and tests), then under the installation prefix the build was configured with.
 std::vector<std::filesystem::path> LibraryFileCandidates();
 
 // The first candidate that exists; throws MaterialError naming every place looked in.
@@ -67,6 +68,15 @@ struct MaterialCatalog {
   std::filesystem::path userFile;
   std::vector<Material> library;
   std::vector<Material> user;
+  // User entries under a library material's name: not offered, so that a name always means
+  // one material, but written back with the user's file; and a message for each.
+  std::vector<Material> setAside;
+  std::vector<std::string> warnings;
+
+  // Moves the user entries that take a library name from `user` to `setAside`, with a
+  // message naming the file and the entry. Load does it; a front end reading the two
+  // files itself calls it after.
+  void SetAsideLibraryNames();
 
   // Reads both files; a user file that does not exist is no materials.
   static MaterialCatalog Load();
@@ -82,6 +92,10 @@ struct MaterialCatalog {
 
   // Removes the user's material of that name, if there is one, and writes the user file.
   void RemoveUserMaterial(std::string_view name);
+
+ private:
+  // What the user file holds: `materials` and the entries set aside.
+  std::vector<Material> WithSetAside(std::vector<Material> materials) const;
 };
 
 // A value as a field's text: the shortest text that reads back as the same double, with a

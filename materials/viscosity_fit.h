@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The program's viscosity law fitted to measured or sampled viscosities:
 //   ln eta = ln eta0 + (n - 1) ln(gamma / gamma0) - b (T - T0),

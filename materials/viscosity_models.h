@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The viscosity models of suppliers' data sheets, in SI as the sheets give them, sampled so
 // that the program's power law can be fitted to them as to measured data.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A table of measured viscosities, as a rheometer's software exports it: a header line
 // naming the columns with their units, then one point a line. The columns are temp_C,

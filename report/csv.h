@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The one CSV writer of the exports and the sweep tables: RFC 4180, UTF-8, CR LF.
 #include <string>

@@ -1,6 +1,9 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "report/export.h"
 
+#include <atomic>
 #include <cmath>
+#include <functional>
 
 #include "report/csv.h"
 #include "report/json_document.h"
@@ -64,13 +67,16 @@ std::string CsvTable(const std::vector<Record>& rows, const Column<Record> (&col
 }
 
 template <typename Record, std::size_t N>
+Json JsonRow(const Record& row, const Column<Record> (&columns)[N]) {
+  Json object = Json::object();
+  for (const auto& column : columns) object[column.key] = column.value(row);
+  return object;
+}
+
+template <typename Record, std::size_t N>
 Json JsonRows(const std::vector<Record>& rows, const Column<Record> (&columns)[N]) {
   Json array = Json::array();
-  for (const Record& row : rows) {
-    Json object = Json::object();
-    for (const auto& column : columns) object[column.key] = column.value(row);
-    array.push_back(std::move(object));
-  }
+  for (const Record& row : rows) array.push_back(JsonRow(row, columns));
   return array;
 }
 
@@ -84,16 +90,23 @@ std::string OutletCsv(const RunRecord& record, FlowModel model) {
   return CsvTable(record.outlet, kOutletColumns, "Node (-)", model);
 }
 
-std::string RunJson(const RunRequest& request, const RunOutcome& outcome) {
-  Json doc = Json::object();
-  doc["status"] = StatusName(outcome.status);
-  if (!outcome.detail.empty()) doc["detail"] = outcome.detail;
-  doc["flowModel"] = FlowModelName(request.flowModel);
-  doc["warnings"] = outcome.warnings;
-  doc["inputs"] = InputsJson(request.inputs, request.decimalSeparator);
-
+bool WriteRunJson(const RunRequest& request, const RunOutcome& outcome,
+                  const std::function<void(std::string_view)>& write, const std::atomic<bool>* cancel) {
+  auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
+  const std::vector<StepRecord>& steps = outcome.record.steps;
+  const bool cut = cancelled() && !steps.empty();
+  Json head = Json::object();
+  head["status"] = StatusName(cut ? RunStatus::Cancelled : outcome.status);
+  if (cut) {
+    head["detail"] = "cancelled while the steps were written; they are left out";
+  } else if (!outcome.detail.empty()) {
+    head["detail"] = outcome.detail;
+  }
+  head["flowModel"] = FlowModelName(request.flowModel);
+  head["warnings"] = outcome.warnings;
+  head["inputs"] = InputsJson(request.inputs, request.decimalSeparator);
   const OperatingRecord& op = outcome.record.operating;
-  doc["operating"] = {
+  head["operating"] = {
       {"massRate_g_per_s", op.MassRate},
       {"volumeRate_cm3_per_s", op.VolumeRate},
       {"helixAngle_rad", op.HelixAngle},
@@ -107,12 +120,25 @@ std::string RunJson(const RunRequest& request, const RunOutcome& outcome) {
       {"stepZ_cm", op.StepZ},
       {"stepY_cm", op.StepY},
   };
-  doc["steps"] = JsonRows(outcome.record.steps, kStepColumns);
-  doc["outlet"] = JsonRows(outcome.record.outlet, kOutletColumns);
+  // The one long part, the steps, goes a row at a time between the head's members and the
+  // tail's, so that no document of them all is ever held and a signal is seen on the way.
+  std::string text = JsonText(head);
+  text.resize(text.size() - 2);  // without "}\n"
+  text += ",\"steps\":[";
+  write(text);
+  for (std::size_t i = 0; i < steps.size() && !cut; ++i) {
+    if (i % 1024 == 1023 && cancelled()) return false;
+    text = JsonText(JsonRow(steps[i], kStepColumns));
+    text.pop_back();  // the line end
+    if (i > 0) text.insert(0, 1, ',');
+    write(text);
+  }
 
-  if (outcome.status == RunStatus::Finished) {
+  Json tail = Json::object();
+  tail["outlet"] = JsonRows(outcome.record.outlet, kOutletColumns);
+  if (outcome.status == RunStatus::Finished && !cut) {
     const OutletSummary& sum = outcome.summary;
-    doc["powerBalance"] = {
+    tail["powerBalance"] = {
         {"averageTemperature_C", sum.AvgTemp},
         {"mixingDegree", sum.MixingDegree},
         {"totalPower_kW", sum.TotalPowerKW},
@@ -123,7 +149,20 @@ std::string RunJson(const RunRequest& request, const RunOutcome& outcome) {
         {"outletPressure_kgf_per_cm2", sum.OutletPressure},
     };
   }
-  return JsonText(doc);
+  text = JsonText(tail);
+  text[0] = ',';  // the tail's members follow the steps
+  write("]" + text);
+  return true;
+}
+
+std::string RunJson(const RunRequest& request, const RunOutcome& outcome, const std::atomic<bool>* cancel) {
+  std::string text;
+  const auto append = [&text](std::string_view bytes) { text.append(bytes); };
+  if (!WriteRunJson(request, outcome, append, cancel)) {
+    text.clear();  // cut short: the document that says so instead
+    WriteRunJson(request, outcome, append, cancel);
+  }
+  return text;
 }
 
 }  // namespace kelvado

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The JSON documents of the exports are built as values and written in one place: compact,
 // one line, numbers in the shortest form that reads back as the same double (null when not

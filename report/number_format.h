@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Number texts of the results file. They round ties away from zero on the 18-digit
 // decimal, never show a minus on a value that rounds to zero, and fall back to an

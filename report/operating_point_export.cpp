@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "report/operating_point_export.h"
 
 #include "report/json_document.h"

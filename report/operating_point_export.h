@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The operating point of a screw and its die as one JSON document, in the naming style of a
 // run's: the search's status and message, the inputs, the point, each die section with its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "report/results_file.h"
 
 #include <cerrno>
@@ -184,7 +185,18 @@ std::string OutletBlockText(const CalcState& s, char sep) {
 ResultFile::ResultFile(std::string path, char decimalSeparator, TextEncoding encoding, FlowModel model)
     : name_(std::move(path)), separator_(decimalSeparator), encoding_(encoding), model_(model) {}
 
+ResultFile ResultFile::OnDescriptor(int descriptor, char decimalSeparator, TextEncoding encoding, FlowModel model) {
+  ResultFile file("-", decimalSeparator, encoding, model);
+  file.descriptor_ = descriptor;
+  return file;
+}
+
 SinkWrite ResultFile::WriteStage(OpenMode mode, std::string bytes) {
+  if (descriptor_ >= 0) {
+    if (encoding_ == TextEncoding::Utf8) bytes = ToUtf8(bytes);
+    if (const int error = WriteAll(descriptor_, bytes); error != 0) return Failed(std::strerror(error));
+    return {};
+  }
   // Non-blocking, so that a FIFO without a reader is refused at once instead of waiting.
   const int flags =
       O_WRONLY | O_CLOEXEC | O_NONBLOCK | (mode == OpenMode::Create ? O_CREAT | O_TRUNC : O_APPEND);

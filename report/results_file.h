@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The results file: header, progress lines and outlet block, each written by opening the
 // file, writing the stage and closing it again, so the file on disk is always complete up
@@ -30,6 +31,11 @@ class ResultFile : public ResultsSink {
   ResultFile(std::string path, char decimalSeparator, TextEncoding encoding,
              FlowModel model = FlowModel::Classic);
 
+  // The stages written in turn to a descriptor the caller keeps open (standard output of a
+  // script, even a pipe): nothing is opened, checked or deleted.
+  static ResultFile OnDescriptor(int descriptor, char decimalSeparator, TextEncoding encoding,
+                                 FlowModel model = FlowModel::Classic);
+
   const std::string& Name() const { return name_; }
 
   // A FIFO or socket is refused at once, never waited on; a later stage that finds another
@@ -54,6 +60,7 @@ class ResultFile : public ResultsSink {
   };
 
   std::string name_;
+  int descriptor_ = -1;   // set: written there instead of the file under name_
   char separator_;
   TextEncoding encoding_;
   FlowModel model_;

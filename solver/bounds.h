@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The physical bounds of a marched temperature profile, checked after every down-channel
 // step whatever the flow model: viscous heating cannot cool, so no temperature may fall more

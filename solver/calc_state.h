@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The calculation state of one run: everything the stages read and write.
 #include <array>

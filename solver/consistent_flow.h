@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The momentum-consistent flow field of one down-channel step: shear stresses linear in
 // depth, the shear-rate vector along the stress vector through the temperature-dependent

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "solver/die.h"
 
 #include <array>
@@ -253,6 +254,10 @@ double VolumeRateOf(double outputKgPerHr, const PowerLawMelt& melt) { return out
 
 Die::Die(std::vector<DieSection> sections, const PowerLawMelt& melt) : sections_(std::move(sections)), melt_(melt) {
   if (sections_.empty()) throw DieInputError("the die has no section");
+  if (sections_.size() > kMaxDieSections) {
+    throw DieInputError("the die has " + std::to_string(sections_.size()) + " sections; at most " +
+                        std::to_string(kMaxDieSections) + " are taken");
+  }
   if (!Positive(melt.powerIndex)) throw DieInputError("the power index n must be above zero");
   const double n = melt.powerIndex;
   for (const DieSection& s : sections_) {

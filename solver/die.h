@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The die after the screw: channels in series, each passed by the melt isothermally at the
 // temperature it leaves the screw with, with the screw's temperature-dependent power law
@@ -97,11 +98,14 @@ struct DieFlow {
   double pressureDrop = 0;            // the sum, gf/cm2
 };
 
+// More sections than any real die has: past it a case is taken for a mistake, not worked.
+inline constexpr std::size_t kMaxDieSections = 100;
+
 // A die for one melt: the sections checked and what depends only on their shapes and on n
 // worked out once, so that the flow at many rates and temperatures is cheap.
 class Die {
  public:
-  // Throws DieInputError for no section, a section CheckDieSection rejects or whose sizes
+  // Throws DieInputError for no section or more than kMaxDieSections, a section CheckDieSection rejects or whose sizes
   // are too far apart for its formula in doubles, or a melt whose power index is not a
   // finite number above zero.
   Die(std::vector<DieSection> sections, const PowerLawMelt& melt);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Floating-point faults are checked, not trapped: the run clears the flags when it starts
 // and tests them at stage ends, once per pass of every loop and before each file write.

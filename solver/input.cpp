@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "solver/input.h"
 
 #include <cfenv>
@@ -74,14 +75,35 @@ std::optional<double> ParseNumber(std::string_view text, char decimalSeparator) 
   return value;
 }
 
-std::string ExactNumberText(double value, char decimalSeparator) {
-  char buf[64];
-  const auto res = std::to_chars(buf, buf + sizeof buf, value);  // shortest round trip
-  std::string text(buf, res.ptr);
+namespace {
+
+std::string WithSeparator(const char* first, const char* last, char decimalSeparator) {
+  std::string text(first, last);
   for (char& c : text) {
     if (c == '.') c = decimalSeparator;
   }
   return text;
+}
+
+}  // namespace
+
+std::string ExactNumberText(double value, char decimalSeparator) {
+  char buf[64];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value);  // shortest round trip
+  return WithSeparator(buf, res.ptr, decimalSeparator);
+}
+
+std::string ShortNumberText(double value, char decimalSeparator) {
+  char buf[64];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 6);
+  return WithSeparator(buf, res.ptr, decimalSeparator);
+}
+
+std::string TwoDecimalsText(double value, char decimalSeparator) {
+  if (!(std::abs(value) < 1e4)) return ShortNumberText(value, decimalSeparator);
+  char buf[64];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 2);
+  return WithSeparator(buf, res.ptr, decimalSeparator);
 }
 
 std::array<double*, kInputCount> InputTargets(CalcState& state) {

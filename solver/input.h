@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Reading the seventeen input texts.
 #include <array>
@@ -55,6 +56,12 @@ std::optional<double> ParseNumber(std::string_view text, char decimalSeparator);
 // The shortest text that ParseNumber reads back as exactly the same double (for a finite
 // value; a non-finite one gives "inf" or "nan", which it refuses).
 std::string ExactNumberText(double value, char decimalSeparator = '.');
+
+// A number for a message: at most 6 significant digits, so that 1e300 stays one short word.
+std::string ShortNumberText(double value, char decimalSeparator = '.');
+// An output or pressure for a message: two decimals, as the tables show them, unless that
+// takes more than 6 significant digits; then ShortNumberText.
+std::string TwoDecimalsText(double value, char decimalSeparator = '.');
 
 // The input values of the state in field order, Edit1 .. Edit17.
 std::array<double*, kInputCount> InputTargets(CalcState& state);

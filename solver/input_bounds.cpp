@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "solver/input_bounds.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Values no extruder can have. Every length, rate and material constant must be above zero,
 // the flights must leave a channel between them, the channel must fit inside the barrel and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The seventeen input fields as the window shows them: caption, default text, whether the
 // user may edit it, and the command-line option that stands for it.

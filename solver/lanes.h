@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Doubles worked on together: Lanes holds two (the down-channel value in one lane and the
 // cross-channel value in the other, or two neighbouring slots of a row), Quad four where

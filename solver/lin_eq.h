@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Dense Gauss-Jordan solver for the implicit temperature system.
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Numbers in the solver's messages: locale-free (a message reads the same whatever the
 // process's numeric locale), with the digits asked for.

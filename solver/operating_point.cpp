@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "solver/operating_point.h"
 
 #include <algorithm>
@@ -48,7 +49,7 @@ class Search {
     return std::nullopt;
   }
 
-  std::string Output(double output) const { return Rounded(output, std::chars_format::fixed, 2); }
+  std::string Output(double output) const { return TwoDecimalsText(output, request_.decimalSeparator); }
 
   // A number for a message, with the request's decimal separator.
   std::string Rounded(double value, std::chars_format format, int digits) const {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Where a screw and a die run together: at a fixed screw speed, the output at which the
 // screw's outlet pressure equals the die's pressure drop.

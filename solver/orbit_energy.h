@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The consistent model's energy balance, carried by the orbits of the cross-channel
 // circulation.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // What a run needs from a results writer: the three stages of the results file, each
 // saying how the write went, and the removal of a file the run leaves unfinished. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // One run, one call: from the input texts to an outcome, the results file written through
 // a sink the caller chooses.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // What a run keeps for its front ends: every down-channel step (the results file shows only
 // every fourth) and the profiles at the outlet.

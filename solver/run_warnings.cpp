@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "solver/run_warnings.h"
 
 #include <cmath>
@@ -31,9 +32,8 @@ std::optional<std::string> ClassicGradientWarning(const CalcState& firstStep, do
   const double consistent = probe->PressGradZ;
   const double share = std::fabs(classic - consistent) / std::fabs(consistent);
   if (!(share > kGradientWarningShare)) return std::nullopt;
-  return "The classic model's down-channel pressure gradient at the inlet differs by " +
-         Short(100 * share, 3) + " % from the consistent model's for this shear-thinning melt (n = " +
-         Short(powerIndex, 4) + "); the consistent model's pressures follow its shear thinning.";
+  return "The classic pressure gradient at the inlet is " + Short(100 * share, 3) +
+         " % off the consistent model's for this shear-thinning melt (n = " + Short(powerIndex, 4) + ").";
 }
 
 }  // namespace kelvado

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Warnings that travel with a finished run: numbers that hold as computed but that an
 // engineer must not read as an ordinary operating point.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // What a run needs from the front end that started it. The window, the command line,
 // the tests and the sweeps each provide their own implementation.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Many runs of the same core, spread over threads. Each case is a whole run; a failing case
 // is one outcome among the others, never the end of the sweep.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The unit factors between the solver's units (cm, gf, s, cal, C) and the ones the results
 // file, the exports and the window report in. Every conversion goes through these, in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // One velocity pass across the depth, both directions at once in vector lanes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The screw characteristic page: a screw speed and a range of outputs, Calculate, and the
 // outlet pressure and mean temperature against output. The cases run on the cores in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The die and operating point page: a table of die sections, the screw speed and the output
 // range; Run searches, in the background, for the output at which the screw's outlet

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Results plots as charts: titled value axes, one line per curve, a legend when there is
 // more than one. A chart is built once and refilled after each run.

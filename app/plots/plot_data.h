@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // What each results plot shows and the points it takes from a run's record, in the units an
 // engineer reads: kgf/cm2, °C, kW, cm, cm/s, gf·s/cm2, 1/s.

@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "app/plots/plot_export.h"
 
+#include <QBuffer>
 #include <QChart>
 #include <QFileInfo>
 #include <QGraphicsLayout>
@@ -7,6 +9,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QSvgGenerator>
+
+#include "app/output_bytes.h"
 
 namespace plots {
 namespace {
@@ -30,14 +34,15 @@ bool WritePng(QGraphicsScene& scene, const QChart& chart, const QString& path, Q
     QPainter painter(&image);
     Draw(scene, chart, painter, QRectF(QPointF(0, 0), size));
   }
-  if (!image.save(path, "PNG")) return Fail(error, QStringLiteral("cannot write %1").arg(path));
-  return true;
+  return output_bytes::WritePng(path, image, error);
 }
 
 bool WriteSvg(QGraphicsScene& scene, const QChart& chart, const QString& path, QString* error) {
   const QSize size = chart.size().toSize();
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
   QSvgGenerator svg;
-  svg.setFileName(path);
+  svg.setOutputDevice(&buffer);
   svg.setSize(size);
   svg.setViewBox(QRect(QPoint(0, 0), size));
   svg.setTitle(chart.title());
@@ -46,7 +51,7 @@ bool WriteSvg(QGraphicsScene& scene, const QChart& chart, const QString& path, Q
   if (!painter.begin(&svg)) return Fail(error, QStringLiteral("cannot write %1").arg(path));
   Draw(scene, chart, painter, QRectF(QPointF(0, 0), size));
   if (!painter.end()) return Fail(error, QStringLiteral("cannot finish %1").arg(path));
-  return true;
+  return output_bytes::WriteBytes(path, bytes, error);
 }
 
 // Calls draw(scene) with the chart in a scene and laid out: its own, or one made for the call.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // One plot of a run written straight to a file, without a window: for the documentation and
 // for scripts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The plots beside the inputs: pressure, mean temperature and power along the channel, and
 // the outlet profiles across the depth. A finished run fills them; any other outcome clears

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The window's work on cases, driven through its menus as a user would: case files that the
 // command line runs to the same results file, files it refuses, the question about unsaved
 // changes, the pressure unit, the PDF report and runs kept on the plots for comparison.

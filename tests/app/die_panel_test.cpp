@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The die and operating point page driven as a user would: the sections typed into the table,
 // Run and Cancel clicked; what it finds checked against the search called on its own.
 #include <QChart>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Run after a Qt Test program is built: asks it for its test functions (-functions) and writes
 # one CTest test per function, each with its own time limit and the offscreen platform.
 #   cmake -D EXECUTABLE=... -D PREFIX=window.plots. -D TIMEOUT=60 -D WORKING_DIRECTORY=...

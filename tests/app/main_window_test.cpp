@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The main window driven as a user would: keys, clicks, the folder chooser, and the boxes a
 // run raises. Most cases record the boxes instead of showing them; the real ones are
 // answered from a timer.

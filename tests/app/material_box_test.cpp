@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The "Material" choice of the window: the library's numbers reach the fields and the run as
 // they reach the command line's, "Custom" fields are saved among the user's materials for the
 // next window, and materials files that can not be read leave the window as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The plots beside the inputs: what a run puts in them, what a run that did not finish
 // leaves, and the pictures they are saved as.
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // What the window tests share: boxes that are recorded instead of shown, a window opened on
 // a folder of the test's own, and runs started as a user starts them.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # The window under a real X server, driven by synthetic keys as a person would: the window
 # comes up, Enter runs the default case, the finish dialog comes up, Enter closes it, the
 # results file equals the golden one, and Alt+C closes the window. Then the window started

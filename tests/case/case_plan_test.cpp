@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Ranges and the cases they make.
 #include "case/case_plan.h"
 

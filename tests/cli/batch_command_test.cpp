@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // sweep and characteristic in-process: their CSV rows against single runs of the same inputs.
 #include "report/results_file.h"
 #include "cli/batch_command.h"

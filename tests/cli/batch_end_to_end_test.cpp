@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // sweep, characteristic and the exports as a user runs them: the real binary in a fresh folder.
 #include <gtest/gtest.h>
 
@@ -55,7 +56,7 @@ TEST_F(Batch, UsageErrorsAndUnwritableTables) {
 
   const CliResult missing = Run({"sweep", "--vary", "density=1:2:2", "--csv", "no/such.csv"});
   EXPECT_EQ(missing.exitCode, 6);
-  EXPECT_EQ(missing.err, "can not write 'no/such.csv': No such file or directory\n");
+  EXPECT_EQ(missing.err, "kelvado-cli: can not write 'no/such.csv': No such file or directory\n");
   struct stat st {};
   if (stat("/dev/full", &st) == 0 && S_ISCHR(st.st_mode)) {
     const CliResult full = Run({"characteristic", "--rpm", "70", "--output-rate", "40:80:3", "--csv", "/dev/full"});
@@ -65,11 +66,21 @@ TEST_F(Batch, UsageErrorsAndUnwritableTables) {
 }
 
 TEST_F(Batch, HelpDocumentsTheCommandsAndTheirOptions) {
-  const CliResult help = Run({"sweep", "--help"});
+  const CliResult help = Run({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   for (const char* word : {" sweep ", " characteristic ", "--vary FIELD=FROM:TO:COUNT", "--rpm R", "--threads N",
                            "--csv DIR", "--csv FILE", "--json FILE", "6 the CSV file can not be written"}) {
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
+  }
+  // After a command, that command's usage alone.
+  const CliResult sweep = Run({"sweep", "--help"});
+  EXPECT_EQ(sweep.exitCode, 0);
+  EXPECT_TRUE(sweep.out.starts_with("Usage: kelvado-cli sweep --vary")) << sweep.out;
+  for (const char* word : {"--threads N", "--csv FILE", "--inputs FILE"}) {
+    EXPECT_NE(sweep.out.find(word), std::string::npos) << word;
+  }
+  for (const char* word : {"--rpm R", "--json FILE", "die-curve"}) {
+    EXPECT_EQ(sweep.out.find(word), std::string::npos) << word;
   }
 }
 

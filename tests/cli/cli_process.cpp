@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "tests/cli/cli_process.h"
 
 #include <chrono>
@@ -53,7 +54,7 @@ std::string ReadAll(std::FILE* file) {
 
 CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::path& workDir,
                  const std::vector<std::string>& env, double timeoutSeconds, const CliExtras& extras) {
-  std::vector<std::string> argvTexts{KELVADO_CLI};
+  std::vector<std::string> argvTexts{extras.program.empty() ? std::string(KELVADO_CLI) : extras.program};
   argvTexts.insert(argvTexts.end(), args.begin(), args.end());
   std::vector<std::string> envTexts = ChildEnvironment(env);
   std::vector<char*> argv = Pointers(argvTexts);
@@ -79,6 +80,11 @@ CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::pa
       dup2(fd, STDOUT_FILENO);
     }
     dup2(fileno(err), STDERR_FILENO);
+    if (!extras.stdinFile.empty()) {
+      const int fd = open(extras.stdinFile.c_str(), O_RDONLY);
+      if (fd < 0) _exit(126);
+      dup2(fd, STDIN_FILENO);
+    }
     execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Runs the real kelvado-cli in a folder of the test's choosing and collects what it says.
 #include <filesystem>
@@ -14,12 +15,15 @@ struct CliResult {
   double secondsAfterSignal = 0;  // from the signal to the exit, when one was sent
 };
 
-// What a test does to the program besides its arguments: a signal sent after a delay, and
-// standard output sent to a file of its choosing (/dev/full) instead of being collected.
+// What a test does to the program besides its arguments: a signal sent after a delay,
+// standard output sent to a file of its choosing (/dev/full) instead of being collected,
+// standard input read from a file, and another program than kelvado-cli (the window's).
 struct CliExtras {
   int signal = 0;
   double signalAfterSeconds = 0;
   std::string stdoutFile;
+  std::string stdinFile;
+  std::string program;
 };
 
 // `env` entries ("NAME=value") are added to this process's environment, replacing a

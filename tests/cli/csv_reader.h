@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Reads RFC 4180 text back into rows of fields, for checking what kelvado-cli writes.
 #include <string>

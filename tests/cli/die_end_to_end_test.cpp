@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // operating-point and die-curve as a user runs them: the real binary in a fresh folder.
 #include <gtest/gtest.h>
 
@@ -55,6 +56,19 @@ TEST_F(DieCommands, OperatingPointFromAnInputsFileWithItsDiePrintsAndExportsTheP
   EXPECT_FALSE(std::filesystem::exists(dir_.file("result.txt")));
 }
 
+TEST_F(DieCommands, PressuresArePrintedInTheAskedUnit) {
+  const CliResult point =
+      Run({"operating-point", "--rpm", "80", "--die", "slit:width=20,gap=0.08,length=4", "--units", "MPa"});
+  ASSERT_EQ(point.exitCode, 0) << point.err;
+  EXPECT_NE(point.out.find("(MPa)"), std::string::npos) << point.out;
+  EXPECT_EQ(point.out.find("kgf/cm2"), std::string::npos) << point.out;
+  const CliResult curve = Run({"die-curve", "--die", "circular:diameter=1,length=1", "--melt-temp", "300",
+                               "--output-rate", "10:20:2", "--units", "bar"});
+  ASSERT_EQ(curve.exitCode, 0) << curve.err;
+  EXPECT_NE(curve.out.find("(bar)"), std::string::npos) << curve.out;
+  EXPECT_EQ(curve.out.find("kgf/cm2"), std::string::npos) << curve.out;
+}
+
 TEST_F(DieCommands, NoPointImproperDieAndUsageHaveTheirExitStatus) {
   const CliResult closed = Run({"operating-point", "--rpm", "80", "--die", "circular:diameter=0.1,length=3"});
   EXPECT_EQ(closed.exitCode, 9);
@@ -62,7 +76,7 @@ TEST_F(DieCommands, NoPointImproperDieAndUsageHaveTheirExitStatus) {
 
   const CliResult zero = Run({"operating-point", "--rpm", "80", "--die", "annulus:outer=2,inner=2.5,length=1"});
   EXPECT_EQ(zero.exitCode, 3);
-  EXPECT_EQ(zero.err, "die section 'annulus:outer=2,inner=2.5,length=1': the inner diameter must be smaller than the outer\n");
+  EXPECT_EQ(zero.err, "kelvado-cli: die section 'annulus:outer=2,inner=2.5,length=1': the inner diameter must be smaller than the outer\n");
 
   EXPECT_EQ(Run({"operating-point", "--rpm", "80"}).exitCode, 2);  // no die
   EXPECT_EQ(Run({"operating-point", "--rpm", "fast", "--die", "circular:diameter=1,length=1"}).exitCode, 2);

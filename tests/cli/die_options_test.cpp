@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The two die commands take their own options and hand every other one to the run's parser.
 #include "cli/die_options.h"
 

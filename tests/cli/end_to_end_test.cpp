@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // kelvado-cli as a user runs it: a fresh folder per test, the real binary, its exit status,
 // its output and the files it leaves behind.
 #include <gtest/gtest.h>
@@ -17,10 +18,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kImproper = "Input data is not proper, change and try again!\n";
-constexpr const char* kCanNotOpen = "File can not open!\n";
-constexpr const char* kInnerGaveUp = "** This case does not converge. It seems <n> value is too small.\n";
-constexpr const char* kClosureGaveUp = "This case does not converge. It seems <n> value is too small.\n";
+constexpr const char* kImproper = "kelvado-cli: Input data is not proper, change and try again!\n";
+constexpr const char* kCanNotOpen = "kelvado-cli: File can not open!\n";
+constexpr const char* kInnerGaveUp = "kelvado-cli: ** This case does not converge. It seems <n> value is too small.\n";
+constexpr const char* kClosureGaveUp = "kelvado-cli: This case does not converge. It seems <n> value is too small.\n";
 
 std::string Reference() { return ReadBytes(KELVADO_TEST_DATA "/default_result.txt"); }
 
@@ -102,7 +103,7 @@ TEST_F(Cli, DefaultRunWritesTheReferenceFileAndPrintsItsSummary) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   // The default melt thins with shear: the one line on standard error says how far the
   // classic pressure gradient stands from the consistent model's.
-  EXPECT_EQ(run.err.rfind("Warning: The classic model's down-channel pressure gradient at the inlet differs by ", 0), 0u) << run.err;
+  EXPECT_EQ(run.err.rfind("kelvado-cli: Warning: The classic pressure gradient at the inlet is ", 0), 0u) << run.err;
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
   const std::string file = Read("result.txt");
   EXPECT_EQ(file, Reference());
@@ -186,7 +187,7 @@ TEST_F(Cli, ImpossibleInputsAreRefusedNamingTheField) {
       all.insert(all.end(), {"--flow-model", model});
       const CliResult run = Run(all);
       EXPECT_EQ(run.exitCode, 3) << args[0] << ' ' << model;
-      EXPECT_EQ(run.err.rfind(message, 0), 0u) << run.err;
+      EXPECT_EQ(run.err.rfind("kelvado-cli: " + message, 0), 0u) << run.err;
     }
   }
   EXPECT_TRUE(Entries().empty());
@@ -311,6 +312,28 @@ TEST_F(Cli, UsageErrorsStopBeforeAnyRun) {
   }
   EXPECT_NE(Run({"--inputs", "bad.txt"}).err.find("bad.txt:2: unknown input field 'viscosity'"), std::string::npos);
   EXPECT_EQ(Entries(), (std::vector<std::string>{"bad.txt"}));
+}
+
+// '-' is standard output for the files and standard input for the inputs file; what would
+// have gone to standard output then goes to standard error, so that the streams never mix.
+TEST_F(Cli, StandardStreamsCarryFilesForScripts) {
+  const CliResult results = Run({"-o", "-"});
+  ASSERT_EQ(results.exitCode, 0) << results.err;
+  EXPECT_EQ(results.out, Reference());
+  EXPECT_NE(results.err.find("Outlet pressure              223.68 kgf/cm2"), std::string::npos) << results.err;
+
+  Write("case.kvcase", "output-rate = 0\n");  // improper, as the file is read
+  CliExtras fromStdin;
+  fromStdin.stdinFile = dir_.file("case.kvcase");
+  EXPECT_EQ(RunCli({"--inputs", "-", "-or.txt", "--"}, dir_.path(), {}, 60, fromStdin).exitCode, 3);
+  EXPECT_EQ(RunCli({"--inputs", "-", "-or.txt", "--output-rate=60.0"}, dir_.path(), {}, 60, fromStdin).exitCode, 0);
+  EXPECT_EQ(Read("r.txt"), Reference());
+
+  const CliResult sweep = Run({"sweep", "--vary", "output-rate=40:80:5", "--csv", "-"});
+  ASSERT_EQ(sweep.exitCode, 0) << sweep.err;
+  EXPECT_TRUE(sweep.out.starts_with("output-rate (kg/hr),Screw speed (rpm),")) << sweep.out;
+  EXPECT_EQ(std::count(sweep.out.begin(), sweep.out.end(), '\n'), 6);
+  EXPECT_NE(sweep.err.find("finished"), std::string::npos) << sweep.err;
 }
 
 TEST_F(Cli, HelpAndVersion) {

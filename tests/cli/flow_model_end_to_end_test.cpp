@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The flow model reaches every path of the command line: option, inputs file, sweep,
 // characteristic, exports; a consistent run that cannot converge ends like a closure failure.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // kelvado-cli against what a careless or hostile user does to it: signals, pipes, full
 // devices, paths and outputs that collide. Each ends fast, with its documented status, and
 // leaves alone every file the run did not create.
@@ -24,10 +25,10 @@ class Hostile : public ::testing::Test {
 TEST_F(Hostile, SignalsCancelASingleRunLikeTheWindowsCancel) {
   for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
     const CliResult run = Run({"--length-ratio", "1e6", "-o", "r.txt", "--json", "r.json"},
-                              CliExtras{signal, 0.3, {}});
+                              CliExtras{signal, 0.3, {}, {}, {}});
     EXPECT_EQ(run.exitCode, status) << run.err;
     EXPECT_LT(run.secondsAfterSignal, 1.0);
-    EXPECT_EQ(run.err, "The run was cancelled.\n");
+    EXPECT_EQ(run.err, "kelvado-cli: The run was cancelled.\n");
     EXPECT_FALSE(std::filesystem::exists(Path("r.txt")));  // the unfinished file went
     EXPECT_NE(ReadBytes(Path("r.json")).find("\"status\":\"cancelled\""), std::string::npos);
   }
@@ -36,13 +37,40 @@ TEST_F(Hostile, SignalsCancelASingleRunLikeTheWindowsCancel) {
 TEST_F(Hostile, SignalDuringASweepKeepsTheEarlierCsv) {
   WriteBytes(Path("s.csv"), "old\n");
   const CliResult run =
-      Run({"sweep", "--vary", "output-rate=40:80:20000", "--csv", "s.csv"}, CliExtras{SIGINT, 0.5, {}});
+      Run({"sweep", "--vary", "output-rate=40:80:20000", "--csv", "s.csv"}, CliExtras{SIGINT, 0.5, {}, {}, {}});
   EXPECT_EQ(run.exitCode, 130) << run.err;
   EXPECT_LT(run.secondsAfterSignal, 1.0);
   EXPECT_EQ(ReadBytes(Path("s.csv")), "old\n");
   EXPECT_EQ(run.out, "");
   // Nothing but the earlier file is left: no temporary file beside it.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);
+}
+
+// die-curve stops like a sweep: within a second, the earlier CSV left as it was.
+TEST_F(Hostile, SignalDuringADieCurveKeepsTheEarlierCsv) {
+  WriteBytes(Path("d.csv"), "old\n");
+  std::vector<std::string> args{"die-curve", "--melt-temp", "300", "--output-rate", "10:50:100000", "--csv", "d.csv"};
+  for (int i = 0; i < 30; ++i) args.insert(args.end(), {"--die", "annulus:outer=2,inner=1.5,length=1"});
+  const CliResult run = Run(args, CliExtras{SIGINT, 0.3, {}, {}, {}});
+  EXPECT_EQ(run.exitCode, 130) << run.err;
+  EXPECT_LT(run.secondsAfterSignal, 1.0);
+  EXPECT_EQ(ReadBytes(Path("d.csv")), "old\n");
+}
+
+// An input that never ends its first line ends the command at a signal, or after a short
+// silence, said so; the materials file too.
+TEST_F(Hostile, AFifoAsAnInputNeverBlocks) {
+  ASSERT_EQ(::mkfifo(Path("in").c_str(), 0600), 0);
+  const CliResult signalled = Run({"--inputs", "in"}, CliExtras{SIGTERM, 0.3, {}, {}, {}});
+  EXPECT_EQ(signalled.exitCode, 143) << signalled.err;
+  EXPECT_LT(signalled.secondsAfterSignal, 1.0);
+
+  std::filesystem::create_directories(Path("config/kelvado"));
+  ASSERT_EQ(::mkfifo(Path("config/kelvado/materials.json").c_str(), 0600), 0);
+  const CliResult silent = RunCli({"--material", "LDPE"}, dir_.path(), {"XDG_CONFIG_HOME=" + Path("config")}, 30);
+  EXPECT_EQ(silent.exitCode, 2) << silent.err;
+  EXPECT_NE(silent.err.find("materials.json': nothing came in"), std::string::npos) << silent.err;
+  EXPECT_LT(silent.seconds, 15.0);
 }
 
 TEST_F(Hostile, PipesAndFoldersAreRefusedAtOnce) {
@@ -64,7 +92,7 @@ TEST_F(Hostile, PipesAndFoldersAreRefusedAtOnce) {
 TEST_F(Hostile, StandardOutputThatCanNotBeWrittenIsAWriteError) {
   for (const auto& args : std::vector<std::vector<std::string>>{
            {"-o", "r.txt"}, {"--help"}, {"sweep", "--vary", "output-rate=40:80:2"}}) {
-    const CliResult run = Run(args, CliExtras{0, 0, "/dev/full"});
+    const CliResult run = Run(args, CliExtras{0, 0, "/dev/full", {}, {}});
     EXPECT_EQ(run.exitCode, 8) << args[0];
     EXPECT_NE(run.err.find("can not write to standard output"), std::string::npos) << run.err;
   }
@@ -79,6 +107,15 @@ TEST_F(Hostile, TwoOutputsNamingOneFileAreAUsageError) {
     EXPECT_EQ(run.exitCode, 2) << args.back() << ": " << run.err;
   }
   EXPECT_EQ(ReadBytes(Path("r.txt")), "precious");
+}
+
+// Two long names are two files, each refused for its own length before the run.
+TEST_F(Hostile, OverLongNamesAreRefusedForTheirLength) {
+  const std::string json(300, 'a');
+  const CliResult run = Run({"-o", "r.txt", "--json", json, "--csv", std::string(300, 'b')});
+  EXPECT_EQ(run.exitCode, 6) << run.err;
+  EXPECT_NE(run.err.find(json + "': a name in it is longer than 255 bytes"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(Path("r.txt")));
 }
 
 TEST_F(Hostile, ALongNameIsCutButNeverItsFolder) {

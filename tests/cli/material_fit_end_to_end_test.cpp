@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Fitting materials as a user does: the real binary, a data file or a data sheet's model,
 // the user's configuration folder inside the test's own.
 #include <gtest/gtest.h>

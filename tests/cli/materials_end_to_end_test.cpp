@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Materials and display units as a user meets them: the real binary in a fresh folder, the
 // user's configuration folder inside it.
 #include <gtest/gtest.h>
@@ -75,6 +76,40 @@ TEST_F(Materials, DamagedUserFileIsNamedAndTouchesOnlyRunsThatNameAMaterial) {
       << run.err;
   EXPECT_FALSE(std::filesystem::exists(dir_.file("a.txt")));
   EXPECT_EQ(Run({"-o", "b.txt"}).exitCode, 0);
+}
+
+// A user entry under a library name (capitals aside) is set aside with a word naming the
+// file and the entry; the others load, and the name keeps meaning the library's material.
+TEST_F(Materials, AUserMaterialCanNotTakeALibraryName) {
+  std::filesystem::create_directories(dir_.file("config/kelvado"));
+  const std::string values = R"("density": 1, "specific-heat": 0.5, "conductivity": 0.0005, "std-viscosity": 10,
+      "std-shear-rate": 100, "std-temp": 290, "power-index": 0.8, "temp-coeff": 0.03)";
+  const std::string file = dir_.file("config/kelvado/materials.json");
+  WriteBytes(file, R"({"materials": [{"name": "ldpe", "source": "mine", )" + values +
+                       R"(}, {"name": "Mine", "source": "mine", )" + values + "}]}");
+  const CliResult list = Run({"materials", "--json"});
+  ASSERT_EQ(list.exitCode, 0) << list.err;
+  EXPECT_NE(list.err.find("kelvado-cli: " + file + ": the material 'ldpe'"), std::string::npos) << list.err;
+  const nlohmann::json listed = nlohmann::json::parse(list.out);
+  ASSERT_EQ(listed.size(), 3u);
+  EXPECT_EQ(listed[2].at("name"), "Mine");
+  EXPECT_EQ(listed[1].at("density"), 0.92);  // the library's LDPE
+
+  ASSERT_EQ(Run({"--material", "ldpe", "-o", "user.txt"}).exitCode, 0);
+  ASSERT_EQ(Run({"--material", "Mine", "-o", "mine.txt"}).exitCode, 0);
+  std::vector<std::string> library{"-o", "library.txt"};
+  for (const char* key : kMaterialFields) {
+    library.push_back(std::string("--") + key);
+    library.push_back(listed[1].at(key).dump());
+  }
+  ASSERT_EQ(Run(library).exitCode, 0);
+  EXPECT_EQ(Read("user.txt"), Read("library.txt"));
+  EXPECT_NE(Read("mine.txt"), Read("library.txt"));
+
+  // The file the material came from is never an output of the run.
+  const std::string before = ReadBytes(file);
+  EXPECT_EQ(Run({"--material", "Mine", "-o", "r.txt", "--json", file}).exitCode, 2);
+  EXPECT_EQ(ReadBytes(file), before);
 }
 
 // Blank, the value with `decimals` decimals, as printf rounds it.

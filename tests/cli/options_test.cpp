@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "cli/options.h"
 
 #include <gtest/gtest.h>
@@ -57,7 +58,7 @@ TEST(Options, HelpAndVersion) {
 
 TEST(Options, UsageErrors) {
   const std::vector<std::vector<std::string>> cases = {
-      {"--no-such-field", "1"}, {"result.txt"}, {"-"}, {"--"}, {"-x"},
+      {"--no-such-field", "1"}, {"result.txt"}, {"-"}, {"--", "x"}, {"-x"},
       {"--density"}, {"-o"}, {"--help=1"}, {"--version=2"},
       {"--decimal-separator", ""}, {"--decimal-separator", ",,"}, {"--decimal-separator", "5"},
       {"--decimal-separator", "-"}, {"--decimal-separator", "e"}, {"--decimal-separator", " "},

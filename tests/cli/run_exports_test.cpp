@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // --csv and --json of a single run, in-process, against a run of the same inputs.
 #include "report/results_file.h"
 #include "cli/run_command.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: Apache-2.0
 """Independent least-squares fits of the power law to sampled data-sheet models.
 
 Prints the expected numbers pasted into viscosity_fit_test.cpp. Written apart from the

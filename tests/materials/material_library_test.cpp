@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The shipped material library and the user's materials, through the library's own code.
 #include "materials/material_library.h"
 
@@ -105,6 +106,23 @@ TEST(UserMaterials, SavedInTheXdgConfigFolderAndReadBackExactly) {
   const ScopedEnv noConfig("XDG_CONFIG_HOME", "relative/folder");  // not absolute: ignored
   const ScopedEnv home("HOME", "/home/someone");
   EXPECT_EQ(UserMaterialsFile(), std::filesystem::path("/home/someone/.config/kelvado/materials.json"));
+}
+
+// An entry under a library name is not offered, but saving another keeps it in the file.
+TEST(UserMaterials, AnEntryUnderALibraryNameIsSetAsideAndKept) {
+  testing::TempDir dir;
+  const std::string file = dir.file("materials.json");
+  const std::array<double, 8> values{1, 0.5, 0.0005, 10, 100, 290, 0.8, 0.03};
+  WriteMaterialsFile({Material{"Ldpe", "", "mine", "", values}}, file);
+  MaterialCatalog catalog = MaterialCatalog::Load(KELVADO_MATERIALS_FILE, file);
+  EXPECT_TRUE(catalog.user.empty());
+  ASSERT_EQ(catalog.warnings.size(), 1u);
+  EXPECT_NE(catalog.warnings[0].find(file + ": the material 'Ldpe'"), std::string::npos) << catalog.warnings[0];
+  catalog.SaveUserMaterial(Material{"Mine", "", "mine", "", values});
+  const std::vector<Material> written = ReadMaterialsFile(file);
+  ASSERT_EQ(written.size(), 2u);
+  EXPECT_EQ(written[0].name, "Mine");
+  EXPECT_EQ(written[1].name, "Ldpe");
 }
 
 TEST(UserMaterials, DamagedFilesAreRefusedNamingTheFile) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tables of measured viscosities as rheometers export them, through the program's reader.
 #include "materials/viscosity_table.h"
 

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "report/results_file.h"
 #include "report/export.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <limits>
 #include <sstream>
@@ -113,6 +115,28 @@ TEST_F(ExportOfTheDefaultRun, JsonHoldsInputsConditionsStepsProfilesAndBalance) 
   EXPECT_EQ(doc["outlet"][3]["viscosity_gf_s_per_cm2"].get<double>(), outcome.record.outlet[3].Viscosity);
   EXPECT_EQ(doc["powerBalance"]["cooling1_kW"].get<double>(), outcome.summary.Cooling1KW);
   EXPECT_EQ(doc["powerBalance"]["outletPressure_kgf_per_cm2"].get<double>(), outcome.summary.OutletPressure);
+}
+
+// Written in pieces the document is the same; a cancel on the way cuts it, and the
+// document then made says "cancelled" and leaves the steps out.
+TEST_F(ExportOfTheDefaultRun, JsonCutByACancelSaysSo) {
+  RunOutcome longRun = outcome;
+  while (longRun.record.steps.size() < 3000) longRun.record.steps.push_back(outcome.record.steps.back());
+  std::string pieces;
+  std::atomic<bool> cancel{false};
+  ASSERT_TRUE(WriteRunJson(request, longRun, [&](std::string_view bytes) { pieces.append(bytes); }, &cancel));
+  EXPECT_EQ(pieces, RunJson(request, longRun));
+
+  pieces.clear();
+  EXPECT_FALSE(WriteRunJson(request, longRun, [&](std::string_view bytes) {
+    pieces.append(bytes);
+    cancel = true;
+  }, &cancel));
+  EXPECT_LT(pieces.size(), RunJson(request, longRun).size() / 2);  // stopped within the first 1024 steps
+  const nlohmann::json doc = nlohmann::json::parse(RunJson(request, longRun, &cancel));
+  EXPECT_EQ(doc["status"], "cancelled");
+  EXPECT_TRUE(doc["steps"].empty());
+  EXPECT_EQ(doc["outlet"].size(), 21u);
 }
 
 TEST(RunJson, KeepsAnImproperTextAsTextAndEscapesIt) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The momentum-consistent flow field of one step, against references computed by other
 // means: a fine midpoint/trapezoid discretisation with its own finite-difference Newton
 // solver (tests/support/fine_flow_reference.h), the Newtonian flat-plate solution and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Each die section against the flow-rate form of its closed-form solution, worked out here
 // from the textbook results rather than through the wall shear rate the code goes by.
 #include "solver/die.h"

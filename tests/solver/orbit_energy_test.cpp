@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The consistent model's energy balance along the orbits of the cross-channel circulation,
 // against values that do not come from its own formulas.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // With n = 1 and b = 0 the melt is Newtonian with a uniform viscosity, and the flat-plate
 // solution is known in closed form: the solver must reproduce it.
 #include <gtest/gtest.h>

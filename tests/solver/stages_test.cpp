@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The stages one at a time, on the state the default case sets up.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A fine reference for the momentum-consistent flow field of one step, computed by other
 // means than solver/consistent_flow: the same equations on thousands of equal cells, shear

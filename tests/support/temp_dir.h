@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // A fresh folder per test, removed afterwards.
 #include <filesystem>

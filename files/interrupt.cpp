@@ -1,8 +1,9 @@
-#include "cli/interrupt.h"
+// SPDX-License-Identifier: Apache-2.0
+#include "files/interrupt.h"
 
 #include <csignal>
 
-namespace kelvado::cli {
+namespace kelvado {
 namespace {
 
 std::atomic<bool> requested{false};
@@ -45,4 +46,4 @@ std::optional<ExitCode> InterruptExitCode() {
   }
 }
 
-}  // namespace kelvado::cli
+}  // namespace kelvado

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Files a command writes besides the results file (exports and sweep tables); a failure
 // names the file and the system's reason.
@@ -7,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kelvado::cli {
+namespace kelvado {
 
 class OutputError : public std::runtime_error {
  public:
@@ -17,8 +18,9 @@ class OutputError : public std::runtime_error {
 // A file opened for writing, so that a command can find out before its work that the file
 // can not be made. The bytes go to a temporary file beside the target, renamed over it
 // only by Close(): a run that is interrupted or fails leaves the previous file as it was.
-// A device (/dev/null, a terminal) is written in place; a FIFO, a socket or a folder is
-// refused at once. Throws OutputError.
+// A device (/dev/null, a terminal) and standard output ("-", or the file it is open on,
+// even a pipe) are written in place; a FIFO, a socket, a folder or a file the user may not
+// write is refused at once. Throws OutputError.
 class OutputFile {
  public:
   explicit OutputFile(std::string path);
@@ -43,15 +45,24 @@ class OutputFile {
 
 void WriteWholeFile(const std::string& path, std::string_view bytes);
 
-// Throws OutputError when `path` names a FIFO, a socket or a folder: found out before a
-// command's work, never by an open that could block.
+// "-", or a path that names the file standard output is open on.
+bool IsStandardOutput(const std::string& path);
+// Whether `path` makes standard output carry a file of its own: "-", or the pipe or file
+// standard output is open on (a device such as a terminal takes any number of writers).
+// Nothing else may then go there.
+bool TakesStandardOutput(const std::string& path);
+
+// Throws OutputError when `path` names a FIFO, a socket or a folder (standard output
+// aside), or a file the user may not write: found out before a command's work, never by an
+// open that could block.
 void RefuseSpecialFile(const std::string& path);
 
-// Throws UsageError when two of the paths name the same file (devices aside, which take
-// any number of writers): one output would silently replace the other.
-void RefuseSameFileTwice(const std::vector<std::string>& paths);
+// The rule every entry point applies to its outputs before its work: InputError when two
+// outputs name the same file (devices aside, which take any number of writers) or an output
+// names one of the run's inputs; then RefuseSpecialFile for each output.
+void CheckOutputs(const std::vector<std::string>& outputs, const std::vector<std::string>& inputs);
 
 // The folder and those above it, where missing.
 void MakeFolder(const std::string& path);
 
-}  // namespace kelvado::cli
+}  // namespace kelvado

@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Ctrl-C (SIGINT) and SIGTERM cancel the work like the window's Cancel: the run or the
 // cases stop at their next check, the front end tidies up and exits with 128 + the signal.
 #include <atomic>
 #include <optional>
 
-#include "cli/exit_codes.h"
+#include "files/exit_codes.h"
 
-namespace kelvado::cli {
+namespace kelvado {
 
 // Installs the handlers for as long as it lives; the previous ones come back after.
 class InterruptHandlers {
@@ -22,4 +23,4 @@ const std::atomic<bool>& InterruptRequested();
 // The exit status for the signal that arrived, if one did.
 std::optional<ExitCode> InterruptExitCode();
 
-}  // namespace kelvado::cli
+}  // namespace kelvado

@@ -1,13 +1,14 @@
+// SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The exit status of kelvado-cli: one value per way a run can end, so that scripts can
 // tell a bad case from a bad command line or a full disk.
 #include "solver/run.h"
 
-namespace kelvado::cli {
+namespace kelvado {
 
 enum ExitCode : int {
   kExitFinished = 0,
-  kExitStopped = 1,          // the run was cancelled, or the program itself failed
+  kExitStopped = 1,          // the program itself failed
   kExitUsage = 2,
   kExitImproperInput = 3,
   kExitInnerFailed = 4,      // the viscosity iteration gave up
@@ -17,9 +18,9 @@ enum ExitCode : int {
   kExitWriteError = 8,       // writing failed after the results file was opened; also
                              // standard output could not be written
   kExitNoOperatingPoint = 9, // operating-point: no crossing in the range, or a run did not finish
-  kExitUnstable = 10,        // the temperature march left its physical bounds (back flow)
-  kExitInterrupted = 130,    // Ctrl-C (SIGINT) cancelled the work
-  kExitTerminated = 143,     // SIGTERM cancelled the work
+  kExitUnstable = 10,        // the numbers left their physical bounds (see solver/bounds.h)
+  kExitInterrupted = 130,    // the work was cancelled: Ctrl-C (SIGINT), the one way to cancel
+  kExitTerminated = 143,     // ... or SIGTERM
 };
 
 constexpr ExitCode ExitCodeFor(RunStatus status) {
@@ -32,10 +33,10 @@ constexpr ExitCode ExitCodeFor(RunStatus status) {
     case RunStatus::FileNotOpened: return kExitFileNotOpened;
     case RunStatus::ArithmeticFault: return kExitArithmeticFault;
     case RunStatus::WriteError: return kExitWriteError;
-    case RunStatus::NotRun:
-    case RunStatus::Cancelled: return kExitStopped;
+    case RunStatus::Cancelled: return kExitInterrupted;  // 143 when SIGTERM did it
+    case RunStatus::NotRun: return kExitStopped;
   }
   return kExitStopped;
 }
 
-}  // namespace kelvado::cli
+}  // namespace kelvado

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "app/output_bytes.h"
+
+#include <QBuffer>
+#include <QFile>
+
+#include "files/exit_codes.h"
+#include "files/output_file.h"
+#include "case/input_error.h"
+#include "materials/material_library.h"
+
+namespace output_bytes {
+namespace {
+
+std::string Native(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+}  // namespace
+
+bool WriteBytes(const QString& path, const QByteArray& bytes, QString* error) {
+  try {
+    kelvado::WriteWholeFile(Native(path), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return true;
+  } catch (const kelvado::OutputError& failure) {
+    if (error) *error = QString::fromLocal8Bit(failure.what());
+    return false;
+  }
+}
+
+bool WritePng(const QString& path, const QImage& image, QString* error) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) {
+    if (error) *error = QStringLiteral("can not make the picture for %1").arg(path);
+    return false;
+  }
+  return WriteBytes(path, bytes, error);
+}
+
+int CheckHeadlessOutput(const QString& path, const QStringList& inputs) {
+  std::vector<std::string> read;
+  for (const QString& input : inputs) {
+    if (!input.isEmpty()) read.push_back(Native(input));
+  }
+  // The window reads the user's materials whatever it makes.
+  try {
+    read.push_back(kelvado::UserMaterialsFile().string());
+  } catch (const kelvado::MaterialError&) {
+    // No place for them: nothing there to overwrite.
+  }
+  try {
+    kelvado::CheckOutputs({Native(path)}, read);
+    return 0;
+  } catch (const kelvado::InputError& error) {
+    qCritical("kelvado: %s", error.what());
+    return kelvado::kExitUsage;
+  } catch (const kelvado::OutputError& error) {
+    qCritical("kelvado: %s", error.what());
+    return kelvado::kExitFileNotOpened;
+  }
+}
+
+}  // namespace output_bytes

@@ -1,0 +1,54 @@
+#!/bin/sh
+# SPDX-License-Identifier: Apache-2.0
+# An installation into a fresh prefix: every file in its standard folder, both manual pages
+# readable, no installed binary holding the source tree's path, the programs finding their
+# data under the prefix, and the completion offering what the program says.
+# Usage: install_test.sh SOURCE_DIR BUILD_DIR check-paths|skip-path-check
+set -eu
+src=$1
+build=$2
+paths=$3
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+fail() { echo "install_test: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$prefix" > "$prefix/install.log" 2>&1 || { cat "$prefix/install.log"; fail "cmake --install failed"; }
+for file in bin/kelvado-cli bin/kelvado share/man/man1/kelvado-cli.1 share/man/man1/kelvado.1 \
+            share/bash-completion/completions/kelvado-cli share/metainfo/io.github.kelvado.Kelvado.metainfo.xml \
+            share/applications/kelvado.desktop share/mime/packages/kelvado-case.xml share/kelvado/materials.json \
+            share/icons/hicolor/scalable/apps/kelvado.svg share/icons/hicolor/48x48/apps/kelvado.png \
+            share/icons/hicolor/256x256/apps/kelvado.png share/doc/kelvado/LICENSE; do
+  [ -s "$prefix/$file" ] || fail "missing $file"
+done
+for page in kelvado-cli kelvado; do
+  MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1" 2>/dev/null | grep -q -- "--help" || fail "man -l $page.1 shows no options"
+done
+for program in kelvado-cli kelvado; do
+  if [ "$paths" = check-paths ] && grep -q -F "$src" "$prefix/bin/$program"; then
+    fail "$program holds the source tree's path $src"
+  fi
+done
+# Help and version without a display, one version for both programs.
+nodisplay() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$@"; }
+nodisplay "$prefix/bin/kelvado" --help | grep -q -- "--report" || fail "kelvado --help without a display"
+cli_version=$(nodisplay "$prefix/bin/kelvado-cli" --version | cut -d' ' -f2)
+window_version=$(nodisplay "$prefix/bin/kelvado" --version | cut -d' ' -f2)
+[ -n "$cli_version" ] && [ "$cli_version" = "$window_version" ] || fail "versions '$cli_version' and '$window_version'"
+
+# The library is found under the prefix, the build and source trees aside.
+"$prefix/bin/kelvado-cli" materials | grep -q "Library: $prefix/" || fail "materials not read from the prefix"
+
+# Completion, with the one helper of bash-completion it uses stood in for.
+cat > "$prefix/complete.bash" <<'SCRIPT'
+_init_completion() { words=("${COMP_WORDS[@]}"); cword=$COMP_CWORD; cur=${COMP_WORDS[COMP_CWORD]}; prev=${COMP_WORDS[COMP_CWORD-1]}; }
+_filedir() { :; }
+source "$1/share/bash-completion/completions/kelvado-cli"
+complete_line() { COMP_WORDS=("$1/bin/kelvado-cli" "${@:2}"); COMP_CWORD=$(($# - 1)); _kelvado_cli; printf '%s\n' "${COMPREPLY[@]}"; }
+complete_line "$@"
+SCRIPT
+offered() { bash "$prefix/complete.bash" "$prefix" "$@"; }
+offered swe | grep -qx sweep || fail "no command completed"
+offered sweep --th | grep -qx -- --threads || fail "no option of sweep completed"
+offered sweep --vary barrel-d | grep -qx barrel-diameter= || fail "no field completed"
+offered --material LD | grep -qx LDPE || fail "no material completed"
+echo "installed and checked under $prefix"
