@@ -199,6 +199,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kelvado"));
   QApplication::setDesktopFileName(QStringLiteral("kelvado"));
+  QApplication::setApplicationVersion(QStringLiteral(KELVADO_VERSION));
   QTemporaryDir pictureSettings;
   if (WantsPicture(argc, argv)) QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, pictureSettings.path());
 
@@ -270,10 +271,8 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  form.adjustSize();
-  if (const QScreen* screen = form.screen()) {
-    form.move(screen->availableGeometry().center() - form.rect().center());
-  }
+  const QScreen* screen = form.screen();
+  if (!form.restoredGeometry() && screen) form.move(screen->availableGeometry().center() - form.rect().center());
   form.show();
   // A case that cannot be read is said so over the window, which keeps the default case.
   if (!casePath.isEmpty()) form.caseSession()->open(casePath);

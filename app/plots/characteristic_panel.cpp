@@ -15,6 +15,7 @@
 
 #include "app/plots/characteristic.h"
 #include "app/plots/plot_chart.h"
+#include "app/plots/status_marks.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ CharacteristicPanel::CharacteristicPanel(BaseSource source, QWidget* parent)
   count_->setRange(1, kMaxCases);
   count_->setValue(7);
   count_->setFocusPolicy(Qt::ClickFocus);
-  calculate_ = new QPushButton(QStringLiteral("Calculate"));
+  calculate_ = new QPushButton(QStringLiteral("Run"));
   calculate_->setObjectName(QStringLiteral("CharacteristicCalculate"));
   calculate_->setFocusPolicy(Qt::NoFocus);
   connect(calculate_, &QPushButton::clicked, this,
@@ -79,6 +80,10 @@ CharacteristicPanel::CharacteristicPanel(BaseSource source, QWidget* parent)
   temperatureAxis_ = plots::AddAxis(chart, QStringLiteral("\u00b0C"), Qt::AlignRight);
   pressure_ = plots::AddCurve(chart, QStringLiteral("Outlet pressure"), outputAxis_, pressureAxis_);
   temperature_ = plots::AddCurve(chart, QStringLiteral("Mean outlet temperature"), outputAxis_, temperatureAxis_);
+  pressureLine_ = std::make_unique<plots::GappedLine>(chart, pressure_, outputAxis_, pressureAxis_);
+  temperatureLine_ = std::make_unique<plots::GappedLine>(chart, temperature_, outputAxis_, temperatureAxis_);
+  belowZero_ = plots::AddMarks(chart, plots::Mark::BelowZero, outputAxis_, pressureAxis_);
+  failed_ = plots::AddMarks(chart, plots::Mark::Failed, outputAxis_, pressureAxis_);
   view_ = new QChartView(chart);
   view_->setObjectName(QStringLiteral("CharacteristicPlot"));
   view_->setRenderHint(QPainter::Antialiasing);
@@ -100,7 +105,7 @@ CharacteristicPanel::CharacteristicPanel(BaseSource source, QWidget* parent)
 
 CharacteristicPanel::~CharacteristicPanel() = default;
 
-bool CharacteristicPanel::hasResults() const { return pressure_->count() > 0; }
+bool CharacteristicPanel::hasResults() const { return !pressureLine_->points().isEmpty(); }
 
 void CharacteristicPanel::calculate(double rpm, double fromOutput, double toOutput, int count) {
   if (isCalculating()) return;
@@ -133,39 +138,50 @@ void CharacteristicPanel::setPressureUnit(display_units::PressureUnit unit) {
 }
 
 void CharacteristicPanel::showResults() {
-  QList<QPointF> pressure, temperature;
-  QString failure;
+  // A case that did not finish breaks both lines and is marked on the zero line.
+  QList<QList<QPointF>> pressure{{}}, temperature{{}};
+  QList<QPointF> shown, belowZero, failed;
+  QStringList failures;
   for (std::size_t i = 0; i < results_.size(); ++i) {
     const kelvado::SweepResult& r = results_[i];
     if (r.status != kelvado::RunStatus::Finished) {
-      if (failure.isEmpty()) {
-        failure = QStringLiteral("; at %1 kg/hr: %2").arg(Number(outputs_[i]), kelvado::StatusName(r.status));
+      failures << QStringLiteral("%1 kg/hr (%2)").arg(Number(outputs_[i]), kelvado::StatusName(r.status));
+      failed << QPointF(outputs_[i], 0);
+      if (!pressure.back().isEmpty()) {
+        pressure.append(QList<QPointF>());
+        temperature.append(QList<QPointF>());
       }
       continue;
     }
-    pressure << QPointF(outputs_[i], display_units::FromKgfPerCm2(r.summary.OutletPressure, unit_));
-    temperature << QPointF(outputs_[i], r.summary.AvgTemp);
+    const QPointF p(outputs_[i], display_units::FromKgfPerCm2(r.summary.OutletPressure, unit_));
+    pressure.back() << p;
+    temperature.back() << QPointF(outputs_[i], r.summary.AvgTemp);
+    shown << p;
+    if (p.y() < 0) belowZero << p;
   }
-  pressure_->replace(pressure);
-  temperature_->replace(temperature);
   QChart* chart = view_->chart();
   chart->setTitle(QStringLiteral("Screw characteristic at %1 rpm").arg(Number(rpmRun_)));
-  if (pressure.isEmpty()) {
-    plots::ClearChart(chart);
-  } else {
-    auto byX = [](QPointF a, QPointF b) { return a.x() < b.x(); };
+  if (shown.isEmpty()) plots::ClearChart(chart);
+  pressureLine_->replace(pressure);
+  temperatureLine_->replace(temperature);
+  plots::SetMarks(belowZero_, belowZero);
+  plots::SetMarks(failed_, failed);
+  if (!outputs_.empty() && !results_.empty()) {
+    const auto [xLow, xHigh] = std::minmax_element(outputs_.begin(), outputs_.end());
+    plots::FitPositionAxis(outputAxis_, *xLow, *xHigh);
+  }
+  if (!shown.isEmpty()) {
+    const QList<QPointF> temperatures = temperatureLine_->points();
     auto byY = [](QPointF a, QPointF b) { return a.y() < b.y(); };
-    const auto [xLow, xHigh] = std::minmax_element(pressure.begin(), pressure.end(), byX);
-    const auto [pLow, pHigh] = std::minmax_element(pressure.begin(), pressure.end(), byY);
-    const auto [tLow, tHigh] = std::minmax_element(temperature.begin(), temperature.end(), byY);
-    plots::FitPositionAxis(outputAxis_, xLow->x(), xHigh->x());
+    const auto [pLow, pHigh] = std::minmax_element(shown.begin(), shown.end(), byY);
+    const auto [tLow, tHigh] = std::minmax_element(temperatures.begin(), temperatures.end(), byY);
     // Zero pressure is where the screw stops building any: it stays in sight.
     plots::FitValueAxis(pressureAxis_, std::min(pLow->y(), 0.0), std::max(pHigh->y(), 0.0));
     plots::FitValueAxis(temperatureAxis_, tLow->y(), tHigh->y());
   }
   status_->setText(QStringLiteral("%1 of %2 cases at %3 rpm finished%4.")
-                       .arg(pressure.size())
+                       .arg(shown.size())
                        .arg(results_.size())
                        .arg(Number(rpmRun_))
-                       .arg(failure));
+                       .arg(failures.isEmpty() ? QString() : QStringLiteral("; did not finish at ") + failures.join(QStringLiteral(", "))));
 }
