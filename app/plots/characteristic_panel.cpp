@@ -168,7 +168,9 @@ void CharacteristicPanel::showResults() {
   plots::SetMarks(failed_, failed);
   if (!outputs_.empty() && !results_.empty()) {
     const auto [xLow, xHigh] = std::minmax_element(outputs_.begin(), outputs_.end());
-    plots::FitPositionAxis(outputAxis_, *xLow, *xHigh);
+    // A little room at both ends, so that a mark on the first or last case shows whole.
+    const double pad = (*xHigh - *xLow) * 0.03;
+    plots::FitPositionAxis(outputAxis_, *xLow - pad, *xHigh + pad);
   }
   if (!shown.isEmpty()) {
     const QList<QPointF> temperatures = temperatureLine_->points();

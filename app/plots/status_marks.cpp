@@ -1,6 +1,7 @@
 #include "app/plots/status_marks.h"
 
 #include <QChart>
+#include <QGraphicsLayout>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -12,6 +13,8 @@ namespace {
 
 void ShowInLegend(QChart* chart, QAbstractSeries* series, bool shown) {
   for (QLegendMarker* marker : chart->legend()->markers(series)) marker->setVisible(shown);
+  // The legend does not lay itself out again for a marker shown or hidden.
+  if (QGraphicsLayout* layout = chart->legend()->layout()) layout->invalidate();
 }
 
 }  // namespace
