@@ -82,6 +82,7 @@ class LayoutTest : public QObject {
 
   void nothingClippedWithTwoKeptRuns();
   void layoutIsRememberedBetweenSessions();
+  void largerWindowGivesItsRoomToThePlots();
 
  private:
   bool run() { return window_harness::RunByEnter(*form_, window_harness::Edit(*form_, 1)); }
@@ -163,6 +164,20 @@ void LayoutTest::layoutIsRememberedBetweenSessions() {
   QCOMPARE(form_->size(), QSize(1400, 700));
   QCOMPARE(splitter()->sizes(), sizes);
   QCOMPARE(tabs()->currentIndex(), 2);
+}
+
+void LayoutTest::largerWindowGivesItsRoomToThePlots() {
+  form_->resize(kFirstSize);
+  QCoreApplication::processEvents();
+  const QWidget* inputs = form_->findChild<QWidget*>(QStringLiteral("GroupBox1"));
+  const QSize inputsAtFirst = inputs->size();
+  const int plotsAtFirst = form_->resultsPlots()->width();
+  form_->resize(1920, 1040);
+  QCoreApplication::processEvents();
+  // The inputs keep their size, gaps and all; the plots take the width and height.
+  QCOMPARE(inputs->size(), inputsAtFirst);
+  QCOMPARE(form_->resultsPlots()->width(), plotsAtFirst + 1920 - kFirstSize.width());
+  QVERIFY(form_->resultsPlots()->view(plots::PlotId::Pressure)->height() > 250);
 }
 
 QTEST_MAIN(LayoutTest)
