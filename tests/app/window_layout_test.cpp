@@ -6,6 +6,8 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QGraphicsScene>
+#include <QImage>
+#include <QProcess>
 #include <QGraphicsTextItem>
 #include <QLabel>
 #include <QLegend>
@@ -83,6 +85,7 @@ class LayoutTest : public QObject {
   void nothingClippedWithTwoKeptRuns();
   void layoutIsRememberedBetweenSessions();
   void largerWindowGivesItsRoomToThePlots();
+  void screenshotWithKeptRunsIsTheFirstSize();
 
  private:
   bool run() { return window_harness::RunByEnter(*form_, window_harness::Edit(*form_, 1)); }
@@ -178,6 +181,25 @@ void LayoutTest::largerWindowGivesItsRoomToThePlots() {
   QCOMPARE(inputs->size(), inputsAtFirst);
   QCOMPARE(form_->resultsPlots()->width(), plotsAtFirst + 1920 - kFirstSize.width());
   QVERIFY(form_->resultsPlots()->view(plots::PlotId::Pressure)->height() > 250);
+}
+
+void LayoutTest::screenshotWithKeptRunsIsTheFirstSize() {
+  const QString picture = QDir(dir_->path()).filePath(QStringLiteral("compare.png"));
+  QProcess kelvado;
+  kelvado.start(QStringLiteral(KELVADO_EXE), {QStringLiteral("--screenshot"), picture, QStringLiteral("--with-plots"),
+                                              QStringLiteral("--compare"), QStringLiteral("40,80")});
+  QVERIFY(kelvado.waitForFinished(60000));
+  QCOMPARE(kelvado.exitCode(), 0);
+  QCOMPARE(QImage(picture).size(), kFirstSize);
+
+  // An output that is not a number is said so, and no picture passes for the asked one.
+  kelvado.start(QStringLiteral(KELVADO_EXE), {QStringLiteral("--screenshot"), picture + QStringLiteral(".bad.png"),
+                                              QStringLiteral("--with-plots"), QStringLiteral("--compare"),
+                                              QStringLiteral("40,forty")});
+  QVERIFY(kelvado.waitForFinished(60000));
+  QCOMPARE(kelvado.exitCode(), 1);
+  QVERIFY(kelvado.readAllStandardError().contains("output of forty ended as improper input"));
+  QVERIFY(!QFile::exists(picture + QStringLiteral(".bad.png")));
 }
 
 QTEST_MAIN(LayoutTest)
