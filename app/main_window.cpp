@@ -115,6 +115,13 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
   for (QWidget* w : panel->findChildren<QWidget*>()) {
     w->setFont(PixelFont(font(), qobject_cast<QGroupBox*>(w) ? 15 : 12));
   }
+  // In that font, the material choice is at least as wide as the name the window starts on.
+  if (auto* choice = material_->findChild<QComboBox*>(QStringLiteral("MaterialChoice"))) {
+    QStyleOptionComboBox option;
+    option.initFrom(choice);
+    const QSize text(choice->fontMetrics().horizontalAdvance(choice->currentText()), choice->fontMetrics().height());
+    choice->setMinimumWidth(choice->style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, choice).width());
+  }
 
   session_ = new CaseSession(*dialogs_,
                              CaseSession::Hooks{[this] { return caseData(); },
@@ -208,13 +215,6 @@ QWidget* TForm1::buildInputGroup() {
     materialFields[i] = edits_[static_cast<std::size_t>(kelvado::kMaterialFields[i])];
   }
   material_ = new MaterialBox(*dialogs_, materialFields, [this] { return decimalSeparator_; });
-  // The choice is at least as wide as the name the window starts on.
-  if (auto* choice = material_->findChild<QComboBox*>(QStringLiteral("MaterialChoice"))) {
-    QStyleOptionComboBox option;
-    option.initFrom(choice);
-    const QSize text(choice->fontMetrics().horizontalAdvance(choice->currentText()), choice->fontMetrics().height());
-    choice->setMinimumWidth(choice->style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, choice).width());
-  }
   inputGrid->addWidget(material_, kMaterialRow, 0, 1, 2);
   inputGrid->setColumnStretch(0, 1);
   return input;

@@ -4,7 +4,8 @@
 // calculation on a worker thread; the window stays alive meanwhile, shows the turns
 // reached and offers Cancel, but a second run cannot start. Beside the inputs, the plots
 // of the last run. The menu bar works on the case as a file (app/case_session.h), chooses the
-// unit pressures are shown in and exports the report of the last run.
+// unit pressures are shown in, exports the report of the last run and offers Help. The window
+// keeps its size, splitter and page in front between sessions.
 #include <QWidget>
 #include <array>
 #include <memory>

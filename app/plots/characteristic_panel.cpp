@@ -22,12 +22,14 @@ namespace {
 // The same limit as the command line's.
 constexpr int kMaxCases = static_cast<int>(kelvado::kMaxSweepCases);
 
-QDoubleSpinBox* NumberBox(const QString& name, double low, double high, double value, int decimals) {
+QDoubleSpinBox* NumberBox(const QString& name, const QString& tip, double low, double high, double value,
+                          int decimals) {
   auto* box = new QDoubleSpinBox;
   box->setObjectName(name);
   box->setRange(low, high);
   box->setDecimals(decimals);
   box->setValue(value);
+  box->setToolTip(QStringLiteral("%1; allowed: %2 to %3").arg(tip, QString::number(low), QString::number(high)));
   // As with the file name: clicked into, never reached by Tab from the inputs.
   box->setFocusPolicy(Qt::ClickFocus);
   return box;
@@ -41,13 +43,15 @@ CharacteristicPanel::CharacteristicPanel(BaseSource source, QWidget* parent)
     : QWidget(parent), source_(std::move(source)) {
   setObjectName(QStringLiteral("CharacteristicPanel"));
   // Around the default case: 60 kg/hr needs about 86 rpm.
-  rpm_ = NumberBox(QStringLiteral("CharacteristicRpm"), 0.1, 10000, 90, 1);
-  from_ = NumberBox(QStringLiteral("CharacteristicFrom"), 0.1, 100000, 45, 1);
-  to_ = NumberBox(QStringLiteral("CharacteristicTo"), 0.1, 100000, 75, 1);
+  rpm_ = NumberBox(QStringLiteral("CharacteristicRpm"), QStringLiteral("Screw speed of every case, in rpm"), 0.1, 10000,
+                   90, 1);
+  from_ = NumberBox(QStringLiteral("CharacteristicFrom"), QStringLiteral("The first output, in kg/hr"), 0.1, 100000, 45, 1);
+  to_ = NumberBox(QStringLiteral("CharacteristicTo"), QStringLiteral("The last output, in kg/hr"), 0.1, 100000, 75, 1);
   count_ = new QSpinBox;
   count_->setObjectName(QStringLiteral("CharacteristicCount"));
   count_->setRange(1, kMaxCases);
   count_->setValue(7);
+  count_->setToolTip(QStringLiteral("How many outputs, evenly spaced, both ends included; allowed: 1 to %1").arg(kMaxCases));
   count_->setFocusPolicy(Qt::ClickFocus);
   calculate_ = new QPushButton(QStringLiteral("Run"));
   calculate_->setObjectName(QStringLiteral("CharacteristicCalculate"));

@@ -112,13 +112,15 @@ DiePanel::DiePanel(WindowDialogs& dialogs, CharacteristicPanel::BaseSource sourc
   rpm_->setObjectName(QStringLiteral("DieRpm"));
   rpm_->setRange(0.1, 10000);
   rpm_->setDecimals(1);
+  rpm_->setToolTip(QStringLiteral("Screw speed of the search, in rpm; allowed: 0.1 to 10000"));
   from_ = new QLineEdit;
   from_->setObjectName(QStringLiteral("DieFrom"));
   to_ = new QLineEdit;
   to_->setObjectName(QStringLiteral("DieTo"));
   for (QLineEdit* edit : {from_, to_}) {
     edit->setPlaceholderText(QStringLiteral("default"));
-    edit->setToolTip(QStringLiteral("Empty: 10 % to 120 % of the drag flow at this speed"));
+    edit->setToolTip(QStringLiteral("Output in kg/hr, above zero, the first below the last; both empty: 10 % to "
+                                    "120 % of the drag flow at this speed"));
     edit->setMaximumWidth(70);
   }
   runButton_ = new QPushButton(QStringLiteral("Run"));
