@@ -3,8 +3,8 @@
 // the outlet profiles across the depth. A finished run fills them; any other outcome clears
 // them and the line above them says why. A third page draws the screw characteristic, a
 // fourth the die and the operating point. Each
-// plot can be saved as PNG or SVG from its context menu or from the "Save plot..." button.
-// "Keep for comparison" leaves the run on show on every plot as dashed curves, until cleared;
+// plot can be saved as PNG or SVG from its context menu or from the "Save plot…" button.
+// "Keep run" leaves the run on show on every plot as dashed curves, until cleared;
 // the legends name the quantities, a key above the plots names each kept run once.
 #include <QStringList>
 #include <QWidget>
