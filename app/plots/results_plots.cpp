@@ -21,6 +21,7 @@
 #include "app/dialogs.h"
 #include "app/plots/plot_chart.h"
 #include "app/plots/plot_export.h"
+#include "app/plots/status_marks.h"
 
 using plots::PlotId;
 
@@ -256,6 +257,7 @@ void ResultsPlots::redraw() {
     for (const KeptRun& kept : kept_) curves += plots::PlotPoints(id, kept.record, unit_);
     plots::FillChart(chart(id), id, curves);
     chart(id)->axes(Qt::Vertical).front()->setTitleText(plots::ValueAxisTitle(id, unit_));
+    if (id == PlotId::Pressure) plots::MarkEndsBelowZero(chart(id));
   }
 }
 

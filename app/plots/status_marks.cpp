@@ -71,4 +71,17 @@ void SetMarks(QScatterSeries* marks, const QList<QPointF>& points) {
   ShowInLegend(marks->chart(), marks, !points.isEmpty());
 }
 
+void MarkEndsBelowZero(QChart* chart) {
+  for (QAbstractSeries* series : chart->series()) {
+    auto* line = qobject_cast<QLineSeries*>(series);
+    if (!line) continue;
+    line->clearPointsConfiguration();
+    const qsizetype last = line->count() - 1;
+    if (last < 0 || !(line->at(last).y() < 0)) continue;
+    line->setPointConfiguration(int(last), {{QXYSeries::PointConfiguration::Visibility, true},
+                                            {QXYSeries::PointConfiguration::Color, QColor(Qt::red)},
+                                            {QXYSeries::PointConfiguration::Size, 10.0}});
+  }
+}
+
 }  // namespace plots

@@ -1,7 +1,7 @@
 #pragma once
 // How a plot of many runs shows the ones that are not ordinary: a case that did not finish is
-// a gap in the lines and a cross on the zero line; an outlet pressure below zero (the screw
-// would have to pull the melt in) is ringed. Both are named in the legend only while present.
+// a gap in the lines and a star on the zero line; an outlet pressure below zero (the die would
+// have to pull the melt through) is ringed. Both are named in the legend only while present.
 #include <QList>
 #include <QPointF>
 #include <QString>
@@ -36,5 +36,9 @@ enum class Mark { Failed, BelowZero };
 QScatterSeries* AddMarks(QChart* chart, Mark mark, QValueAxis* x, QValueAxis* y);
 // Puts the points in; the legend names them while there are any.
 void SetMarks(QScatterSeries* marks, const QList<QPointF>& points);
+
+// Along the channel: a curve of pressure that ends below zero ends in a red dot, each line of
+// the chart (the run on show and the kept ones) on its own.
+void MarkEndsBelowZero(QChart* chart);
 
 }  // namespace plots

@@ -228,6 +228,7 @@ class PlotsTest : public QObject {
   void closingWindowEndsCharacteristic();
   void characteristicRunsInTheChosenFlowModel();
   void characteristicMarksFailedAndNegativeCases();
+  void pressureBelowZeroAtTheOutletIsMarked();
 
  private:
   ResultsPlots* plots() const { return form_->resultsPlots(); }
@@ -581,6 +582,22 @@ void PlotsTest::characteristicMarksFailedAndNegativeCases() {
   // Zero on the pressure axis reads as zero.
   auto* ticks = qobject_cast<QCategoryAxis*>(chart->axes(Qt::Vertical).front());
   QVERIFY(ticks && ticks->categoriesLabels().contains(QStringLiteral("0")));
+}
+
+void PlotsTest::pressureBelowZeroAtTheOutletIsMarked() {
+  auto marked = [this] {
+    const QLineSeries* pressure = Curves(chart(PlotId::Pressure))[0];
+    return pressure->pointConfiguration(int(pressure->count() - 1)).value(QXYSeries::PointConfiguration::Visibility).toBool();
+  };
+  QVERIFY(run());
+  QVERIFY(Points(chart(PlotId::Pressure), 0).back().y() > 0);
+  QVERIFY(!marked());
+  // Above the drag flow the screw cannot build pressure: it ends below zero.
+  edit(7)->setText(QStringLiteral("1.3"));
+  QVERIFY(run());
+  QCOMPARE(form_->lastOutcome().status, kelvado::RunStatus::Finished);
+  QVERIFY(Points(chart(PlotId::Pressure), 0).back().y() < 0);
+  QVERIFY(marked());
 }
 
 QTEST_MAIN(PlotsTest)
