@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "app/case_session.h"
 #include "app/plots/results_plots.h"
 #include "tests/app/window_harness.h"
 
@@ -143,8 +144,13 @@ void LayoutTest::nothingClippedWithTwoKeptRuns() {
     QCoreApplication::processEvents();
     const QStringList clipped = Clipped(form_.get());
     QVERIFY2(clipped.isEmpty(), qPrintable(QStringLiteral("%1: %2").arg(tabs()->tabText(page), clipped.join(u'\n'))));
-    // Every tab shows its name: none hides behind the scroll arrows.
+    // Every tab shows its name whole: none hides behind the scroll arrows, none is cut short.
     for (const QToolButton* arrow : tabs()->tabBar()->findChildren<QToolButton*>()) QVERIFY(!arrow->isVisible());
+    const QTabBar* bar = tabs()->tabBar();
+    for (int tab = 0; tab < bar->count(); ++tab) {
+      QVERIFY(bar->rect().contains(bar->tabRect(tab)));
+      QVERIFY(bar->tabRect(tab).width() > bar->fontMetrics().horizontalAdvance(bar->tabText(tab)));
+    }
   }
   // Zero is "0" on every axis that reaches it.
   for (int i = 0; i < plots::kPlotCount; ++i) {
@@ -155,6 +161,11 @@ void LayoutTest::nothingClippedWithTwoKeptRuns() {
 }
 
 void LayoutTest::layoutIsRememberedBetweenSessions() {
+  const QString sheet = QDir(dir_->path()).filePath(QStringLiteral("sheet.kvcase"));
+  QFile file(sheet);
+  QVERIFY(file.open(QIODevice::WriteOnly) && file.write("output-rate = 50\n") > 0);
+  file.close();
+  QVERIFY(form_->caseSession()->open(sheet));
   form_->resize(1400, 700);
   QCoreApplication::processEvents();
   splitter()->setSizes({400, 1000});
