@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 // One job at a time on a thread of its own, so that the window keeps repainting, shows
-// progress and can cancel: the OK button's run and the screw characteristic's cases both
+// progress and can cancel: the Run button's run and the screw characteristic's cases both
 // go through it.
 #include <QObject>
 #include <QThread>

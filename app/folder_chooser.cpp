@@ -18,6 +18,9 @@ constexpr int kPathRole = Qt::UserRole;
 FolderChooser::FolderChooser(QWidget* parent) : QWidget(parent) {
   drives_ = new QComboBox(this);
   drives_->setObjectName(QStringLiteral("DriveComboBox1"));
+  // A volume with a long name must not widen the window: the list shows it whole.
+  drives_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  drives_->setMinimumContentsLength(16);
   folders_ = new QListWidget(this);
   folders_->setObjectName(QStringLiteral("DirectoryListBox1"));
   files_ = new QListWidget(this);

@@ -6,6 +6,7 @@
 //           [--pressure-unit UNIT]    its PDF report without a display, then exits
 //   kelvado --screenshot FILE         renders the window to a PNG without showing it, then exits;
 //                                     with --with-plots, after running the default case
+//           [--compare OUTPUTS]       and, first, keeping the case at these outputs for comparison
 //   kelvado --plot-screenshot FILE    runs the default case and writes one of its plots (PNG or
 //           [--plot KEY]              SVG by the extension; KEY as listed by --help)
 //   kelvado --die-screenshot FILE     finds the operating point of the default case with a sheet
@@ -191,6 +192,27 @@ class StderrDialogs final : public WindowDialogs {
   std::optional<QString> askText(const QString&, const QString&) override { return std::nullopt; }
 };
 
+// Runs the case at each output (kg/hr, comma-separated) and keeps it on the plots, named as the
+// window names a kept run; says which one did not finish.
+bool KeepRunsAt(TForm1& form, const kelvado::CaseData& data, const QString& outputs) {
+  for (const QString& output : outputs.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    kelvado::CaseData kept = data;
+    kept.inputs[kelvado::Field::OutputRate] = output.trimmed().toStdString();
+    const kelvado::RunOutcome outcome = RunCase(kept);
+    form.resultsPlots()->setRunLabel(QStringLiteral("%1, %2 rpm, %3")
+                                         .arg(form.caseSession()->caseName())
+                                         .arg(outcome.summary.Rpm, 0, 'f', 1)
+                                         .arg(QString::fromLatin1(kelvado::FlowModelName(kept.flowModel))));
+    form.resultsPlots()->showOutcome(outcome, kept.flowModel);
+    if (!form.resultsPlots()->keepForComparison()) {
+      qCritical("kelvado: the case at an output of %s ended as %s", qPrintable(output),
+                kelvado::StatusName(outcome.status));
+      return false;
+    }
+  }
+  return true;
+}
+
 // The example of the README on the die page, at a size where its numbers read well.
 int WriteDieScreenshot(const QString& path) {
   if (const int refused = output_bytes::CheckHeadlessOutput(path, {})) return refused;
@@ -265,6 +287,12 @@ int main(int argc, char** argv) {
   const QCommandLineOption withPlots(QStringLiteral("with-plots"),
                                      QStringLiteral("With --screenshot: run the case (the default one without CASE) first."));
   parser.addOption(withPlots);
+  const QCommandLineOption compare(
+      QStringLiteral("compare"),
+      QStringLiteral("With --with-plots: first run the case at each of these outputs (kg/hr, comma-separated) "
+                     "and keep it for comparison."),
+      QStringLiteral("OUTPUTS"));
+  parser.addOption(compare);
   const QCommandLineOption plotScreenshot(
       QStringLiteral("plot-screenshot"),
       QStringLiteral("Run the default case, write one of its plots to FILE (.png or .svg) and exit."),
@@ -315,7 +343,10 @@ int main(int argc, char** argv) {
     if (WasInterrupted()) return Interrupted();
     if (!data) return 2;
     if (!casePath.isEmpty()) form.caseSession()->open(casePath);
-    if (parser.isSet(withPlots)) form.resultsPlots()->showOutcome(RunCase(*data));
+    if (parser.isSet(withPlots)) {
+      if (!KeepRunsAt(form, *data, parser.value(compare))) return 1;
+      form.resultsPlots()->showOutcome(RunCase(*data), data->flowModel);
+    }
     if (WasInterrupted()) return Interrupted();
     form.setAttribute(Qt::WA_DontShowOnScreen);
     form.show();
@@ -327,10 +358,8 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  form.adjustSize();
-  if (const QScreen* screen = form.screen()) {
-    form.move(screen->availableGeometry().center() - form.rect().center());
-  }
+  const QScreen* screen = form.screen();
+  if (!form.restoredGeometry() && screen) form.move(screen->availableGeometry().center() - form.rect().center());
   form.show();
   // A case that cannot be read is said so over the window, which keeps the default case.
   if (!casePath.isEmpty()) form.caseSession()->open(casePath);

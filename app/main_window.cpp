@@ -3,6 +3,7 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QSvgWidget>
 #include <QVBoxLayout>
 
@@ -26,12 +28,15 @@
 #include "app/flow_model_box.h"
 #include "app/folder_chooser.h"
 #include "app/manage_materials_dialog.h"
+#include "app/help_menu.h"
+#include "app/input_tips.h"
 #include "app/material_box.h"
 #include "app/material_fit_dialog.h"
 #include "app/pixel_font.h"
 #include "app/plots/die_panel.h"
 #include "app/plots/results_plots.h"
 #include "app/report_pdf.h"
+#include "app/settings.h"
 #include "report/results_file.h"
 #include "solver/input_fields.h"
 
@@ -49,6 +54,14 @@ QString LabelNameFor(int field) {
   const int number = field < 15 ? field + 3 : field - 14;
   return QStringLiteral("Label%1").arg(number);
 }
+
+// The size of a window with nothing remembered: every text of it shows whole at this size.
+constexpr QSize kFirstSize(1310, 656);
+
+// Where the window's size, the splitter and the page in front are remembered.
+const QString kGeometryKey = QStringLiteral("window/geometry");
+const QString kSplitterKey = QStringLiteral("window/splitter");
+const QString kPageKey = QStringLiteral("window/plotPage");
 
 QSvgWidget* Picture(const QString& name, const QString& resource, QSize size, QWidget* parent) {
   auto* picture = new QSvgWidget(resource, parent);
@@ -77,7 +90,7 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
     const kelvado::RunRequest request = makeRequest();
     return CharacteristicPanel::Base{request.inputs, request.decimalSeparator, request.flowModel};
   });
-  auto* splitter = new QSplitter(Qt::Horizontal);
+  auto* splitter = splitter_ = new QSplitter(Qt::Horizontal);
   splitter->setObjectName(QStringLiteral("Splitter1"));
   splitter->addWidget(panel);
   splitter->addWidget(plots_);
@@ -92,6 +105,8 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
   left->addWidget(buildInputGroup());
   flowModelBox_ = new FlowModelBox;
   left->addWidget(flowModelBox_);
+  // A taller window gives its height to the plots and the folders, never to gaps in the inputs.
+  left->addStretch(1);
   left->addWidget(buildButtons());
   auto* columns = new QHBoxLayout(panel);
   columns->setContentsMargins(8, 8, 8, 8);
@@ -103,6 +118,13 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
   setFont(PixelFont(font(), 12));
   for (QWidget* w : panel->findChildren<QWidget*>()) {
     w->setFont(PixelFont(font(), qobject_cast<QGroupBox*>(w) ? 15 : 12));
+  }
+  // In that font, the material choice is at least as wide as the name the window starts on.
+  if (auto* choice = material_->findChild<QComboBox*>(QStringLiteral("MaterialChoice"))) {
+    QStyleOptionComboBox option;
+    option.initFrom(choice);
+    const QSize text(choice->fontMetrics().horizontalAdvance(choice->currentText()), choice->fontMetrics().height());
+    choice->setMinimumWidth(choice->style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, choice).width());
   }
 
   connectDiePage();
@@ -130,6 +152,8 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
       [this](double turns, double totalTurns) { showProgress(turns, totalTurns); },
   };
   connect(&run_, &BackgroundRun::finished, this, &TForm1::runEnded);
+  restoredGeometry_ = restoreLayout();
+  if (!restoredGeometry_) resize(kFirstSize);
 }
 
 // run_, the last member, goes first: a run still going is cancelled and waited for.
@@ -166,6 +190,7 @@ QWidget* TForm1::buildInputGroup() {
     // A read-only value is shown but cannot be changed; every run still reads it.
     edit->setEnabled(field.editable);
     edit->setFixedWidth(i < 12 ? 80 : 64);
+    edit->setToolTip(InputTip(field));
     connect(edit, &QLineEdit::returnPressed, this, [this] { okButton_->click(); });
     connect(edit, &QLineEdit::textChanged, this, [this] {
       if (session_) session_->contentChanged();
@@ -213,8 +238,9 @@ QWidget* TForm1::buildRightSide() {
   sketchPanel->setFrameShadow(QFrame::Raised);
   auto* sketchLayout = new QVBoxLayout(sketchPanel);
   sketchLayout->setContentsMargins(2, 2, 2, 2);
+  // Smaller than drawn, so that the inputs and the plots have the room at the first size.
   sketchLayout->addWidget(Picture(QStringLiteral("Image2"), QStringLiteral(":/pictures/screw_barrel.svg"),
-                                  QSize(250, 213), sketchPanel),
+                                  QSize(205, 175), sketchPanel),
                           0, Qt::AlignCenter);
   layout->addWidget(sketchPanel);
 
@@ -239,7 +265,9 @@ QWidget* TForm1::buildButtons() {
   auto* layout = new QHBoxLayout(bar);
   layout->setContentsMargins(0, 0, 0, 0);
 
-  okButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"));
+  // "Run" here and on every page that runs cases.
+  okButton_ = new QPushButton(style()->standardIcon(QStyle::SP_MediaPlay), QStringLiteral("Run"));
+  okButton_->setToolTip(QStringLiteral("Run the case into the results file (Enter in any field)"));
   okButton_->setObjectName(QStringLiteral("BitBtn1"));
   okButton_->setDefault(true);
   connect(okButton_, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
@@ -353,6 +381,14 @@ void TForm1::runEnded() {
   if (closeWhenRunEnds_) close();
 }
 
+void TForm1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // The first time, the inputs take the least room they need and the plots the rest.
+  if (splitterRestored_) return;
+  splitterRestored_ = true;
+  splitter_->setSizes({splitter_->widget(0)->minimumSizeHint().width(), width()});
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
   // Unsaved changes are asked about first, once: "Cancel" leaves a run going as it was.
   if (!closeWhenRunEnds_ && !session_->maybeSave()) {
@@ -366,7 +402,22 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  rememberLayout();
   event->accept();
+}
+
+void TForm1::rememberLayout() const {
+  WindowSettings settings;
+  settings.setValue(kGeometryKey, saveGeometry());
+  settings.setValue(kSplitterKey, splitter_->saveState());
+  settings.setValue(kPageKey, plots_->currentPage());
+}
+
+bool TForm1::restoreLayout() {
+  const WindowSettings settings;
+  plots_->setCurrentPage(settings.value(kPageKey, 0).toInt());
+  splitterRestored_ = settings.contains(kSplitterKey) && splitter_->restoreState(settings.value(kSplitterKey).toByteArray());
+  return settings.contains(kGeometryKey) && restoreGeometry(settings.value(kGeometryKey).toByteArray());
 }
 
 QMenuBar* TForm1::buildMenuBar() {
@@ -421,6 +472,7 @@ QMenuBar* TForm1::buildMenuBar() {
     action->setActionGroup(group);
     connect(action, &QAction::triggered, this, [this, unit = info.unit] { setPressureUnit(unit); });
   }
+  help_menu::AddHelpMenu(bar, this);
   return bar;
 }
 
@@ -489,7 +541,7 @@ void TForm1::setPressureUnit(display_units::PressureUnit unit) {
 bool TForm1::exportReport(const QString& path, QString* error) const {
   // The outcome is the running run's to write until it has ended.
   if (runInProgress() || lastOutcome_.status != kelvado::RunStatus::Finished) {
-    if (error) *error = QStringLiteral("there is no finished run to report: press OK to run the case first");
+    if (error) *error = QStringLiteral("there is no finished run to report: press Run to run the case first");
     return false;
   }
   report_pdf::ReportContent content;

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 // The main window: the seventeen inputs with their defaults, the two pictures, the folder
-// chooser, the results file name, OK and Close. OK (or Enter in any field) runs one
+// chooser, the results file name, Run and Close. Run (or Enter in any field) runs one
 // calculation on a worker thread; the window stays alive meanwhile, shows the turns
 // reached and offers Cancel, but a second run cannot start. Beside the inputs, the plots
 // of the last run. The menu bar works on the case as a file (app/case_session.h), chooses the
-// unit pressures are shown in and exports the report of the last run.
+// unit pressures are shown in, exports the report of the last run and offers Help. The window
+// keeps its size, splitter and page in front between sessions.
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -27,6 +28,7 @@ class MaterialBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QSplitter;
 class ResultsPlots;
 
 class TForm1 : public QWidget {
@@ -46,6 +48,8 @@ class TForm1 : public QWidget {
   FlowModelBox* flowModelBox() const { return flowModelBox_; }
   MaterialBox* materialBox() const { return material_; }
   bool runInProgress() const { return run_.isRunning(); }
+  // The size, splitter and page of the last session were restored: the caller need not size it.
+  bool restoredGeometry() const { return restoredGeometry_; }
   // How the last run ended; valid once runFinished() has been emitted.
   const kelvado::RunOutcome& lastOutcome() const { return lastOutcome_; }
 
@@ -79,6 +83,7 @@ class TForm1 : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void BitBtn1Click();
@@ -94,6 +99,10 @@ class TForm1 : public QWidget {
   QMenuBar* buildMenuBar();
   void updateTitle();
   void connectDiePage();
+  // The window's size, the splitter between inputs and plots and the page in front, kept
+  // between sessions; restoreLayout says whether there was a size to restore.
+  void rememberLayout() const;
+  bool restoreLayout();
 
   std::array<QLineEdit*, kelvado::kInputCount> edits_{};
   QLineEdit* fileNameEdit_ = nullptr;
@@ -101,6 +110,9 @@ class TForm1 : public QWidget {
   FlowModelBox* flowModelBox_ = nullptr;
   MaterialBox* material_ = nullptr;
   ResultsPlots* plots_ = nullptr;
+  QSplitter* splitter_ = nullptr;
+  bool restoredGeometry_ = false;
+  bool splitterRestored_ = false;  // or placed at the first show
   QPushButton* okButton_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
   QProgressBar* progress_ = nullptr;

@@ -13,8 +13,10 @@
 #include "app/plots/plot_chart.h"
 #include "app/plots/plot_data.h"
 #include "app/plots/plot_export.h"
+#include "app/plots/status_marks.h"
 #include "solver/input_fields.h"
 #include "solver/units.h"
+#include "kelvado_version.h"
 
 namespace report_pdf {
 namespace {
@@ -127,6 +129,7 @@ class ReportPainter {
     const std::unique_ptr<QChart> chart(plots::MakeChart(id));
     chart->resize(target.size() / kPlotScale);
     plots::FillChart(chart.get(), id, plots::PlotPoints(id, content_.outcome.record, content_.pressureUnit));
+    if (id == PlotId::Pressure) plots::MarkEndsBelowZero(chart.get());
     chart->axes(Qt::Vertical).front()->setTitleText(plots::ValueAxisTitle(id, content_.pressureUnit));
     plots::DrawPlot(chart.get(), painter_, target);
   }

@@ -22,7 +22,40 @@ InputProblem Problem(Field field, const std::string& rule) {
   return {field, std::string(FieldInfo(field).caption) + " must be " + rule + kChangeAndTryAgain};
 }
 
+constexpr Bound kBounds[kInputCount] = {
+    Bound::AboveZero,          // BarrelDiameter
+    Bound::AboveZero,          // LengthRatio
+    Bound::BelowRadius,        // ChannelDepth
+    Bound::AboveZero,          // ScrewPitch
+    Bound::BelowPitchAcross,   // FlightWidth
+    Bound::AboveZero,          // OutputRate
+    Bound::AboveZero,          // FlowRateRatio
+    Bound::AboveZero,          // Density
+    Bound::AboveZero,          // SpecificHeat
+    Bound::AboveZero,          // Conductivity
+    Bound::AboveAbsoluteZero,  // InletTemp
+    Bound::AboveAbsoluteZero,  // BarrelTemp
+    Bound::AboveZero,          // StdViscosity
+    Bound::AboveZero,          // StdShearRate
+    Bound::AboveAbsoluteZero,  // StdTemp
+    Bound::AboveZero,          // PowerIndex
+    Bound::None,               // TempCoeff: a melt may thin or thicken with temperature
+};
+
 }  // namespace
+
+Bound BoundOf(Field field) { return kBounds[static_cast<std::size_t>(field)]; }
+
+std::string BoundText(Field field) {
+  switch (BoundOf(field)) {
+    case Bound::None: return {};
+    case Bound::AboveZero: return "above zero";
+    case Bound::BelowRadius: return "above zero and less than the barrel radius";
+    case Bound::BelowPitchAcross: return "less than the pitch across the channel";
+    case Bound::AboveAbsoluteZero: return "above absolute zero, " + Short(kAbsoluteZero);
+  }
+  return {};
+}
 
 std::optional<InputProblem> CheckInputBounds(const CalcState& s) {
   const std::pair<Field, double> checked[] = {
@@ -35,23 +68,22 @@ std::optional<InputProblem> CheckInputBounds(const CalcState& s) {
       {Field::StdViscosity, s.StdViscosity},     {Field::StdShearRate, s.StdShearRate},
       {Field::StdTemp, s.StdTemp},               {Field::PowerIndex, s.PowerIndex}};
   for (const auto& [field, v] : checked) {
-    switch (field) {
-      case Field::ChannelDepth:
+    switch (BoundOf(field)) {
+      case Bound::None: break;
+      case Bound::BelowRadius:
         if (!(v > 0)) return Problem(field, "above zero");
         if (!(v < s.BarrelDiameter / 2)) return Problem(field, "less than the barrel radius, " + Short(s.BarrelDiameter / 2));
         break;
-      case Field::FlightWidth: {
+      case Bound::BelowPitchAcross: {
         // The channel's width across the flights, pitch x cos(helix angle) less the flight.
         const double across = s.ScrewPitch * std::cos(std::atan(s.ScrewPitch / (std::numbers::pi * s.BarrelDiameter)));
         if (!(v < across)) return Problem(field, "less than the pitch across the channel, " + Short(across));
         break;
       }
-      case Field::InletTemp:
-      case Field::BarrelTemp:
-      case Field::StdTemp:
+      case Bound::AboveAbsoluteZero:
         if (!(v > kAbsoluteZero)) return Problem(field, "above absolute zero, " + Short(kAbsoluteZero));
         break;
-      default:
+      case Bound::AboveZero:
         if (!(v > 0)) return Problem(field, "above zero");
         break;
     }

@@ -18,6 +18,19 @@ struct InputProblem {
   std::string message;  // "Channel Depth (cm) must be less than the barrel radius, 3.25: ..."
 };
 
+// What a field's value must be: the one table the check below and the window's tips read.
+enum class Bound {
+  None,               // any number
+  AboveZero,          // lengths, rates, material constants
+  BelowRadius,        // above zero and less than the barrel radius: the channel fits the barrel
+  BelowPitchAcross,   // less than the pitch across the channel: a channel is left between flights
+  AboveAbsoluteZero,  // temperatures
+};
+Bound BoundOf(Field field);
+// The bound in words, as a tip shows it: "above zero and less than the barrel radius"; empty
+// for a field without one.
+std::string BoundText(Field field);
+
 // The first problem in field order, if any, of the input values of the state.
 std::optional<InputProblem> CheckInputBounds(const CalcState& state);
 

@@ -16,18 +16,21 @@
 
 #include "case/case_plan.h"
 #include "app/plots/plot_chart.h"
+#include "app/plots/status_marks.h"
 
 namespace {
 
 // The same limit as the command line's.
 constexpr int kMaxCases = static_cast<int>(kelvado::kMaxSweepCases);
 
-QDoubleSpinBox* NumberBox(const QString& name, double low, double high, double value, int decimals) {
+QDoubleSpinBox* NumberBox(const QString& name, const QString& tip, double low, double high, double value,
+                          int decimals) {
   auto* box = new QDoubleSpinBox;
   box->setObjectName(name);
   box->setRange(low, high);
   box->setDecimals(decimals);
   box->setValue(value);
+  box->setToolTip(QStringLiteral("%1; allowed: %2 to %3").arg(tip, QString::number(low), QString::number(high)));
   // As with the file name: clicked into, never reached by Tab from the inputs.
   box->setFocusPolicy(Qt::ClickFocus);
   return box;
@@ -41,15 +44,17 @@ CharacteristicPanel::CharacteristicPanel(BaseSource source, QWidget* parent)
     : QWidget(parent), source_(std::move(source)) {
   setObjectName(QStringLiteral("CharacteristicPanel"));
   // Around the default case: 60 kg/hr needs about 86 rpm.
-  rpm_ = NumberBox(QStringLiteral("CharacteristicRpm"), 0.1, 10000, 90, 1);
-  from_ = NumberBox(QStringLiteral("CharacteristicFrom"), 0.1, 100000, 45, 1);
-  to_ = NumberBox(QStringLiteral("CharacteristicTo"), 0.1, 100000, 75, 1);
+  rpm_ = NumberBox(QStringLiteral("CharacteristicRpm"), QStringLiteral("Screw speed of every case, in rpm"), 0.1, 10000,
+                   90, 1);
+  from_ = NumberBox(QStringLiteral("CharacteristicFrom"), QStringLiteral("The first output, in kg/hr"), 0.1, 100000, 45, 1);
+  to_ = NumberBox(QStringLiteral("CharacteristicTo"), QStringLiteral("The last output, in kg/hr"), 0.1, 100000, 75, 1);
   count_ = new QSpinBox;
   count_->setObjectName(QStringLiteral("CharacteristicCount"));
   count_->setRange(1, kMaxCases);
   count_->setValue(7);
+  count_->setToolTip(QStringLiteral("How many outputs, evenly spaced, both ends included; allowed: 1 to %1").arg(kMaxCases));
   count_->setFocusPolicy(Qt::ClickFocus);
-  calculate_ = new QPushButton(QStringLiteral("Calculate"));
+  calculate_ = new QPushButton(QStringLiteral("Run"));
   calculate_->setObjectName(QStringLiteral("CharacteristicCalculate"));
   calculate_->setFocusPolicy(Qt::NoFocus);
   connect(calculate_, &QPushButton::clicked, this,
@@ -80,6 +85,10 @@ CharacteristicPanel::CharacteristicPanel(BaseSource source, QWidget* parent)
   temperatureAxis_ = plots::AddAxis(chart, QStringLiteral("\u00b0C"), Qt::AlignRight);
   pressure_ = plots::AddCurve(chart, QStringLiteral("Outlet pressure"), outputAxis_, pressureAxis_);
   temperature_ = plots::AddCurve(chart, QStringLiteral("Mean outlet temperature"), outputAxis_, temperatureAxis_);
+  pressureLine_ = std::make_unique<plots::GappedLine>(chart, pressure_, outputAxis_, pressureAxis_);
+  temperatureLine_ = std::make_unique<plots::GappedLine>(chart, temperature_, outputAxis_, temperatureAxis_);
+  belowZero_ = plots::AddMarks(chart, plots::Mark::BelowZero, outputAxis_, pressureAxis_);
+  failed_ = plots::AddMarks(chart, plots::Mark::Failed, outputAxis_, pressureAxis_);
   view_ = new QChartView(chart);
   view_->setObjectName(QStringLiteral("CharacteristicPlot"));
   view_->setRenderHint(QPainter::Antialiasing);
@@ -101,7 +110,7 @@ CharacteristicPanel::CharacteristicPanel(BaseSource source, QWidget* parent)
 
 CharacteristicPanel::~CharacteristicPanel() = default;
 
-bool CharacteristicPanel::hasResults() const { return pressure_->count() > 0; }
+bool CharacteristicPanel::hasResults() const { return !pressureLine_->points().isEmpty(); }
 
 void CharacteristicPanel::calculate(double rpm, double fromOutput, double toOutput, int count) {
   if (isCalculating()) return;
@@ -135,39 +144,52 @@ void CharacteristicPanel::setPressureUnit(display_units::PressureUnit unit) {
 }
 
 void CharacteristicPanel::showResults() {
-  QList<QPointF> pressure, temperature;
-  QString failure;
+  // A case that did not finish breaks both lines and is marked on the zero line.
+  QList<QList<QPointF>> pressure{{}}, temperature{{}};
+  QList<QPointF> shown, belowZero, failed;
+  QStringList failures;
   for (std::size_t i = 0; i < results_.size(); ++i) {
     const kelvado::SweepResult& r = results_[i];
     if (r.status != kelvado::RunStatus::Finished) {
-      if (failure.isEmpty()) {
-        failure = QStringLiteral("; at %1 kg/hr: %2").arg(Number(outputs_[i]), kelvado::StatusName(r.status));
+      failures << QStringLiteral("%1 kg/hr (%2)").arg(Number(outputs_[i]), kelvado::StatusName(r.status));
+      failed << QPointF(outputs_[i], 0);
+      if (!pressure.back().isEmpty()) {
+        pressure.append(QList<QPointF>());
+        temperature.append(QList<QPointF>());
       }
       continue;
     }
-    pressure << QPointF(outputs_[i], display_units::FromKgfPerCm2(r.summary.OutletPressure, unit_));
-    temperature << QPointF(outputs_[i], r.summary.AvgTemp);
+    const QPointF p(outputs_[i], display_units::FromKgfPerCm2(r.summary.OutletPressure, unit_));
+    pressure.back() << p;
+    temperature.back() << QPointF(outputs_[i], r.summary.AvgTemp);
+    shown << p;
+    if (p.y() < 0) belowZero << p;
   }
-  pressure_->replace(pressure);
-  temperature_->replace(temperature);
   QChart* chart = view_->chart();
   chart->setTitle(QStringLiteral("Screw characteristic at %1 rpm").arg(Number(rpmRun_)));
-  if (pressure.isEmpty()) {
-    plots::ClearChart(chart);
-  } else {
-    auto byX = [](QPointF a, QPointF b) { return a.x() < b.x(); };
+  if (shown.isEmpty()) plots::ClearChart(chart);
+  pressureLine_->replace(pressure);
+  temperatureLine_->replace(temperature);
+  plots::SetMarks(belowZero_, belowZero);
+  plots::SetMarks(failed_, failed);
+  if (!outputs_.empty() && !results_.empty()) {
+    const auto [xLow, xHigh] = std::minmax_element(outputs_.begin(), outputs_.end());
+    // A little room at both ends, so that a mark on the first or last case shows whole.
+    const double pad = (*xHigh - *xLow) * 0.03;
+    plots::FitPositionAxis(outputAxis_, *xLow - pad, *xHigh + pad);
+  }
+  if (!shown.isEmpty()) {
+    const QList<QPointF> temperatures = temperatureLine_->points();
     auto byY = [](QPointF a, QPointF b) { return a.y() < b.y(); };
-    const auto [xLow, xHigh] = std::minmax_element(pressure.begin(), pressure.end(), byX);
-    const auto [pLow, pHigh] = std::minmax_element(pressure.begin(), pressure.end(), byY);
-    const auto [tLow, tHigh] = std::minmax_element(temperature.begin(), temperature.end(), byY);
-    plots::FitPositionAxis(outputAxis_, xLow->x(), xHigh->x());
+    const auto [pLow, pHigh] = std::minmax_element(shown.begin(), shown.end(), byY);
+    const auto [tLow, tHigh] = std::minmax_element(temperatures.begin(), temperatures.end(), byY);
     // Zero pressure is where the screw stops building any: it stays in sight.
     plots::FitValueAxis(pressureAxis_, std::min(pLow->y(), 0.0), std::max(pHigh->y(), 0.0));
     plots::FitValueAxis(temperatureAxis_, tLow->y(), tHigh->y());
   }
   status_->setText(QStringLiteral("%1 of %2 cases at %3 rpm finished%4.")
-                       .arg(pressure.size())
+                       .arg(shown.size())
                        .arg(results_.size())
                        .arg(Number(rpmRun_))
-                       .arg(failure));
+                       .arg(failures.isEmpty() ? QString() : QStringLiteral("; did not finish at ") + failures.join(QStringLiteral(", "))));
 }

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
-// The screw characteristic page: a screw speed and a range of outputs, Calculate, and the
+// The screw characteristic page: a screw speed and a range of outputs, Run, and the
 // outlet pressure and mean temperature against output. The cases run on the cores in the
-// background; the window stays usable meanwhile.
+// background; the window stays usable meanwhile. A case that does not finish is a gap with a
+// mark, and the line under the boxes lists every such output.
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "app/background_run.h"
 #include "app/display_units.h"
+#include "app/plots/status_marks.h"
 #include "solver/sweep.h"
 
 class QChartView;
@@ -16,6 +19,7 @@ class QDoubleSpinBox;
 class QLabel;
 class QLineSeries;
 class QPushButton;
+class QScatterSeries;
 class QSpinBox;
 class QValueAxis;
 
@@ -43,7 +47,7 @@ class CharacteristicPanel : public QWidget {
   const std::vector<double>& outputs() const { return outputs_; }
   const std::vector<kelvado::SweepResult>& results() const { return results_; }
 
-  // What the Calculate button does: runs one case per output at the screw speed.
+  // What the Run button does: runs one case per output at the screw speed.
   void calculate(double rpm, double fromOutput, double toOutput, int count);
 
   // The unit of the outlet pressure axis; what is drawn is drawn again in it.
@@ -68,6 +72,10 @@ class CharacteristicPanel : public QWidget {
   QValueAxis* outputAxis_ = nullptr;
   QValueAxis* pressureAxis_ = nullptr;
   QValueAxis* temperatureAxis_ = nullptr;
+  std::unique_ptr<plots::GappedLine> pressureLine_;
+  std::unique_ptr<plots::GappedLine> temperatureLine_;
+  QScatterSeries* belowZero_ = nullptr;
+  QScatterSeries* failed_ = nullptr;
 
   display_units::PressureUnit unit_ = display_units::PressureUnit::KgfPerCm2;
   double rpmRun_ = 0;

@@ -113,13 +113,15 @@ DiePanel::DiePanel(WindowDialogs& dialogs, CharacteristicPanel::BaseSource sourc
   rpm_->setObjectName(QStringLiteral("DieRpm"));
   rpm_->setRange(0.1, 10000);
   rpm_->setDecimals(1);
+  rpm_->setToolTip(QStringLiteral("Screw speed of the search, in rpm; allowed: 0.1 to 10000"));
   from_ = new QLineEdit;
   from_->setObjectName(QStringLiteral("DieFrom"));
   to_ = new QLineEdit;
   to_->setObjectName(QStringLiteral("DieTo"));
   for (QLineEdit* edit : {from_, to_}) {
     edit->setPlaceholderText(QStringLiteral("default"));
-    edit->setToolTip(QStringLiteral("Empty: 10 % to 120 % of the drag flow at this speed"));
+    edit->setToolTip(QStringLiteral("Output in kg/hr, above zero, the first below the last; both empty: 10 % to "
+                                    "120 % of the drag flow at this speed"));
     edit->setMaximumWidth(70);
   }
   runButton_ = new QPushButton(QStringLiteral("Run"));
@@ -180,6 +182,9 @@ DiePanel::DiePanel(WindowDialogs& dialogs, CharacteristicPanel::BaseSource sourc
   screwRuns_ = scatter(QStringLiteral("Screw runs"), screw_->color(), 7);
   point_ = scatter(QStringLiteral("Operating point"), Qt::red, 13);
   chart->legend()->markers(screwRuns_).front()->setVisible(false);  // the screw's curve names them
+  screwLine_ = std::make_unique<plots::GappedLine>(chart, screw_, outputAxis_, pressureAxis_);
+  belowZero_ = plots::AddMarks(chart, plots::Mark::BelowZero, outputAxis_, pressureAxis_);
+  failed_ = plots::AddMarks(chart, plots::Mark::Failed, outputAxis_, pressureAxis_);
   view_ = new QChartView(chart);
   view_->setObjectName(QStringLiteral("OperatingPointPlot"));
   view_->setRenderHint(QPainter::Antialiasing);
@@ -267,6 +272,13 @@ void DiePanel::showSectionTexts(const std::vector<std::string>& texts) {
 
 void DiePanel::setRpm(double rpm) { rpm_->setValue(rpm); }
 
+void DiePanel::setPressureUnit(display_units::PressureUnit unit) {
+  unit_ = unit;
+  pressureAxis_->setTitleText(display_units::Label(unit));
+  // Refused inputs drew nothing, and their message must not come up again.
+  if (!isRunning() && result_.status != OperatingPointStatus::ImproperInput) showResult();
+}
+
 void DiePanel::setOutputRange(const QString& from, const QString& to) {
   from_->setText(from);
   to_->setText(to);
@@ -332,6 +344,12 @@ std::optional<double> DiePanel::numberIn(const QString& text) const {
 QString DiePanel::number(double value, int decimals) const {
   if (decimals < 0) return QString::fromStdString(kelvado::ExactNumberText(value, separator_));
   return QString::number(value, 'f', decimals).replace(u'.', QLatin1Char(separator_));
+}
+
+// One decimal more than a summary line: a crossing is read more closely than an outlet.
+QString DiePanel::pressure(double kgfPerCm2) const {
+  return number(display_units::FromKgfPerCm2(kgfPerCm2, unit_), display_units::Info(unit_).decimals + 1) +
+         QLatin1Char(' ') + display_units::Label(unit_);
 }
 
 DieSection DiePanel::sectionOfRow(int row) const {
@@ -418,15 +436,28 @@ void DiePanel::cancel() {
 
 void DiePanel::drawCurves() {
   const kelvado::OperatingPointResult& r = result_;
-  QList<QPointF> screw;
-  for (const kelvado::ScrewRun& run : r.runs) {
-    if (run.status == kelvado::RunStatus::Finished && std::isfinite(run.summary.OutletPressure)) {
-      screw << QPointF(run.output, run.summary.OutletPressure);
+  auto inUnit = [this](double kgfPerCm2) { return display_units::FromKgfPerCm2(kgfPerCm2, unit_); };
+  std::vector<const kelvado::ScrewRun*> runs;
+  for (const kelvado::ScrewRun& run : r.runs) runs.push_back(&run);
+  std::sort(runs.begin(), runs.end(), [](auto* a, auto* b) { return a->output < b->output; });
+  // A run that did not finish breaks the screw's curve and is marked on the zero line.
+  QList<QList<QPointF>> pieces{{}};
+  QList<QPointF> screw, belowZero, failed;
+  for (const kelvado::ScrewRun* run : runs) {
+    if (run->status != kelvado::RunStatus::Finished || !std::isfinite(run->summary.OutletPressure)) {
+      failed << QPointF(run->output, 0);
+      if (!pieces.back().isEmpty()) pieces.append(QList<QPointF>());
+      continue;
     }
+    const QPointF p(run->output, inUnit(run->summary.OutletPressure));
+    pieces.back() << p;
+    screw << p;
+    if (p.y() < 0) belowZero << p;
   }
-  std::sort(screw.begin(), screw.end(), [](QPointF a, QPointF b) { return a.x() < b.x(); });
-  screw_->replace(screw);
+  screwLine_->replace(pieces);
   screwRuns_->replace(screw);
+  plots::SetMarks(belowZero_, belowZero);
+  plots::SetMarks(failed_, failed);
 
   // The die at the melt temperature of the point, or else of the last run that finished.
   const bool found = r.status == OperatingPointStatus::Found;
@@ -442,20 +473,21 @@ void DiePanel::drawCurves() {
     for (const double output : outputs) {
       const double drop =
           searchedDie_->FlowAt(kelvado::VolumeRateOf(output, searchedDie_->melt()), *temp).pressureDrop / kelvado::kGfPerKgf;
-      if (std::isfinite(drop)) die << QPointF(output, drop);
+      if (std::isfinite(drop)) die << QPointF(output, inUnit(drop));
     }
   }
   die_->replace(die);
-  point_->replace(found ? QList<QPointF>{QPointF(r.point.output, r.point.summary.OutletPressure)} : QList<QPointF>{});
+  point_->replace(found ? QList<QPointF>{QPointF(r.point.output, inUnit(r.point.summary.OutletPressure))}
+                        : QList<QPointF>{});
 
   QChart* chart = view_->chart();
   chart->setTitle(found ? QStringLiteral("Operating point at %1 rpm").arg(number(request_.rpm, -1))
                         : QStringLiteral("Screw and die"));
-  if (screw.isEmpty() && die.isEmpty()) {
+  if (screw.isEmpty() && die.isEmpty() && failed.isEmpty()) {
     plots::ClearChart(chart);
     return;
   }
-  double low = 0, high = 0;  // zero pressure stays in sight
+  double low = 0, high = 0;  // zero pressure, and the marks on it, stay in sight
   for (const QPointF& p : screw + die) {
     low = std::min(low, p.y());
     high = std::max(high, p.y());
@@ -480,7 +512,7 @@ void DiePanel::showResult() {
       };
       numbers = QStringLiteral("<b>Operating point</b><table cellspacing=\"0\">");
       row(QStringLiteral("Output"), number(p.output, 2) + QStringLiteral(" kg/hr"));
-      row(QStringLiteral("Pressure"), number(p.summary.OutletPressure, 2) + QStringLiteral(" kgf/cm\u00b2"));
+      row(QStringLiteral("Pressure"), pressure(p.summary.OutletPressure));
       row(QStringLiteral("Melt temp."), number(p.summary.AvgTemp, 2) + QStringLiteral(" \u00b0C"));
       row(QStringLiteral("Power"), number(p.summary.TotalPowerKW, 3) + QStringLiteral(" kW"));
       row(QStringLiteral("Flow-rate ratio"), number(p.flowRateRatio, 6));
@@ -489,7 +521,7 @@ void DiePanel::showResult() {
         numbers += QStringLiteral("<tr><td colspan=\"2\"><br><b>Section %1</b> (%2)</td></tr>")
                        .arg(i + 1)
                        .arg(kelvado::DieShapeName(request_.die[i].shape));
-        row(QStringLiteral("Pressure drop"), number(s.pressureDrop / kelvado::kGfPerKgf, 2) + QStringLiteral(" kgf/cm\u00b2"));
+        row(QStringLiteral("Pressure drop"), pressure(s.pressureDrop / kelvado::kGfPerKgf));
         row(QStringLiteral("Wall shear rate"), number(s.wallShearRate, 1) + QStringLiteral(" 1/s"));
       }
       numbers += QStringLiteral("</table>");
@@ -512,6 +544,15 @@ void DiePanel::showResult() {
       status = QStringLiteral("No operating point: %1").arg(Sentence(r.message));
       dialogs_.showMessage(Sentence(r.message));
       break;
+  }
+  QStringList failures;
+  for (const kelvado::ScrewRun& run : r.runs) {
+    if (run.status != kelvado::RunStatus::Finished) {
+      failures << QStringLiteral("%1 kg/hr (%2)").arg(number(run.output, 2), kelvado::StatusName(run.status));
+    }
+  }
+  if (!failures.isEmpty() && !status.isEmpty()) {
+    status += QStringLiteral(" Did not finish at %1.").arg(failures.join(QStringLiteral(", ")));
   }
   for (const std::string& warning : r.warnings) status += QStringLiteral(" Warning: %1").arg(Sentence(warning));
   numbers_->setText(numbers);

@@ -4,13 +4,18 @@
 // range; Run searches, in the background, for the output at which the screw's outlet
 // pressure equals the die's pressure drop. The plot shows the screw's outlet pressure of
 // every run the search made and the die's pressure drop against output, with the crossing
-// marked and its numbers beside it. A search that finds no crossing says so and why; it
-// never shows a point. The page's inputs are remembered between sessions.
+// marked and its numbers beside it, pressures in the unit the window shows. A screw run that
+// did not finish is a gap with a mark and is listed by its output; one below zero is ringed.
+// A search that finds no crossing says so and why; it never shows a point. The page's inputs
+// are remembered between sessions.
 #include <QWidget>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "app/background_run.h"
+#include "app/display_units.h"
+#include "app/plots/status_marks.h"
 #include "app/plots/characteristic_panel.h"
 #include "solver/operating_point.h"
 
@@ -49,6 +54,8 @@ class DiePanel : public QWidget {
   std::optional<std::vector<std::string>> sectionTexts() const;
   void showSectionTexts(const std::vector<std::string>& texts);
   void setRpm(double rpm);
+  // The unit of the plot's pressures and of the numbers beside it; what is shown is shown again.
+  void setPressureUnit(display_units::PressureUnit unit);
   // Outputs in kg/hr as typed; both empty: the default range.
   void setOutputRange(const QString& from, const QString& to);
   // What Run does: checks the sections and the output range (a message for the first thing
@@ -70,6 +77,8 @@ class DiePanel : public QWidget {
   kelvado::DieSection sectionOfRow(int row) const;  // throws kelvado::DieInputError
   std::optional<double> numberIn(const QString& text) const;
   QString number(double value, int decimals) const;
+  // A pressure in kgf/cm2 as shown: in the unit, with its label.
+  QString pressure(double kgfPerCm2) const;
   void showResult();
   void drawCurves();
   void rememberInputs() const;
@@ -92,6 +101,10 @@ class DiePanel : public QWidget {
   QScatterSeries* screwRuns_ = nullptr;
   QLineSeries* die_ = nullptr;
   QScatterSeries* point_ = nullptr;
+  std::unique_ptr<plots::GappedLine> screwLine_;
+  QScatterSeries* belowZero_ = nullptr;
+  QScatterSeries* failed_ = nullptr;
+  display_units::PressureUnit unit_ = display_units::PressureUnit::KgfPerCm2;
 
   kelvado::OperatingPointRequest request_;  // of the last search
   std::optional<kelvado::Die> searchedDie_;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
-// Results plots as charts: titled value axes, one line per curve, a legend when there is
+// Results plots as charts: titled value axes with round ticks labelled by us, one line per curve, a legend when there is
 // more than one. A chart is built once and refilled after each run.
 #include <QList>
 #include <QPointF>
@@ -25,6 +25,8 @@ void ClearChart(QChart* chart);
 QChart* MakeBlankChart(const QString& key, const QString& title);
 QValueAxis* AddAxis(QChart* chart, const QString& title, Qt::Alignment side);
 QLineSeries* AddCurve(QChart* chart, const QString& name, QValueAxis* x, QValueAxis* y);
+// The text of a tick at `value` on an axis whose ticks are `step` apart: "0" for zero.
+QString TickLabel(double value, double step);
 // The axis spans exactly [low, high], with round ticks from zero: for positions.
 void FitPositionAxis(QValueAxis* axis, double low, double high);
 // The axis covers [low, high], widened to the round ticks next to them: for values.

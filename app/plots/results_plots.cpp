@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QMenu>
 #include <QTabBar>
@@ -21,6 +22,7 @@
 #include "app/dialogs.h"
 #include "app/plots/plot_chart.h"
 #include "app/plots/plot_export.h"
+#include "app/plots/status_marks.h"
 
 using plots::PlotId;
 
@@ -35,6 +37,16 @@ QString ObjectName(PlotId id) {
   for (const QString& word : plots::LookOf(id).key.split(u'-')) name += word.front().toUpper() + word.mid(1);
   return name + QStringLiteral("Plot");
 }
+
+// How each kept run is drawn, in turn, and the sample of it that the key shows.
+struct KeptDash {
+  Qt::PenStyle style;
+  const char* sample;
+};
+constexpr KeptDash kKeptDashes[] = {{Qt::DashLine, "\u2013 \u2013 \u2013"},
+                                    {Qt::DotLine, "\u00b7 \u00b7 \u00b7 \u00b7"},
+                                    {Qt::DashDotLine, "\u2013\u00b7\u2013\u00b7"},
+                                    {Qt::DashDotDotLine, "\u2013\u00b7\u00b7\u2013"}};
 
 QString NotFinishedReason(kelvado::RunStatus status) {
   using kelvado::RunStatus;
@@ -91,10 +103,20 @@ ResultsPlots::ResultsPlots(WindowDialogs& dialogs, CharacteristicPanel::BaseSour
 
   tabs_ = new QTabWidget;
   tabs_->setObjectName(QStringLiteral("PlotTabs"));
-  tabs_->addTab(channelPage, QStringLiteral("Along the channel"));
-  tabs_->addTab(outletPage, QStringLiteral("Outlet profiles"));
-  tabs_->addTab(characteristic_, QStringLiteral("Screw characteristic"));
-  tabs_->addTab(die_, QStringLiteral("Die and operating point"));
+  // Short names, so that all four show beside the inputs at the window's first size; the tips
+  // say the rest.
+  const struct {
+    QWidget* page;
+    const char* name;
+    const char* tip;
+  } pages[]{{channelPage, "Channel", "Pressure, mean temperature and power along the channel"},
+            {outletPage, "Outlet", "Temperature, velocities, viscosity and shear rate across the depth at the outlet"},
+            {characteristic_, "Characteristic", "Screw characteristic: outlet pressure and temperature against output"},
+            {die_, "Die", "Die and operating point: where the screw's pressure meets the die's drop"}};
+  for (const auto& page : pages) {
+    const int index = tabs_->addTab(page.page, QString::fromLatin1(page.name));
+    tabs_->setTabToolTip(index, QString::fromLatin1(page.tip));
+  }
   connect(tabs_, &QTabWidget::currentChanged, this, &ResultsPlots::updateSaveButton);
   // The inputs keep the keyboard: Tab never leaves their fields, nor reaches the arrows that
   // scroll the tabs when they do not all fit.
@@ -113,7 +135,7 @@ ResultsPlots::ResultsPlots(WindowDialogs& dialogs, CharacteristicPanel::BaseSour
   });
   saveButton_ = new QToolButton;
   saveButton_->setObjectName(QStringLiteral("SavePlotButton"));
-  saveButton_->setText(QStringLiteral("Save plot..."));
+  saveButton_->setText(QStringLiteral("Save plot\u2026"));
   saveButton_->setToolTip(QStringLiteral("Save one of the plots on this page as PNG or SVG"));
   saveButton_->setPopupMode(QToolButton::InstantPopup);
   saveButton_->setMenu(saveMenu);
@@ -121,33 +143,42 @@ ResultsPlots::ResultsPlots(WindowDialogs& dialogs, CharacteristicPanel::BaseSour
 
   keepButton_ = new QToolButton;
   keepButton_->setObjectName(QStringLiteral("KeepRunButton"));
-  keepButton_->setText(QStringLiteral("Keep for comparison"));
-  keepButton_->setToolTip(QStringLiteral("Leave this run on every plot as dashed curves"));
+  keepButton_->setText(QStringLiteral("Keep run"));
+  keepButton_->setToolTip(QStringLiteral("Keep this run for comparison: it stays on every plot as dashed curves"));
   keepButton_->setFocusPolicy(Qt::NoFocus);
   connect(keepButton_, &QToolButton::clicked, this, &ResultsPlots::keepForComparison);
   clearButton_ = new QToolButton;
   clearButton_->setObjectName(QStringLiteral("ClearKeptButton"));
-  clearButton_->setText(QStringLiteral("Clear comparison"));
+  clearButton_->setText(QStringLiteral("Clear kept"));
+  clearButton_->setToolTip(QStringLiteral("Take the kept runs off the plots"));
   clearButton_->setFocusPolicy(Qt::NoFocus);
   clearButton_->setEnabled(false);
   connect(clearButton_, &QToolButton::clicked, this, &ResultsPlots::clearComparison);
 
-  // The line above the plots has a row of its own; the buttons go under it.
-  auto* bar = new QVBoxLayout;
-  bar->setSpacing(2);
-  bar->addWidget(status_);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(keepButton_);
-  buttons->addWidget(clearButton_);
-  buttons->addWidget(saveButton_);
-  bar->addLayout(buttons);
+  keptKey_ = new QLabel;
+  keptKey_->setObjectName(QStringLiteral("KeptRunsKey"));
+  keptKey_->setWordWrap(true);
+  keptKey_->setToolTip(QStringLiteral("Runs kept for comparison: on every plot, dashed in the colour of each quantity"));
+  keptKey_->setVisible(false);
+
+  // The line above the plots has a row of its own, the names of the kept runs another while
+  // there are any; the buttons sit beside the tabs.
+  auto* buttons = new QWidget;
+  auto* buttonRow = new QHBoxLayout(buttons);
+  buttonRow->setContentsMargins(0, 0, 0, 2);
+  buttonRow->addWidget(keepButton_);
+  buttonRow->addWidget(clearButton_);
+  buttonRow->addWidget(saveButton_);
+  tabs_->setCornerWidget(buttons, Qt::TopRightCorner);
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addLayout(bar);
+  // A little room at the window's edge, so that no frame touches it.
+  layout->setContentsMargins(0, 0, 4, 4);
+  layout->setSpacing(2);
+  layout->addWidget(status_);
+  layout->addWidget(keptKey_);
   layout->addWidget(tabs_, 1);
 
-  setResults(false, QStringLiteral("Press OK to run the case: its profiles are drawn here."));
+  setResults(false, QStringLiteral("Press Run to run the case: its profiles are drawn here."));
 }
 
 QChartView* ResultsPlots::makeView(PlotId id) {
@@ -155,7 +186,8 @@ QChartView* ResultsPlots::makeView(PlotId id) {
   view->setObjectName(ObjectName(id));
   view->setRenderHint(QPainter::Antialiasing);
   view->setFocusPolicy(Qt::NoFocus);
-  view->setMinimumSize(260, 170);
+  // Two of them side by side on the outlet page: the narrowest that still reads.
+  view->setMinimumSize(230, 170);
   addSaveAction(view, plots::LookOf(id).title.toLower());
   views_[Index(id)] = view;
   return view;
@@ -171,6 +203,12 @@ void ResultsPlots::addSaveAction(QChartView* view, const QString& title) {
 }
 
 QChart* ResultsPlots::chart(PlotId id) const { return view(id)->chart(); }
+
+int ResultsPlots::currentPage() const { return tabs_->currentIndex(); }
+
+void ResultsPlots::setCurrentPage(int page) {
+  if (page >= 0 && page < tabs_->count()) tabs_->setCurrentIndex(page);
+}
 
 void ResultsPlots::showOutcome(const kelvado::RunOutcome& outcome, kelvado::FlowModel model) {
   if (outcome.status != kelvado::RunStatus::Finished) {
@@ -220,6 +258,7 @@ void ResultsPlots::redraw() {
     for (const KeptRun& kept : kept_) curves += plots::PlotPoints(id, kept.record, unit_);
     plots::FillChart(chart(id), id, curves);
     chart(id)->axes(Qt::Vertical).front()->setTitleText(plots::ValueAxisTitle(id, unit_));
+    if (id == PlotId::Pressure) plots::MarkEndsBelowZero(chart(id));
   }
 }
 
@@ -228,33 +267,33 @@ void ResultsPlots::setPressureUnit(display_units::PressureUnit unit) {
   redraw();
   if (hasResults_) showSummary();
   characteristic_->setPressureUnit(unit);
+  die_->setPressureUnit(unit);
 }
 
 bool ResultsPlots::keepForComparison() {
   if (!shown_) return false;
   const int number = int(kept_.size()) + 1;
-  const QString label = shownLabel_.isEmpty() ? QStringLiteral("kept run %1").arg(number) : shownLabel_;
-  // One dash a kept run, in the colour of the curve it keeps.
-  static constexpr Qt::PenStyle kDashes[] = {Qt::DashLine, Qt::DotLine, Qt::DashDotLine, Qt::DashDotDotLine};
-  const Qt::PenStyle dash = kDashes[(number - 1) % 4];
+  const QString label = shownLabel_.isEmpty() ? QStringLiteral("run %1").arg(number) : shownLabel_;
+  const KeptDash& dash = kKeptDashes[(number - 1) % std::size(kKeptDashes)];
+  // Dashed in the colour of the quantity it keeps; the legends name the quantities only, and the
+  // key above the plots names the run once.
   for (int i = 0; i < plots::kPlotCount; ++i) {
     const auto id = static_cast<PlotId>(i);
     QChart* c = chart(id);
-    const QStringList& names = plots::LookOf(id).curves;
     auto* x = qobject_cast<QValueAxis*>(c->axes(Qt::Horizontal).front());
     auto* y = qobject_cast<QValueAxis*>(c->axes(Qt::Vertical).front());
-    for (qsizetype j = 0; j < names.size(); ++j) {
-      const QString name = names.size() == 1 ? label : QStringLiteral("%1 (%2)").arg(names[j], label);
-      QLineSeries* series = plots::AddCurve(c, name, x, y);
+    for (qsizetype j = 0; j < plots::LookOf(id).curves.size(); ++j) {
+      QLineSeries* series = plots::AddCurve(c, QStringLiteral("kept: %1").arg(label), x, y);
       QPen pen = series->pen();
       pen.setColor(static_cast<QLineSeries*>(c->series()[j])->color());
-      pen.setStyle(dash);
+      pen.setStyle(dash.style);
       series->setPen(pen);
+      for (QLegendMarker* marker : c->legend()->markers(series)) marker->setVisible(false);
     }
-    c->legend()->setVisible(true);
   }
   kept_.push_back({label, *shown_});
   clearButton_->setEnabled(true);
+  showKeptKey();
   redraw();
   return true;
 }
@@ -268,11 +307,21 @@ void ResultsPlots::clearComparison() {
       c->removeSeries(series[j]);
       delete series[j];
     }
-    c->legend()->setVisible(plots::LookOf(id).curves.size() > 1);
   }
   kept_.clear();
   clearButton_->setEnabled(false);
+  showKeptKey();
   redraw();
+}
+
+void ResultsPlots::showKeptKey() {
+  QStringList entries;
+  for (std::size_t i = 0; i < kept_.size(); ++i) {
+    entries << QStringLiteral("%1 kept: %2").arg(QString::fromUtf8(kKeptDashes[i % std::size(kKeptDashes)].sample),
+                                                 kept_[i].label);
+  }
+  keptKey_->setText(entries.join(QStringLiteral("    ")));
+  keptKey_->setVisible(!entries.isEmpty());
 }
 
 QStringList ResultsPlots::keptRuns() const {

@@ -4,8 +4,9 @@
 // the outlet profiles across the depth. A finished run fills them; any other outcome clears
 // them and the line above them says why. A third page draws the screw characteristic, a
 // fourth the die and the operating point. Each
-// plot can be saved as PNG or SVG from its context menu or from the "Save plot..." button.
-// "Keep for comparison" leaves the run on show on every plot as dashed curves, until cleared.
+// plot can be saved as PNG or SVG from its context menu or from the "Save plot…" button.
+// "Keep run" leaves the run on show on every plot as dashed curves, until cleared;
+// the legends name the quantities, a key above the plots names each kept run once.
 #include <QStringList>
 #include <QWidget>
 #include <array>
@@ -41,6 +42,9 @@ class ResultsPlots : public QWidget {
 
   QChartView* view(plots::PlotId id) const { return views_[Index(id)]; }
   QChart* chart(plots::PlotId id) const;
+  // The page in front (0: along the channel); a page that does not exist is ignored.
+  int currentPage() const;
+  void setCurrentPage(int page);
   CharacteristicPanel* characteristic() const { return characteristic_; }
   DiePanel* diePanel() const { return die_; }
 
@@ -77,6 +81,7 @@ class ResultsPlots : public QWidget {
   QString askWithDialog(const QString& suggestedPath);
   void redraw();
   void showSummary();
+  void showKeptKey();
 
   struct KeptRun {
     QString label;
@@ -92,6 +97,7 @@ class ResultsPlots : public QWidget {
   QToolButton* saveButton_ = nullptr;
   QToolButton* keepButton_ = nullptr;
   QToolButton* clearButton_ = nullptr;
+  QLabel* keptKey_ = nullptr;  // names the kept runs, once for every plot
   bool hasResults_ = false;
   std::optional<kelvado::RunRecord> shown_;  // the finished run on show
   kelvado::OutletSummary summary_;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // The die and operating point page driven as a user would: the sections typed into the table,
 // Run and Cancel clicked; what it finds checked against the search called on its own.
+#include <QAction>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -33,11 +34,13 @@ struct Row {
   QStringList cells;
 };
 
+// The points of every series of that name: a curve with gaps is drawn as several.
 QList<QPointF> Points(const DiePanel* page, const QString& name) {
+  QList<QPointF> points;
   for (QAbstractSeries* s : page->view()->chart()->series()) {
-    if (s->name() == name) return qobject_cast<QXYSeries*>(s)->points();
+    if (s->name() == name) points += qobject_cast<QXYSeries*>(s)->points();
   }
-  return {};
+  return points;
 }
 
 kelvado::OperatingPointResult SearchedOnItsOwn(kelvado::FlowModel model) {
@@ -64,6 +67,7 @@ class DiePanelTest : public QObject {
   void badInputGivesItsMessageAndRunsNothing();
   void cancelStopsTheSearch();
   void inputsAreRememberedInANewWindow();
+  void pressuresFollowTheUnitOnShow();
 
  private:
   DiePanel* page() const { return form_->resultsPlots()->diePanel(); }
@@ -262,6 +266,31 @@ void DiePanelTest::inputsAreRememberedInANewWindow() {
   QCOMPARE(child<QDoubleSpinBox>("DieRpm")->value(), 75.5);
   QCOMPARE(child<QLineEdit>("DieFrom")->text(), QStringLiteral("20"));
   QCOMPARE(child<QLineEdit>("DieTo")->text(), QStringLiteral("90"));
+}
+
+void DiePanelTest::pressuresFollowTheUnitOnShow() {
+  typeExample();
+  QVERIFY(runPage());
+  const kelvado::ScrewRun& p = page()->result().point;
+  const double pressure = p.summary.OutletPressure;  // kgf/cm2
+  const double drop = p.die.sections[0].pressureDrop / 1000;
+  QVERIFY(numbers().contains(QString::number(pressure, 'f', 2) + QStringLiteral(" kgf/cm")));
+
+  // 1 kgf/cm2 = 98066.5 Pa: MPa with four decimals, the curves and the point in MPa too.
+  const double mpa = 0.0980665;
+  form_->findChild<QAction*>(QStringLiteral("actionPressureUnit_MPa"))->trigger();
+  for (const double kgf : {pressure, drop}) {
+    const QString shown = QString::number(kgf * mpa, 'f', 4) + QStringLiteral(" MPa");
+    QVERIFY2(numbers().contains(shown), qPrintable(shown + QStringLiteral(" in ") + numbers()));
+  }
+  QVERIFY(!numbers().contains(QStringLiteral("kgf")));
+  const QList<QPointF> point = Points(page(), "Operating point");
+  QCOMPARE(point.size(), 1);
+  QVERIFY(std::abs(point[0].y() - pressure * mpa) < 1e-9);
+  const QChart* chart = page()->view()->chart();
+  QCOMPARE(chart->axes(Qt::Vertical).front()->titleText(), QStringLiteral("MPa"));
+  const auto* y = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).front());
+  QVERIFY(y->max() < pressure);  // fitted to the values in MPa
 }
 
 QTEST_MAIN(DiePanelTest)

@@ -4,7 +4,9 @@
 // answered from a timer.
 #include <QApplication>
 #include <QDir>
+#include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -20,6 +22,7 @@
 
 #include "app/finish_dialog.h"
 #include "app/folder_chooser.h"
+#include "app/help_menu.h"
 #include "app/main_window.h"
 #include "solver/input_fields.h"
 #include "tests/app/window_harness.h"
@@ -105,6 +108,8 @@ class WindowTest : public QObject {
   void closeDuringRunWaitsForCancel();
   void destroyingWindowEndsRun();
   void flowModelReachesTheRunAndIsRemembered();
+  void everyInputTipsItsUnitAndRange();
+  void aboutShowsVersionLicenceAndManual();
 
  private:
   QLineEdit* edit(int number) const { return window_harness::Edit(*form_, number); }
@@ -162,7 +167,8 @@ void WindowTest::fieldTable() {
   QCOMPARE(form_->findChild<QLabel*>("Label12")->text(),
            QString::fromUtf8("Thermal\u3000Conductivity (cal/cm.s.\u2103)"));
   QCOMPARE(edit(18)->text(), QStringLiteral("result.txt"));
-  QCOMPARE(button("BitBtn1")->text(), QStringLiteral("OK"));
+  // One name for the button that runs, here and on the pages that run cases.
+  for (const char* run : {"BitBtn1", "CharacteristicCalculate", "DieRun"}) QCOMPARE(button(run)->text(), QStringLiteral("Run"));
   QCOMPARE(button("BitBtn2")->text(), QStringLiteral("Close(&C)"));
   for (const char* name : {"Panel1", "Panel3", "GroupBox3", "Image1", "Image2", "DriveComboBox1",
                            "DirectoryListBox1", "FileListBox1"}) {
@@ -396,6 +402,44 @@ void WindowTest::flowModelReachesTheRunAndIsRemembered() {
   QVERIFY(runByEnter(edit(1)));
   QCOMPARE(ReadAll(resultPath()), ReadAll(QStringLiteral(KELVADO_GOLDEN_RESULT)));
   QVERIFY2(summary().contains("classic flow model"), qPrintable(summary()));
+}
+
+void WindowTest::everyInputTipsItsUnitAndRange() {
+  for (int i = 0; i < kelvado::kInputCount; ++i) {
+    const kelvado::InputField& field = kelvado::kInputFields[i];
+    const QString tip = edit(i + 1)->toolTip();
+    const QString unit = field.unit == "-" ? QStringLiteral("dimensionless") : QString::fromUtf8(field.unit.data(), qsizetype(field.unit.size()));
+    QVERIFY2(tip.contains(unit), qPrintable(tip));
+  }
+  // The ranges the run refuses outside of.
+  QVERIFY(edit(1)->toolTip().endsWith(QStringLiteral("allowed: above zero")));
+  QVERIFY(edit(3)->toolTip().contains(QStringLiteral("less than the barrel radius")));
+  QVERIFY(edit(5)->toolTip().contains(QStringLiteral("less than the pitch across the channel")));
+  QVERIFY(edit(11)->toolTip().contains(QStringLiteral("-273.15")));
+  QVERIFY(edit(17)->toolTip().endsWith(QStringLiteral("allowed: any number")));
+  // And a value outside one is refused as the tip says.
+  edit(3)->setText(QStringLiteral("3.25"));
+  QVERIFY(runByEnter(edit(3)));
+  QCOMPARE(dialogs_.messages.size(), 1);
+  QVERIFY2(dialogs_.messages[0].contains(QStringLiteral("less than the barrel radius")), qPrintable(dialogs_.messages[0]));
+}
+
+void WindowTest::aboutShowsVersionLicenceAndManual() {
+  QCoreApplication::setApplicationVersion(QStringLiteral("7.8.9"));
+  auto* about = form_->findChild<QAction*>(QStringLiteral("actionAbout"));
+  QVERIFY(about);
+  about->trigger();
+  auto* box = form_->findChild<QMessageBox*>(QStringLiteral("AboutBox"));
+  QVERIFY(box && box->isVisible());
+  QVERIFY2(box->text().contains(QStringLiteral("Kelvado 7.8.9")), qPrintable(box->text()));
+  QVERIFY(box->text().contains(QStringLiteral("Apache-2.0")));
+  // The manual is the README, found beside the program (the build tree lays it out as an
+  // installation does).
+  const QString manual = help_menu::ManualPath();
+  QCOMPARE(QFileInfo(manual).fileName(), QStringLiteral("README.md"));
+  QVERIFY(ReadAll(manual).startsWith("# Kelvado"));
+  QVERIFY(box->text().contains(manual));
+  QVERIFY(form_->findChild<QAction*>(QStringLiteral("actionManual")));
 }
 
 QTEST_MAIN(WindowTest)

@@ -22,6 +22,9 @@
 #include <QTest>
 #include <QToolButton>
 #include <QValueAxis>
+#include <QCategoryAxis>
+#include <QLegend>
+#include <QLegendMarker>
 #include <cmath>
 #include <memory>
 
@@ -225,6 +228,8 @@ class PlotsTest : public QObject {
   void characteristicPassesThroughTheWindowsRun();
   void closingWindowEndsCharacteristic();
   void characteristicRunsInTheChosenFlowModel();
+  void characteristicMarksFailedAndNegativeCases();
+  void pressureBelowZeroAtTheOutletIsMarked();
 
  private:
   ResultsPlots* plots() const { return form_->resultsPlots(); }
@@ -545,6 +550,55 @@ void PlotsTest::characteristicRunsInTheChosenFlowModel() {
   const QList<QPointF> pressure = Points(panel->view()->chart(), 0);
   QCOMPARE(pressure.size(), qsizetype(1));
   CheckPrinted(pressure[0].y(), file.line("Outlet Pressure (kgf/cm2)"));
+}
+
+// The command line's example: at 80 rpm, 30 kg/hr does not converge, 70 and 90 kg/hr end
+// below zero (-280.73 and -999.08 kgf/cm2), 50 kg/hr at 419.56.
+void PlotsTest::characteristicMarksFailedAndNegativeCases() {
+  CharacteristicPanel* panel = plots()->characteristic();
+  QVERIFY(CalculateCharacteristic(panel, 80, 30, 90, 4));
+  const QChart* chart = panel->view()->chart();
+  auto series = [chart](const QString& name) {
+    QList<QPointF> points;
+    for (QAbstractSeries* s : chart->series()) {
+      if (s->name() == name) points += qobject_cast<QXYSeries*>(s)->points();
+    }
+    return points;
+  };
+  QCOMPARE(series(QStringLiteral("Did not finish")), (QList<QPointF>{{30, 0}}));
+  const QList<QPointF> below = series(QStringLiteral("Below zero"));
+  QCOMPARE(below.size(), 2);
+  QCOMPARE(below[0].x(), 70.0);
+  QCOMPARE(below[1].x(), 90.0);
+  QVERIFY(std::abs(below[0].y() + 280.73) < 0.005);
+  // Both named in the legend, while the line holds the three cases that finished.
+  for (QLegendMarker* marker : chart->legend()->markers()) {
+    if (marker->label() == QStringLiteral("Did not finish") || marker->label() == QStringLiteral("Below zero")) {
+      QVERIFY(marker->isVisible());
+    }
+  }
+  QCOMPARE(series(QStringLiteral("Outlet pressure")).size(), 3);
+  const QString status = panel->findChild<QLabel*>("CharacteristicStatus")->text();
+  QVERIFY2(status.contains(QStringLiteral("did not finish at 30 kg/hr")), qPrintable(status));
+  // Zero on the pressure axis reads as zero.
+  auto* ticks = qobject_cast<QCategoryAxis*>(chart->axes(Qt::Vertical).front());
+  QVERIFY(ticks && ticks->categoriesLabels().contains(QStringLiteral("0")));
+}
+
+void PlotsTest::pressureBelowZeroAtTheOutletIsMarked() {
+  auto marked = [this] {
+    const QLineSeries* pressure = Curves(chart(PlotId::Pressure))[0];
+    return pressure->pointConfiguration(int(pressure->count() - 1)).value(QXYSeries::PointConfiguration::Visibility).toBool();
+  };
+  QVERIFY(run());
+  QVERIFY(Points(chart(PlotId::Pressure), 0).back().y() > 0);
+  QVERIFY(!marked());
+  // Above the drag flow the screw cannot build pressure: it ends below zero.
+  edit(7)->setText(QStringLiteral("1.3"));
+  QVERIFY(run());
+  QCOMPARE(form_->lastOutcome().status, kelvado::RunStatus::Finished);
+  QVERIFY(Points(chart(PlotId::Pressure), 0).back().y() < 0);
+  QVERIFY(marked());
 }
 
 QTEST_MAIN(PlotsTest)

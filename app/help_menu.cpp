@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "app/help_menu.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace help_menu {
+
+QString ProgramVersion() { return QCoreApplication::applicationVersion(); }
+
+// share/doc/kelvado beside the program's folder, as installed (bin/ and share/) and as the
+// build tree lays it out for its programs and, a folder further down, its tests.
+QString ManualPath() {
+  QDir folder(QCoreApplication::applicationDirPath());
+  for (int up = 0; up < 3 && folder.cdUp(); ++up) {
+    const QFileInfo readme(folder.filePath(QStringLiteral("share/doc/kelvado/README.md")));
+    if (readme.isFile()) return readme.canonicalFilePath();
+  }
+  return {};
+}
+
+QString AboutText() {
+  const QString manual = ManualPath();
+  return QStringLiteral("<b>Kelvado %1</b><p>Non-isothermal melt flow in the metering zone of a single-screw "
+                        "extruder.</p><p>Licensed under the Apache License, version 2.0 (Apache-2.0).</p><p>%2</p>")
+      .arg(ProgramVersion().toHtmlEscaped(),
+           manual.isEmpty() ? QStringLiteral("The manual (README.md) is not installed.")
+                            : QStringLiteral("The manual: %1").arg(manual.toHtmlEscaped()));
+}
+
+void AddHelpMenu(QMenuBar* bar, QWidget* window) {
+  QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+  help->setObjectName(QStringLiteral("MenuHelp"));
+  QAction* manual = help->addAction(QStringLiteral("&Manual"));
+  manual->setObjectName(QStringLiteral("actionManual"));
+  manual->setShortcut(QKeySequence::HelpContents);
+  QObject::connect(manual, &QAction::triggered, window, [window] {
+    const QString path = ManualPath();
+    if (path.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+      QMessageBox::information(window, QStringLiteral("Manual"),
+                               path.isEmpty() ? QStringLiteral("The manual (README.md) is not installed.")
+                                              : QStringLiteral("No viewer opened the manual; it is %1.").arg(path));
+    }
+  });
+  QAction* about = help->addAction(QStringLiteral("&About Kelvado"));
+  about->setObjectName(QStringLiteral("actionAbout"));
+  QObject::connect(about, &QAction::triggered, window, [window] {
+    // Not modal: the window stays usable, and one box is reused.
+    auto* box = window->findChild<QMessageBox*>(QStringLiteral("AboutBox"));
+    if (!box) {
+      box = new QMessageBox(QMessageBox::Information, QStringLiteral("About Kelvado"), AboutText(), QMessageBox::Close,
+                            window);
+      box->setObjectName(QStringLiteral("AboutBox"));
+      box->setTextFormat(Qt::RichText);
+      box->setIconPixmap(window->windowIcon().pixmap(64, 64));
+    }
+    box->show();
+    box->raise();
+  });
+}
+
+}  // namespace help_menu
