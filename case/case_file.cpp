@@ -9,6 +9,7 @@
 #include "case/input_error.h"
 #include "solver/die.h"
 #include "solver/input_fields.h"
+#include "solver/screw_zones.h"
 
 namespace kelvado {
 namespace {
@@ -20,7 +21,11 @@ std::string WithSeparator(std::string text, char from, char to) {
 
 }  // namespace
 
-CaseData DefaultCase(char decimalSeparator) { return CaseData{DefaultInputTexts(decimalSeparator), {}, {}, {}}; }
+CaseData DefaultCase(char decimalSeparator) {
+  CaseData c;
+  c.inputs = DefaultInputTexts(decimalSeparator);
+  return c;
+}
 
 std::optional<Field> FirstImproperField(const InputTexts& inputs, char decimalSeparator) {
   for (const InputField& f : kInputFields) {
@@ -47,13 +52,14 @@ std::string CaseFileText(const CaseData& data, char decimalSeparator) {
   line("flow-model", FlowModelName(data.flowModel));
   if (data.material) line("material", *data.material);
   for (const std::string& section : data.dieSections) line("die", section);
+  for (const std::string& zone : data.zones) line("zone", zone);
   return out.str();
 }
 
 CaseData ReadCaseFile(const std::string& path, char decimalSeparator, const MaterialCatalog* catalog) {
   InputsFile file = ReadInputsFile(path);
   const bool namesSomething = std::any_of(file.begin(), file.end(), [](const auto& text) { return text.has_value(); }) ||
-                              file.flowModel || file.material || !file.dieSections.empty();
+                              file.flowModel || file.material || !file.dieSections.empty() || !file.zones.empty();
   if (!namesSomething) {
     throw InputError::Of(path, ": holds no inputs (no 'name = text' line); is it a case file?");
   }
@@ -74,6 +80,12 @@ CaseData ReadCaseFile(const std::string& path, char decimalSeparator, const Mate
   if (file.dieSections.size() > kMaxDieSections) {
     throw InputError::Of(path, ": the die has ", std::to_string(file.dieSections.size()), " sections; at most ",
                          std::to_string(kMaxDieSections), " are taken");
+  }
+  for (std::size_t i = 0; i < file.zones.size(); ++i) {
+    const auto zone = ParseZone(file.zones[i]);
+    if (const std::string* problem = std::get_if<std::string>(&zone)) {
+      throw InputError::Of(path, ":", std::to_string(file.zoneLines[i]), ": ", *problem);
+    }
   }
   for (std::size_t i = 0; i < file.dieSections.size(); ++i) {
     try {

@@ -21,13 +21,15 @@ struct CaseData {
   InputTexts inputs;
   FlowModel flowModel = FlowModel::Classic;
   std::vector<std::string> dieSections;  // `die = SECTION` lines, in order
+  std::vector<std::string> zones;        // `zone = TEXT` lines, from the hopper side
   // The material the eight material fields came from, when they came from one; its values are
   // written too, so the name is a record, not a need.
   std::optional<std::string> material;
 
   bool operator==(const CaseData& other) const {
     return static_cast<const InputTexts::Base&>(inputs) == static_cast<const InputTexts::Base&>(other.inputs) &&
-           flowModel == other.flowModel && dieSections == other.dieSections && material == other.material;
+           flowModel == other.flowModel && dieSections == other.dieSections && material == other.material &&
+           zones == other.zones;
   }
 };
 

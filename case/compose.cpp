@@ -34,7 +34,9 @@ CaseData ComposeCase(const InputsFile* file, const CaseSources& given, char sepa
     ApplyOverrides(c.inputs, *file);
     if (file->flowModel) c.flowModel = *file->flowModel;
     c.dieSections = file->dieSections;
+    c.zones = file->zones;
   }
+  if (!given.zones.empty()) c.zones = given.zones;
   ApplyOverrides(c.inputs, given.fields);
   if (given.flowModel) c.flowModel = *given.flowModel;
   return c;

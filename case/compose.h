@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "case/case_file.h"
 #include "case/fields.h"
@@ -20,6 +21,7 @@ struct CaseSources {
   std::optional<std::string> material;
   std::optional<std::string> inputsFile;
   std::optional<FlowModel> flowModel;
+  std::vector<std::string> zones;  // replace the file's when given
 };
 
 // The material of that name (capitals or not) in `catalog`, or in the installed library and

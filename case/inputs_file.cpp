@@ -50,6 +50,11 @@ InputsFile ParseInputsText(std::string_view content, std::string_view origin) {
       fields.dieLines.push_back(lineNumber);
       continue;
     }
+    if (key == "zone") {
+      fields.zones.emplace_back(value);
+      fields.zoneLines.push_back(lineNumber);
+      continue;
+    }
     if (key == "flow-model") {
       if (fields.flowModel) Fail(origin, lineNumber, "'flow-model' is given twice");
       fields.flowModel = FindFlowModel(value);

@@ -20,11 +20,13 @@ inline constexpr std::size_t kMaxInputsLineBytes = 4 << 10;
 // `die = SECTION` lines in order, which only operating-point and die-curve read.
 struct InputsFile : FieldOverrides {
   std::vector<std::string> dieSections;
+  std::vector<std::string> zones;      // `zone = TEXT` lines, from the hopper side
   std::optional<FlowModel> flowModel;  // `flow-model = classic|consistent`
   std::optional<std::string> material; // `material = NAME`
   // Where each given field, die section and the material stand, for messages about their values.
   PerField<std::size_t> fieldLines{};
   std::vector<std::size_t> dieLines;
+  std::vector<std::size_t> zoneLines;
   std::size_t materialLine = 0;
 };
 

@@ -7,14 +7,17 @@
 #include <mutex>
 #include <optional>
 #include <string_view>
+#include <variant>
 
 #include "case/case_plan.h"
+#include "solver/screw_zones.h"
 #include "cli/decimal_separator.h"
 #include "files/interrupt.h"
 #include "files/output_file.h"
 #include "cli/progress_bar.h"
 #include "cli/run_command.h"
 #include "cli/table_units.h"
+#include "cli/usage_error.h"
 
 namespace kelvado::cli {
 namespace {
@@ -101,8 +104,15 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
   const BatchOptions& batch = command.batch;
   const char separator = run.decimalSeparator ? *run.decimalSeparator : SeparatorFromEnvironment();
   const CaseData composed = ComposeCase(run, separator);
-  const InputTexts& base = composed.inputs;
   const bool sweep = command.action == Action::Sweep;
+  auto parsed = ParseZones(composed.zones);
+  if (const std::string* problem = std::get_if<std::string>(&parsed)) {
+    err << *problem << '\n';
+    return kExitImproperInput;
+  }
+  const std::vector<ScrewZone>& zones = std::get<std::vector<ScrewZone>>(parsed);
+  if (sweep && !zones.empty()) throw UsageError::Of("a sweep does not run a screw of zones; characteristic does");
+  const InputTexts base = zones.empty() ? composed.inputs : ZonedInputs(composed.inputs, zones, separator);
   const CasePlan plan =
       sweep ? SweepCases(base, batch.varied, separator, batch.csvFile ? kMaxCsvSweepCases : kMaxSweepCases)
             : CharacteristicCases(base, *batch.outputs, *batch.rpm, separator);
@@ -136,6 +146,7 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
   options.threads = batch.threads;
   options.decimalSeparator = separator;
   options.flowModel = composed.flowModel;
+  options.zones = zones;
   options.cancel = &InterruptRequested();
   std::unique_ptr<ProgressBar> bar;
   if (progressBar) {

@@ -105,7 +105,7 @@ struct CommandOption {
 constexpr CommandOption kCommandOptions[] = {
     {"--output", true, false, false}, {"--encoding", true, false, false}, {"--json", true, false, false},
     {"--csv", true, true, true},      {"--threads", false, true, true},   {"--vary", false, true, false},
-    {"--rpm", false, false, true},    {"--units", true, true, true},    {"--shard", false, true, true},
+    {"--rpm", true, false, true},    {"--units", true, true, true},    {"--shard", false, true, true},
 };
 
 const CommandOption* FindCommandOption(std::string_view name) {
@@ -136,7 +136,7 @@ void ApplyCommandOption(CommandLine& command, std::string_view name, const std::
     }
     batch.varied.push_back(varied);
   }
-  if (name == "--rpm") batch.rpm = value;
+  if (name == "--rpm") (command.action == Action::Run ? run.rpm : batch.rpm) = value;
   if (name == "--units") run.pressureUnit = UnitsOption(value);
   if (name == "--shard") batch.shard = ShardOption(value);
 }
@@ -197,6 +197,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       throw UsageError::Of("characteristic sets --flow-rate-ratio itself, from --rpm");
     } else if (const std::optional<Field> field = FindField(std::string_view(name).substr(2))) {
       run.fields[*field] = reader.Value(name, inlineValue);
+    } else if (name == "--zone") {
+      if (mode == Action::Sweep) throw UsageError::Of("--zone is not an option of ", CommandName(mode));
+      run.zones.push_back(reader.Value(name, inlineValue));
     } else if (name == "--material") {
       run.material = reader.Value(name, inlineValue);
     } else if (name == "--inputs") {
@@ -272,6 +275,16 @@ constexpr std::string_view kRunHelp =
     "  --units UNIT               the pressure of the printed summary: kgf/cm2 (default), MPa,\n"
     "                             bar or psi; power stays in kW. The results file, CSV and\n"
     "                             JSON keep kgf/cm2\n"
+    "  --rpm R                    drive the run at the screw speed R: the flow-rate ratio\n"
+    "                             follows from it and the output, as in characteristic\n"
+    "  --zone TEXT                a zone of the screw, repeated from the hopper side (also\n"
+    "                             'zone = TEXT' lines in an inputs file), e.g.\n"
+    "                             turns=4,depth=0.6:0.25,pitch=6.5,flight-width=0.65,barrel-temp=280\n"
+    "                             (depth FROM:TO falls linearly; pitch, flight-width and\n"
+    "                             barrel-temp default to the fields). Zones replace L/D,\n"
+    "                             the channel depth and the flow-rate ratio, need --rpm and\n"
+    "                             the consistent flow model (also in characteristic and\n"
+    "                             operating-point)\n"
     "-o - and --json - write to standard output; the summary then goes to standard error.\n";
 
 constexpr std::string_view kSweepHelp =

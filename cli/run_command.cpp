@@ -3,7 +3,9 @@
 
 #include <filesystem>
 #include <unistd.h>
+#include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "cli/console_services.h"
@@ -14,6 +16,10 @@
 #include "cli/run_exports.h"
 #include "cli/summary.h"
 #include "report/results_file.h"
+#include "cli/usage_error.h"
+#include "solver/input_fields.h"
+#include "solver/screw_zones.h"
+#include "solver/sweep.h"
 
 namespace kelvado::cli {
 
@@ -35,6 +41,50 @@ RunOutcome RunInto(const RunRequest& request, RunServices& services, bool onStan
   if (!onStandardOutput) return RunWithResultsFile(request, services);
   ResultFile file = ResultFile::OnDescriptor(STDOUT_FILENO, request.decimalSeparator, request.encoding, request.flowModel);
   return RunCalculation(request, services, file);
+}
+
+// A run driven at a screw speed, with or without zones: its fields as the speed and the zones
+// set them (the flow-rate ratio from the speed; the zones' first section and length), and
+// the zones. Returns the exit status of a run that can not be made so, its message written.
+std::optional<ExitCode> DriveBySpeed(const RunOptions& options, const CaseData& c, char separator,
+                                     RunRequest& request, std::ostream& err) {
+  auto parsed = ParseZones(c.zones);
+  if (const std::string* problem = std::get_if<std::string>(&parsed)) {
+    err << *problem << '\n';
+    return kExitImproperInput;
+  }
+  std::vector<ScrewZone> zones = std::get<std::vector<ScrewZone>>(std::move(parsed));
+  if (!options.rpm) {
+    if (!zones.empty()) throw UsageError::Of("a screw of zones runs at a screw speed: give --rpm R");
+    return std::nullopt;
+  }
+  const std::optional<double> rpm = ParseNumber(*options.rpm, separator);
+  if (!rpm || !(*rpm > 0)) throw UsageError::Of("--rpm takes a screw speed above zero, not '", *options.rpm, "'");
+  for (const Field field : {Field::LengthRatio, Field::ChannelDepth, Field::FlowRateRatio}) {
+    const bool replaced = field == Field::FlowRateRatio || !zones.empty();
+    if (replaced && options.fields[field]) {
+      err << "Note: --" << FieldInfo(field).optionName << " is replaced by " << (zones.empty() ? "--rpm" : "the zones")
+          << ".\n";
+    }
+  }
+  // A zone too deep is said of the zone, not of the channel depth it would set.
+  if (const std::optional<double> diameter = ParseNumber(c.inputs[Field::BarrelDiameter], separator)) {
+    if (auto problem = ZoneDepthProblem(zones, *diameter)) {
+      err << *problem << '\n';
+      return kExitImproperInput;
+    }
+  }
+  const InputTexts base = zones.empty() ? c.inputs : ZonedInputs(c.inputs, zones, separator);
+  const std::optional<double> output = ParseNumber(base[Field::OutputRate], separator);
+  if (!output) return std::nullopt;  // the run itself says the output is improper
+  const SweepCase driven = CharacteristicCase(base, separator, *rpm, *output);
+  if (driven.settled) {
+    err << driven.settled->message << '\n';
+    return ExitCodeFor(driven.settled->status);
+  }
+  request.inputs = driven.inputs;
+  request.zones = std::move(zones);
+  return std::nullopt;
 }
 
 }  // namespace
@@ -66,6 +116,7 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
   const CaseData c = ComposeCase(options, separator);
   RunRequest request{c.inputs, options.resultFileName, separator, options.encoding};
   request.flowModel = c.flowModel;
+  if (const std::optional<ExitCode> refused = DriveBySpeed(options, c, separator, request, err)) return *refused;
   // The steps are kept only for the exports that write them.
   if (options.jsonFile || options.csvFolder) request.keptSteps = kKeepEverySteps;
   ConsoleServices services(err);

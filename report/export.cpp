@@ -136,6 +136,17 @@ bool WriteRunJson(const RunRequest& request, const RunOutcome& outcome,
 
   Json tail = Json::object();
   tail["outlet"] = JsonRows(outcome.record.outlet, kOutletColumns);
+  if (!outcome.record.zones.empty()) {
+    Json zones = Json::array();
+    for (const ZoneRecord& z : outcome.record.zones) {
+      zones.push_back({{"startTurns", z.StartTurns},         {"endTurns", z.EndTurns},
+                       {"depthFrom_cm", z.DepthFrom},        {"depthTo_cm", z.DepthTo},
+                       {"pitch_cm", z.Pitch},                {"flightWidth_cm", z.FlightWidth},
+                       {"barrelTemp_C", z.BarrelTemp},       {"endPressure_kgf_per_cm2", z.EndPressure},
+                       {"endMeanTemp_C", z.EndMeanTemp}});
+    }
+    tail["zones"] = std::move(zones);
+  }
   if (outcome.status == RunStatus::Finished && !cut) {
     const OutletSummary& sum = outcome.summary;
     tail["powerBalance"] = {

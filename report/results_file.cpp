@@ -10,6 +10,7 @@
 
 #include "report/number_format.h"
 #include "solver/calc_state.h"
+#include "solver/screw_zones.h"
 
 namespace kelvado {
 namespace {
@@ -96,6 +97,16 @@ std::string HeaderBlockText(const CalcState& s, char sep, FlowModel model) {
   // A classic file is what it always was; any other names its model, so that no file can be
   // taken for the other model's.
   if (model != FlowModel::Classic) value("Flow Model", kInputEq, FlowModelName(model));
+  // A screw of zones: a line each, from the hopper side.
+  for (std::size_t i = 0; s.Zones != nullptr && i < s.Zones->spans.size(); ++i) {
+    const ZoneSpan& z = s.Zones->spans[i];
+    value("Zone " + std::to_string(i + 1) + " (turns " + FormatFixed(z.startTurns, 4, 1, sep) + " to " +
+              FormatFixed(z.endTurns, 4, 1, sep) + ")",
+          kInputEq,
+          "depth " + FormatFixed(z.depthFrom, 5, 3, sep) + " to " + FormatFixed(z.depthTo, 5, 3, sep) + " cm, pitch " +
+              FormatFixed(z.pitch, 5, 2, sep) + " cm, flight " + FormatFixed(z.flightWidth, 6, 3, sep) +
+              " cm, barrel " + FormatFixed(z.barrelTemp, 5, 1, sep) + Deg(" ", ""));
+  }
   value("Barrel Diameter (cm)", kInputEq, FormatFixed(s.BarrelDiameter, 5, 2, sep));
   value("L/D (-)", kInputEq, FormatFixed(s.LengthRatio, 4, 1, sep));
   value("Channel Depth (cm)", kInputEq, FormatFixed(s.ChannelDepth, 5, 2, sep));
@@ -132,7 +143,11 @@ std::string HeaderBlockText(const CalcState& s, char sep, FlowModel model) {
 }
 
 std::string TurnLineText(const CalcState& s, char sep) {
-  std::string line = FormatFixedWidth(s.Turns, 6, 3, sep);
+  std::string line;
+  if (s.Zones != nullptr && s.ZoneEntered == 1) {
+    line = "    [ Zone " + std::to_string(s.ZoneIndex + 1) + " from turn " + FormatFixed(s.Turns, 6, 3, sep) + " ]" + kCrLf;
+  }
+  line += FormatFixedWidth(s.Turns, 6, 3, sep);
   AppendField(line, "  ", FormatFixedWidth(s.AvgTemp, 6, 2, sep));
   AppendField(line, " ", FormatFixedWidth(s.MixingDegree, 8, 2, sep));
   AppendField(line, "  ", FormatExpField(s.WallCooling, sep));

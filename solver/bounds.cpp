@@ -24,7 +24,7 @@ double BackFlowShare(const CalcState& s) {
 }
 
 std::optional<BoundsViolation> CheckTemperatureBounds(const CalcState& s, bool profile) {
-  const double lowest = std::min(s.InletTemp, s.BarrelTemp) - kBoundsAllowance;
+  const double lowest = s.LowestBoundTemp - kBoundsAllowance;
   // The mean belongs to the step's start, the profile it leaves to where the step ends.
   if (!(std::isfinite(s.AvgTemp) && s.AvgTemp >= lowest)) return BoundsViolation{s.Turns, BackFlowShare(s)};
   bool bounded = s.MarchUnbounded == 0;
@@ -42,10 +42,10 @@ std::string Fixed(double value, int decimals) { return MessageNumber(value, std:
 
 }  // namespace
 
-std::string EnergyBalanceMessage(double cooling1KW, double cooling2KW, double totalPowerKW) {
+std::string EnergyBalanceMessage(double cooling1KW, double cooling2KW, double balanceKW) {
   return "The energy balance does not close: Cooling (1) " + Fixed(cooling1KW, 3) + " kW against Cooling (2) " +
-         Fixed(cooling2KW, 3) + " kW, " + Fixed(100 * std::fabs(cooling1KW - cooling2KW) / std::fabs(totalPowerKW), 1) +
-         " % of the total power; this melt is beyond what the depth grid resolves.";
+         Fixed(cooling2KW, 3) + " kW, " + Fixed(100 * std::fabs(cooling1KW - cooling2KW) / std::fabs(balanceKW), 1) +
+         " % of the power balance; this melt is beyond what the depth grid resolves.";
 }
 
 std::string UnstableMarchMessage(const BoundsViolation& v, bool classicModel) {

@@ -2,7 +2,8 @@
 #pragma once
 // The physical bounds of a marched temperature profile, checked after every down-channel
 // step whatever the flow model: viscous heating cannot cool, so no temperature may fall more
-// than kBoundsAllowance below the lowest of the inlet and wall temperatures, and every one
+// than kBoundsAllowance below the lowest of the inlet and wall temperatures (LowestBoundTemp),
+// and every one
 // must be finite. A march that leaves them has become unstable (in the classic model, a
 // march at fixed depth where the melt near the root flows backwards).
 #include <optional>
@@ -31,12 +32,13 @@ std::optional<BoundsViolation> CheckTemperatureBounds(const CalcState& state, bo
 // with back flow only).
 std::string UnstableMarchMessage(const BoundsViolation& violation, bool classicModel);
 
-// The share of the total power by which Cooling (1), from the power balance, and Cooling (2),
-// from the wall gradients, may differ in a consistent run that finishes.
+// The share of the balance's largest term (the total power, but for a run near open discharge)
+// by which Cooling (1), from the power balance, and Cooling (2), from the wall gradients, may
+// differ in a consistent run that finishes.
 inline constexpr double kEnergyClosure = 0.02;
 
 // "The energy balance does not close: Cooling (1) 0.973 kW against Cooling (2) 1.103 kW, 10.1 %
-// of the total power; this melt is beyond what the depth grid resolves."
-std::string EnergyBalanceMessage(double cooling1KW, double cooling2KW, double totalPowerKW);
+// of the power balance; this melt is beyond what the depth grid resolves."
+std::string EnergyBalanceMessage(double cooling1KW, double cooling2KW, double balanceKW);
 
 }  // namespace kelvado

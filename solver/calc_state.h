@@ -8,6 +8,8 @@
 
 namespace kelvado {
 
+struct ZonePlan;
+
 inline constexpr int kProfileSize = 101;
 using Profile = std::array<double, kProfileSize>;
 
@@ -174,6 +176,17 @@ struct CalcState {
   // Set by an energy step that could not march (an orbit carrying no flow down the
   // channel); the bounds check ends the run there.
   std::uint8_t MarchUnbounded = 0;
+
+  // A screw of zones (see solver/screw_zones.h): the plan, null for the case's one channel;
+  // the zone of the current step, where it starts, and whether the step is its first.
+  const ZonePlan* Zones = nullptr;
+  std::int32_t ZoneIndex = -1;
+  double ZoneStartTurns = 0;
+  double ZoneStartZ = 0;
+  std::uint8_t ZoneEntered = 0;
+  // No temperature may fall below this (less the allowance): the lowest of the inlet and
+  // every wall temperature.
+  double LowestBoundTemp = 0;
 
   // Final results.
   double TotalPowerKW = 0;

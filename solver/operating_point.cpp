@@ -10,6 +10,7 @@
 
 #include "solver/input_fields.h"
 #include "solver/ranges.h"
+#include "solver/screw_zones.h"
 #include "solver/sweep.h"
 
 namespace kelvado {
@@ -18,6 +19,11 @@ namespace {
 constexpr double kRangeFromRatio = 0.05;  // flow-rate ratios of the default range
 constexpr double kRangeToRatio = 0.6;
 constexpr double kAbsoluteZero = -273.15;  // C
+
+// The field texts of the screw runs: a screw of zones sets its first section and length.
+InputTexts ScrewInputs(const OperatingPointRequest& request) {
+  return request.zones.empty() ? request.inputs : ZonedInputs(request.inputs, request.zones, request.decimalSeparator);
+}
 
 // The screw runs of one search and the result they fill in.
 class Search {
@@ -153,7 +159,7 @@ class Search {
       if (made.output == output) return made;
     }
     const char separator = request_.decimalSeparator;
-    const SweepCase screwCase = CharacteristicCase(request_.inputs, separator, request_.rpm, output);
+    const SweepCase screwCase = CharacteristicCase(ScrewInputs(request_), separator, request_.rpm, output);
     ScrewRun run;
     run.output = output;
     run.flowRateRatio = ParseNumber(screwCase.inputs[Field::FlowRateRatio], separator).value_or(0);
@@ -166,6 +172,7 @@ class Search {
     once.decimalSeparator = separator;
     once.cancel = options_.cancel;
     once.flowModel = request_.flowModel;
+    once.zones = request_.zones;
     SweepResult outcome = std::move(RunSweep({screwCase}, once).front());
     run.status = outcome.status;
     run.message = std::move(outcome.message);
@@ -255,7 +262,9 @@ OperatingPointResult FindOperatingPoint(const OperatingPointRequest& request, co
 
   std::tie(result.outputFrom, result.outputTo) =
       request.outputFrom == 0 && request.outputTo == 0
-          ? DefaultOutputRange(request.inputs, request.decimalSeparator, request.rpm)
+          ? DefaultOutputRange(request.zones.empty() ? request.inputs
+                                                     : MeteringInputs(request.inputs, request.zones, request.decimalSeparator),
+                               request.decimalSeparator, request.rpm)
           : std::pair(request.outputFrom, request.outputTo);
   if (!(result.outputFrom > 0) || !(result.outputFrom < result.outputTo) || !std::isfinite(result.outputTo)) {
     result.message = request.outputFrom == 0 && request.outputTo == 0

@@ -33,6 +33,7 @@ struct OperatingPointRequest {
   char decimalSeparator = '.';
   double rpm = 0;
   FlowModel flowModel = FlowModel::Classic;  // of every screw run
+  std::vector<ScrewZone> zones;              // of every screw run; empty: the case's channel
   std::vector<DieSection> die;
   // The outputs searched, kg/hr; both zero: DefaultOutputRange.
   double outputFrom = 0;

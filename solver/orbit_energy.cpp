@@ -339,13 +339,15 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
   s.PowerInput += ((s.ShearZ[N] * s.VelZ[N]) + (s.ShearX[N] * s.VelX[N])) * s.Viscosity[N] * W * dz *
                   kWorkToHeat;
   s.Pressure += s.PressGradZ * dz;
-  s.Turns = s.PosZ / ((std::numbers::pi * s.BarrelDiameter) / cosTheta);
+  s.Turns = s.ZoneStartTurns + (s.PosZ - s.ZoneStartZ) / ((std::numbers::pi * s.BarrelDiameter) / cosTheta);
   CheckFaultFlags();
 
-  if (s.StepCount % 4 == 0) {
+  // Every fourth step, and the first of each zone of a screw of zones.
+  if (s.StepCount % 4 == 0 || s.ZoneEntered == 1) {
     SinkWrite line = sink.WriteTurnLine(s);
     if (line.result != SinkWrite::Result::Written) return line;
   }
+  s.ZoneEntered = 0;
   if (atEnd) {
     s.TempPrev = s.Temp;
     s.ChannelEnd = 1;

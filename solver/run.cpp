@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "solver/run.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "solver/operating.h"
 #include "solver/orbit_energy.h"
 #include "solver/run_warnings.h"
+#include "solver/screw_zones.h"
 #include "solver/units.h"
 #include "solver/velocity.h"
 #include "solver/viscosity.h"
@@ -104,6 +106,12 @@ void ClearMatrixBlock(CalcState& s) {
   }
 }
 
+void RecordZoneEnd(RunRecord& record, const ZonePlan& plan, int zone, double pressure, double meanTemp) {
+  const ZoneSpan& z = plan.spans[static_cast<std::size_t>(zone)];
+  record.zones.push_back(ZoneRecord{z.startTurns, z.endTurns, z.depthFrom, z.depthTo, z.pitch, z.flightWidth,
+                                    z.barrelTemp, pressure / kGfPerKgf, meanTemp});
+}
+
 RunStatus EndUnstable(const BoundsViolation& violation, bool classic, RunServices& services,
                       RunOutcome& outcome) {
   outcome.detail = UnstableMarchMessage(violation, classic);
@@ -124,6 +132,13 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
                 const RunRequest& request, bool& fileStarted) {
   ComputeOperatingConditions(s);
   CheckFaultFlags();
+  s.LowestBoundTemp = std::min(s.InletTemp, s.BarrelTemp);
+  if (s.Zones != nullptr) {
+    // The screw of zones replaces the case's channel: its length, and the first section.
+    s.ChannelLength = s.Zones->length;
+    s.LowestBoundTemp = std::min(s.InletTemp, s.Zones->lowestBarrelTemp);
+    SetLocalSection(s, *s.Zones);
+  }
   outcome.record.operating = RecordOperating(s);
   if (auto end = AfterWrite(s, services, sink.WriteHeader(s), outcome)) return *end;
   fileStarted = true;
@@ -150,6 +165,10 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
   do {
     if (services.CancelRequested()) return RunStatus::Cancelled;
     ClearMatrixBlock(s);
+    if (s.Zones != nullptr) SetLocalSection(s, *s.Zones);
+    // A zone ends where the next begins: its pressure there, its mean temperature below.
+    const bool zoneEnds = s.Zones != nullptr && s.ZoneEntered == 1 && s.ZoneIndex > 0;
+    const double pressureHere = s.Pressure;
     if (auto end = SolveStepFlowField(s, services, request.flowModel)) return *end;
     if (classic && s.StepCount == 0) {
       const double n = s.PowerIndexSubstituted == 1 ? s.SavedPowerIndex : s.PowerIndex;
@@ -157,6 +176,7 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     }
     const std::int32_t step = s.StepCount;
     const SinkWrite stepWrite = classic ? AdvanceEnergyStep(s, sink) : AdvanceOrbitEnergyStep(s, sink);
+    if (zoneEnds) RecordZoneEnd(outcome.record, *s.Zones, s.ZoneIndex - 1, pressureHere, s.AvgTemp);
     if (auto end = AfterWrite(s, services, stepWrite, outcome)) return *end;
     if (!firstViolation) {
       backFlow = std::fmax(backFlow, BackFlowShare(s));
@@ -173,6 +193,7 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     services.StepFinished(s);
   } while (s.ChannelEnd != 1);
   KeepLastStep(outcome.record, last, request.keptSteps);
+  if (s.Zones != nullptr) RecordZoneEnd(outcome.record, *s.Zones, s.ZoneIndex, s.Pressure, s.AvgTemp);
   if (!firstViolation) {
     firstViolation = CheckTemperatureBounds(s, true);
     if (firstViolation) firstViolation->backFlowShare = backFlow;
@@ -182,8 +203,12 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
   ComputePowerBalance(s);
   CheckFaultFlags();
   // The consistent model's numbers stand only with their energy balance closed.
-  if (!classic && !(std::fabs(s.Cooling1KW - s.Cooling2KW) <= kEnergyClosure * std::fabs(s.TotalPowerKW))) {
-    outcome.detail = EnergyBalanceMessage(s.Cooling1KW, s.Cooling2KW, s.TotalPowerKW);
+  // Measured against the largest term of the balance: near and past open discharge the
+  // total power may be small beside the heat that flows through the melt.
+  const double scale = std::fmax(std::fmax(std::fabs(s.TotalPowerKW), std::fabs(s.Cooling2KW)),
+                                 std::fmax(std::fabs(s.EnthalpyDiffKW), std::fabs(s.PressurePowerKW)));
+  if (!classic && !(std::fabs(s.Cooling1KW - s.Cooling2KW) <= kEnergyClosure * scale)) {
+    outcome.detail = EnergyBalanceMessage(s.Cooling1KW, s.Cooling2KW, scale);
     services.ShowMessage(outcome.detail);
     return RunStatus::Unstable;
   }
@@ -208,6 +233,20 @@ RunOutcome RunCalculation(const RunRequest& request, RunServices& services, Resu
     const std::string& text = request.inputs[state->InvalidField];
     if (ParseNumber(text, request.decimalSeparator)) outcome.detail = CheckInputBounds(*state)->message;
     return outcome;
+  }
+  std::optional<ZonePlan> zones;
+  if (!request.zones.empty()) {
+    auto refuse = [&](const std::string& message) {
+      outcome.status = RunStatus::ImproperInput;
+      outcome.detail = message;
+      services.ShowMessage(message);
+      return outcome;
+    };
+    if (request.flowModel == FlowModel::Classic) return refuse(messages::kZonesNeedConsistentModel);
+    auto plan = PlanZones(request.zones, *state);
+    if (const std::string* problem = std::get_if<std::string>(&plan)) return refuse(*problem);
+    zones = std::get<ZonePlan>(std::move(plan));
+    state->Zones = &*zones;
   }
 
   ClearFaultFlags();

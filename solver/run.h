@@ -12,6 +12,7 @@
 #include "solver/input.h"
 #include "solver/results_sink.h"
 #include "solver/run_record.h"
+#include "solver/screw_zones.h"
 #include "solver/services.h"
 
 namespace kelvado {
@@ -51,6 +52,8 @@ struct RunRequest {
   // False for a run that keeps numbers only (sweeps, pictures): no results file at all.
   bool writeResultsFile = true;
   FlowModel flowModel = FlowModel::Classic;
+  // A screw of zones in series (consistent model only); empty: the case's one channel.
+  std::vector<ScrewZone> zones;
 };
 
 enum class RunStatus {

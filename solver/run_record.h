@@ -55,10 +55,22 @@ struct OperatingRecord {
 inline constexpr std::size_t kKeepNoSteps = 0;
 inline constexpr std::size_t kKeepEverySteps = static_cast<std::size_t>(-1);
 
+// A zone of a screw of zones as the run went through it: its section and what it reached at
+// its end.
+struct ZoneRecord {
+  double StartTurns = 0, EndTurns = 0;
+  double DepthFrom = 0, DepthTo = 0;  // cm
+  double Pitch = 0, FlightWidth = 0;  // cm
+  double BarrelTemp = 0;              // C
+  double EndPressure = 0;             // kgf/cm2
+  double EndMeanTemp = 0;             // C
+};
+
 struct RunRecord {
   OperatingRecord operating;       // set once the operating conditions are derived
   std::vector<StepRecord> steps;   // as many as asked for; see KeepStep
   std::vector<OutletNode> outlet;  // empty unless the run finished
+  std::vector<ZoneRecord> zones;   // the zones passed, for a screw of zones
   std::int32_t keptStride = 1;     // every this many steps is kept while thinning
 };
 

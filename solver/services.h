@@ -56,6 +56,8 @@ class QuietServices : public RunServices {
 namespace messages {
 inline constexpr const char* kImproperInput = "Input data is not proper, change and try again!";
 inline constexpr const char* kFileCanNotOpen = "File can not open!";
+inline constexpr const char* kZonesNeedConsistentModel =
+    "A screw of zones runs in the consistent flow model only: choose it and try again!";
 inline constexpr const char* kInnerNotConverged =
     "** This case does not converge. It seems <n> value is too small.";
 inline constexpr const char* kClosureNotConverged =

@@ -22,6 +22,7 @@ SweepResult RunOne(const SweepCase& c, const SweepOptions& options) {
   QuietServices services(options.cancel);
   RunRequest request{c.inputs, {}, options.decimalSeparator};
   request.flowModel = options.flowModel;
+  request.zones = options.zones;
   request.writeResultsFile = false;  // a sweep keeps numbers, not files
   NoResultsFile none;
   const RunOutcome outcome = RunCalculation(request, services, none);

@@ -36,6 +36,7 @@ struct SweepOptions {
   unsigned threads = 0;     // 0: one per core
   char decimalSeparator = '.';
   FlowModel flowModel = FlowModel::Classic;
+  std::vector<ScrewZone> zones;  // every case's screw of zones; empty: the case's channel
   // Called after each finished case with the number done so far (from worker threads).
   std::function<void(std::size_t done, std::size_t total)> progress;
   // Set from any thread to stop: running cases end as cancelled, the rest are not started.

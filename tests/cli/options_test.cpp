@@ -122,7 +122,7 @@ TEST(Options, CharacteristicTakesTheOutputAsARange) {
 
 TEST(Options, EachCommandRefusesTheOthersOptions) {
   const std::vector<std::vector<std::string>> cases = {
-      {"--vary", "density=1:2:2"}, {"--threads", "2"}, {"--rpm", "70"}, {"sweep"},
+      {"--vary", "density=1:2:2"}, {"--threads", "2"}, {"sweep"},
       {"sweep", "--vary", "density=1:2:2", "--json", "a.json"},
       {"sweep", "--vary", "density=1:2:2", "-o", "r.txt"},
       {"sweep", "--vary", "density=1:2:2", "--rpm", "70"},
