@@ -37,6 +37,7 @@
 #include "app/plots/results_plots.h"
 #include "app/report_pdf.h"
 #include "app/settings.h"
+#include "files/output_file.h"
 #include "report/results_file.h"
 #include "solver/input_fields.h"
 
@@ -312,6 +313,14 @@ kelvado::RunRequest TForm1::makeRequest() const {
 
 void TForm1::BitBtn1Click() {
   const kelvado::RunRequest request = makeRequest();
+  // The results file follows the outputs' rule of every entry point: a FIFO, socket, folder
+  // or file the user may not write is refused before the run, never opened.
+  try {
+    kelvado::CheckOutputs({kelvado::ResultPath(request)}, {});
+  } catch (const std::exception& refused) {
+    dialogs_->showError(QString::fromStdString(refused.what()));
+    return;
+  }
   const bool started = run_.start([this, request](const std::atomic<bool>&) {
     // The run looks at the cancel flag through its services.
     QtRunServices services(run_, callbacks_);

@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <memory>
 
+#include <sys/stat.h>
+
 #include "app/finish_dialog.h"
 #include "app/folder_chooser.h"
 #include "app/help_menu.h"
@@ -100,6 +102,7 @@ class WindowTest : public QObject {
   void enterInFieldRunsDefaultCase();
   void readOnlyFieldTakesPartInRun();
   void openingFolderMovesResultsFile();
+  void resultsFileOnAFifoIsRefusedBeforeTheRun();
   void twoRunsShowFinishDialogTwice();
   void improperInputShowsMessageAndWritesNothing();
   void arithmeticFaultIsReportedByName();
@@ -214,6 +217,16 @@ void WindowTest::readOnlyFieldTakesPartInRun() {
   // The message names the field.
   QCOMPARE(dialogs_.messages, QStringList{QString::fromLatin1(kelvado::messages::kImproperInput) +
                                           QStringLiteral("\nParameter n (-): \"n\"")});
+}
+
+void WindowTest::resultsFileOnAFifoIsRefusedBeforeTheRun() {
+  // A FIFO would block the run's open for ever: the window refuses it and runs nothing.
+  QVERIFY(::mkfifo(QFile::encodeName(resultPath()).constData(), 0600) == 0);
+  QTest::keyClick(edit(1), Qt::Key_Return);
+  QVERIFY(!form_->runInProgress());
+  QCOMPARE(dialogs_.errors.size(), 1);
+  QVERIFY2(dialogs_.errors[0].contains(QStringLiteral("result.txt")), qPrintable(dialogs_.errors[0]));
+  QVERIFY(QFileInfo(resultPath()).exists() && !QFileInfo(resultPath()).isFile());
 }
 
 void WindowTest::openingFolderMovesResultsFile() {
