@@ -34,6 +34,14 @@ const Column<StepRecord> kStepColumns[] = {
     {"PressGradX (gf/cm3)", "pressGradX_gf_per_cm3", [](const StepRecord& s) { return s.PressGradX; }},
 };
 
+// The steps of a screw of zones carry their zone and the depth of their section as well.
+const Column<StepRecord> kZonedStepColumns[] = {
+    kStepColumns[0], kStepColumns[1], kStepColumns[2], kStepColumns[3],  kStepColumns[4],  kStepColumns[5],
+    kStepColumns[6], kStepColumns[7], kStepColumns[8], kStepColumns[9], kStepColumns[10],
+    {"Zone (-)", "zone", [](const StepRecord& s) { return double(s.Zone); }},
+    {"Depth (cm)", "depth_cm", [](const StepRecord& s) { return s.Depth; }},
+};
+
 const Column<OutletNode> kOutletColumns[] = {
     {"Depth (cm)", "depth_cm", [](const OutletNode& n) { return n.Depth; }},
     {"Temp (\u00B0C)", "temp_C", [](const OutletNode& n) { return n.Temp; }},
@@ -83,6 +91,7 @@ Json JsonRows(const std::vector<Record>& rows, const Column<Record> (&columns)[N
 }  // namespace
 
 std::string StepsCsv(const RunRecord& record, FlowModel model) {
+  if (!record.zones.empty()) return CsvTable(record.steps, kZonedStepColumns, nullptr, model);
   return CsvTable(record.steps, kStepColumns, nullptr, model);
 }
 
@@ -128,7 +137,7 @@ bool WriteRunJson(const RunRequest& request, const RunOutcome& outcome,
   write(text);
   for (std::size_t i = 0; i < steps.size() && !cut; ++i) {
     if (i % 1024 == 1023 && cancelled()) return false;
-    text = JsonText(JsonRow(steps[i], kStepColumns));
+    text = JsonText(outcome.record.zones.empty() ? JsonRow(steps[i], kStepColumns) : JsonRow(steps[i], kZonedStepColumns));
     text.pop_back();  // the line end
     if (i > 0) text.insert(0, 1, ',');
     write(text);

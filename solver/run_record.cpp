@@ -6,8 +6,11 @@
 namespace kelvado {
 
 StepRecord RecordStep(const CalcState& s, std::int32_t step) {
-  return StepRecord{step,         s.Turns,      s.AvgTemp,     s.MixingDegree, s.WallCooling, s.EnthalpyDiff,
+  StepRecord record{step,         s.Turns,      s.AvgTemp,     s.MixingDegree, s.WallCooling, s.EnthalpyDiff,
                     s.PowerInput, s.Pressure,   s.ClosureIter, s.PressGradZ,   s.PressGradX};
+  record.Zone = s.Zones != nullptr ? s.ZoneIndex + 1 : 0;
+  record.Depth = s.ChannelDepth;
+  return record;
 }
 
 OperatingRecord RecordOperating(const CalcState& s) {

@@ -23,6 +23,8 @@ struct StepRecord {
   std::int32_t ClosureIter = 0;
   double PressGradZ = 0;      // gf/cm3
   double PressGradX = 0;      // gf/cm3
+  std::int32_t Zone = 0;      // of a screw of zones, from 1; 0 without zones
+  double Depth = 0;           // cm, the channel depth of the step's section
 };
 
 struct OutletNode {

@@ -33,6 +33,7 @@ RunOutcome RunZoned(const InputTexts& base, const std::vector<ScrewZone>& zones,
   request.writeResultsFile = false;
   request.flowModel = model;
   request.zones = zones;
+  request.keptSteps = kKeepEverySteps;
   return RunWithResultsFile(request, dir.services);
 }
 
@@ -61,6 +62,12 @@ TEST(ScrewZones, NewtonianPressureIsTheClosedFormOfEachZoneAndTheirSum) {
   EXPECT_NEAR(chain.summary.OutletPressure, sum, 2e-3 * std::fabs(sum));
   ASSERT_EQ(chain.record.zones.size(), 2u);
   EXPECT_NEAR(chain.record.zones[0].EndPressure, first, 2e-3 * std::fabs(first));
+  // Sixty steps in the first zone, a hundred in the second, each with its zone and depth.
+  ASSERT_EQ(chain.record.steps.size(), 161u);
+  EXPECT_EQ(chain.record.steps[59].Zone, 1);
+  EXPECT_EQ(chain.record.steps[59].Depth, 0.4);
+  EXPECT_EQ(chain.record.steps[60].Zone, 2);
+  EXPECT_EQ(chain.record.steps[160].Depth, 0.3);
 }
 
 TEST(ScrewZones, OneZoneOfTheDefaultChannelIsTheDefaultRun) {
