@@ -312,6 +312,12 @@ kelvado::RunRequest TForm1::makeRequest() const {
 }
 
 void TForm1::BitBtn1Click() {
+  // Run as one channel, a screw of zones would give another screw's numbers.
+  if (!zones_.empty()) {
+    dialogs_->showError(QStringLiteral("This case has a screw of zones, which the window does not run yet: "
+                                       "run it with kelvado-cli --inputs."));
+    return;
+  }
   const kelvado::RunRequest request = makeRequest();
   // The results file follows the outputs' rule of every entry point: a FIFO, socket, folder
   // or file the user may not write is refused before the run, never opened.
@@ -492,6 +498,7 @@ kelvado::CaseData TForm1::caseData() const {
   for (int i = 0; i < kelvado::kInputCount; ++i) data.inputs[i] = edits_[i]->text().toStdString();
   data.flowModel = flowModel();
   data.dieSections = dieSections_;
+  data.zones = zones_;
   if (const kelvado::Material* material = material_->currentMaterial()) data.material = material->name;
   return data;
 }
@@ -503,6 +510,13 @@ void TForm1::applyCase(const kelvado::CaseData& data) {
   if (!mismatch.isEmpty()) dialogs_->showWarning(QStringLiteral("Material"), mismatch);
   setFlowModel(data.flowModel);
   setDieSections(data.dieSections);
+  zones_ = data.zones;
+  if (!zones_.empty()) {
+    dialogs_->showWarning(QStringLiteral("Screw of zones"),
+                          QStringLiteral("This case has a screw of %1 zones. The window keeps them and saves them "
+                                         "with the case but does not run them yet: kelvado-cli --inputs runs it.")
+                              .arg(zones_.size()));
+  }
 }
 
 // The die of the case is the die page's: an edit there that makes a die is the case's die,

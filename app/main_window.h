@@ -125,6 +125,8 @@ class TForm1 : public QWidget {
   kelvado::RunOutcome lastOutcome_;
   CaseSession* session_ = nullptr;
   std::vector<std::string> dieSections_;
+  // The zones of a case opened from a file: kept and saved with it, not yet run here.
+  std::vector<std::string> zones_;
   bool showingDie_ = false;  // the die page is being set from the case
   kelvado::CaseData runCase_;  // the case the last run started from
   std::optional<kelvado::Material> runMaterial_;  // its material; none for "Custom"

@@ -137,6 +137,7 @@ class CaseTest : public QObject {
 
   void caseRunsTheSameInTheWindowAndOnTheCommandLine();
   void caseKeepsItsMaterialAndDie();
+  void zonesOfACaseAreKeptAndNotRunAsOneChannel();
   void refusedCaseLeavesTheWindowAsItWas();
   void unsavedChangesAreAskedAbout();
   void pressureUnitFollowsTheViewMenu();
@@ -284,6 +285,24 @@ void CaseTest::caseKeepsItsMaterialAndDie() {
     QCOMPARE(dialogs_.warnings.size(), 1);
     QVERIFY2(dialogs_.warnings[0].contains(said), qPrintable(dialogs_.warnings[0]));
   }
+}
+
+void CaseTest::zonesOfACaseAreKeptAndNotRunAsOneChannel() {
+  const QString zoned = path(QStringLiteral("zoned.kvcase"));
+  WriteFile(zoned, "flow-model = consistent\nzone = turns=4,depth=0.6:0.25\nzone = turns=12,depth=0.25\n");
+  QVERIFY(form_->caseSession()->open(zoned));
+  QCOMPARE(dialogs_.warnings.size(), 1);
+  // Run as one channel it would be another screw: refused, nothing written.
+  QTest::keyClick(edit(1), Qt::Key_Return);
+  QVERIFY(!form_->runInProgress());
+  QCOMPARE(dialogs_.errors.size(), 1);
+  QVERIFY(!QFileInfo::exists(resultPath()));
+  // Saved again, the zones stay.
+  dialogs_.fileAnswers << path(QStringLiteral("again.kvcase"));
+  trigger("actionSaveCaseAs");
+  const QByteArray text = ReadAll(path(QStringLiteral("again.kvcase")));
+  QVERIFY2(text.contains("\nzone            = turns=4,depth=0.6:0.25\nzone            = turns=12,depth=0.25\n"),
+           text.constData());
 }
 
 void CaseTest::refusedCaseLeavesTheWindowAsItWas() {
