@@ -5,7 +5,6 @@
 #include <array>
 #include <cmath>
 #include <numbers>
-#include <vector>
 
 #include "solver/calc_state.h"
 #include "solver/consistent_flow.h"
@@ -20,14 +19,18 @@ constexpr int kSubdivisions = 5;  // fine intervals per interval of the depth gr
 constexpr int kCells = kOrbitCells;
 using CellArray = std::array<double, kCells + 2>;  // 1-based, with room for both ends
 
+// Values at the fine points; only the first count + 1 are written and read, so none is
+// initialised beforehand.
+using FineArray = std::array<double, (kProfileSize - 1) * kSubdivisions + 1>;
+
 // The step's flow field on a fine sub-grid of the depth, root (f = 0) to barrel (f = count).
 struct FineField {
   int count = 0;
   double h = 0;                   // cm
-  std::vector<double> cumFlow;    // integral of w dy from the root, cm2/s
-  std::vector<double> cumHeat;    // integral of the viscous dissipation dy, gf/(cm s)
-  std::vector<double> cumFlowTemp;
-  std::vector<double> level;      // |psi| over its value at the centre: 0 at the walls, 1 there
+  FineArray cumFlow;              // integral of w dy from the root, cm2/s
+  FineArray cumHeat;              // integral of the viscous dissipation dy, gf/(cm s)
+  FineArray cumFlowTemp;
+  FineArray level;                // |psi| over its value at the centre: 0 at the walls, 1 there
   int lastLower = 0;              // the last fine point of the lower layer
   double centre = 0;              // depth of the centre of the circulation, cm
 };
@@ -65,11 +68,8 @@ bool BuildFineField(const CalcState& s, FineField& f) {
   const int n = s.NDiv * kSubdivisions;
   f.count = n;
   f.h = s.StepY / kSubdivisions;
-  f.cumFlow.assign(n + 1, 0.0);
-  f.cumHeat.assign(n + 1, 0.0);
-  f.cumFlowTemp.assign(n + 1, 0.0);
-  f.level.assign(n + 1, 0.0);
-  std::vector<double> u(n + 1, 0.0), w(n + 1, 0.0), heat(n + 1, 0.0), flowTemp(n + 1, 0.0);
+  f.cumFlow[0] = f.cumHeat[0] = f.cumFlowTemp[0] = 0;
+  FineArray u, w, heat, flowTemp;
 
   const SubPointWeights& weights = Weights();
   double nodeW = 0, nodeU = 0;
@@ -114,7 +114,7 @@ bool BuildFineField(const CalcState& s, FineField& f) {
 
   // |psi| from each wall, each layer normalised by its own value at the centre (equal to
   // rounding, since the net cross flow is zero).
-  std::vector<double>& level = f.level;
+  FineArray& level = f.level;
   level[0] = 0;
   for (int i = 1; i <= r; ++i) level[i] = level[i - 1] - sign * 0.5 * f.h * (u[i - 1] + u[i]);
   const double lowerTop = level[r] + 0.5 * against * (f.centre - r * f.h);
@@ -139,7 +139,7 @@ FinePlace PlaceOf(const FineField& f, double y) {
 }
 
 // A cumulative integral at a place, linear inside the fine interval.
-double CumulativeAt(const std::vector<double>& cum, const FinePlace& p) {
+double CumulativeAt(const FineArray& cum, const FinePlace& p) {
   return cum[p.i] + (cum[p.i + 1] - cum[p.i]) * p.frac;
 }
 
@@ -224,7 +224,7 @@ Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withFlowTemp) {
     up[i] = PlaceOf(f, upEdge[i]);
   }
   Orbits o;
-  auto strips = [&](const std::vector<double>& cum, int i) {
+  auto strips = [&](const FineArray& cum, int i) {
     return (CumulativeAt(cum, low[i]) - CumulativeAt(cum, low[i - 1])) +
            (CumulativeAt(cum, up[i - 1]) - CumulativeAt(cum, up[i]));
   };
@@ -244,31 +244,49 @@ Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withFlowTemp) {
   return o;
 }
 
-// Backward Euler over a step dz: rho c F (T - T_old) / dz = conduction + heating, tridiagonal.
-// Returns the heat conducted into the walls per unit width and length, cal/(cm2 s).
-double MarchOrbits(CalcState& s, const Orbits& o, double dz) {
-  const double rhoC = s.Density * s.SpecificHeat;
+// Backward Euler over a step dz, per channel (flows in cm3/s):
+//   rho c (F_i T_i - F_i' T_i') / dz = exchange + conduction + heating,
+// F' the flows that carried the old temperatures T', F the step's. Where the flow field has
+// changed (a hotter melt, a changing depth) melt has moved between orbits: across the edge
+// between cells i and i+1 the flow X_i = (F'_1 + .. + F'_i) - (F_1 + .. + F_i), carrying the
+// temperature of the cell it leaves (upwind, implicit). The exchanges cancel in pairs, so the
+// enthalpy carried changes by exactly the heating less the wall heat; the matrix stays
+// diagonally dominant by rho c F_i' / dz, so no temperature leaves the old ones' range.
+// Returns the heat conducted into the walls per unit length, cal/(cm s).
+double MarchOrbits(CalcState& s, const Orbits& o, double width, double dz) {
+  const double rhoC = s.Density * s.SpecificHeat / dz;
   const double wall = s.BarrelTemp;
-  // Forward elimination leaves T_i = rhs_i + link_i T_{i+1}; link_i >= 0 and below 1.
+  CellArray exchange{};  // slot i: X_i, outer to inner; X_0 = X_M = 0
+  double before = 0, now = 0;
+  for (int i = 1; i < kCells; ++i) {
+    before += s.OrbitFlow[i];
+    now += width * o.flow[i];
+    exchange[i] = before - now;
+  }
+  // Forward elimination leaves T_i = rhs_i + link_i T_{i+1}.
   CellArray link{}, rhs{};
   for (int i = 1; i <= kCells; ++i) {
-    const double capacity = rhoC * o.flow[i] / dz;
-    const double below = o.conductance[i - 1];
-    const double above = o.conductance[i];
-    double diag = capacity + below + above;
-    double b = capacity * s.OrbitTemp[i] + o.heating[i];
+    const double inFromOuter = rhoC * std::max(exchange[i - 1], 0.0);
+    const double outToOuter = rhoC * std::max(-exchange[i - 1], 0.0);
+    const double outToInner = rhoC * std::max(exchange[i], 0.0);
+    const double inFromInner = rhoC * std::max(-exchange[i], 0.0);
+    const double lower = width * o.conductance[i - 1] + inFromOuter;  // times T_{i-1}
+    const double upper = width * o.conductance[i] + inFromInner;      // times T_{i+1}
+    double diag = rhoC * width * o.flow[i] + outToInner + outToOuter + width * (o.conductance[i - 1] + o.conductance[i]);
+    double b = rhoC * s.OrbitFlow[i] * s.OrbitTemp[i] + width * o.heating[i];
     if (i == 1) {
-      b += below * wall;
+      b += lower * wall;  // no exchange with the walls: the outermost edge carries no flow
     } else {
-      diag -= below * link[i - 1];
-      b += below * rhs[i - 1];
+      diag -= lower * link[i - 1];
+      b += lower * rhs[i - 1];
     }
-    link[i] = above / diag;
+    link[i] = upper / diag;
     rhs[i] = b / diag;
   }
   s.OrbitTemp[kCells] = rhs[kCells];
   for (int i = kCells - 1; i >= 1; --i) s.OrbitTemp[i] = rhs[i] + link[i] * s.OrbitTemp[i + 1];
-  return o.conductance[0] * (s.OrbitTemp[1] - wall);
+  for (int i = 1; i <= kCells; ++i) s.OrbitFlow[i] = width * o.flow[i];
+  return width * o.conductance[0] * (s.OrbitTemp[1] - wall);
 }
 
 // Each depth node takes the temperature of its orbit (linear between cell centres in the
@@ -312,10 +330,18 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
   }
   if (s.OrbitsStarted == 0) {
     s.OrbitCount = kCells;
-    for (int i = 1; i <= kCells; ++i) s.OrbitTemp[i] = orbits.flowTemp[i] / orbits.flow[i];
+    for (int i = 1; i <= kCells; ++i) {
+      s.OrbitTemp[i] = orbits.flowTemp[i] / orbits.flow[i];
+      s.OrbitFlow[i] = s.ChannelWidth * orbits.flow[i];
+    }
     s.OrbitsStarted = 1;
   }
-  for (int i = 1; i <= kCells; ++i) flowTemp += orbits.flow[i] * s.OrbitTemp[i];
+  // The mean of the temperatures with the flows that carried them.
+  totalFlow = 0;
+  for (int i = 1; i <= kCells; ++i) {
+    flowTemp += s.OrbitFlow[i] * s.OrbitTemp[i];
+    totalFlow += s.OrbitFlow[i];
+  }
 
   const int N = s.NDiv;
   const double W = s.ChannelWidth;
@@ -354,7 +380,7 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
     return {};
   }
 
-  s.WallCooling += MarchOrbits(s, orbits, dz) * W * dz;
+  s.WallCooling += MarchOrbits(s, orbits, W, dz) * dz;
   OrbitsToDepth(s, fine);
   CheckFaultFlags();
   s.PosZ = lastStep ? s.ChannelLength : s.PosZ + s.StepZ;

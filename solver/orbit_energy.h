@@ -20,13 +20,15 @@
 // both layers in parallel) are integrated over its two strips on a fine sub-grid of the
 // step's flow field; the temperatures are marched by backward Euler, so that any step is
 // stable and no temperature falls below the walls' or the entering ones. Conduction to both
-// walls (held at the barrel temperature) leaves through cell 1. Each depth node takes the
+// walls (held at the barrel temperature) leaves through cell 1. Where the flow field changes
+// between steps, melt crossing an orbit's edge carries its orbit's temperature, so the
+// enthalpy carried changes by the heating less the wall heat alone. Each depth node takes the
 // temperature of its orbit for the next step's flow field.
 //
 // The integrals cover exactly the channel length: the step that reaches the channel end is
 // as long as what is left, and the evaluation at the end adds no length. The mean temperature
-// and the enthalpy rise are weighted by each orbit's down-channel flow, the flow the energy
-// equation carries.
+// and the enthalpy rise are weighted by the down-channel flow that carried each orbit's
+// temperature, the flow the energy equation carries.
 
 namespace kelvado {
 
