@@ -16,20 +16,9 @@
 # The reference is kelvado-flow-reference (tests/support/fine_flow_reference.h): the same
 # physics on 4000 cells, solved apart from the program's flow models.
 set -eu
-export LC_ALL=C.UTF-8
-
-build=${1:-build/release}
-cli=$build/cli/kelvado-cli
+. "$(dirname "$0")/picture_setup.sh"
 ref=$build/bench/kelvado-flow-reference
-for tool in "$cli" "$ref"; do
-  [ -x "$tool" ] || { echo "$tool is not built (see the head of $0)" >&2; exit 2; }
-done
-for tool in jq gnuplot; do
-  command -v "$tool" >/dev/null || { echo "$tool is missing (apt-get install jq gnuplot-nox)" >&2; exit 2; }
-done
-
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+need_built "$cli" "$ref"
 
 indices=$( (seq 0.30 0.05 1.00; echo 0.786) | sort -n)
 

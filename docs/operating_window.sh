@@ -13,17 +13,8 @@
 # finish (exit status not 0) is a gap. The back-flow onset is the largest q at which the
 # consistent model's outlet profile has a node flowing backwards down the channel.
 set -eu
-export LC_ALL=C.UTF-8
-
-build=${1:-build/release}
-cli=$build/cli/kelvado-cli
-[ -x "$cli" ] || { echo "$cli is not built (see the head of $0)" >&2; exit 2; }
-for tool in jq gnuplot; do
-  command -v "$tool" >/dev/null || { echo "$tool is missing (apt-get install jq gnuplot-nox)" >&2; exit 2; }
-done
-
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+. "$(dirname "$0")/picture_setup.sh"
+need_built "$cli"
 
 # Columns: q, then per model: outlet pressure, mean temperature, and (consistent) back flow 0/1.
 for q in $(seq 0.02 0.01 0.70); do

@@ -8,17 +8,8 @@
 #   cmake --build build/release -j1 --target kelvado-cli
 #   docs/screw_zones.sh [BUILD_DIR]          # from the top folder; BUILD_DIR default build/release
 set -eu
-export LC_ALL=C.UTF-8
-
-build=${1:-build/release}
-cli=$build/cli/kelvado-cli
-[ -x "$cli" ] || { echo "$cli is not built (see the head of $0)" >&2; exit 2; }
-for tool in jq gnuplot; do
-  command -v "$tool" >/dev/null || { echo "$tool is missing (apt-get install jq gnuplot-nox)" >&2; exit 2; }
-done
-
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+. "$(dirname "$0")/picture_setup.sh"
+need_built "$cli"
 zones="--zone turns=4,depth=0.6 --zone turns=4,depth=0.6:0.25 --zone turns=12,depth=0.25"
 
 # shellcheck disable=SC2086 # the zones are words

@@ -26,14 +26,14 @@ double BackFlowShare(const CalcState& s) {
 std::optional<BoundsViolation> CheckTemperatureBounds(const CalcState& s, bool profile) {
   const double lowest = s.LowestBoundTemp - kBoundsAllowance;
   // The mean belongs to the step's start, the profile it leaves to where the step ends.
-  if (!(std::isfinite(s.AvgTemp) && s.AvgTemp >= lowest)) return BoundsViolation{s.Turns, BackFlowShare(s)};
+  if (!(std::isfinite(s.AvgTemp) && s.AvgTemp >= lowest)) return BoundsViolation{s.Turns};
   bool bounded = s.MarchUnbounded == 0;
   for (int j = 0; profile && bounded && j <= s.NDiv; ++j) {
     bounded = std::isfinite(s.TempPrev[j]) && s.TempPrev[j] >= lowest;
   }
   if (bounded) return std::nullopt;
   const double turnLength = std::numbers::pi * s.BarrelDiameter / std::cos(s.HelixAngle);
-  return BoundsViolation{std::fmin(s.PosZ / turnLength, s.LengthRatio), BackFlowShare(s)};
+  return BoundsViolation{std::fmin(s.PosZ / turnLength, s.LengthRatio)};
 }
 
 namespace {
@@ -49,9 +49,8 @@ std::string EnergyBalanceMessage(double cooling1KW, double cooling2KW, double ba
 }
 
 std::string UnstableMarchMessage(const BoundsViolation& v, bool classicModel) {
-  const auto fixed = Fixed;
-  std::string message = "The temperature march became unstable at turn " + fixed(v.turn, 2) +
-                        ": the melt flows backwards over " + fixed(100.0 * v.backFlowShare, 0) +
+  std::string message = "The temperature march became unstable at turn " + Fixed(v.turn, 2) +
+                        ": the melt flows backwards over " + Fixed(100.0 * v.backFlowShare, 0) +
                         " % of the depth";
   message += classicModel && v.backFlowShare > 0 ? "; the consistent model covers this case." : ".";
   return message;

@@ -17,7 +17,8 @@ inline constexpr double kBoundsAllowance = 1.0;  // K
 
 struct BoundsViolation {
   double turn = 0;           // where the profile that left the bounds stands, in turns
-  double backFlowShare = 0;  // the largest share of the depth flowing backwards down the channel, up to there
+  double backFlowShare = 0;  // the largest share of the depth flowing backwards down the channel,
+                             // up to there: the driver's record, BackFlowShare step by step
 };
 
 // The share of the depth where the down-channel velocity is negative, linear between nodes.

@@ -169,12 +169,11 @@ struct CalcState {
   std::array<double, 3 * (kProfileSize - 1)> GaussShearX{};
 
   // The consistent model's energy balance: one temperature per orbit cell of the
-  // cross-channel circulation, cell 1 along the walls, cell OrbitCount round its centre.
+  // cross-channel circulation, cell 1 along the walls, cell kOrbitCells round its centre.
   Profile OrbitTemp{};
   // The flow down the channel (cm3/s) that carried each orbit cell's temperature over the
   // last step: the mean temperature's weights, and where the next step's flows start from.
   Profile OrbitFlow{};
-  std::int32_t OrbitCount = 0;
   std::uint8_t OrbitsStarted = 0;
   // Set by an energy step that could not march (an orbit carrying no flow down the
   // channel); the bounds check ends the run there.

@@ -7,16 +7,12 @@
 
 #include "solver/calc_state.h"
 #include "solver/input_fields.h"
-#include "solver/message_number.h"
 
 namespace kelvado {
 namespace {
 
 constexpr double kAbsoluteZero = -273.15;  // C
 constexpr const char* kChangeAndTryAgain = "; change and try again!";
-
-// At most six significant digits, the locale's separator never involved.
-std::string Short(double value) { return MessageNumber(value, std::chars_format::general, 6); }
 
 InputProblem Problem(Field field, const std::string& rule) {
   return {field, std::string(FieldInfo(field).caption) + " must be " + rule + kChangeAndTryAgain};
@@ -52,7 +48,7 @@ std::string BoundText(Field field) {
     case Bound::AboveZero: return "above zero";
     case Bound::BelowRadius: return "above zero and less than the barrel radius";
     case Bound::BelowPitchAcross: return "less than the pitch across the channel";
-    case Bound::AboveAbsoluteZero: return "above absolute zero, " + Short(kAbsoluteZero);
+    case Bound::AboveAbsoluteZero: return "above absolute zero, " + ShortNumberText(kAbsoluteZero);
   }
   return {};
 }
@@ -72,16 +68,16 @@ std::optional<InputProblem> CheckInputBounds(const CalcState& s) {
       case Bound::None: break;
       case Bound::BelowRadius:
         if (!(v > 0)) return Problem(field, "above zero");
-        if (!(v < s.BarrelDiameter / 2)) return Problem(field, "less than the barrel radius, " + Short(s.BarrelDiameter / 2));
+        if (!(v < s.BarrelDiameter / 2)) return Problem(field, "less than the barrel radius, " + ShortNumberText(s.BarrelDiameter / 2));
         break;
       case Bound::BelowPitchAcross: {
         // The channel's width across the flights, pitch x cos(helix angle) less the flight.
         const double across = s.ScrewPitch * std::cos(std::atan(s.ScrewPitch / (std::numbers::pi * s.BarrelDiameter)));
-        if (!(v < across)) return Problem(field, "less than the pitch across the channel, " + Short(across));
+        if (!(v < across)) return Problem(field, "less than the pitch across the channel, " + ShortNumberText(across));
         break;
       }
       case Bound::AboveAbsoluteZero:
-        if (!(v > kAbsoluteZero)) return Problem(field, "above absolute zero, " + Short(kAbsoluteZero));
+        if (!(v > kAbsoluteZero)) return Problem(field, "above absolute zero, " + ShortNumberText(kAbsoluteZero));
         break;
       case Bound::AboveZero:
         if (!(v > 0)) return Problem(field, "above zero");

@@ -320,16 +320,13 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
     return {};
   }
   const Orbits orbits = BuildOrbits(s, fine, s.OrbitsStarted == 0);
-  double totalFlow = 0, flowTemp = 0;
   for (int i = 1; i <= kCells; ++i) {
     if (!(orbits.flow[i] > 0)) {
       s.MarchUnbounded = 1;
       return {};
     }
-    totalFlow += orbits.flow[i];
   }
   if (s.OrbitsStarted == 0) {
-    s.OrbitCount = kCells;
     for (int i = 1; i <= kCells; ++i) {
       s.OrbitTemp[i] = orbits.flowTemp[i] / orbits.flow[i];
       s.OrbitFlow[i] = s.ChannelWidth * orbits.flow[i];
@@ -337,7 +334,7 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
     s.OrbitsStarted = 1;
   }
   // The mean of the temperatures with the flows that carried them.
-  totalFlow = 0;
+  double totalFlow = 0, flowTemp = 0;
   for (int i = 1; i <= kCells; ++i) {
     flowTemp += s.OrbitFlow[i] * s.OrbitTemp[i];
     totalFlow += s.OrbitFlow[i];

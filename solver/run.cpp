@@ -161,6 +161,11 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
   // violation ends the run only where it would otherwise have finished, naming the first.
   std::optional<BoundsViolation> firstViolation;
   double backFlow = 0;  // the largest share of the depth flowing backwards so far
+  auto check = [&](bool profile) {
+    if (firstViolation) return;
+    firstViolation = CheckTemperatureBounds(s, profile);
+    if (firstViolation) firstViolation->backFlowShare = backFlow;
+  };
   StepRecord last;
   do {
     if (services.CancelRequested()) return RunStatus::Cancelled;
@@ -178,11 +183,8 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     const SinkWrite stepWrite = classic ? AdvanceEnergyStep(s, sink) : AdvanceOrbitEnergyStep(s, sink);
     if (zoneEnds) RecordZoneEnd(outcome.record, *s.Zones, s.ZoneIndex - 1, pressureHere, s.AvgTemp);
     if (auto end = AfterWrite(s, services, stepWrite, outcome)) return *end;
-    if (!firstViolation) {
-      backFlow = std::fmax(backFlow, BackFlowShare(s));
-      firstViolation = CheckTemperatureBounds(s, !classic);
-      if (firstViolation) firstViolation->backFlowShare = backFlow;
-    }
+    backFlow = std::fmax(backFlow, BackFlowShare(s));
+    check(!classic);
     if (firstViolation && !classic) return EndUnstable(*firstViolation, false, services, outcome);
     last = RecordStep(s, step);
     KeepStep(outcome.record, last, request.keptSteps);
@@ -194,10 +196,7 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
   } while (s.ChannelEnd != 1);
   KeepLastStep(outcome.record, last, request.keptSteps);
   if (s.Zones != nullptr) RecordZoneEnd(outcome.record, *s.Zones, s.ZoneIndex, s.Pressure, s.AvgTemp);
-  if (!firstViolation) {
-    firstViolation = CheckTemperatureBounds(s, true);
-    if (firstViolation) firstViolation->backFlowShare = backFlow;
-  }
+  check(true);
   if (firstViolation) return EndUnstable(*firstViolation, classic, services, outcome);
 
   ComputePowerBalance(s);

@@ -6,7 +6,6 @@
 
 #include "solver/calc_state.h"
 #include "solver/input.h"
-#include "solver/message_number.h"
 
 namespace kelvado {
 namespace {
@@ -16,8 +15,6 @@ constexpr int kStepsPerTurn = 20;  // as the channel of a run without zones
 std::string Problem(std::string_view text, const std::string& what) {
   return "The zone \"" + std::string(text) + "\" " + what + "; change and try again!";
 }
-
-std::string Short(double value) { return MessageNumber(value, std::chars_format::general, 6); }
 
 }  // namespace
 
@@ -103,7 +100,7 @@ std::optional<std::string> ZoneDepthProblem(const std::vector<ScrewZone>& zones,
   for (std::size_t i = 0; i < zones.size(); ++i) {
     if (!(std::max(zones[i].depthFrom, zones[i].depthTo) < radius)) {
       return "The zone " + std::to_string(i + 1) + " (" + ZoneText(zones[i]) + ") is deeper than the barrel radius, " +
-             Short(radius) + " cm; change and try again!";
+             ShortNumberText(radius) + " cm; change and try again!";
     }
   }
   return std::nullopt;
@@ -160,7 +157,7 @@ std::variant<ZonePlan, std::string> PlanZones(const std::vector<ScrewZone>& zone
     span.helixAngle = std::atan(span.pitch / (std::numbers::pi * s.BarrelDiameter));
     const double across = span.pitch * std::cos(span.helixAngle);
     if (!(span.flightWidth < across)) {
-      return name + "leaves no channel: its flight width must be less than " + Short(across) + " cm; change and try again!";
+      return name + "leaves no channel: its flight width must be less than " + ShortNumberText(across) + " cm; change and try again!";
     }
     span.turnLength = std::numbers::pi * s.BarrelDiameter / std::cos(span.helixAngle);
     span.stepZ = span.turnLength / kStepsPerTurn;
