@@ -16,58 +16,103 @@ InputColumn FieldColumn(Field field, int decimals = InputColumn::kShortest) {
 
 }  // namespace
 
+std::string VariedName(const VariedField& varied) {
+  return varied.zoneValue ? ZoneValueName(*varied.zoneValue) : std::string(FieldInfo(varied.field).optionName);
+}
+
 CasePlan SweepCases(const InputTexts& base, const std::vector<VariedField>& varied, char separator,
-                    std::size_t maxCases) {
+                    std::size_t maxCases, const std::vector<ScrewZone>& zones, std::optional<double> rpm) {
+  if (!zones.empty() && !rpm) throw InputError::Of("a screw of zones runs at a screw speed: give --rpm R");
   CasePlan plan;
   auto values = std::make_shared<std::vector<std::vector<double>>>();
   std::size_t total = 1;
   for (const VariedField& v : varied) {
-    const std::string what = std::string("--vary ").append(FieldInfo(v.field).optionName);
+    const std::string what = "--vary " + VariedName(v);
+    if (v.zoneValue) {
+      CheckZoneValue(*v.zoneValue, zones);
+    } else if (rpm && v.field == Field::FlowRateRatio) {
+      throw InputError::Of(what, ": the screw speed sets the flow-rate ratio");
+    } else if (!zones.empty() && (v.field == Field::ChannelDepth || v.field == Field::LengthRatio)) {
+      throw InputError::Of(what, ": the zones set it; vary a zone's depth or turns (zoneN.depth, zoneN.turns)");
+    }
     values->push_back(RangeValues(v.range, separator, what));
     if (values->back().size() > maxCases / total) {
       throw InputError::Of("the --vary ranges make more than ", std::to_string(maxCases), " cases");
     }
     total *= values->back().size();
-    plan.inputColumns.push_back(FieldColumn(v.field));
+    const std::string name = VariedName(v);
+    plan.inputColumns.push_back(v.zoneValue ? InputColumn{name, std::string(ZoneValueUnit(v.zoneValue->key))}
+                                            : FieldColumn(v.field));
   }
   plan.columnValues = *values;
+  if (rpm) {  // found out case by case
+    plan.inputColumns.push_back(FieldColumn(Field::FlowRateRatio, 6));
+    plan.columnValues.emplace_back();
+  }
   plan.count = total;
-  plan.make = [base, varied, separator, values](std::size_t index, std::vector<double>& row) {
+  plan.make = [base, varied, separator, values, zones, rpm](std::size_t index, std::vector<double>& row) {
     // Case `index` in mixed radix, the last range the fastest digit.
     row.assign(varied.size(), 0.0);
-    SweepCase c{base};
+    InputTexts inputs = base;
+    std::vector<ScrewZone> caseZones = zones;
+    std::optional<std::string> zoneProblem;
     std::size_t rest = index;
     for (std::size_t k = varied.size(); k-- > 0;) {
       const std::vector<double>& range = (*values)[k];
       row[k] = range[rest % range.size()];
       rest /= range.size();
-      c.inputs[varied[k].field] = ExactNumberText(row[k], separator);
+      if (!varied[k].zoneValue) {
+        inputs[varied[k].field] = ExactNumberText(row[k], separator);
+      } else if (!zoneProblem) {
+        auto set = WithZoneValue(std::move(caseZones), *varied[k].zoneValue, row[k]);
+        if (std::string* problem = std::get_if<std::string>(&set)) {
+          zoneProblem = std::move(*problem);
+          caseZones = zones;
+        } else {
+          caseZones = std::get<std::vector<ScrewZone>>(std::move(set));
+        }
+      }
     }
+    if (zoneProblem) {
+      if (rpm) row.push_back(std::nan(""));
+      return SweepCase{inputs, SweepResult{RunStatus::ImproperInput, *zoneProblem, {}}, caseZones};
+    }
+    if (!rpm) return SweepCase{inputs};
+    SweepCase c = DrivenCase(inputs, caseZones, separator, *rpm);
+    row.push_back(c.settled ? std::nan("") : ParseNumber(c.inputs[Field::FlowRateRatio], separator).value_or(std::nan("")));
     return c;
   };
   return plan;
 }
 
-CasePlan CharacteristicCases(const InputTexts& base, std::vector<double> outputs, double rpm, char separator) {
+CasePlan CharacteristicCases(const InputTexts& base, std::vector<double> outputs, double rpm, char separator,
+                             const std::vector<ScrewZone>& zones) {
   CasePlan plan;
   plan.inputColumns = {FieldColumn(Field::OutputRate), FieldColumn(Field::FlowRateRatio, 6)};
   auto values = std::make_shared<std::vector<double>>(std::move(outputs));
   plan.columnValues = {*values, {}};
   plan.count = values->size();
-  plan.make = [base, separator, rpm, values](std::size_t index, std::vector<double>& row) {
+  plan.make = [base, separator, rpm, values, zones](std::size_t index, std::vector<double>& row) {
     const double output = (*values)[index];
-    SweepCase c = CharacteristicCase(base, separator, rpm, output);
+    InputTexts inputs = base;
+    inputs[Field::OutputRate] = ExactNumberText(output, separator);
+    SweepCase c = DrivenCase(inputs, zones, separator, rpm);
     row = {output, c.settled ? std::nan("") : *ParseNumber(c.inputs[Field::FlowRateRatio], separator)};
     return c;
   };
   return plan;
 }
 
-CasePlan CharacteristicCases(const InputTexts& base, const RangeText& outputs, const std::string& rpmText,
-                             char separator) {
+double RpmOf(const std::string& rpmText, char separator) {
   const std::optional<double> rpm = ParseNumber(rpmText, separator);
   if (!rpm || !(*rpm > 0)) throw InputError::Of("--rpm takes a screw speed above zero, not '", rpmText, "'");
-  return CharacteristicCases(base, RangeValues(outputs, separator, "--output-rate"), *rpm, separator);
+  return *rpm;
+}
+
+CasePlan CharacteristicCases(const InputTexts& base, const RangeText& outputs, const std::string& rpmText,
+                             char separator, const std::vector<ScrewZone>& zones) {
+  const double rpm = RpmOf(rpmText, separator);
+  return CharacteristicCases(base, RangeValues(outputs, separator, "--output-rate"), rpm, separator, zones);
 }
 
 BatchPlan MadeUpFront(const CasePlan& lazy) {

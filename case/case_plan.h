@@ -3,19 +3,26 @@
 // The cases of a sweep or characteristic, and the input values that tell them apart.
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "case/range.h"
+#include "case/zone_values.h"
 #include "solver/sweep.h"
 
 namespace kelvado {
 
-// A field a sweep varies over a range.
+// A field a sweep varies over a range, or a value of one of its zones.
 struct VariedField {
   Field field = Field::BarrelDiameter;
   RangeText range;
+  std::optional<ZoneValue> zoneValue{};  // set: this value of the zones instead of the field
 };
+
+// The name a sweep's option and table give the varied value: the field's option name, or
+// zoneN.KEY.
+std::string VariedName(const VariedField& varied);
 
 // An input column of the cases' table: the field's option name and unit, and the decimals
 // it is shown with (kShortest: the shortest text that reads back).
@@ -41,20 +48,29 @@ struct CasePlan {
   std::function<SweepCase(std::size_t index, std::vector<double>& inputValues)> make;
 };
 
-// Every combination of the ranges over `base`, the first range changing slowest. Each value
-// goes into its field as the text that reads back as exactly that value. Throws InputError
-// for a range that is not numbers and for more than `maxCases` cases.
+// Every combination of the ranges over `base` and its zones, the first range changing
+// slowest. Each value goes into its field as the text that reads back as exactly that value,
+// or into its zone. Given a screw speed, each case is driven at it (DrivenCase): its flow-rate
+// ratio, a column of its own, follows from its output; a screw of zones needs one. Throws
+// InputError for a range that is not numbers, for more than `maxCases` cases, for a value
+// the zones or the speed set and for a zone value the zones do not have.
 CasePlan SweepCases(const InputTexts& base, const std::vector<VariedField>& varied, char separator,
-                    std::size_t maxCases);
+                    std::size_t maxCases, const std::vector<ScrewZone>& zones = {},
+                    std::optional<double> rpm = std::nullopt);
 
 // One case per output, each with the dimensionless flow rate at which that output needs
-// `rpm` revolutions per minute; the command line and the window's characteristic alike.
-CasePlan CharacteristicCases(const InputTexts& base, std::vector<double> outputs, double rpm, char separator);
+// `rpm` revolutions per minute (and the screw of zones, if any); the command line and the
+// window's characteristic alike.
+CasePlan CharacteristicCases(const InputTexts& base, std::vector<double> outputs, double rpm, char separator,
+                             const std::vector<ScrewZone>& zones = {});
 
 // The same from texts. Throws InputError for a screw speed that is not a number above zero
 // and for an output range that is not numbers.
 CasePlan CharacteristicCases(const InputTexts& base, const RangeText& outputs, const std::string& rpmText,
-                             char separator);
+                             char separator, const std::vector<ScrewZone>& zones = {});
+
+// The screw speed of a text. Throws InputError for one that is not a number above zero.
+double RpmOf(const std::string& rpmText, char separator);
 
 // A plan with every case made up front.
 struct BatchPlan {

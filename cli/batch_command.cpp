@@ -111,11 +111,10 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
     return kExitImproperInput;
   }
   const std::vector<ScrewZone>& zones = std::get<std::vector<ScrewZone>>(parsed);
-  if (sweep && !zones.empty()) throw UsageError::Of("a sweep does not run a screw of zones; characteristic does");
-  const InputTexts base = zones.empty() ? composed.inputs : ZonedInputs(composed.inputs, zones, separator);
   const CasePlan plan =
-      sweep ? SweepCases(base, batch.varied, separator, batch.csvFile ? kMaxCsvSweepCases : kMaxSweepCases)
-            : CharacteristicCases(base, *batch.outputs, *batch.rpm, separator);
+      sweep ? SweepCases(composed.inputs, batch.varied, separator, batch.csvFile ? kMaxCsvSweepCases : kMaxSweepCases,
+                         zones, batch.rpm ? std::optional<double>(RpmOf(*batch.rpm, separator)) : std::nullopt)
+            : CharacteristicCases(composed.inputs, *batch.outputs, *batch.rpm, separator, zones);
   // This run's cases are the plan's K, K + N, K + 2N, ...
   const Shard shard = batch.shard.value_or(Shard{});
   const std::size_t count = plan.count > shard.index ? (plan.count - shard.index - 1) / shard.count + 1 : 0;
@@ -146,7 +145,6 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
   options.threads = batch.threads;
   options.decimalSeparator = separator;
   options.flowModel = composed.flowModel;
-  options.zones = zones;
   options.cancel = &InterruptRequested();
   std::unique_ptr<ProgressBar> bar;
   if (progressBar) {

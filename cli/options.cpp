@@ -6,6 +6,7 @@
 
 #include "cli/die_options.h"
 #include "cli/material_fit_options.h"
+#include "case/input_error.h"
 #include "cli/usage_error.h"
 
 namespace kelvado::cli {
@@ -64,9 +65,19 @@ VariedField VaryOption(const std::string& text) {
   const std::size_t equals = text.find('=');
   if (equals == std::string::npos) throw UsageError::Of("--vary takes FIELD=FROM:TO:COUNT, not '", text, "'");
   const std::string name = text.substr(0, equals);
-  const std::optional<Field> field = FindField(name);
-  if (!field) throw UsageError::Of("--vary: unknown input field '", name, "'");
-  return {*field, ParseRange(std::string_view(text).substr(equals + 1), std::string("--vary ").append(name))};
+  VariedField varied;
+  try {
+    varied.zoneValue = ParseZoneValueName(name);
+  } catch (const InputError& error) {
+    throw UsageError::Of("--vary: ", error.what());
+  }
+  if (!varied.zoneValue) {
+    const std::optional<Field> field = FindField(name);
+    if (!field) throw UsageError::Of("--vary: unknown input field '", name, "'");
+    varied.field = *field;
+  }
+  varied.range = ParseRange(std::string_view(text).substr(equals + 1), std::string("--vary ").append(name));
+  return varied;
 }
 
 std::string_view CommandName(Action action) {
@@ -105,7 +116,7 @@ struct CommandOption {
 constexpr CommandOption kCommandOptions[] = {
     {"--output", true, false, false}, {"--encoding", true, false, false}, {"--json", true, false, false},
     {"--csv", true, true, true},      {"--threads", false, true, true},   {"--vary", false, true, false},
-    {"--rpm", true, false, true},    {"--units", true, true, true},    {"--shard", false, true, true},
+    {"--rpm", true, true, true},    {"--units", true, true, true},    {"--shard", false, true, true},
 };
 
 const CommandOption* FindCommandOption(std::string_view name) {
@@ -130,8 +141,8 @@ void ApplyCommandOption(CommandLine& command, std::string_view name, const std::
   if (name == "--vary") {
     const VariedField varied = VaryOption(value);
     for (const VariedField& earlier : batch.varied) {
-      if (earlier.field == varied.field) {
-        throw UsageError::Of("--vary: '", FieldInfo(varied.field).optionName, "' is varied twice");
+      if (VariedName(earlier) == VariedName(varied)) {
+        throw UsageError::Of("--vary: '", VariedName(varied), "' is varied twice");
       }
     }
     batch.varied.push_back(varied);
@@ -198,7 +209,6 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     } else if (const std::optional<Field> field = FindField(std::string_view(name).substr(2))) {
       run.fields[*field] = reader.Value(name, inlineValue);
     } else if (name == "--zone") {
-      if (mode == Action::Sweep) throw UsageError::Of("--zone is not an option of ", CommandName(mode));
       run.zones.push_back(reader.Value(name, inlineValue));
     } else if (name == "--material") {
       run.material = reader.Value(name, inlineValue);
@@ -292,7 +302,12 @@ constexpr std::string_view kSweepHelp =
     "  --vary FIELD=FROM:TO:COUNT\n"
     "                             COUNT values evenly from FROM to TO, both included (COUNT 1:\n"
     "                             FROM alone; those between rounded to 15 digits), in place\n"
-    "                             of the field's text; FROM and TO are read like that text\n";
+    "                             of the field's text; FROM and TO are read like that text.\n"
+    "                             FIELD may be a value of a zone, zoneN.KEY (N from 1; KEY\n"
+    "                             turns, depth, depth-from, depth-to, pitch, flight-width or\n"
+    "                             barrel-temp)\n"
+    "  --rpm R                    drive every case at R rpm: its flow-rate ratio follows from\n"
+    "                             its output (needed with zones)\n";
 
 constexpr std::string_view kCharacteristicHelp =
     "characteristic holds the screw speed and, for each output, sets the dimensionless flow\n"

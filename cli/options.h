@@ -38,7 +38,7 @@ struct Shard {
 struct BatchOptions {
   std::vector<VariedField> varied;         // sweep: in the order given
   std::optional<RangeText> outputs;        // characteristic: the output range
-  std::optional<std::string> rpm;          // characteristic: the screw speed, as text
+  std::optional<std::string> rpm;          // the screw speed, as text: characteristic, a driven sweep
   unsigned threads = 0;                    // 0: one per core
   std::optional<std::string> csvFile;
   std::optional<Shard> shard;              // given: the case index leads every row

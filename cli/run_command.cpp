@@ -67,23 +67,13 @@ std::optional<ExitCode> DriveBySpeed(const RunOptions& options, const CaseData& 
           << ".\n";
     }
   }
-  // A zone too deep is said of the zone, not of the channel depth it would set.
-  if (const std::optional<double> diameter = ParseNumber(c.inputs[Field::BarrelDiameter], separator)) {
-    if (auto problem = ZoneDepthProblem(zones, *diameter)) {
-      err << *problem << '\n';
-      return kExitImproperInput;
-    }
-  }
-  const InputTexts base = zones.empty() ? c.inputs : ZonedInputs(c.inputs, zones, separator);
-  const std::optional<double> output = ParseNumber(base[Field::OutputRate], separator);
-  if (!output) return std::nullopt;  // the run itself says the output is improper
-  const SweepCase driven = CharacteristicCase(base, separator, *rpm, *output);
+  SweepCase driven = DrivenCase(c.inputs, zones, separator, *rpm);
   if (driven.settled) {
     err << driven.settled->message << '\n';
     return ExitCodeFor(driven.settled->status);
   }
-  request.inputs = driven.inputs;
-  request.zones = std::move(zones);
+  request.inputs = std::move(driven.inputs);
+  request.zones = std::move(driven.zones);
   return std::nullopt;
 }
 

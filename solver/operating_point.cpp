@@ -20,11 +20,6 @@ constexpr double kRangeFromRatio = 0.05;  // flow-rate ratios of the default ran
 constexpr double kRangeToRatio = 0.6;
 constexpr double kAbsoluteZero = -273.15;  // C
 
-// The field texts of the screw runs: a screw of zones sets its first section and length.
-InputTexts ScrewInputs(const OperatingPointRequest& request) {
-  return request.zones.empty() ? request.inputs : ZonedInputs(request.inputs, request.zones, request.decimalSeparator);
-}
-
 // The screw runs of one search and the result they fill in.
 class Search {
  public:
@@ -159,7 +154,9 @@ class Search {
       if (made.output == output) return made;
     }
     const char separator = request_.decimalSeparator;
-    const SweepCase screwCase = CharacteristicCase(ScrewInputs(request_), separator, request_.rpm, output);
+    InputTexts inputs = request_.inputs;
+    inputs[Field::OutputRate] = ExactNumberText(output, separator);
+    const SweepCase screwCase = DrivenCase(inputs, request_.zones, separator, request_.rpm);
     ScrewRun run;
     run.output = output;
     run.flowRateRatio = ParseNumber(screwCase.inputs[Field::FlowRateRatio], separator).value_or(0);
@@ -172,7 +169,6 @@ class Search {
     once.decimalSeparator = separator;
     once.cancel = options_.cancel;
     once.flowModel = request_.flowModel;
-    once.zones = request_.zones;
     SweepResult outcome = std::move(RunSweep({screwCase}, once).front());
     run.status = outcome.status;
     run.message = std::move(outcome.message);

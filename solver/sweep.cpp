@@ -22,7 +22,7 @@ SweepResult RunOne(const SweepCase& c, const SweepOptions& options) {
   QuietServices services(options.cancel);
   RunRequest request{c.inputs, {}, options.decimalSeparator};
   request.flowModel = options.flowModel;
-  request.zones = options.zones;
+  request.zones = c.zones;
   request.writeResultsFile = false;  // a sweep keeps numbers, not files
   NoResultsFile none;
   const RunOutcome outcome = RunCalculation(request, services, none);
@@ -137,6 +137,23 @@ SweepCase CharacteristicCase(const InputTexts& base, char decimalSeparator, doub
     c.settled = SweepResult{ratio.status, ratio.detail, {}};
   }
   return c;
+}
+
+SweepCase DrivenCase(const InputTexts& inputs, const std::vector<ScrewZone>& zones, char decimalSeparator,
+                     double rpm) {
+  if (!zones.empty()) {
+    // A zone too deep is said of the zone, not of the channel depth it would set.
+    if (const std::optional<double> diameter = ParseNumber(inputs[Field::BarrelDiameter], decimalSeparator)) {
+      if (std::optional<std::string> problem = ZoneDepthProblem(zones, *diameter)) {
+        return {inputs, SweepResult{RunStatus::ImproperInput, std::move(*problem), {}}, zones};
+      }
+    }
+  }
+  const InputTexts base = zones.empty() ? inputs : ZonedInputs(inputs, zones, decimalSeparator);
+  const std::optional<double> output = ParseNumber(base[Field::OutputRate], decimalSeparator);
+  SweepCase driven = output ? CharacteristicCase(base, decimalSeparator, rpm, *output) : SweepCase{base};
+  driven.zones = zones;
+  return driven;
 }
 
 }  // namespace kelvado

@@ -30,13 +30,13 @@ struct SweepResult {
 struct SweepCase {
   InputTexts inputs;
   std::optional<SweepResult> settled{};  // known to fail before it runs: not run
+  std::vector<ScrewZone> zones{};        // its screw of zones; empty: the case's one channel
 };
 
 struct SweepOptions {
   unsigned threads = 0;     // 0: one per core
   char decimalSeparator = '.';
   FlowModel flowModel = FlowModel::Classic;
-  std::vector<ScrewZone> zones;  // every case's screw of zones; empty: the case's channel
   // Called after each finished case with the number done so far (from worker threads).
   std::function<void(std::size_t done, std::size_t total)> progress;
   // Set from any thread to stop: running cases end as cancelled, the rest are not started.
@@ -78,6 +78,13 @@ RatioForRpm FlowRateRatioForRpm(const InputTexts& inputs, char decimalSeparator,
 // A case of the screw characteristic: `base` with the given output and the dimensionless flow
 // rate at which that output needs `rpm`; a settled failure when there is no such rate.
 SweepCase CharacteristicCase(const InputTexts& base, char decimalSeparator, double rpm, double output);
+
+// A case driven at `rpm`: with zones, the fields the zones set (ZonedInputs) and the zones;
+// with or without, the flow-rate ratio at which the case's output needs that speed. A zone
+// deeper than the barrel's radius is a settled improper input naming the zone; an output that
+// is not a number is left for the run to refuse.
+SweepCase DrivenCase(const InputTexts& inputs, const std::vector<ScrewZone>& zones, char decimalSeparator,
+                     double rpm);
 
 
 }  // namespace kelvado
