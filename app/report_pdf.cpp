@@ -85,16 +85,21 @@ class ReportPainter {
 
   void note(const QString& text) { write(text, font(9), Qt::darkGray); }
 
-  // A row of a table of columns of equal width, the first left-aligned, the others right.
-  void cells(const QStringList& texts, bool bold = false) {
+  // A row of a table whose columns share the body's width as their weights say, the first
+  // left-aligned, the others right.
+  void cells(const QStringList& texts, const QList<double>& weights, bool bold = false) {
     const QFont f = font(9, bold);
     painter_.setFont(f);
     painter_.setPen(Qt::black);
     const double h = lineHeight(f);
-    const double indent = h, width = (body_.width() - indent) / double(texts.size());
-    for (qsizetype i = 0; i < texts.size(); ++i) {
-      const QRectF cell(body_.left() + indent + width * double(i), y_, width - h * 0.3, h);
-      painter_.drawText(cell, (i == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, texts[i]);
+    double total = 0;
+    for (const double w : weights) total += w;
+    double x = body_.left() + h;
+    for (qsizetype i = 0; i < texts.size() && i < weights.size(); ++i) {
+      const double width = (body_.right() - body_.left() - h) * weights[i] / total;
+      painter_.drawText(QRectF(x, y_, width - h * 0.3, h), (i == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter,
+                        texts[i]);
+      x += width;
     }
     y_ += h;
   }
@@ -260,17 +265,19 @@ void WriteZones(ReportPainter& page, const ReportContent& c) {
   const Numbers number(c.decimalSeparator);
   const display_units::PressureUnit unit = c.pressureUnit;
   page.heading(QStringLiteral("Screw of %1 zones").arg(zones.size()));
+  const QList<double> widths{0.5, 1.1, 1.4, 1, 1.1, 1.1, 1.5, 1.1};
   page.cells({QStringLiteral("Zone"), QStringLiteral("Turns"), QStringLiteral("Depth (cm)"), QStringLiteral("Pitch (cm)"),
               QStringLiteral("Flight (cm)"), QStringLiteral("Barrel (\u00b0C)"),
               QStringLiteral("End p (%1)").arg(display_units::Label(unit)), QStringLiteral("End T (\u00b0C)")},
-             true);
+             widths, true);
   for (std::size_t i = 0; i < zones.size(); ++i) {
     const kelvado::ZoneRecord& z = zones[i];
     page.cells({QString::number(i + 1), number(z.StartTurns, 2) + QStringLiteral("\u2013") + number(z.EndTurns, 2),
                 number(z.DepthFrom, 3) + QStringLiteral(" \u2192 ") + number(z.DepthTo, 3), number(z.Pitch, 2),
                 number(z.FlightWidth, 3), number(z.BarrelTemp, 1),
                 number(display_units::FromKgfPerCm2(z.EndPressure, unit), display_units::Info(unit).decimals + 1),
-                number(z.EndMeanTemp, 2)});
+                number(z.EndMeanTemp, 2)},
+               widths);
   }
   page.note(QStringLiteral("Turns from the inlet; depth at the zone's start and end; pressure and mean melt "
                            "temperature at the zone's end."));

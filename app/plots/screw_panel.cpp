@@ -22,15 +22,18 @@ namespace {
 // an empty "Depth to" is a zone of one depth.
 struct Column {
   const char* header;
+  const char* name;  // in full, for the header's tip
   const char* key;
   bool optional;
 };
-constexpr std::array<Column, 6> kColumns{{{"Turns", "turns=", false},
-                                          {"Depth from\n(cm)", ",depth=", false},
-                                          {"Depth to\n(cm)", ":", true},
-                                          {"Pitch\n(cm)", ",pitch=", true},
-                                          {"Flight width\n(cm)", ",flight-width=", true},
-                                          {"Barrel\ntemperature (\u00b0C)", ",barrel-temp=", true}}};
+constexpr std::array<Column, 6> kColumns{{
+    {"Turns", "Turns of the zone, above zero", "turns=", false},
+    {"Depth from\n(cm)", "Depth from (cm): the channel depth at the zone's start", ",depth=", false},
+    {"Depth to\n(cm)", "Depth to (cm): the depth at the zone's end; empty: the depth from", ":", true},
+    {"Pitch\n(cm)", "Pitch (cm); empty: the case's Screw Pitch", ",pitch=", true},
+    {"Flight width\n(cm)", "Flight width (cm); empty: the case's Flight Width", ",flight-width=", true},
+    {"Barrel temp.\n(\u00b0C)", "Barrel temperature (\u00b0C) along the zone; empty: the case's", ",barrel-temp=",
+     true}}};
 constexpr int kDepthFrom = 1;
 constexpr int kDepthTo = 2;
 
@@ -139,9 +142,11 @@ ScrewPanel::ScrewPanel(ChannelSource source, QWidget* parent) : QWidget(parent),
 
   table_ = new QTableWidget(0, int(kColumns.size()));
   table_->setObjectName(QStringLiteral("ScrewZones"));
-  QStringList headers;
-  for (const Column& column : kColumns) headers << QString::fromUtf8(column.header);
-  table_->setHorizontalHeaderLabels(headers);
+  for (int c = 0; c < int(kColumns.size()); ++c) {
+    auto* header = new QTableWidgetItem(QString::fromUtf8(kColumns[c].header));
+    header->setToolTip(QString::fromUtf8(kColumns[c].name));
+    table_->setHorizontalHeaderItem(c, header);
+  }
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   table_->setFocusPolicy(Qt::ClickFocus);

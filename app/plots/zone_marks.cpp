@@ -45,8 +45,10 @@ class ZoneMarksItem : public QGraphicsItem {
     painter->setPen(QPen(QColor(90, 90, 90), 1, Qt::DashLine));
     for (const double b : boundaries_) painter->drawLine(QPointF(at(b), area.top()), QPointF(at(b), area.bottom()));
     // Each zone's number in the middle of its span, at the top.
+    // In the chart's own units, so that a report drawn at the printer's resolution scales it as
+    // it scales the chart.
     QFont font = painter->font();
-    font.setPointSizeF(8);
+    font.setPixelSize(11);
     painter->setFont(font);
     painter->setPen(QColor(60, 60, 60));
     const double height = QFontMetricsF(font).height();
