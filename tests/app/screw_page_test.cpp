@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,7 +23,6 @@
 #include "tests/app/window_harness.h"
 
 using plots::PlotId;
-using window_harness::RecordingDialogs;
 
 class ScrewPageTest : public QObject {
   Q_OBJECT
@@ -34,6 +34,7 @@ class ScrewPageTest : public QObject {
   void oneZoneOfTheChannelRunsAsTheChannel();
   void badZonesAreMarkedAndRefusedNamingTheZone();
   void zoneBoundariesAreMarkedAlongTheChannel();
+  void characteristicRunsTheZones();
   void drawingIsToScaleAndFollowsTheFields();
 
  private:
@@ -51,27 +52,19 @@ class ScrewPageTest : public QObject {
     return dialogs_.messages.last();
   }
   bool marked(int row, int column) const { return table()->item(row, column)->background().style() != Qt::NoBrush; }
-  QString resultPath() const { return QDir(dir_->path()).filePath(QStringLiteral("result.txt")); }
+  QString resultPath() const { return QDir(window_.dir->path()).filePath(QStringLiteral("result.txt")); }
 
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<TForm1> form_;
-  RecordingDialogs dialogs_;
+  window_harness::OpenedWindow window_;
+  std::unique_ptr<TForm1>& form_ = window_.form;
+  window_harness::RecordingDialogs& dialogs_ = window_.dialogs;
 };
 
 void ScrewPageTest::init() {
-  window_harness::FreshSettings();
-  dir_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(dir_->isValid());
-  dialogs_ = RecordingDialogs();
-  form_ = window_harness::OpenWindow(&dialogs_, dir_->path());
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  QVERIFY(window_.open());
   form_->setFlowModel(kelvado::FlowModel::Consistent);
 }
 
-void ScrewPageTest::cleanup() {
-  form_.reset();
-  dir_.reset();
-}
+void ScrewPageTest::cleanup() { window_.close(); }
 
 // The default channel of 8 turns typed as one zone and driven at the speed the ordinary run
 // had: the same outlet, to the digits the march keeps.
@@ -130,7 +123,7 @@ void ScrewPageTest::badZonesAreMarkedAndRefusedNamingTheZone() {
   // A case with a zone that cannot be read is not saved: the file stays as it was.
   setCell(0, 3, QStringLiteral("-1"));
   QVERIFY(marked(0, 3));
-  const QString saved = QDir(dir_->path()).filePath(QStringLiteral("bad.kvcase"));
+  const QString saved = QDir(window_.dir->path()).filePath(QStringLiteral("bad.kvcase"));
   dialogs_.fileAnswers << saved;
   form_->findChild<QAction*>(QStringLiteral("actionSaveCaseAs"))->trigger();
   QVERIFY(!QFileInfo::exists(saved));
@@ -153,6 +146,23 @@ void ScrewPageTest::zoneBoundariesAreMarkedAlongTheChannel() {
   QVERIFY(run());
   QCOMPARE(form_->lastOutcome().status, kelvado::RunStatus::Finished);
   for (const PlotId id : plots::kChannelPlots) QVERIFY(plots::MarkedBoundaries(form_->resultsPlots()->chart(id)).isEmpty());
+}
+
+// The characteristic's case at the run's speed and output is the run the window made.
+void ScrewPageTest::characteristicRunsTheZones() {
+  edit(6)->setText(QStringLiteral("50"));
+  screw()->showZoneTexts({"turns=4,depth=0.6", "turns=12,depth=0.6:0.3"});
+  rpm()->setText(QStringLiteral("70"));
+  QVERIFY(run());
+  const kelvado::OutletSummary zoned = form_->lastOutcome().summary;
+  CharacteristicPanel* characteristic = form_->resultsPlots()->characteristic();
+  QSignalSpy calculated(characteristic, &CharacteristicPanel::calculated);
+  characteristic->calculate(70, 50, 50, 1);
+  QVERIFY(calculated.wait(window_harness::kRunTimeoutMs));
+  QCOMPARE(characteristic->results().size(), std::size_t(1));
+  QCOMPARE(characteristic->results()[0].status, kelvado::RunStatus::Finished);
+  QCOMPARE(characteristic->results()[0].summary.OutletPressure, zoned.OutletPressure);
+  QCOMPARE(characteristic->results()[0].summary.AvgTemp, zoned.AvgTemp);
 }
 
 void ScrewPageTest::drawingIsToScaleAndFollowsTheFields() {
