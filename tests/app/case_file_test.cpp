@@ -320,6 +320,14 @@ void CaseTest::zonedCaseRunsAsOnTheCommandLineAndSavesBack() {
   }
 #endif
 
+  // Without a window there is no screw speed: the headless report refuses the case, saying why.
+  QProcess headless;
+  headless.start(QStringLiteral(KELVADO_EXE), {QStringLiteral("--report"), path(QStringLiteral("headless.pdf")), zoned});
+  QVERIFY(headless.waitForFinished(60000));
+  QVERIFY(headless.exitCode() != 0);
+  QVERIFY(headless.readAllStandardError().contains("screw of zones"));
+  QVERIFY(!QFileInfo::exists(path(QStringLiteral("headless.pdf"))));
+
   // Saved, opened and saved again: the same bytes, the zones as the file gave them.
   dialogs_.fileAnswers << path(QStringLiteral("again.kvcase"));
   trigger("actionSaveCaseAs");
