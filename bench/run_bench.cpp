@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: Apache-2.0
 #include <filesystem>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "bench/bench_name.h"
 #include "report/results_file.h"
 #include "solver/calc_state.h"
 #include "solver/input_fields.h"
 #include "solver/run.h"
+#include "solver/screw_zones.h"
+#include "solver/sweep.h"
 
 namespace {
 
@@ -62,5 +66,27 @@ void BM_DefaultRunNoFile(benchmark::State& state) {
   }
 }
 KELVADO_BENCHMARK(BM_DefaultRunNoFile)->Unit(benchmark::kMillisecond);
+
+// A screw of 20 turns at 80 rpm and 55.91 kg/hr, no results file: three zones (deep, compression,
+// metering) against one zone of the metering depth, for what the zones cost.
+void BM_ScrewOfZones(benchmark::State& state) {
+  const std::vector<std::string> texts = state.range(0) == 3
+      ? std::vector<std::string>{"turns=4,depth=0.6", "turns=4,depth=0.6:0.25", "turns=12,depth=0.25"}
+      : std::vector<std::string>{"turns=20,depth=0.25"};
+  kelvado::InputTexts inputs = kelvado::DefaultInputTexts();
+  inputs[kelvado::Field::OutputRate] = std::string("55.91");
+  const kelvado::SweepCase driven =
+      kelvado::DrivenCase(inputs, std::get<std::vector<kelvado::ScrewZone>>(kelvado::ParseZones(texts)), '.', 80);
+  kelvado::RunRequest request{driven.inputs, {}};
+  request.writeResultsFile = false;
+  request.flowModel = kelvado::FlowModel::Consistent;
+  request.zones = driven.zones;
+  CountingServices services;
+  for (auto _ : state) {
+    const auto outcome = kelvado::RunWithResultsFile(request, services);
+    if (outcome.status != kelvado::RunStatus::Finished) state.SkipWithError("run did not finish");
+  }
+}
+KELVADO_BENCHMARK(BM_ScrewOfZones)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

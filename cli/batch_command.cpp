@@ -10,7 +10,7 @@
 #include <variant>
 
 #include "case/case_plan.h"
-#include "solver/screw_zones.h"
+#include "cli/zone_texts.h"
 #include "cli/decimal_separator.h"
 #include "files/interrupt.h"
 #include "files/output_file.h"
@@ -105,12 +105,9 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
   const char separator = run.decimalSeparator ? *run.decimalSeparator : SeparatorFromEnvironment();
   const CaseData composed = ComposeCase(run, separator);
   const bool sweep = command.action == Action::Sweep;
-  auto parsed = ParseZones(composed.zones);
-  if (const std::string* problem = std::get_if<std::string>(&parsed)) {
-    err << *problem << '\n';
-    return kExitImproperInput;
-  }
-  const std::vector<ScrewZone>& zones = std::get<std::vector<ScrewZone>>(parsed);
+  const std::optional<std::vector<ScrewZone>> read = ReadZones(composed.zones, err);
+  if (!read) return kExitImproperInput;
+  const std::vector<ScrewZone>& zones = *read;
   const CasePlan plan =
       sweep ? SweepCases(composed.inputs, batch.varied, separator, batch.csvFile ? kMaxCsvSweepCases : kMaxSweepCases,
                          zones, batch.rpm ? std::optional<double>(RpmOf(*batch.rpm, separator)) : std::nullopt)

@@ -10,7 +10,7 @@
 #include "case/range.h"
 #include "report/number_format.h"
 #include "report/operating_point_export.h"
-#include "solver/screw_zones.h"
+#include "cli/zone_texts.h"
 #include "solver/sweep.h"
 #include "solver/units.h"
 #include "cli/result_table.h"
@@ -31,7 +31,7 @@ struct Case {
   InputTexts inputs;
   FlowModel flowModel = FlowModel::Classic;
   std::vector<DieSection> die;
-  std::vector<ScrewZone> zones;
+  std::vector<std::string> zoneTexts;
 };
 
 Case ComposeCase(const DieCommandLine& line) {
@@ -40,9 +40,7 @@ Case ComposeCase(const DieCommandLine& line) {
   CaseData composed = kelvado::ComposeCase(line.run, c.separator);
   c.inputs = std::move(composed.inputs);
   c.flowModel = composed.flowModel;
-  auto zones = ParseZones(composed.zones);
-  if (const std::string* problem = std::get_if<std::string>(&zones)) throw UsageError::Of(*problem);
-  c.zones = std::get<std::vector<ScrewZone>>(std::move(zones));
+  c.zoneTexts = std::move(composed.zones);
   std::vector<std::string> dieTexts = line.dieTexts.empty() ? std::move(composed.dieSections) : line.dieTexts;
   if (dieTexts.empty()) {
     throw UsageError::Of("the die is missing: give --die SECTION, or 'die = SECTION' lines in the inputs file");
@@ -142,7 +140,9 @@ ExitCode OperatingPoint(const DieCommandLine& line, const Case& c, std::ostream&
   OperatingPointRequest request;
   request.inputs = c.inputs;
   request.flowModel = c.flowModel;
-  request.zones = c.zones;
+  const std::optional<std::vector<ScrewZone>> zones = ReadZones(c.zoneTexts, err);
+  if (!zones) return kExitImproperInput;
+  request.zones = *zones;
   request.decimalSeparator = c.separator;
   request.rpm = NumberOption(line.rpm, c.separator, "--rpm");
   if (!(request.rpm > 0)) throw UsageError::Of("--rpm takes a screw speed above zero, not '", *line.rpm, "'");

@@ -15,6 +15,7 @@
 #include "files/output_file.h"
 #include "cli/run_exports.h"
 #include "cli/summary.h"
+#include "cli/zone_texts.h"
 #include "report/results_file.h"
 #include "cli/usage_error.h"
 #include "solver/input_fields.h"
@@ -48,12 +49,9 @@ RunOutcome RunInto(const RunRequest& request, RunServices& services, bool onStan
 // the zones. Returns the exit status of a run that can not be made so, its message written.
 std::optional<ExitCode> DriveBySpeed(const RunOptions& options, const CaseData& c, char separator,
                                      RunRequest& request, std::ostream& err) {
-  auto parsed = ParseZones(c.zones);
-  if (const std::string* problem = std::get_if<std::string>(&parsed)) {
-    err << *problem << '\n';
-    return kExitImproperInput;
-  }
-  std::vector<ScrewZone> zones = std::get<std::vector<ScrewZone>>(std::move(parsed));
+  const std::optional<std::vector<ScrewZone>> read = ReadZones(c.zones, err);
+  if (!read) return kExitImproperInput;
+  const std::vector<ScrewZone>& zones = *read;
   if (!options.rpm) {
     if (!zones.empty()) throw UsageError::Of("a screw of zones runs at a screw speed: give --rpm R");
     return std::nullopt;

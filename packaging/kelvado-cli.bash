@@ -1,5 +1,6 @@
 # SPDX-License-Identifier: Apache-2.0
 # Bash completion for kelvado-cli: its commands, their options, the input fields of --vary
+# (and a zone's values, zoneN.KEY)
 # and the material names, all asked of the program itself so that they never drift from it.
 
 _kelvado_cli() {
@@ -27,8 +28,14 @@ _kelvado_cli() {
       done < <("$program" materials --json 2>/dev/null | grep -o '"name":"[^"]*"' | sed 's/^"name":"//; s/"$//')
       return ;;
     --vary)
-      mapfile -t COMPREPLY < <(compgen -S = -W "$("$program" --help 2>/dev/null |
-        sed -n 's/^  --\([a-z-]*\) TEXT .*/\1/p')" -- "$cur")
+      if [[ $cur =~ ^zone([0-9]+)\. ]]; then
+        local n=${BASH_REMATCH[1]}
+        mapfile -t COMPREPLY < <(compgen -S = -P "zone$n." \
+          -W "turns depth depth-from depth-to pitch flight-width barrel-temp" -- "${cur#zone$n.}")
+      else
+        mapfile -t COMPREPLY < <(compgen -S = -W "$("$program" --help 2>/dev/null |
+          sed -n 's/^  --\([a-z-]*\) TEXT .*/\1/p' | grep -vx zone)" -- "$cur")
+      fi
       compopt -o nospace 2>/dev/null
       return ;;
   esac

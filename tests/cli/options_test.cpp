@@ -92,6 +92,12 @@ TEST(Options, SweepTakesRangesThreadsAndATable) {
   EXPECT_EQ(batch.csvFile, "s.csv");
   EXPECT_FALSE(command.run.csvFolder);
   EXPECT_EQ(command.run.fields[Field::Density], "1");
+  // A zone's value beside the fields, and a speed to drive the cases at.
+  const BatchOptions zoned =
+      ParseCommandLine({"sweep", "--vary", "zone12.depth-to=0.2:0.3:2", "--rpm", "80", "--zone", "turns=1,depth=1"}).batch;
+  ASSERT_EQ(zoned.varied.size(), 1u);
+  EXPECT_EQ(zoned.varied[0].zoneValue, (ZoneValue{11, ZoneKey::DepthTo}));
+  EXPECT_EQ(zoned.rpm, "80");
 }
 
 TEST(Options, ShardIsOnePartOfNForSweepAndCharacteristic) {
@@ -125,7 +131,6 @@ TEST(Options, EachCommandRefusesTheOthersOptions) {
       {"--vary", "density=1:2:2"}, {"--threads", "2"}, {"sweep"},
       {"sweep", "--vary", "density=1:2:2", "--json", "a.json"},
       {"sweep", "--vary", "density=1:2:2", "-o", "r.txt"},
-      {"sweep", "--vary", "density=1:2:2", "--rpm", "70"},
       {"sweep", "--vary", "density"}, {"sweep", "--vary", "viscosity=1:2:2"}, {"sweep", "--vary", "density=1:2"},
       {"sweep", "--vary", "density=1:2:2", "--vary", "density=3:4:2"},
       {"sweep", "--vary", "density=1:2:2", "--threads", "-1"},

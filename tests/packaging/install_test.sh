@@ -50,5 +50,7 @@ offered() { bash "$prefix/complete.bash" "$prefix" "$@"; }
 offered swe | grep -qx sweep || fail "no command completed"
 offered sweep --th | grep -qx -- --threads || fail "no option of sweep completed"
 offered sweep --vary barrel-d | grep -qx barrel-diameter= || fail "no field completed"
+offered sweep --vary zone2.dep | grep -qx zone2.depth-to= || fail "no zone value completed"
+offered sweep --vary zon | grep -q . && fail "--zone offered as a field"
 offered --material LD | grep -qx LDPE || fail "no material completed"
 echo "installed and checked under $prefix"

@@ -6,13 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "solver/sweep.h"
 #include "tests/solver/run_fixture.h"
+#include "tests/solver/zone_closed_form.h"
 
 namespace kelvado {
 namespace {
@@ -37,28 +37,17 @@ RunOutcome RunZoned(const InputTexts& base, const std::vector<ScrewZone>& zones,
   return RunWithResultsFile(request, dir.services);
 }
 
-// 6 mu L [Vbz / (H1 H2) - q (H1 + H2) / (H1^2 H2^2)], q the output per unit channel width,
-// in kgf/cm2; the default geometry and melt at 60 kg/hr.
-double ClosedFormPressure(double turns, double h1, double h2, double rpm) {
-  const double pi = std::numbers::pi, D = 6.5, pitch = 6.5, mu = 10.5;
-  const double cosTheta = std::cos(std::atan(pitch / (pi * D)));
-  const double vbz = cosTheta * pi * D * rpm / 60;
-  const double q = 60 / 3.6 / 0.96 / (cosTheta * pitch - 0.65);
-  const double length = turns * pi * D / cosTheta;
-  return 6 * mu * length * (vbz / (h1 * h2) - q * (h1 + h2) / (h1 * h1 * h2 * h2)) / 1000;
-}
-
 TEST(ScrewZones, NewtonianPressureIsTheClosedFormOfEachZoneAndTheirSum) {
   const InputTexts newtonian = testing::DefaultsWith({{Field::PowerIndex, "1"}, {Field::TempCoeff, "0"}});
   const RunOutcome compression = RunZoned(newtonian, Zones({"turns=4,depth=0.6:0.25"}), 60);
   ASSERT_EQ(compression.status, RunStatus::Finished) << compression.detail;
-  const double expected = ClosedFormPressure(4, 0.6, 0.25, 60);
+  const double expected = testing::ClosedFormPressure(4, 0.6, 0.25, 60);
   EXPECT_NEAR(compression.summary.OutletPressure, expected, 2e-3 * std::fabs(expected));
 
   const RunOutcome chain = RunZoned(newtonian, Zones({"turns=3,depth=0.4", "turns=5,depth=0.3"}), 90);
   ASSERT_EQ(chain.status, RunStatus::Finished) << chain.detail;
-  const double first = ClosedFormPressure(3, 0.4, 0.4, 90);
-  const double sum = first + ClosedFormPressure(5, 0.3, 0.3, 90);
+  const double first = testing::ClosedFormPressure(3, 0.4, 0.4, 90);
+  const double sum = first + testing::ClosedFormPressure(5, 0.3, 0.3, 90);
   EXPECT_NEAR(chain.summary.OutletPressure, sum, 2e-3 * std::fabs(sum));
   ASSERT_EQ(chain.record.zones.size(), 2u);
   EXPECT_NEAR(chain.record.zones[0].EndPressure, first, 2e-3 * std::fabs(first));
