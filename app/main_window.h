@@ -4,7 +4,8 @@
 // chooser, the results file name, Run and Close. Run (or Enter in any field) runs one
 // calculation on a worker thread; the window stays alive meanwhile, shows the turns
 // reached and offers Cancel, but a second run cannot start. Beside the inputs, the plots
-// of the last run. The menu bar works on the case as a file (app/case_session.h), chooses the
+// of the last run and the Screw page: a case with zones there runs as that screw, driven at the
+// page's speed. The menu bar works on the case as a file (app/case_session.h), chooses the
 // unit pressures are shown in, exports the report of the last run and offers Help. The window
 // keeps its size, splitter and page in front between sessions.
 #include <QWidget>
