@@ -12,6 +12,7 @@
 #include "app/output_bytes.h"
 #include "app/settings.h"
 #include "solver/input_fields.h"
+#include "solver/screw_zones.h"
 
 namespace {
 
@@ -113,6 +114,13 @@ bool CaseSession::writeTo(const QString& path) {
                          QStringLiteral("The case was not saved: %1 holds \u201c%2\u201d, which is not a number.")
                              .arg(QString::fromUtf8(info.caption.data(), qsizetype(info.caption.size())),
                                   QString::fromStdString(data.inputs[*field])));
+    return false;
+  }
+  // Nor is a zone no front end could read back.
+  const auto zones = kelvado::ParseZones(data.zones);
+  if (const std::string* problem = std::get_if<std::string>(&zones)) {
+    dialogs_.showWarning(QStringLiteral("Save case"),
+                         QStringLiteral("The case was not saved: %1").arg(QString::fromStdString(*problem)));
     return false;
   }
   // Written in full or not at all: a failed save leaves the file as it was.

@@ -80,6 +80,14 @@ bool WasInterrupted() { return kelvado::InterruptRequested().load(); }
 
 // A run with nobody to answer it and no results file; a message goes to standard error.
 kelvado::RunOutcome RunCase(const kelvado::CaseData& data) {
+  // Run as one channel, a screw of zones would give another screw's numbers; it needs a speed.
+  if (!data.zones.empty()) {
+    qWarning("kelvado: the case has a screw of zones, which runs at a screw speed: run it from the window's "
+             "Screw page, or with kelvado-cli --inputs CASE --rpm R");
+    kelvado::RunOutcome refused;
+    refused.status = kelvado::RunStatus::ImproperInput;
+    return refused;
+  }
   kelvado::QuietServices services(&kelvado::InterruptRequested());
   kelvado::RunRequest request(data.inputs, {});
   request.flowModel = data.flowModel;

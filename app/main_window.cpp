@@ -22,6 +22,7 @@
 #include <QStyleOptionComboBox>
 #include <QSvgWidget>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "app/caption_palette.h"
 #include "app/case_session.h"
@@ -40,6 +41,8 @@
 #include "files/output_file.h"
 #include "report/results_file.h"
 #include "solver/input_fields.h"
+#include "solver/services.h"
+#include "solver/sweep.h"
 
 namespace {
 
@@ -89,7 +92,13 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
   // The plots sit beside the inputs; the splitter lets the user give them the room.
   plots_ = new ResultsPlots(*dialogs_, [this] {
     const kelvado::RunRequest request = makeRequest();
-    return CharacteristicPanel::Base{request.inputs, request.decimalSeparator, request.flowModel};
+    CharacteristicPanel::Base base{request.inputs, request.decimalSeparator, request.flowModel};
+    if (screw_->zoneCount() > 0) {
+      ScrewPanel::Zones zones = screwZones();
+      base.zones = std::move(zones.zones);
+      base.zoneProblem = zones.problem.toStdString();
+    }
+    return base;
   });
   auto* splitter = splitter_ = new QSplitter(Qt::Horizontal);
   splitter->setObjectName(QStringLiteral("Splitter1"));
@@ -114,6 +123,14 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
   columns->setSpacing(8);
   columns->addLayout(left);
   columns->addWidget(buildRightSide(), 1);
+  // The screw's page follows the fields it draws from.
+  screw_ = new ScrewPanel([this] { return screwChannel(); });
+  plots_->addPage(screw_, QStringLiteral("Screw"),
+                  QStringLiteral("The screw's zones, the speed a zoned run is driven at and the root along the axis"));
+  for (const kelvado::Field field : {kelvado::Field::BarrelDiameter, kelvado::Field::LengthRatio,
+                                     kelvado::Field::ChannelDepth, kelvado::Field::ScrewPitch}) {
+    connect(edits_[static_cast<std::size_t>(field)], &QLineEdit::textChanged, screw_, &ScrewPanel::channelChanged);
+  }
 
   // Group captions are larger than the rest of the window's text.
   setFont(PixelFont(font(), 12));
@@ -138,6 +155,10 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
   connect(session_, &CaseSession::titleChanged, this, &TForm1::updateTitle);
   connect(flowModelBox_, &FlowModelBox::modelChanged, session_, &CaseSession::contentChanged);
   connect(material_, &MaterialBox::choiceChanged, session_, &CaseSession::contentChanged);
+  connect(screw_, &ScrewPanel::zonesEdited, this, [this] {
+    zones_ = screw_->zoneTexts();
+    session_->contentChanged();
+  });
   outer->setMenuBar(buildMenuBar());
   plots_->setPressureUnit(display_units::RememberedPressureUnit());
 
@@ -311,14 +332,52 @@ kelvado::RunRequest TForm1::makeRequest() const {
   return request;
 }
 
-void TForm1::BitBtn1Click() {
-  // Run as one channel, a screw of zones would give another screw's numbers.
-  if (!zones_.empty()) {
-    dialogs_->showError(QStringLiteral("This case has a screw of zones, which the window does not run yet: "
-                                       "run it with kelvado-cli --inputs."));
-    return;
+ScrewPanel::Channel TForm1::screwChannel() const {
+  auto number = [this](kelvado::Field field) {
+    return kelvado::ParseNumber(edits_[static_cast<std::size_t>(field)]->text().toStdString(), decimalSeparator_)
+        .value_or(NAN);
+  };
+  return {number(kelvado::Field::BarrelDiameter), number(kelvado::Field::ScrewPitch),
+          number(kelvado::Field::ChannelDepth), number(kelvado::Field::LengthRatio), decimalSeparator_};
+}
+
+ScrewPanel::Zones TForm1::screwZones() {
+  ScrewPanel::Zones zones = screw_->zones();
+  if (zones.problem.isEmpty() && flowModel() == kelvado::FlowModel::Classic) {
+    zones.problem = QString::fromLatin1(kelvado::messages::kZonesNeedConsistentModel);
+    zones.zones.clear();
   }
-  const kelvado::RunRequest request = makeRequest();
+  return zones;
+}
+
+bool TForm1::driveByScrewSpeed(kelvado::RunRequest& request) {
+  auto refuse = [this](const QString& text) {
+    plots_->showPage(screw_);
+    dialogs_->showMessage(text);
+    return false;
+  };
+  ScrewPanel::Zones zones = screwZones();
+  if (!zones.problem.isEmpty()) return refuse(zones.problem);
+  const std::optional<double> rpm = kelvado::ParseNumber(screw_->rpmText().toStdString(), decimalSeparator_);
+  if (!rpm || !(*rpm > 0)) {
+    return refuse(QStringLiteral("A screw of zones is driven at a screw speed: the Screw page's Screw speed (rpm) "
+                                 "takes a number above zero, not \u201c%1\u201d.")
+                      .arg(screw_->rpmText()));
+  }
+  kelvado::SweepCase driven = kelvado::DrivenCase(request.inputs, zones.zones, request.decimalSeparator, *rpm);
+  // A field that is not proper is left for the run, which names it.
+  if (driven.settled && driven.settled->status != kelvado::RunStatus::ImproperInput) {
+    return refuse(QString::fromStdString(driven.settled->message));
+  }
+  request.inputs = std::move(driven.inputs);
+  request.zones = std::move(driven.zones);
+  return true;
+}
+
+void TForm1::BitBtn1Click() {
+  kelvado::RunRequest request = makeRequest();
+  // With zones, the screw is driven at the page's speed: the zones set the section and the turns.
+  if (screw_->zoneCount() > 0 && !driveByScrewSpeed(request)) return;
   // The results file follows the outputs' rule of every entry point: a FIFO, socket, folder
   // or file the user may not write is refused before the run, never opened.
   try {
@@ -334,6 +393,7 @@ void TForm1::BitBtn1Click() {
   });
   if (!started) return;
   runCase_ = caseData();
+  runCase_.inputs = request.inputs;  // as driven, for a screw of zones
   runMaterial_.reset();
   if (const kelvado::Material* material = material_->currentMaterial()) runMaterial_ = *material;
   totalTurnsText_ = QString::fromStdString(request.inputs[kelvado::Field::LengthRatio]);
@@ -511,12 +571,7 @@ void TForm1::applyCase(const kelvado::CaseData& data) {
   setFlowModel(data.flowModel);
   setDieSections(data.dieSections);
   zones_ = data.zones;
-  if (!zones_.empty()) {
-    dialogs_->showWarning(QStringLiteral("Screw of zones"),
-                          QStringLiteral("This case has a screw of %1 zones. The window keeps them and saves them "
-                                         "with the case but does not run them yet: kelvado-cli --inputs runs it.")
-                              .arg(zones_.size()));
-  }
+  screw_->showZoneTexts(zones_);
 }
 
 // The die of the case is the die page's: an edit there that makes a die is the case's die,

@@ -4,7 +4,8 @@
 // chooser, the results file name, Run and Close. Run (or Enter in any field) runs one
 // calculation on a worker thread; the window stays alive meanwhile, shows the turns
 // reached and offers Cancel, but a second run cannot start. Beside the inputs, the plots
-// of the last run. The menu bar works on the case as a file (app/case_session.h), chooses the
+// of the last run and the Screw page: a case with zones there runs as that screw, driven at the
+// page's speed. The menu bar works on the case as a file (app/case_session.h), chooses the
 // unit pressures are shown in, exports the report of the last run and offers Help. The window
 // keeps its size, splitter and page in front between sessions.
 #include <QWidget>
@@ -16,6 +17,7 @@
 #include "materials/material_library.h"
 #include "app/dialogs.h"
 #include "app/display_units.h"
+#include "app/plots/screw_panel.h"
 #include "app/qt_services.h"
 #include "solver/input.h"
 #include "solver/run.h"
@@ -47,6 +49,7 @@ class TForm1 : public QWidget {
   ResultsPlots* resultsPlots() const { return plots_; }
   FlowModelBox* flowModelBox() const { return flowModelBox_; }
   MaterialBox* materialBox() const { return material_; }
+  ScrewPanel* screwPanel() const { return screw_; }
   bool runInProgress() const { return run_.isRunning(); }
   // The size, splitter and page of the last session were restored: the caller need not size it.
   bool restoredGeometry() const { return restoredGeometry_; }
@@ -92,6 +95,13 @@ class TForm1 : public QWidget {
   void runEnded();
   void showProgress(double turns, double totalTurns);
   kelvado::RunRequest makeRequest() const;
+  // The Screw page's zones for a run in the flow model on show: the message of what is wrong
+  // with them, or with running them in that model.
+  ScrewPanel::Zones screwZones();
+  ScrewPanel::Channel screwChannel() const;
+  // A zoned request driven at the Screw page's speed; false, with the message shown, when the
+  // zones or the speed will not do.
+  bool driveByScrewSpeed(kelvado::RunRequest& request);
 
   QWidget* buildInputGroup();
   QWidget* buildRightSide();
@@ -116,7 +126,7 @@ class TForm1 : public QWidget {
   QPushButton* okButton_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
   QProgressBar* progress_ = nullptr;
-  QString totalTurnsText_;  // the L/D of the run in progress, as typed
+  QString totalTurnsText_;  // the L/D of the run in progress, as typed (or the zones' turns)
   std::unique_ptr<ModalDialogs> ownDialogs_;  // when none were given
   WindowDialogs* dialogs_;
   char decimalSeparator_;
@@ -125,8 +135,9 @@ class TForm1 : public QWidget {
   kelvado::RunOutcome lastOutcome_;
   CaseSession* session_ = nullptr;
   std::vector<std::string> dieSections_;
-  // The zones of a case opened from a file: kept and saved with it, not yet run here.
+  // The case's zones: as a file gave them until the Screw page edits them.
   std::vector<std::string> zones_;
+  ScrewPanel* screw_ = nullptr;
   bool showingDie_ = false;  // the die page is being set from the case
   kelvado::CaseData runCase_;  // the case the last run started from
   std::optional<kelvado::Material> runMaterial_;  // its material; none for "Custom"

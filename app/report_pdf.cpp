@@ -14,6 +14,7 @@
 #include "app/plots/plot_data.h"
 #include "app/plots/plot_export.h"
 #include "app/plots/status_marks.h"
+#include "app/plots/zone_marks.h"
 #include "solver/input_fields.h"
 #include "solver/units.h"
 #include "kelvado_version.h"
@@ -84,6 +85,25 @@ class ReportPainter {
 
   void note(const QString& text) { write(text, font(9), Qt::darkGray); }
 
+  // A row of a table whose columns share the body's width as their weights say, the first
+  // left-aligned, the others right.
+  void cells(const QStringList& texts, const QList<double>& weights, bool bold = false) {
+    const QFont f = font(9, bold);
+    painter_.setFont(f);
+    painter_.setPen(Qt::black);
+    const double h = lineHeight(f);
+    double total = 0;
+    for (const double w : weights) total += w;
+    double x = body_.left() + h;
+    for (qsizetype i = 0; i < texts.size() && i < weights.size(); ++i) {
+      const double width = (body_.right() - body_.left() - h) * weights[i] / total;
+      painter_.drawText(QRectF(x, y_, width - h * 0.3, h), (i == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter,
+                        texts[i]);
+      x += width;
+    }
+    y_ += h;
+  }
+
   // A text of any length, broken into lines across the body.
   void paragraph(const QString& text) {
     const QFont f = font(9);
@@ -130,6 +150,7 @@ class ReportPainter {
     chart->resize(target.size() / kPlotScale);
     plots::FillChart(chart.get(), id, plots::PlotPoints(id, content_.outcome.record, content_.pressureUnit));
     if (id == PlotId::Pressure) plots::MarkEndsBelowZero(chart.get());
+    plots::MarkZones(chart.get(), content_.outcome.record.zones);
     chart->axes(Qt::Vertical).front()->setTitleText(plots::ValueAxisTitle(id, content_.pressureUnit));
     plots::DrawPlot(chart.get(), painter_, target);
   }
@@ -237,6 +258,31 @@ void WriteMaterialAndDie(ReportPainter& page, const ReportContent& c) {
   }
 }
 
+// A screw of zones: each zone's extent, section and barrel, and where it leaves the melt.
+void WriteZones(ReportPainter& page, const ReportContent& c) {
+  const std::vector<kelvado::ZoneRecord>& zones = c.outcome.record.zones;
+  if (zones.empty()) return;
+  const Numbers number(c.decimalSeparator);
+  const display_units::PressureUnit unit = c.pressureUnit;
+  page.heading(QStringLiteral("Screw of %1 zones").arg(zones.size()));
+  const QList<double> widths{0.5, 1.1, 1.4, 1, 1.1, 1.1, 1.5, 1.1};
+  page.cells({QStringLiteral("Zone"), QStringLiteral("Turns"), QStringLiteral("Depth (cm)"), QStringLiteral("Pitch (cm)"),
+              QStringLiteral("Flight (cm)"), QStringLiteral("Barrel (\u00b0C)"),
+              QStringLiteral("End p (%1)").arg(display_units::Label(unit)), QStringLiteral("End T (\u00b0C)")},
+             widths, true);
+  for (std::size_t i = 0; i < zones.size(); ++i) {
+    const kelvado::ZoneRecord& z = zones[i];
+    page.cells({QString::number(i + 1), number(z.StartTurns, 2) + QStringLiteral("\u2013") + number(z.EndTurns, 2),
+                number(z.DepthFrom, 3) + QStringLiteral(" \u2192 ") + number(z.DepthTo, 3), number(z.Pitch, 2),
+                number(z.FlightWidth, 3), number(z.BarrelTemp, 1),
+                number(display_units::FromKgfPerCm2(z.EndPressure, unit), display_units::Info(unit).decimals + 1),
+                number(z.EndMeanTemp, 2)},
+               widths);
+  }
+  page.note(QStringLiteral("Turns from the inlet; depth at the zone's start and end; pressure and mean melt "
+                           "temperature at the zone's end."));
+}
+
 }  // namespace
 
 bool WriteReportPdf(const ReportContent& content, const QString& path, QString* error) {
@@ -260,12 +306,16 @@ bool WriteReportPdf(const ReportContent& content, const QString& path, QString* 
     if (!page.isActive()) return fail(QStringLiteral("cannot write %1").arg(path));
 
     page.title(QStringLiteral("Kelvado report: %1").arg(content.caseName),
-               QStringLiteral("Non-isothermal melt flow in the metering zone, %1 flow model")
+               QStringLiteral("Non-isothermal melt flow %1, %2 flow model")
+                   .arg(content.outcome.record.zones.empty()
+                            ? QStringLiteral("in the metering zone")
+                            : QStringLiteral("along a screw of %1 zones").arg(content.outcome.record.zones.size()))
                    .arg(QString::fromLatin1(kelvado::FlowModelName(content.flowModel))));
     WriteCase(page, content);
     WriteResults(page, content);
     page.newPage();
     WriteMaterialAndDie(page, content);
+    WriteZones(page, content);
     page.heading(QStringLiteral("Along the channel"));
     page.plots({PlotId::Pressure, PlotId::MeanTemperature, PlotId::Power}, 1);
     page.newPage();

@@ -2,8 +2,8 @@
 #pragma once
 // The report of a finished run as a PDF on A4 pages, written with Qt's own PDF writer: the
 // case (inputs, material, flow model and die), the operating conditions, the outlet, the power
-// balance; the material's source and the die's operating point over the plots along the
-// channel; the plots across the outlet; each page with its number, the date and the version.
+// balance; the material's source, the die's operating point and a screw's zones over the plots
+// along the channel; the plots across the outlet; each page with its number, the date and the version.
 #include <QDate>
 #include <QString>
 #include <optional>

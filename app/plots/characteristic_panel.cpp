@@ -115,6 +115,10 @@ bool CharacteristicPanel::hasResults() const { return !pressureLine_->points().i
 void CharacteristicPanel::calculate(double rpm, double fromOutput, double toOutput, int count) {
   if (isCalculating()) return;
   const Base base = source_();
+  if (!base.zoneProblem.empty()) {
+    status_->setText(QString::fromStdString(base.zoneProblem));
+    return;
+  }
   rpmRun_ = rpm;
   outputs_ = kelvado::EvenlySpaced(fromOutput, toOutput, static_cast<std::size_t>(std::clamp(count, 1, kMaxCases)));
   results_.clear();
@@ -130,7 +134,8 @@ void CharacteristicPanel::calculate(double rpm, double fromOutput, double toOutp
     });
   };
   run_.start([this, options, cases = kelvado::MadeUpFront(kelvado::CharacteristicCases(base.inputs, outputs_, rpm,
-                                                                                 base.decimalSeparator)).cases](
+                                                                                 base.decimalSeparator, base.zones))
+                                .cases](
                  const std::atomic<bool>& cancel) mutable {
     options.cancel = &cancel;
     results_ = kelvado::RunSweep(cases, options);

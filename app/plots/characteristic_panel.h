@@ -27,12 +27,14 @@ class CharacteristicPanel : public QWidget {
   Q_OBJECT
 
  public:
-  // The inputs the cases start from, the decimal separator they are written with, and the
-  // flow model they run in.
+  // The inputs the cases start from, the decimal separator they are written with, the
+  // flow model they run in and the screw's zones, if any; or what is wrong with the zones.
   struct Base {
     kelvado::InputTexts inputs;
     char decimalSeparator = '.';
     kelvado::FlowModel flowModel = kelvado::FlowModel::Classic;
+    std::vector<kelvado::ScrewZone> zones{};
+    std::string zoneProblem{};  // set: nothing is run, this is said
   };
   using BaseSource = std::function<Base()>;
 
@@ -47,7 +49,8 @@ class CharacteristicPanel : public QWidget {
   const std::vector<double>& outputs() const { return outputs_; }
   const std::vector<kelvado::SweepResult>& results() const { return results_; }
 
-  // What the Run button does: runs one case per output at the screw speed.
+  // What the Run button does: runs one case per output at the screw speed (with the case's
+  // zones, when it has some).
   void calculate(double rpm, double fromOutput, double toOutput, int count);
 
   // The unit of the outlet pressure axis; what is drawn is drawn again in it.

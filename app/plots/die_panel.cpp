@@ -378,6 +378,11 @@ bool DiePanel::run() {
   request.decimalSeparator = base.decimalSeparator;
   request.flowModel = base.flowModel;
   request.rpm = rpm_->value();
+  request.zones = base.zones;
+  if (!base.zoneProblem.empty()) {
+    dialogs_.showMessage(QString::fromStdString(base.zoneProblem));
+    return false;
+  }
   try {
     if (table_->rowCount() == 0) throw DieInputError("the die has no section: add one with \"Add section\"");
     for (int row = 0; row < table_->rowCount(); ++row) {

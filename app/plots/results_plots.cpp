@@ -23,6 +23,7 @@
 #include "app/plots/plot_chart.h"
 #include "app/plots/plot_export.h"
 #include "app/plots/status_marks.h"
+#include "app/plots/zone_marks.h"
 
 using plots::PlotId;
 
@@ -30,6 +31,7 @@ namespace {
 
 const QString kPngFilter = QStringLiteral("PNG image (*.png)");
 const QString kSvgFilter = QStringLiteral("SVG drawing (*.svg)");
+const std::vector<kelvado::ZoneRecord> kNoZones;
 
 QString ObjectName(PlotId id) {
   // "pressure" -> "PressurePlot", "outlet-shear-rate" -> "OutletShearRatePlot"
@@ -204,6 +206,12 @@ void ResultsPlots::addSaveAction(QChartView* view, const QString& title) {
 
 QChart* ResultsPlots::chart(PlotId id) const { return view(id)->chart(); }
 
+void ResultsPlots::addPage(QWidget* page, const QString& name, const QString& tip) {
+  tabs_->setTabToolTip(tabs_->addTab(page, name), tip);
+}
+
+void ResultsPlots::showPage(QWidget* page) { tabs_->setCurrentWidget(page); }
+
 int ResultsPlots::currentPage() const { return tabs_->currentIndex(); }
 
 void ResultsPlots::setCurrentPage(int page) {
@@ -260,6 +268,7 @@ void ResultsPlots::redraw() {
     chart(id)->axes(Qt::Vertical).front()->setTitleText(plots::ValueAxisTitle(id, unit_));
     if (id == PlotId::Pressure) plots::MarkEndsBelowZero(chart(id));
   }
+  for (const PlotId id : plots::kChannelPlots) plots::MarkZones(chart(id), shown_ ? shown_->zones : kNoZones);
 }
 
 void ResultsPlots::setPressureUnit(display_units::PressureUnit unit) {

@@ -3,7 +3,8 @@
 // The plots beside the inputs: pressure, mean temperature and power along the channel, and
 // the outlet profiles across the depth. A finished run fills them; any other outcome clears
 // them and the line above them says why. A third page draws the screw characteristic, a
-// fourth the die and the operating point. Each
+// fourth the die and the operating point. Along the channel of a screw of zones, dashed lines
+// mark where the zones meet. Each
 // plot can be saved as PNG or SVG from its context menu or from the "Save plot…" button.
 // "Keep run" leaves the run on show on every plot as dashed curves, until cleared;
 // the legends name the quantities, a key above the plots names each kept run once.
@@ -47,6 +48,9 @@ class ResultsPlots : public QWidget {
   void setCurrentPage(int page);
   CharacteristicPanel* characteristic() const { return characteristic_; }
   DiePanel* diePanel() const { return die_; }
+  // Another page, after the others, with its tab's name and tip.
+  void addPage(QWidget* page, const QString& name, const QString& tip);
+  void showPage(QWidget* page);
 
   // Writes the plot as drawn; the file name's extension (.png or .svg) picks the format.
   // A plot on the page behind is brought to the front first.

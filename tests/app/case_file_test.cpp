@@ -19,6 +19,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QValueAxis>
@@ -79,12 +80,12 @@ bool Near(double value, Printed printed, double factor, double slack = 0) {
   return std::abs(value - printed.value * factor) <= printed.halfUnit * factor * 1.000001 + slack;
 }
 
-// The results file kelvado-cli writes for the inputs file; empty if it failed.
-QByteArray CommandLineResults(const QString& inputs, const QDir& folder) {
+// The results file kelvado-cli writes for the inputs file and options; empty if it failed.
+QByteArray CommandLineResults(const QString& inputs, const QDir& folder, const QStringList& options = {}) {
   const QString out = folder.filePath(QStringLiteral("cli-result.txt"));
   QFile::remove(out);
   QProcess cli;
-  cli.start(QStringLiteral(KELVADO_CLI), {QStringLiteral("--inputs"), inputs, QStringLiteral("--output"), out});
+  cli.start(QStringLiteral(KELVADO_CLI), QStringList{QStringLiteral("--inputs"), inputs, QStringLiteral("--output"), out} + options);
   if (!cli.waitForFinished(60000) || cli.exitStatus() != QProcess::NormalExit || cli.exitCode() != 0) {
     qWarning("kelvado-cli: %s", cli.readAllStandardError().constData());
     return {};
@@ -137,7 +138,7 @@ class CaseTest : public QObject {
 
   void caseRunsTheSameInTheWindowAndOnTheCommandLine();
   void caseKeepsItsMaterialAndDie();
-  void zonesOfACaseAreKeptAndNotRunAsOneChannel();
+  void zonedCaseRunsAsOnTheCommandLineAndSavesBack();
   void refusedCaseLeavesTheWindowAsItWas();
   void unsavedChangesAreAskedAbout();
   void pressureUnitFollowsTheViewMenu();
@@ -287,22 +288,63 @@ void CaseTest::caseKeepsItsMaterialAndDie() {
   }
 }
 
-void CaseTest::zonesOfACaseAreKeptAndNotRunAsOneChannel() {
+void CaseTest::zonedCaseRunsAsOnTheCommandLineAndSavesBack() {
   const QString zoned = path(QStringLiteral("zoned.kvcase"));
-  WriteFile(zoned, "flow-model = consistent\nzone = turns=4,depth=0.6:0.25\nzone = turns=12,depth=0.25\n");
+  WriteFile(zoned, "flow-model = consistent\noutput-rate = 50\nzone = turns=4,depth=0.6\n"
+                   "zone = turns=4,depth=0.6:0.25\nzone = turns=12,depth=0.25\n");
   QVERIFY(form_->caseSession()->open(zoned));
-  QCOMPARE(dialogs_.warnings.size(), 1);
-  // Run as one channel it would be another screw: refused, nothing written.
-  QTest::keyClick(edit(1), Qt::Key_Return);
-  QVERIFY(!form_->runInProgress());
-  QCOMPARE(dialogs_.errors.size(), 1);
-  QVERIFY(!QFileInfo::exists(resultPath()));
-  // Saved again, the zones stay.
+  QVERIFY(dialogs_.warnings.isEmpty());
+  const QTableWidget* table = form_->screwPanel()->table();
+  QCOMPARE(table->rowCount(), 3);
+  QCOMPARE(table->item(1, 1)->text(), QStringLiteral("0.6"));
+  QCOMPARE(table->item(1, 2)->text(), QStringLiteral("0.25"));
+  QCOMPARE(table->item(2, 0)->text(), QStringLiteral("12"));
+
+  // Driven at the page's speed, the window writes the command line's results file.
+  form_->screwPanel()->findChild<QLineEdit*>(QStringLiteral("ScrewRpm"))->setText(QStringLiteral("80"));
+  QVERIFY(run());
+  QCOMPARE(form_->lastOutcome().status, kelvado::RunStatus::Finished);
+  QVERIFY(!ReadAll(resultPath()).isEmpty());
+  QCOMPARE(CommandLineResults(zoned, dir_->path(), {QStringLiteral("--rpm"), QStringLiteral("80")}),
+           ReadAll(resultPath()));
+
+  // The report lists the zones, each ending where the next begins.
+  dialogs_.fileAnswers << path(QStringLiteral("zoned.pdf"));
+  trigger("actionExportReport");
+  const QStringList pages = PdfPageTexts(path(QStringLiteral("zoned.pdf")));
+  QCOMPARE(pages.size(), 3);
+#ifdef KELVADO_HAVE_QT_PDF
+  QVERIFY2(pages[1].contains(QStringLiteral("Screw of 3 zones")), qPrintable(pages[1]));
+  for (const char* turns : {"0.00\u20134.00", "4.00\u20138.00", "8.00\u201320.00"}) {
+    QVERIFY2(pages[1].contains(QString::fromUtf8(turns)), turns);
+  }
+#endif
+
+  // Without a window there is no screw speed: the headless report refuses the case, saying why.
+  QProcess headless;
+  headless.start(QStringLiteral(KELVADO_EXE), {QStringLiteral("--report"), path(QStringLiteral("headless.pdf")), zoned});
+  QVERIFY(headless.waitForFinished(60000));
+  QVERIFY(headless.exitCode() != 0);
+  QVERIFY(headless.readAllStandardError().contains("screw of zones"));
+  QVERIFY(!QFileInfo::exists(path(QStringLiteral("headless.pdf"))));
+
+  // Saved, opened and saved again: the same bytes, the zones as the file gave them.
   dialogs_.fileAnswers << path(QStringLiteral("again.kvcase"));
   trigger("actionSaveCaseAs");
-  const QByteArray text = ReadAll(path(QStringLiteral("again.kvcase")));
-  QVERIFY2(text.contains("\nzone            = turns=4,depth=0.6:0.25\nzone            = turns=12,depth=0.25\n"),
-           text.constData());
+  const QByteArray again = ReadAll(path(QStringLiteral("again.kvcase")));
+  QVERIFY2(again.contains("\nzone            = turns=4,depth=0.6\nzone            = turns=4,depth=0.6:0.25\n"
+                          "zone            = turns=12,depth=0.25\n"),
+           again.constData());
+  QVERIFY(form_->caseSession()->open(path(QStringLiteral("again.kvcase"))));
+  dialogs_.fileAnswers << path(QStringLiteral("third.kvcase"));
+  trigger("actionSaveCaseAs");
+  QCOMPARE(ReadAll(path(QStringLiteral("third.kvcase"))), again);
+
+  // An edit of the table is the case's: the zone is saved as the page shows it.
+  form_->screwPanel()->table()->item(1, 3)->setText(QStringLiteral("5.0"));
+  QCOMPARE(form_->windowTitle(), QStringLiteral("third* - Kelvado"));
+  trigger("actionSaveCase");
+  QVERIFY(ReadAll(path(QStringLiteral("third.kvcase"))).contains("\nzone            = turns=4,depth=0.6:0.25,pitch=5\n"));
 }
 
 void CaseTest::refusedCaseLeavesTheWindowAsItWas() {

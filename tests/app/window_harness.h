@@ -84,6 +84,27 @@ inline std::unique_ptr<TForm1> OpenWindow(WindowDialogs* dialogs, const QString&
   return form;
 }
 
+// What a test case of one window holds: a folder of its own, the window on it and the boxes it
+// raised. open() for init() (fresh settings first), close() for cleanup().
+struct OpenedWindow {
+  std::unique_ptr<QTemporaryDir> dir;
+  std::unique_ptr<TForm1> form;
+  RecordingDialogs dialogs;
+
+  bool open() {
+    FreshSettings();
+    dir = std::make_unique<QTemporaryDir>();
+    dialogs = RecordingDialogs();
+    if (!dir->isValid()) return false;
+    form = OpenWindow(&dialogs, dir->path());
+    return QTest::qWaitForWindowExposed(form.get());
+  }
+  void close() {
+    form.reset();
+    dir.reset();
+  }
+};
+
 inline QLineEdit* Edit(const TForm1& form, int number) {
   return form.findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(number));
 }
