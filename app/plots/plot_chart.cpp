@@ -3,6 +3,7 @@
 
 #include <QCategoryAxis>
 #include <QChart>
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QLineSeries>
@@ -129,8 +130,10 @@ QChart* MakeBlankChart(const QString& key, const QString& title) {
   chart->setObjectName(key);
   chart->setTitle(title);
   chart->setAnimationOptions(QChart::NoAnimation);
-  // Three of them share a column beside the inputs: no room to spare around them.
-  chart->setMargins(QMargins(2, 2, 2, 2));
+  // Three of them share a column beside the inputs: no room to spare around them, but for the
+  // right, where half the last label of the axis below and a marker at the end stand out.
+  const int halfLabel = QFontMetrics(chart->font()).horizontalAdvance(QStringLiteral("000")) / 2;
+  chart->setMargins(QMargins(2, 2, 2 + halfLabel, 2));
   chart->layout()->setContentsMargins(0, 0, 0, 0);
   chart->setBackgroundRoundness(0);
   QFont titleFont = chart->titleFont();

@@ -31,12 +31,19 @@ const QSize kFirstSize(1310, 656);
 
 bool Elided(const QString& text) { return text.contains(QStringLiteral("...")) || text.contains(QChar(0x2026)); }
 
-// Every text a chart draws (title, axis titles and tick labels, legend entries), as drawn.
-QStringList DrawnTexts(const QChartView* view) {
+// Every text a chart draws (title, axis titles and tick labels, legend entries), as drawn;
+// `outside` gets those that reach past the chart's edge, where the view cuts them.
+QStringList DrawnTexts(const QChartView* view, QStringList* outside = nullptr) {
   QStringList texts;
+  const QRectF chart = view->chart()->mapRectToScene(view->chart()->rect());
   for (const QGraphicsItem* item : view->scene()->items()) {
     if (!item->isVisible()) continue;
-    if (const auto* text = dynamic_cast<const QGraphicsTextItem*>(item)) texts << text->toPlainText();
+    if (const auto* text = dynamic_cast<const QGraphicsTextItem*>(item)) {
+      texts << text->toPlainText();
+      if (outside && !text->toPlainText().isEmpty() && !chart.contains(text->sceneBoundingRect())) {
+        *outside << text->toPlainText();
+      }
+    }
   }
   return texts;
 }
@@ -67,9 +74,11 @@ QStringList Clipped(const QWidget* window) {
       }
     }
     if (const auto* view = qobject_cast<const QChartView*>(w)) {
-      for (const QString& text : DrawnTexts(view)) {
+      QStringList outside;
+      for (const QString& text : DrawnTexts(view, &outside)) {
         if (Elided(text)) clipped << name + QStringLiteral(": ") + text;
       }
+      for (const QString& text : outside) clipped << name + QStringLiteral(": ") + text + QStringLiteral(" is cut at the edge");
     }
   }
   return clipped;
