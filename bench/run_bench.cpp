@@ -86,6 +86,7 @@ void BM_ScrewOfZones(benchmark::State& state) {
     const auto outcome = kelvado::RunWithResultsFile(request, services);
     if (outcome.status != kelvado::RunStatus::Finished) state.SkipWithError("run did not finish");
   }
+  state.counters["closure_passes"] = static_cast<double>(services.closurePasses);
 }
 KELVADO_BENCHMARK(BM_ScrewOfZones)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 
