@@ -29,6 +29,7 @@
 #include <initializer_list>
 #include <exception>
 #include <optional>
+#include <variant>
 
 #include "report/results_file.h"
 #include "app/case_session.h"
@@ -43,6 +44,8 @@
 #include "files/interrupt.h"
 #include "kelvado_version.h"
 #include "solver/input_fields.h"
+#include "solver/screw_zones.h"
+#include "solver/sweep.h"
 
 namespace {
 
@@ -80,16 +83,30 @@ bool WasInterrupted() { return kelvado::InterruptRequested().load(); }
 
 // A run with nobody to answer it and no results file; a message goes to standard error.
 kelvado::RunOutcome RunCase(const kelvado::CaseData& data) {
-  // Run as one channel, a screw of zones would give another screw's numbers; it needs a speed.
+  kelvado::RunRequest request(data.inputs, {});
+  // Run as one channel, a screw of zones would give another screw's numbers: it is driven at
+  // the case's speed, and refused without one.
   if (!data.zones.empty()) {
-    qWarning("kelvado: the case has a screw of zones, which runs at a screw speed: run it from the window's "
-             "Screw page, or with kelvado-cli --inputs CASE --rpm R");
     kelvado::RunOutcome refused;
     refused.status = kelvado::RunStatus::ImproperInput;
-    return refused;
+    auto zones = kelvado::ParseZones(data.zones);  // read back when the case was read
+    if (!data.rpm || !std::holds_alternative<std::vector<kelvado::ScrewZone>>(zones)) {
+      qWarning("kelvado: the case has a screw of zones but no screw speed to drive it at: give it an 'rpm = R' "
+               "line, or run it from the window's Screw page");
+      return refused;
+    }
+    const std::optional<double> rpm = kelvado::ParseNumber(*data.rpm, '.');
+    kelvado::SweepCase driven =
+        kelvado::DrivenCase(data.inputs, std::get<std::vector<kelvado::ScrewZone>>(zones), '.', rpm.value_or(0));
+    if (driven.settled) {
+      qWarning("kelvado: %s", driven.settled->message.c_str());
+      refused.status = driven.settled->status;
+      return refused;
+    }
+    request.inputs = std::move(driven.inputs);
+    request.zones = std::move(driven.zones);
   }
   kelvado::QuietServices services(&kelvado::InterruptRequested());
-  kelvado::RunRequest request(data.inputs, {});
   request.flowModel = data.flowModel;
   request.writeResultsFile = false;
   request.keptSteps = plots::kPlottedStepsAtMost;

@@ -159,6 +159,7 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
     zones_ = screw_->zoneTexts();
     session_->contentChanged();
   });
+  connect(screw_, &ScrewPanel::rpmEdited, session_, &CaseSession::contentChanged);
   outer->setMenuBar(buildMenuBar());
   plots_->setPressureUnit(display_units::RememberedPressureUnit());
 
@@ -559,6 +560,8 @@ kelvado::CaseData TForm1::caseData() const {
   data.flowModel = flowModel();
   data.dieSections = dieSections_;
   data.zones = zones_;
+  // The speed matters to a screw of zones; a case without keeps the one it was read with.
+  data.rpm = zones_.empty() ? caseRpm_ : std::optional<std::string>(screw_->rpmText().toStdString());
   if (const kelvado::Material* material = material_->currentMaterial()) data.material = material->name;
   return data;
 }
@@ -572,6 +575,8 @@ void TForm1::applyCase(const kelvado::CaseData& data) {
   setDieSections(data.dieSections);
   zones_ = data.zones;
   screw_->showZoneTexts(zones_);
+  caseRpm_ = data.rpm;
+  if (data.rpm) screw_->setRpmText(QString::fromStdString(*data.rpm));
 }
 
 // The die of the case is the die page's: an edit there that makes a die is the case's die,

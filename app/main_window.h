@@ -137,6 +137,7 @@ class TForm1 : public QWidget {
   std::vector<std::string> dieSections_;
   // The case's zones: as a file gave them until the Screw page edits them.
   std::vector<std::string> zones_;
+  std::optional<std::string> caseRpm_;  // the speed of the case as read, for a case without zones
   ScrewPanel* screw_ = nullptr;
   bool showingDie_ = false;  // the die page is being set from the case
   kelvado::CaseData runCase_;  // the case the last run started from

@@ -52,6 +52,7 @@ std::string CaseFileText(const CaseData& data, char decimalSeparator) {
   line("flow-model", FlowModelName(data.flowModel));
   if (data.material) line("material", *data.material);
   for (const std::string& section : data.dieSections) line("die", section);
+  if (data.rpm) line("rpm", WithSeparator(*data.rpm, decimalSeparator, '.'));
   for (const std::string& zone : data.zones) line("zone", zone);
   return out.str();
 }
@@ -59,7 +60,8 @@ std::string CaseFileText(const CaseData& data, char decimalSeparator) {
 CaseData ReadCaseFile(const std::string& path, char decimalSeparator, const MaterialCatalog* catalog) {
   InputsFile file = ReadInputsFile(path);
   const bool namesSomething = std::any_of(file.begin(), file.end(), [](const auto& text) { return text.has_value(); }) ||
-                              file.flowModel || file.material || !file.dieSections.empty() || !file.zones.empty();
+                              file.flowModel || file.material || !file.dieSections.empty() || !file.zones.empty() ||
+                              file.rpm;
   if (!namesSomething) {
     throw InputError::Of(path, ": holds no inputs (no 'name = text' line); is it a case file?");
   }
@@ -80,6 +82,15 @@ CaseData ReadCaseFile(const std::string& path, char decimalSeparator, const Mate
   if (file.dieSections.size() > kMaxDieSections) {
     throw InputError::Of(path, ": the die has ", std::to_string(file.dieSections.size()), " sections; at most ",
                          std::to_string(kMaxDieSections), " are taken");
+  }
+  if (file.rpm) {
+    const char written = ParseNumber(*file.rpm, '.') ? '.' : ',';
+    const std::optional<double> rpm = ParseNumber(*file.rpm, written);
+    if (!rpm || !(*rpm > 0)) {
+      throw InputError::Of(path, ":", std::to_string(file.rpmLine), ": rpm takes a screw speed above zero, not '",
+                           *file.rpm, "'");
+    }
+    file.rpm = WithSeparator(*file.rpm, written, decimalSeparator);
   }
   for (std::size_t i = 0; i < file.zones.size(); ++i) {
     const auto zone = ParseZone(file.zones[i]);

@@ -22,6 +22,9 @@ struct CaseData {
   FlowModel flowModel = FlowModel::Classic;
   std::vector<std::string> dieSections;  // `die = SECTION` lines, in order
   std::vector<std::string> zones;        // `zone = TEXT` lines, from the hopper side
+  // `rpm = R`: the screw speed that drives the run (a screw of zones needs one), with the
+  // separator as the fields have it.
+  std::optional<std::string> rpm;
   // The material the eight material fields came from, when they came from one; its values are
   // written too, so the name is a record, not a need.
   std::optional<std::string> material;
@@ -29,7 +32,7 @@ struct CaseData {
   bool operator==(const CaseData& other) const {
     return static_cast<const InputTexts::Base&>(inputs) == static_cast<const InputTexts::Base&>(other.inputs) &&
            flowModel == other.flowModel && dieSections == other.dieSections && material == other.material &&
-           zones == other.zones;
+           zones == other.zones && rpm == other.rpm;
   }
 };
 

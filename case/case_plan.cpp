@@ -22,7 +22,7 @@ std::string VariedName(const VariedField& varied) {
 
 CasePlan SweepCases(const InputTexts& base, const std::vector<VariedField>& varied, char separator,
                     std::size_t maxCases, const std::vector<ScrewZone>& zones, std::optional<double> rpm) {
-  if (!zones.empty() && !rpm) throw InputError::Of("a screw of zones runs at a screw speed: give --rpm R");
+  if (!zones.empty() && !rpm) throw InputError::Of(kZonesNeedSpeed);
   CasePlan plan;
   auto values = std::make_shared<std::vector<std::vector<double>>>();
   std::size_t total = 1;
@@ -105,7 +105,7 @@ CasePlan CharacteristicCases(const InputTexts& base, std::vector<double> outputs
 
 double RpmOf(const std::string& rpmText, char separator) {
   const std::optional<double> rpm = ParseNumber(rpmText, separator);
-  if (!rpm || !(*rpm > 0)) throw InputError::Of("--rpm takes a screw speed above zero, not '", rpmText, "'");
+  if (!rpm || !(*rpm > 0)) throw InputError::Of("the screw speed (--rpm, rpm =) must be above zero, not '", rpmText, "'");
   return *rpm;
 }
 

@@ -69,6 +69,8 @@ CasePlan CharacteristicCases(const InputTexts& base, std::vector<double> outputs
 CasePlan CharacteristicCases(const InputTexts& base, const RangeText& outputs, const std::string& rpmText,
                              char separator, const std::vector<ScrewZone>& zones = {});
 
+inline constexpr const char* kZonesNeedSpeed = "a screw of zones runs at a screw speed: give --rpm R (or an 'rpm =' line)";
+
 // The screw speed of a text. Throws InputError for one that is not a number above zero.
 double RpmOf(const std::string& rpmText, char separator);
 

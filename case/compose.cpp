@@ -35,8 +35,10 @@ CaseData ComposeCase(const InputsFile* file, const CaseSources& given, char sepa
     if (file->flowModel) c.flowModel = *file->flowModel;
     c.dieSections = file->dieSections;
     c.zones = file->zones;
+    c.rpm = file->rpm;
   }
   if (!given.zones.empty()) c.zones = given.zones;
+  if (given.rpm) c.rpm = given.rpm;
   ApplyOverrides(c.inputs, given.fields);
   if (given.flowModel) c.flowModel = *given.flowModel;
   return c;

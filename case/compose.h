@@ -22,6 +22,7 @@ struct CaseSources {
   std::optional<std::string> inputsFile;
   std::optional<FlowModel> flowModel;
   std::vector<std::string> zones;  // replace the file's when given
+  std::optional<std::string> rpm;  // drives the run at this screw speed; replaces the file's
 };
 
 // The material of that name (capitals or not) in `catalog`, or in the installed library and

@@ -61,6 +61,12 @@ InputsFile ParseInputsText(std::string_view content, std::string_view origin) {
       if (!fields.flowModel) Fail(origin, lineNumber, "flow-model is classic or consistent, not '", value, "'");
       continue;
     }
+    if (key == "rpm") {
+      if (fields.rpm) Fail(origin, lineNumber, "'rpm' is given twice");
+      fields.rpm = std::string(value);
+      fields.rpmLine = lineNumber;
+      continue;
+    }
     if (key == "material") {
       if (fields.material) Fail(origin, lineNumber, "'material' is given twice");
       if (value.empty()) Fail(origin, lineNumber, "material needs a name");

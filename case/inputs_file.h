@@ -23,11 +23,13 @@ struct InputsFile : FieldOverrides {
   std::vector<std::string> zones;      // `zone = TEXT` lines, from the hopper side
   std::optional<FlowModel> flowModel;  // `flow-model = classic|consistent`
   std::optional<std::string> material; // `material = NAME`
+  std::optional<std::string> rpm;      // `rpm = R`: the screw speed that drives the run
   // Where each given field, die section and the material stand, for messages about their values.
   PerField<std::size_t> fieldLines{};
   std::vector<std::size_t> dieLines;
   std::vector<std::size_t> zoneLines;
   std::size_t materialLine = 0;
+  std::size_t rpmLine = 0;
 };
 
 // Parses the content of an inputs file (a leading UTF-8 byte-order mark is skipped). `origin` names it in error messages.

@@ -108,9 +108,11 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
   const std::optional<std::vector<ScrewZone>> read = ReadZones(composed.zones, err);
   if (!read) return kExitImproperInput;
   const std::vector<ScrewZone>& zones = *read;
+  // The command line's speed, else the case's.
+  const std::optional<std::string> rpm = batch.rpm ? batch.rpm : composed.rpm;
   const CasePlan plan =
       sweep ? SweepCases(composed.inputs, batch.varied, separator, batch.csvFile ? kMaxCsvSweepCases : kMaxSweepCases,
-                         zones, batch.rpm ? std::optional<double>(RpmOf(*batch.rpm, separator)) : std::nullopt)
+                         zones, rpm ? std::optional<double>(RpmOf(*rpm, separator)) : std::nullopt)
             : CharacteristicCases(composed.inputs, *batch.outputs, *batch.rpm, separator, zones);
   // This run's cases are the plan's K, K + N, K + 2N, ...
   const Shard shard = batch.shard.value_or(Shard{});

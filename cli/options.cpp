@@ -287,6 +287,7 @@ constexpr std::string_view kRunHelp =
     "                             JSON keep kgf/cm2\n"
     "  --rpm R                    drive the run at the screw speed R: the flow-rate ratio\n"
     "                             follows from it and the output, as in characteristic\n"
+    "                             (also an 'rpm = R' line in an inputs file)\n"
     "  --zone TEXT                a zone of the screw, repeated from the hopper side (also\n"
     "                             'zone = TEXT' lines in an inputs file), e.g.\n"
     "                             turns=4,depth=0.6:0.25,pitch=6.5,flight-width=0.65,barrel-temp=280\n"

@@ -24,7 +24,6 @@ struct RunOptions : CaseSources {
   std::optional<std::string> csvFolder;    // steps.csv and outlet.csv of a finished run
   std::optional<std::string> jsonFile;
   PressureUnit pressureUnit = kKgfPerCm2;  // of the printed summary and tables only
-  std::optional<std::string> rpm;          // drives the run: its flow-rate ratio follows
 };
 
 // One part of a sweep or characteristic spread over machines: the cases whose index (from

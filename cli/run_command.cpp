@@ -10,6 +10,7 @@
 
 #include "cli/console_services.h"
 #include "cli/decimal_separator.h"
+#include "case/case_plan.h"
 #include "case/compose.h"
 #include "files/interrupt.h"
 #include "files/output_file.h"
@@ -52,20 +53,19 @@ std::optional<ExitCode> DriveBySpeed(const RunOptions& options, const CaseData& 
   const std::optional<std::vector<ScrewZone>> read = ReadZones(c.zones, err);
   if (!read) return kExitImproperInput;
   const std::vector<ScrewZone>& zones = *read;
-  if (!options.rpm) {
-    if (!zones.empty()) throw UsageError::Of("a screw of zones runs at a screw speed: give --rpm R");
+  if (!c.rpm) {
+    if (!zones.empty()) throw UsageError::Of(kZonesNeedSpeed);
     return std::nullopt;
   }
-  const std::optional<double> rpm = ParseNumber(*options.rpm, separator);
-  if (!rpm || !(*rpm > 0)) throw UsageError::Of("--rpm takes a screw speed above zero, not '", *options.rpm, "'");
+  const double rpm = RpmOf(*c.rpm, separator);
   for (const Field field : {Field::LengthRatio, Field::ChannelDepth, Field::FlowRateRatio}) {
     const bool replaced = field == Field::FlowRateRatio || !zones.empty();
     if (replaced && options.fields[field]) {
-      err << "Note: --" << FieldInfo(field).optionName << " is replaced by " << (zones.empty() ? "--rpm" : "the zones")
+      err << "Note: --" << FieldInfo(field).optionName << " is replaced by " << (zones.empty() ? "the screw speed" : "the zones")
           << ".\n";
     }
   }
-  SweepCase driven = DrivenCase(c.inputs, zones, separator, *rpm);
+  SweepCase driven = DrivenCase(c.inputs, zones, separator, rpm);
   if (driven.settled) {
     err << driven.settled->message << '\n';
     return ExitCodeFor(driven.settled->status);

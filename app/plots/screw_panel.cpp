@@ -184,7 +184,10 @@ ScrewPanel::ScrewPanel(ChannelSource source, QWidget* parent) : QWidget(parent),
   rpm_->setMaximumWidth(80);
   rpm_->setFocusPolicy(Qt::ClickFocus);
   rpm_->setToolTip(QStringLiteral("The screw speed a run with zones is driven at, above zero"));
-  connect(rpm_, &QLineEdit::textEdited, this, [](const QString& text) { WindowSettings().setValue(kRpmKey, text); });
+  connect(rpm_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    WindowSettings().setValue(kRpmKey, text);
+    emit rpmEdited();
+  });
   auto* speed = new QHBoxLayout;
   auto* speedLabel = new QLabel(QStringLiteral("Screw speed (rpm)"));
   speedLabel->setBuddy(rpm_);

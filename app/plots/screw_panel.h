@@ -75,6 +75,8 @@ class ScrewPanel : public QWidget {
  signals:
   // A zone was added, removed, moved or changed by the user.
   void zonesEdited();
+  // The user typed in the screw speed box.
+  void rpmEdited();
 
  private:
   void addZone();

@@ -60,7 +60,7 @@ TEST(ZoneSweep, ValuesTheScrewCanNotTakeAreRefused) {
   EXPECT_EQ(refused({Vary("zone2.depth", "0.2:0.3:2")}, 80),
             "--vary zone2.depth: the zone's depth changes from 0.6 to 0.25 cm; vary zone2.depth-from or .depth-to");
   EXPECT_EQ(refused({Vary("zone3.turns", "1:2:2")}, 80), "--vary zone3.turns: the screw has 2 zones");
-  EXPECT_EQ(refused({Vary("zone1.turns", "1:2:2")}, std::nullopt), "a screw of zones runs at a screw speed: give --rpm R");
+  EXPECT_EQ(refused({Vary("zone1.turns", "1:2:2")}, std::nullopt), kZonesNeedSpeed);
   EXPECT_EQ(refused({{Field::ChannelDepth, ParseRange("0.2:0.3:2", "")}}, 80),
             "--vary channel-depth: the zones set it; vary a zone's depth or turns (zoneN.depth, zoneN.turns)");
   EXPECT_EQ(refused({{Field::FlowRateRatio, ParseRange("0.2:0.3:2", "")}}, 80),

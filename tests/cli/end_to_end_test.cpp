@@ -281,6 +281,31 @@ TEST_F(Cli, InputsFileGivesFieldsAndTheCommandLineWins) {
   EXPECT_EQ(Run({"--inputs=case.txt", "-o", "other.txt"}).exitCode, 3);
 }
 
+TEST_F(Cli, ScrewOfZonesFromTheInputsFileOrTheOptions) {
+  const std::string zones = "zone = turns=4,depth=0.6\nzone = turns=4,depth=0.6:0.25\nzone = turns=12,depth=0.25\n";
+  Write("screw.kvcase", "flow-model = consistent\noutput-rate = 55.91\nrpm = 80\n" + zones);
+  const CliResult fromFile = Run({"--inputs", "screw.kvcase", "-o", "file.txt"});
+  ASSERT_EQ(fromFile.exitCode, 0) << fromFile.err;
+  const CliResult fromOptions =
+      Run({"--flow-model", "consistent", "--output-rate", "55.91", "--rpm", "80", "--zone", "turns=4,depth=0.6",
+           "--zone", "turns=4,depth=0.6:0.25", "--zone", "turns=12,depth=0.25", "-o", "options.txt"});
+  ASSERT_EQ(fromOptions.exitCode, 0) << fromOptions.err;
+  EXPECT_EQ(Read("file.txt"), Read("options.txt"));
+  EXPECT_NE(Read("file.txt").find("Zone 3 (turns"), std::string::npos);
+  EXPECT_NE(Read("file.txt").find("[ Zone 3 from turn"), std::string::npos);
+
+  // No speed, a speed of zero, the classic model, a zone that can not be: refused, nothing run.
+  Write("nospeed.kvcase", "flow-model = consistent\n" + zones);
+  EXPECT_EQ(Run({"--inputs", "nospeed.kvcase", "-o", "none.txt"}).exitCode, 2);
+  EXPECT_EQ(Run({"--inputs", "screw.kvcase", "--rpm", "0", "-o", "none.txt"}).exitCode, 2);
+  EXPECT_EQ(Run({"--inputs", "screw.kvcase", "--flow-model", "classic", "-o", "none.txt"}).exitCode, 3);
+  const CliResult badZone = Run({"operating-point", "--rpm", "80", "--die", "slit:width=20,gap=0.08,length=4",
+                                 "--flow-model", "consistent", "--zone", "turns=0,depth=0.3"});
+  EXPECT_EQ(badZone.exitCode, 3);
+  EXPECT_NE(badZone.err.find("\"turns=0,depth=0.3\""), std::string::npos) << badZone.err;
+  EXPECT_FALSE(fs::exists(dir_.file("none.txt")));
+}
+
 TEST_F(Cli, Utf8EncodingWritesTheTwoWideCharactersInUtf8) {
   ASSERT_EQ(Run({"--encoding", "utf-8"}).exitCode, 0);
   const std::string expected =
