@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "solver/calc_state.h"
 #include "solver/message_number.h"
@@ -32,8 +31,7 @@ std::optional<BoundsViolation> CheckTemperatureBounds(const CalcState& s, bool p
     bounded = std::isfinite(s.TempPrev[j]) && s.TempPrev[j] >= lowest;
   }
   if (bounded) return std::nullopt;
-  const double turnLength = std::numbers::pi * s.BarrelDiameter / std::cos(s.HelixAngle);
-  return BoundsViolation{std::fmin(s.PosZ / turnLength, s.LengthRatio)};
+  return BoundsViolation{std::fmin(TurnsAt(s, s.PosZ), s.LengthRatio)};
 }
 
 namespace {

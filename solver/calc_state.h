@@ -2,7 +2,9 @@
 #pragma once
 // The calculation state of one run: everything the stages read and write.
 #include <array>
+#include <cmath>
 #include <cstdint>
+#include <numbers>
 
 #include "solver/lin_eq.h"
 
@@ -225,5 +227,11 @@ struct CalcState {
   std::int64_t TotalInnerPasses = 0;
   std::int64_t TotalClosurePasses = 0;
 };
+
+// The screw turns at `posZ` down the channel: from the current zone's start (the channel's
+// start without zones), at the step's helix angle.
+inline double TurnsAt(const CalcState& s, double posZ) {
+  return s.ZoneStartTurns + (posZ - s.ZoneStartZ) / ((std::numbers::pi * s.BarrelDiameter) / std::cos(s.HelixAngle));
+}
 
 }  // namespace kelvado

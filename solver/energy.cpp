@@ -3,7 +3,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <numbers>
 
 #include "solver/calc_state.h"
 #include "solver/fp_fault.h"
@@ -65,7 +64,7 @@ void EvaluateStepIntegrals(CalcState& s) {
        kWorkToHeat) +
       s.PowerInput;
   s.Pressure = (s.PressGradZ * dz) + s.Pressure;
-  s.Turns = s.PosZ / ((std::numbers::pi * s.BarrelDiameter) / cosTheta);
+  s.Turns = TurnsAt(s, s.PosZ);
 }
 
 void SolveTemperatureStep(CalcState& s) {

@@ -342,7 +342,6 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
 
   const int N = s.NDiv;
   const double W = s.ChannelWidth;
-  const double cosTheta = std::cos(s.HelixAngle);
   const double remaining = s.ChannelLength - s.PosZ;
   const bool atEnd = remaining <= 1e-9 * s.StepZ;
   const bool lastStep = remaining <= 1.01 * s.StepZ;
@@ -362,7 +361,7 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
   s.PowerInput += ((s.ShearZ[N] * s.VelZ[N]) + (s.ShearX[N] * s.VelX[N])) * s.Viscosity[N] * W * dz *
                   kWorkToHeat;
   s.Pressure += s.PressGradZ * dz;
-  s.Turns = s.ZoneStartTurns + (s.PosZ - s.ZoneStartZ) / ((std::numbers::pi * s.BarrelDiameter) / cosTheta);
+  s.Turns = TurnsAt(s, s.PosZ);
   CheckFaultFlags();
 
   // Every fourth step, and the first of each zone of a screw of zones.
