@@ -14,6 +14,11 @@ InputColumn FieldColumn(Field field, int decimals = InputColumn::kShortest) {
   return {std::string(FieldInfo(field).optionName), std::string(FieldInfo(field).unit), decimals};
 }
 
+// The flow-rate ratio a driven case was given; NaN for one settled before it runs.
+double FlowRateRatioOf(const SweepCase& c, char separator) {
+  return c.settled ? std::nan("") : ParseNumber(c.inputs[Field::FlowRateRatio], separator).value_or(std::nan(""));
+}
+
 }  // namespace
 
 std::string VariedName(const VariedField& varied) {
@@ -64,13 +69,7 @@ CasePlan SweepCases(const InputTexts& base, const std::vector<VariedField>& vari
       if (!varied[k].zoneValue) {
         inputs[varied[k].field] = ExactNumberText(row[k], separator);
       } else if (!zoneProblem) {
-        auto set = WithZoneValue(std::move(caseZones), *varied[k].zoneValue, row[k]);
-        if (std::string* problem = std::get_if<std::string>(&set)) {
-          zoneProblem = std::move(*problem);
-          caseZones = zones;
-        } else {
-          caseZones = std::get<std::vector<ScrewZone>>(std::move(set));
-        }
+        zoneProblem = SetZoneValue(caseZones, *varied[k].zoneValue, row[k]);
       }
     }
     if (zoneProblem) {
@@ -79,7 +78,7 @@ CasePlan SweepCases(const InputTexts& base, const std::vector<VariedField>& vari
     }
     if (!rpm) return SweepCase{inputs};
     SweepCase c = DrivenCase(inputs, caseZones, separator, *rpm);
-    row.push_back(c.settled ? std::nan("") : ParseNumber(c.inputs[Field::FlowRateRatio], separator).value_or(std::nan("")));
+    row.push_back(FlowRateRatioOf(c, separator));
     return c;
   };
   return plan;
@@ -97,7 +96,7 @@ CasePlan CharacteristicCases(const InputTexts& base, std::vector<double> outputs
     InputTexts inputs = base;
     inputs[Field::OutputRate] = ExactNumberText(output, separator);
     SweepCase c = DrivenCase(inputs, zones, separator, rpm);
-    row = {output, c.settled ? std::nan("") : *ParseNumber(c.inputs[Field::FlowRateRatio], separator)};
+    row = {output, FlowRateRatioOf(c, separator)};
     return c;
   };
   return plan;

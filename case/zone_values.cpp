@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <utility>
+#include <variant>
 
 #include "case/input_error.h"
 
@@ -72,8 +73,7 @@ void CheckZoneValue(const ZoneValue& value, const std::vector<ScrewZone>& zones)
   }
 }
 
-std::variant<std::vector<ScrewZone>, std::string> WithZoneValue(std::vector<ScrewZone> zones, const ZoneValue& value,
-                                                                double number) {
+std::optional<std::string> SetZoneValue(std::vector<ScrewZone>& zones, const ZoneValue& value, double number) {
   ScrewZone& zone = zones.at(value.zone);
   switch (value.key) {
     case ZoneKey::Turns: zone.turns = number; break;
@@ -87,7 +87,7 @@ std::variant<std::vector<ScrewZone>, std::string> WithZoneValue(std::vector<Scre
   // Read back from its text, the zone meets the same checks as one given on the command line.
   auto checked = ParseZone(ZoneText(zone));
   if (std::string* problem = std::get_if<std::string>(&checked)) return std::move(*problem);
-  return zones;
+  return std::nullopt;
 }
 
 }  // namespace kelvado

@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 #include "solver/screw_zones.h"
@@ -34,9 +33,8 @@ std::string_view ZoneValueUnit(ZoneKey key);
 // whose depth changes (its two ends are told apart: depth-from, depth-to).
 void CheckZoneValue(const ZoneValue& value, const std::vector<ScrewZone>& zones);
 
-// The zones with the value set; a zone the value leaves impossible (turns or depth at or below
-// zero) gives the message of the zone's text instead.
-std::variant<std::vector<ScrewZone>, std::string> WithZoneValue(std::vector<ScrewZone> zones, const ZoneValue& value,
-                                                                double number);
+// Sets the value in the zones; the message of the zone's text when the value leaves it
+// impossible (turns or depth at or below zero), the zones then being left unusable.
+std::optional<std::string> SetZoneValue(std::vector<ScrewZone>& zones, const ZoneValue& value, double number);
 
 }  // namespace kelvado
