@@ -38,6 +38,7 @@
 #include "app/output_bytes.h"
 #include "app/plots/die_panel.h"
 #include "app/report_pdf.h"
+#include "case/case_plan.h"
 #include "case/compose.h"
 #include "app/plots/plot_picture.h"
 #include "app/plots/results_plots.h"
@@ -89,22 +90,18 @@ kelvado::RunOutcome RunCase(const kelvado::CaseData& data) {
   if (!data.zones.empty()) {
     kelvado::RunOutcome refused;
     refused.status = kelvado::RunStatus::ImproperInput;
-    auto zones = kelvado::ParseZones(data.zones);  // read back when the case was read
-    if (!data.rpm || !std::holds_alternative<std::vector<kelvado::ScrewZone>>(zones)) {
+    if (!data.rpm) {
       qWarning("kelvado: the case has a screw of zones but no screw speed to drive it at: give it an 'rpm = R' "
                "line, or run it from the window's Screw page");
       return refused;
     }
-    const std::optional<double> rpm = kelvado::ParseNumber(*data.rpm, '.');
-    kelvado::SweepCase driven =
-        kelvado::DrivenCase(data.inputs, std::get<std::vector<kelvado::ScrewZone>>(zones), '.', rpm.value_or(0));
-    if (driven.settled) {
-      qWarning("kelvado: %s", driven.settled->message.c_str());
-      refused.status = driven.settled->status;
+    // Both were checked when the case was read.
+    const auto zones = std::get<std::vector<kelvado::ScrewZone>>(kelvado::ParseZones(data.zones));
+    if (const auto failed = kelvado::DriveRequest(request, zones, kelvado::RpmOf(*data.rpm, '.'))) {
+      qWarning("kelvado: %s", failed->message.c_str());
+      refused.status = failed->status;
       return refused;
     }
-    request.inputs = std::move(driven.inputs);
-    request.zones = std::move(driven.zones);
   }
   kelvado::QuietServices services(&kelvado::InterruptRequested());
   request.flowModel = data.flowModel;

@@ -365,13 +365,9 @@ bool TForm1::driveByScrewSpeed(kelvado::RunRequest& request) {
                                  "takes a number above zero, not \u201c%1\u201d.")
                       .arg(screw_->rpmText()));
   }
-  kelvado::SweepCase driven = kelvado::DrivenCase(request.inputs, zones.zones, request.decimalSeparator, *rpm);
   // A field that is not proper is left for the run, which names it.
-  if (driven.settled && driven.settled->status != kelvado::RunStatus::ImproperInput) {
-    return refuse(QString::fromStdString(driven.settled->message));
-  }
-  request.inputs = std::move(driven.inputs);
-  request.zones = std::move(driven.zones);
+  const auto failed = kelvado::DriveRequest(request, zones.zones, *rpm);
+  if (failed && failed->status != kelvado::RunStatus::ImproperInput) return refuse(QString::fromStdString(failed->message));
   return true;
 }
 

@@ -65,13 +65,10 @@ std::optional<ExitCode> DriveBySpeed(const RunOptions& options, const CaseData& 
           << ".\n";
     }
   }
-  SweepCase driven = DrivenCase(c.inputs, zones, separator, rpm);
-  if (driven.settled) {
-    err << driven.settled->message << '\n';
-    return ExitCodeFor(driven.settled->status);
+  if (const std::optional<SweepResult> failed = DriveRequest(request, zones, rpm)) {
+    err << failed->message << '\n';
+    return ExitCodeFor(failed->status);
   }
-  request.inputs = std::move(driven.inputs);
-  request.zones = std::move(driven.zones);
   return std::nullopt;
 }
 

@@ -156,4 +156,11 @@ SweepCase DrivenCase(const InputTexts& inputs, const std::vector<ScrewZone>& zon
   return driven;
 }
 
+std::optional<SweepResult> DriveRequest(RunRequest& request, const std::vector<ScrewZone>& zones, double rpm) {
+  SweepCase driven = DrivenCase(request.inputs, zones, request.decimalSeparator, rpm);
+  request.inputs = std::move(driven.inputs);
+  request.zones = std::move(driven.zones);
+  return std::move(driven.settled);
+}
+
 }  // namespace kelvado

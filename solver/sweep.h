@@ -86,5 +86,9 @@ SweepCase CharacteristicCase(const InputTexts& base, char decimalSeparator, doub
 SweepCase DrivenCase(const InputTexts& inputs, const std::vector<ScrewZone>& zones, char decimalSeparator,
                      double rpm);
 
+// The request driven at `rpm` with the zones: its inputs and zones as DrivenCase makes them,
+// and the failure settled before the run, if any.
+std::optional<SweepResult> DriveRequest(RunRequest& request, const std::vector<ScrewZone>& zones, double rpm);
+
 
 }  // namespace kelvado
