@@ -11,8 +11,12 @@
 #include <QUrl>
 
 namespace help_menu {
+namespace {
 
+// The version the program reports, as `kelvado --version` prints it.
 QString ProgramVersion() { return QCoreApplication::applicationVersion(); }
+
+}  // namespace
 
 // share/doc/kelvado beside the program's folder, as installed (bin/ and share/) and as the
 // build tree lays it out for its programs and, a folder further down, its tests.
@@ -25,6 +29,9 @@ QString ManualPath() {
   return {};
 }
 
+namespace {
+
+// The text of Help -> About.
 QString AboutText() {
   const QString manual = ManualPath();
   return QStringLiteral("<b>Kelvado %1</b><p>Non-isothermal melt flow in the metering zone of a single-screw "
@@ -33,6 +40,8 @@ QString AboutText() {
            manual.isEmpty() ? QStringLiteral("The manual (README.md) is not installed.")
                             : QStringLiteral("The manual: %1").arg(manual.toHtmlEscaped()));
 }
+
+}  // namespace
 
 void AddHelpMenu(QMenuBar* bar, QWidget* window) {
   QMenu* help = bar->addMenu(QStringLiteral("&Help"));

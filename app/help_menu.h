@@ -9,13 +9,9 @@ class QWidget;
 
 namespace help_menu {
 
-// The version the program reports, as `kelvado --version` prints it.
-QString ProgramVersion();
 // The installed README (share/doc/kelvado beside the program's bin folder), else the one of the
 // source tree the program was built from; empty when neither is there.
 QString ManualPath();
-// The text of Help → About.
-QString AboutText();
 
 // Adds the Help menu; About opens a box on `window` named "AboutBox".
 void AddHelpMenu(QMenuBar* bar, QWidget* window);

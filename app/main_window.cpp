@@ -393,7 +393,6 @@ void TForm1::BitBtn1Click() {
   runCase_.inputs = request.inputs;  // as driven, for a screw of zones
   runMaterial_.reset();
   if (const kelvado::Material* material = material_->currentMaterial()) runMaterial_ = *material;
-  totalTurnsText_ = QString::fromStdString(request.inputs[kelvado::Field::LengthRatio]);
   okButton_->setEnabled(false);
   cancelButton_->setEnabled(true);
   progress_->setValue(0);
@@ -423,7 +422,9 @@ void TForm1::showProgress(double turns, double totalTurns) {
   progress_->setValue(qBound(0, qRound(1000 * turns / totalTurns), 1000));
   // The total as the user typed it; the turns reached with the same decimal separator.
   const QString reached = QString::number(turns, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(decimalSeparator_));
-  progress_->setFormat(QStringLiteral("%1 of %2 turns").arg(reached, totalTurnsText_));
+  // The run's L/D as it read it: the case's, or the zones' turns.
+  const QString total = QString::fromStdString(runCase_.inputs[kelvado::Field::LengthRatio]);
+  progress_->setFormat(QStringLiteral("%1 of %2 turns").arg(reached, total));
 }
 
 void TForm1::runEnded() {

@@ -126,7 +126,6 @@ class TForm1 : public QWidget {
   QPushButton* okButton_ = nullptr;
   QPushButton* cancelButton_ = nullptr;
   QProgressBar* progress_ = nullptr;
-  QString totalTurnsText_;  // the L/D of the run in progress, as typed (or the zones' turns)
   std::unique_ptr<ModalDialogs> ownDialogs_;  // when none were given
   WindowDialogs* dialogs_;
   char decimalSeparator_;

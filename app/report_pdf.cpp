@@ -13,7 +13,6 @@
 #include "app/plots/plot_chart.h"
 #include "app/plots/plot_data.h"
 #include "app/plots/plot_export.h"
-#include "app/plots/status_marks.h"
 #include "app/plots/zone_marks.h"
 #include "solver/input_fields.h"
 #include "solver/units.h"
@@ -149,8 +148,7 @@ class ReportPainter {
     const std::unique_ptr<QChart> chart(plots::MakeChart(id));
     chart->resize(target.size() / kPlotScale);
     plots::FillChart(chart.get(), id, plots::PlotPoints(id, content_.outcome.record, content_.pressureUnit));
-    if (id == PlotId::Pressure) plots::MarkEndsBelowZero(chart.get());
-    plots::MarkZones(chart.get(), content_.outcome.record.zones);
+    plots::MarkRun(chart.get(), id, content_.outcome.record.zones);
     chart->axes(Qt::Vertical).front()->setTitleText(plots::ValueAxisTitle(id, content_.pressureUnit));
     plots::DrawPlot(chart.get(), painter_, target);
   }

@@ -83,10 +83,11 @@ CharacteristicPanel::CharacteristicPanel(BaseSource source, QWidget* parent)
   outputAxis_ = plots::AddAxis(chart, QStringLiteral("Output (kg/hr)"), Qt::AlignBottom);
   pressureAxis_ = plots::AddAxis(chart, QStringLiteral("kgf/cm\u00b2"), Qt::AlignLeft);
   temperatureAxis_ = plots::AddAxis(chart, QStringLiteral("\u00b0C"), Qt::AlignRight);
-  pressure_ = plots::AddCurve(chart, QStringLiteral("Outlet pressure"), outputAxis_, pressureAxis_);
-  temperature_ = plots::AddCurve(chart, QStringLiteral("Mean outlet temperature"), outputAxis_, temperatureAxis_);
-  pressureLine_ = std::make_unique<plots::GappedLine>(chart, pressure_, outputAxis_, pressureAxis_);
-  temperatureLine_ = std::make_unique<plots::GappedLine>(chart, temperature_, outputAxis_, temperatureAxis_);
+  QLineSeries* pressure = plots::AddCurve(chart, QStringLiteral("Outlet pressure"), outputAxis_, pressureAxis_);
+  QLineSeries* temperature =
+      plots::AddCurve(chart, QStringLiteral("Mean outlet temperature"), outputAxis_, temperatureAxis_);
+  pressureLine_ = std::make_unique<plots::GappedLine>(chart, pressure, outputAxis_, pressureAxis_);
+  temperatureLine_ = std::make_unique<plots::GappedLine>(chart, temperature, outputAxis_, temperatureAxis_);
   belowZero_ = plots::AddMarks(chart, plots::Mark::BelowZero, outputAxis_, pressureAxis_);
   failed_ = plots::AddMarks(chart, plots::Mark::Failed, outputAxis_, pressureAxis_);
   view_ = new QChartView(chart);

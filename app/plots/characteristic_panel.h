@@ -17,7 +17,6 @@
 class QChartView;
 class QDoubleSpinBox;
 class QLabel;
-class QLineSeries;
 class QPushButton;
 class QScatterSeries;
 class QSpinBox;
@@ -70,8 +69,6 @@ class CharacteristicPanel : public QWidget {
   QPushButton* calculate_ = nullptr;
   QLabel* status_ = nullptr;
   QChartView* view_ = nullptr;
-  QLineSeries* pressure_ = nullptr;
-  QLineSeries* temperature_ = nullptr;
   QValueAxis* outputAxis_ = nullptr;
   QValueAxis* pressureAxis_ = nullptr;
   QValueAxis* temperatureAxis_ = nullptr;

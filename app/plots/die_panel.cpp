@@ -166,7 +166,7 @@ DiePanel::DiePanel(WindowDialogs& dialogs, CharacteristicPanel::BaseSource sourc
   QChart* chart = plots::MakeBlankChart(QStringLiteral("operating-point"), QStringLiteral("Screw and die"));
   outputAxis_ = plots::AddAxis(chart, QStringLiteral("Output (kg/hr)"), Qt::AlignBottom);
   pressureAxis_ = plots::AddAxis(chart, QStringLiteral("kgf/cm\u00b2"), Qt::AlignLeft);
-  screw_ = plots::AddCurve(chart, QStringLiteral("Screw"), outputAxis_, pressureAxis_);
+  QLineSeries* screw = plots::AddCurve(chart, QStringLiteral("Screw"), outputAxis_, pressureAxis_);
   die_ = plots::AddCurve(chart, QStringLiteral("Die"), outputAxis_, pressureAxis_);
   auto scatter = [&](const QString& name, QColor colour, double size) {
     auto* series = new QScatterSeries;
@@ -179,10 +179,10 @@ DiePanel::DiePanel(WindowDialogs& dialogs, CharacteristicPanel::BaseSource sourc
     series->attachAxis(pressureAxis_);
     return series;
   };
-  screwRuns_ = scatter(QStringLiteral("Screw runs"), screw_->color(), 7);
+  screwRuns_ = scatter(QStringLiteral("Screw runs"), screw->color(), 7);
   point_ = scatter(QStringLiteral("Operating point"), Qt::red, 13);
   chart->legend()->markers(screwRuns_).front()->setVisible(false);  // the screw's curve names them
-  screwLine_ = std::make_unique<plots::GappedLine>(chart, screw_, outputAxis_, pressureAxis_);
+  screwLine_ = std::make_unique<plots::GappedLine>(chart, screw, outputAxis_, pressureAxis_);
   belowZero_ = plots::AddMarks(chart, plots::Mark::BelowZero, outputAxis_, pressureAxis_);
   failed_ = plots::AddMarks(chart, plots::Mark::Failed, outputAxis_, pressureAxis_);
   view_ = new QChartView(chart);

@@ -97,7 +97,6 @@ class DiePanel : public QWidget {
   QChartView* view_ = nullptr;
   QValueAxis* outputAxis_ = nullptr;
   QValueAxis* pressureAxis_ = nullptr;
-  QLineSeries* screw_ = nullptr;
   QScatterSeries* screwRuns_ = nullptr;
   QLineSeries* die_ = nullptr;
   QScatterSeries* point_ = nullptr;

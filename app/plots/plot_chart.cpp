@@ -55,6 +55,15 @@ void Widen(double& low, double& high) {
   high += pad;
 }
 
+// The text of a tick at `value` on an axis whose ticks are `step` apart: "0" for zero.
+QString TickLabel(double value, double step) {
+  if (std::abs(value) < step * 1e-6) return QStringLiteral("0");
+  const int decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9)));
+  // Very small or very large numbers take their exponent rather than a row of zeros.
+  if (decimals > 4 || std::abs(value) >= 1e7) return QString::number(value, 'g', 3);
+  return QString::number(value, 'f', decimals);
+}
+
 // The axis's ticks are labels of our own at whole multiples of the step, each computed as
 // k x step, never by adding steps up: zero reads "0", never "-2.77556e-17", and a label is
 // never wider than the step needs, so that it fits beside a small chart.
@@ -70,18 +79,6 @@ void SetTicks(QValueAxis* axis, double low, double high, double step) {
     ticks->append(TickLabel(k * step, step), k * step);
   }
 }
-
-}  // namespace
-
-QString TickLabel(double value, double step) {
-  if (std::abs(value) < step * 1e-6) return QStringLiteral("0");
-  const int decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9)));
-  // Very small or very large numbers take their exponent rather than a row of zeros.
-  if (decimals > 4 || std::abs(value) >= 1e7) return QString::number(value, 'g', 3);
-  return QString::number(value, 'f', decimals);
-}
-
-namespace {
 
 void Remember(QValueAxis* axis, double low, double high, bool asPosition) {
   axis->setProperty(kFitLow, low);

@@ -25,8 +25,6 @@ void ClearChart(QChart* chart);
 QChart* MakeBlankChart(const QString& key, const QString& title);
 QValueAxis* AddAxis(QChart* chart, const QString& title, Qt::Alignment side);
 QLineSeries* AddCurve(QChart* chart, const QString& name, QValueAxis* x, QValueAxis* y);
-// The text of a tick at `value` on an axis whose ticks are `step` apart: "0" for zero.
-QString TickLabel(double value, double step);
 // The axis spans exactly [low, high], with round ticks from zero: for positions.
 void FitPositionAxis(QValueAxis* axis, double low, double high);
 // The axis covers [low, high], widened to the round ticks next to them: for values.

@@ -22,7 +22,6 @@
 #include "app/dialogs.h"
 #include "app/plots/plot_chart.h"
 #include "app/plots/plot_export.h"
-#include "app/plots/status_marks.h"
 #include "app/plots/zone_marks.h"
 
 using plots::PlotId;
@@ -266,9 +265,8 @@ void ResultsPlots::redraw() {
     for (const KeptRun& kept : kept_) curves += plots::PlotPoints(id, kept.record, unit_);
     plots::FillChart(chart(id), id, curves);
     chart(id)->axes(Qt::Vertical).front()->setTitleText(plots::ValueAxisTitle(id, unit_));
-    if (id == PlotId::Pressure) plots::MarkEndsBelowZero(chart(id));
+    plots::MarkRun(chart(id), id, shown_ ? shown_->zones : kNoZones);
   }
-  for (const PlotId id : plots::kChannelPlots) plots::MarkZones(chart(id), shown_ ? shown_->zones : kNoZones);
 }
 
 void ResultsPlots::setPressureUnit(display_units::PressureUnit unit) {

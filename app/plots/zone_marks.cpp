@@ -7,6 +7,9 @@
 #include <QGraphicsItem>
 #include <QPainter>
 #include <QValueAxis>
+#include <algorithm>
+
+#include "app/plots/status_marks.h"
 
 namespace plots {
 namespace {
@@ -75,13 +78,14 @@ ZoneMarksItem* MarksOf(const QChart* chart) {
   return nullptr;
 }
 
-}  // namespace
-
+// Where the zones meet, in turns from the inlet: every zone's end but the last's.
 QList<double> ZoneBoundaries(const std::vector<kelvado::ZoneRecord>& zones) {
   QList<double> boundaries;
   for (std::size_t i = 0; i + 1 < zones.size(); ++i) boundaries << zones[i].EndTurns;
   return boundaries;
 }
+
+}  // namespace
 
 void MarkZones(QChart* chart, const std::vector<kelvado::ZoneRecord>& zones) {
   ZoneMarksItem* marks = MarksOf(chart);
@@ -98,6 +102,11 @@ void MarkZones(QChart* chart, const std::vector<kelvado::ZoneRecord>& zones) {
   }
   if (zones.empty()) return marks->setZones({}, 0, 0);
   marks->setZones(ZoneBoundaries(zones), zones.front().StartTurns, zones.back().EndTurns);
+}
+
+void MarkRun(QChart* chart, PlotId id, const std::vector<kelvado::ZoneRecord>& zones) {
+  if (id == PlotId::Pressure) MarkEndsBelowZero(chart);
+  if (std::ranges::find(kChannelPlots, id) != kChannelPlots.end()) MarkZones(chart, zones);
 }
 
 QList<double> MarkedBoundaries(const QChart* chart) {

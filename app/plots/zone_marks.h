@@ -6,17 +6,19 @@
 #include <QList>
 #include <vector>
 
+#include "app/plots/plot_data.h"
 #include "solver/run_record.h"
 
 class QChart;
 
 namespace plots {
 
-// Where the zones meet, in turns from the inlet: every zone's end but the last's.
-QList<double> ZoneBoundaries(const std::vector<kelvado::ZoneRecord>& zones);
-
 // Marks the chart's zones (replacing the marks it had); none for a run without zones.
 void MarkZones(QChart* chart, const std::vector<kelvado::ZoneRecord>& zones);
+
+// The marks of a run on plot `id`: a pressure that ends below zero and, along the channel,
+// the zones (the outlet plots are across the depth, where zones have no place).
+void MarkRun(QChart* chart, PlotId id, const std::vector<kelvado::ZoneRecord>& zones);
 
 // The boundaries the chart marks, in turns.
 QList<double> MarkedBoundaries(const QChart* chart);
