@@ -29,11 +29,7 @@ struct CaseData {
   // written too, so the name is a record, not a need.
   std::optional<std::string> material;
 
-  bool operator==(const CaseData& other) const {
-    return static_cast<const InputTexts::Base&>(inputs) == static_cast<const InputTexts::Base&>(other.inputs) &&
-           flowModel == other.flowModel && dieSections == other.dieSections && material == other.material &&
-           zones == other.zones && rpm == other.rpm;
-  }
+  bool operator==(const CaseData&) const = default;
 };
 
 inline constexpr const char* kCaseFileSuffix = "kvcase";

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <functional>
+#include <span>
 
 #include "report/csv.h"
 #include "report/json_document.h"
@@ -32,15 +33,17 @@ const Column<StepRecord> kStepColumns[] = {
     {"ClosureIter (-)", "closureIter", [](const StepRecord& s) { return double(s.ClosureIter); }},
     {"PressGradZ (gf/cm3)", "pressGradZ_gf_per_cm3", [](const StepRecord& s) { return s.PressGradZ; }},
     {"PressGradX (gf/cm3)", "pressGradX_gf_per_cm3", [](const StepRecord& s) { return s.PressGradX; }},
-};
-
-// The steps of a screw of zones carry their zone and the depth of their section as well.
-const Column<StepRecord> kZonedStepColumns[] = {
-    kStepColumns[0], kStepColumns[1], kStepColumns[2], kStepColumns[3],  kStepColumns[4],  kStepColumns[5],
-    kStepColumns[6], kStepColumns[7], kStepColumns[8], kStepColumns[9], kStepColumns[10],
+    // Last, for the steps of a screw of zones only: their zone and the depth of their section.
     {"Zone (-)", "zone", [](const StepRecord& s) { return double(s.Zone); }},
     {"Depth (cm)", "depth_cm", [](const StepRecord& s) { return s.Depth; }},
 };
+constexpr std::size_t kZoneStepColumns = 2;
+
+// The step columns of the record's run.
+std::span<const Column<StepRecord>> StepColumns(const RunRecord& record) {
+  const std::span<const Column<StepRecord>> all(kStepColumns);
+  return record.zones.empty() ? all.first(all.size() - kZoneStepColumns) : all;
+}
 
 const Column<OutletNode> kOutletColumns[] = {
     {"Depth (cm)", "depth_cm", [](const OutletNode& n) { return n.Depth; }},
@@ -53,9 +56,8 @@ const Column<OutletNode> kOutletColumns[] = {
 
 // A CSV table of `rows`; `numbered` puts a 1-based row number in front. A model other than
 // the classic one is named in a last column, so that no table passes for the other model's.
-template <typename Record, std::size_t N>
-std::string CsvTable(const std::vector<Record>& rows, const Column<Record> (&columns)[N], const char* numbered,
-                     FlowModel model) {
+template <typename Record, typename Columns>
+std::string CsvTable(const std::vector<Record>& rows, const Columns& columns, const char* numbered, FlowModel model) {
   const bool named = model != FlowModel::Classic;
   std::string out;
   std::vector<std::string> fields;
@@ -74,15 +76,15 @@ std::string CsvTable(const std::vector<Record>& rows, const Column<Record> (&col
   return out;
 }
 
-template <typename Record, std::size_t N>
-Json JsonRow(const Record& row, const Column<Record> (&columns)[N]) {
+template <typename Record, typename Columns>
+Json JsonRow(const Record& row, const Columns& columns) {
   Json object = Json::object();
   for (const auto& column : columns) object[column.key] = column.value(row);
   return object;
 }
 
-template <typename Record, std::size_t N>
-Json JsonRows(const std::vector<Record>& rows, const Column<Record> (&columns)[N]) {
+template <typename Record, typename Columns>
+Json JsonRows(const std::vector<Record>& rows, const Columns& columns) {
   Json array = Json::array();
   for (const Record& row : rows) array.push_back(JsonRow(row, columns));
   return array;
@@ -91,8 +93,7 @@ Json JsonRows(const std::vector<Record>& rows, const Column<Record> (&columns)[N
 }  // namespace
 
 std::string StepsCsv(const RunRecord& record, FlowModel model) {
-  if (!record.zones.empty()) return CsvTable(record.steps, kZonedStepColumns, nullptr, model);
-  return CsvTable(record.steps, kStepColumns, nullptr, model);
+  return CsvTable(record.steps, StepColumns(record), nullptr, model);
 }
 
 std::string OutletCsv(const RunRecord& record, FlowModel model) {
@@ -135,9 +136,10 @@ bool WriteRunJson(const RunRequest& request, const RunOutcome& outcome,
   text.resize(text.size() - 2);  // without "}\n"
   text += ",\"steps\":[";
   write(text);
+  const std::span<const Column<StepRecord>> stepColumns = StepColumns(outcome.record);
   for (std::size_t i = 0; i < steps.size() && !cut; ++i) {
     if (i % 1024 == 1023 && cancelled()) return false;
-    text = JsonText(outcome.record.zones.empty() ? JsonRow(steps[i], kStepColumns) : JsonRow(steps[i], kZonedStepColumns));
+    text = JsonText(JsonRow(steps[i], stepColumns));
     text.pop_back();  // the line end
     if (i > 0) text.insert(0, 1, ',');
     write(text);

@@ -284,8 +284,11 @@ TEST_F(Cli, InputsFileGivesFieldsAndTheCommandLineWins) {
 TEST_F(Cli, ScrewOfZonesFromTheInputsFileOrTheOptions) {
   const std::string zones = "zone = turns=4,depth=0.6\nzone = turns=4,depth=0.6:0.25\nzone = turns=12,depth=0.25\n";
   Write("screw.kvcase", "flow-model = consistent\noutput-rate = 55.91\nrpm = 80\n" + zones);
-  const CliResult fromFile = Run({"--inputs", "screw.kvcase", "-o", "file.txt"});
+  const CliResult fromFile = Run({"--inputs", "screw.kvcase", "-o", "file.txt", "--csv", "."});
   ASSERT_EQ(fromFile.exitCode, 0) << fromFile.err;
+  // Each step carries its zone and the depth of its section.
+  const std::string steps = Read("steps.csv");
+  EXPECT_EQ(steps.find(",Zone (-),Depth (cm),FlowModel\r\n"), steps.find("\r\n") - 30) << steps.substr(0, 300);
   const CliResult fromOptions =
       Run({"--flow-model", "consistent", "--output-rate", "55.91", "--rpm", "80", "--zone", "turns=4,depth=0.6",
            "--zone", "turns=4,depth=0.6:0.25", "--zone", "turns=12,depth=0.25", "-o", "options.txt"});
