@@ -7,7 +7,6 @@
 #include <mutex>
 #include <optional>
 #include <string_view>
-#include <variant>
 
 #include "case/case_plan.h"
 #include "cli/zone_texts.h"

@@ -2,7 +2,7 @@
 #include "cli/materials_command.h"
 
 #include "cli/material_fit_command.h"
-#include <iostream>
+#include <ostream>
 
 #include "cli/options.h"
 #include "cli/result_table.h"
@@ -13,11 +13,11 @@
 namespace kelvado::cli {
 namespace {
 
-// A user entry that was set aside is said on standard error; the rest of the file is used.
-MaterialCatalog LoadCatalog() {
+// A user entry that was set aside is said on `err`; the rest of the file is used.
+MaterialCatalog LoadCatalog(std::ostream& err) {
   try {
     MaterialCatalog catalog = MaterialCatalog::Load();
-    for (const std::string& warning : catalog.warnings) std::cerr << "kelvado-cli: " << UsageError::Of(warning).what() << '\n';
+    for (const std::string& warning : catalog.warnings) err << UsageError::Of(warning).what() << '\n';
     return catalog;
   } catch (const MaterialError& error) {
     throw UsageError::Of(error.what());
@@ -115,7 +115,7 @@ ExitCode MaterialsFromCommandLine(const std::vector<std::string>& args, std::ost
     if (arg != "--json") throw UsageError::Of("materials takes --json, fit, from-cross-wlf or from-carreau, not '", arg, "'");
     json = true;
   }
-  const MaterialCatalog catalog = LoadCatalog();
+  const MaterialCatalog catalog = LoadCatalog(err);
   if (json) {
     PrintMaterialsJson(catalog, out);
   } else {

@@ -2,10 +2,8 @@
 #include "cli/operating_point_command.h"
 
 #include <cmath>
-#include <variant>
 
 #include "cli/decimal_separator.h"
-#include "case/inputs_file.h"
 #include "files/output_file.h"
 #include "case/range.h"
 #include "report/number_format.h"

@@ -6,7 +6,6 @@
 
 #include "cli/die_options.h"
 #include "cli/material_fit_options.h"
-#include "case/input_error.h"
 #include "cli/usage_error.h"
 
 namespace kelvado::cli {

@@ -5,7 +5,6 @@
 #include <unistd.h>
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "cli/console_services.h"

@@ -10,7 +10,7 @@
 namespace kelvado {
 namespace {
 
-constexpr double kKelvinAtZeroC = 273.15;
+constexpr double kKelvinAtZeroC = -kAbsoluteZero;
 constexpr double kGasConstant = 8.314462618;  // J/(mol.K)
 
 void Require(bool holds, const char* what) {

@@ -7,11 +7,11 @@
 
 #include "solver/calc_state.h"
 #include "solver/input_fields.h"
+#include "solver/units.h"
 
 namespace kelvado {
 namespace {
 
-constexpr double kAbsoluteZero = -273.15;  // C
 constexpr const char* kChangeAndTryAgain = "; change and try again!";
 
 InputProblem Problem(Field field, const std::string& rule) {

@@ -12,13 +12,13 @@
 #include "solver/ranges.h"
 #include "solver/screw_zones.h"
 #include "solver/sweep.h"
+#include "solver/units.h"
 
 namespace kelvado {
 namespace {
 
 constexpr double kRangeFromRatio = 0.05;  // flow-rate ratios of the default range
 constexpr double kRangeToRatio = 0.6;
-constexpr double kAbsoluteZero = -273.15;  // C
 
 // The screw runs of one search and the result they fill in.
 class Search {

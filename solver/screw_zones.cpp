@@ -6,6 +6,7 @@
 
 #include "solver/calc_state.h"
 #include "solver/input.h"
+#include "solver/units.h"
 
 namespace kelvado {
 namespace {
@@ -57,7 +58,7 @@ std::variant<ScrewZone, std::string> ParseZone(std::string_view text) {
       if (!positive(zone.flightWidth, value)) return Problem(text, "needs a flight width above zero");
     } else if (key == "barrel-temp") {
       const std::optional<double> v = ParseNumber(value, '.');
-      if (!v || !(*v > -273.15)) return Problem(text, "needs a barrel temperature above -273.15");
+      if (!v || !(*v > kAbsoluteZero)) return Problem(text, "needs a barrel temperature above -273.15");
       zone.barrelTemp = v;
     } else {
       return Problem(text, "has the unknown key \"" + std::string(key) +

@@ -10,6 +10,9 @@
 
 namespace kelvado {
 
+// Absolute zero on the Celsius scale: no temperature lies at or below it.
+inline constexpr double kAbsoluteZero = -273.15;  // C
+
 // gf to kgf: divide by this (gf/cm2 to kgf/cm2).
 inline constexpr double kGfPerKgf = 1000;
 // cal/s to kW: multiply by this.

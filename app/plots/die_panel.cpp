@@ -26,6 +26,7 @@
 #include "app/plots/plot_chart.h"
 #include "app/settings.h"
 #include "solver/ranges.h"
+#include "solver/units.h"
 
 using kelvado::DieInputError;
 using kelvado::DieSection;
@@ -78,7 +79,6 @@ const QString kRpmKey = QStringLiteral("die/rpm");
 const QString kFromKey = QStringLiteral("die/outputFrom");
 const QString kToKey = QStringLiteral("die/outputTo");
 
-constexpr double kAbsoluteZero = -273.15;  // C
 constexpr int kDieCurvePoints = 61;
 
 }  // namespace
@@ -469,7 +469,7 @@ void DiePanel::drawCurves() {
   std::optional<double> temp;
   if (found) temp = r.point.summary.AvgTemp;
   for (auto run = r.runs.rbegin(); !temp && run != r.runs.rend(); ++run) {
-    if (run->status == kelvado::RunStatus::Finished && run->summary.AvgTemp > kAbsoluteZero) temp = run->summary.AvgTemp;
+    if (run->status == kelvado::RunStatus::Finished && run->summary.AvgTemp > kelvado::kAbsoluteZero) temp = run->summary.AvgTemp;
   }
   QList<QPointF> die;
   if (temp && searchedDie_ && r.outputFrom < r.outputTo) {
