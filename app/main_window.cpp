@@ -376,9 +376,12 @@ void TForm1::BitBtn1Click() {
   // With zones, the screw is driven at the page's speed: the zones set the section and the turns.
   if (screw_->zoneCount() > 0 && !driveByScrewSpeed(request)) return;
   // The results file follows the outputs' rule of every entry point: a FIFO, socket, folder
-  // or file the user may not write is refused before the run, never opened.
+  // or file the user may not write is refused before the run, never opened; nor may it be
+  // the user's materials file, which the window reads.
+  std::vector<std::string> read;
+  if (const auto materials = kelvado::UserMaterialsFileIfAny()) read.push_back(materials->string());
   try {
-    kelvado::CheckOutputs({kelvado::ResultPath(request)}, {});
+    kelvado::CheckOutputs({kelvado::ResultPath(request)}, read);
   } catch (const std::exception& refused) {
     dialogs_->showError(QString::fromStdString(refused.what()));
     return;

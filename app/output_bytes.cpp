@@ -43,11 +43,7 @@ int CheckHeadlessOutput(const QString& path, const QStringList& inputs) {
     if (!input.isEmpty()) read.push_back(Native(input));
   }
   // The window reads the user's materials whatever it makes.
-  try {
-    read.push_back(kelvado::UserMaterialsFile().string());
-  } catch (const kelvado::MaterialError&) {
-    // No place for them: nothing there to overwrite.
-  }
+  if (const auto materials = kelvado::UserMaterialsFileIfAny()) read.push_back(materials->string());
   try {
     kelvado::CheckOutputs({Native(path)}, read);
     return 0;

@@ -78,11 +78,7 @@ std::vector<std::string> InputPaths(const RunOptions& options) {
   if (options.inputsFile) paths.push_back(*options.inputsFile);
   // The user's materials are read when a material is named, here or in the inputs file.
   if (options.material || options.inputsFile) {
-    try {
-      paths.push_back(UserMaterialsFile().string());
-    } catch (const MaterialError&) {
-      // No place for them: nothing there to overwrite.
-    }
+    if (const auto materials = UserMaterialsFileIfAny()) paths.push_back(materials->string());
   }
   return paths;
 }

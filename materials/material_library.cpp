@@ -201,6 +201,14 @@ fs::path UserMaterialsFile() {
   return folder / "kelvado" / "materials.json";
 }
 
+std::optional<fs::path> UserMaterialsFileIfAny() {
+  try {
+    return UserMaterialsFile();
+  } catch (const MaterialError&) {
+    return std::nullopt;
+  }
+}
+
 MaterialCatalog MaterialCatalog::Load() { return Load(FindLibraryFile(), UserMaterialsFile()); }
 
 MaterialCatalog MaterialCatalog::Load(const fs::path& libraryFile, const fs::path& userFile) {

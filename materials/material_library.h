@@ -61,6 +61,8 @@ std::filesystem::path FindLibraryFile();
 // $XDG_CONFIG_HOME/kelvado/materials.json, or $HOME/.config/kelvado/materials.json when
 // XDG_CONFIG_HOME is unset, empty or relative. Throws MaterialError without either.
 std::filesystem::path UserMaterialsFile();
+// The same, or none where there is no place for one (and so nothing there to overwrite).
+std::optional<std::filesystem::path> UserMaterialsFileIfAny();
 
 // The library and the user's materials together, as the command line and the window use them.
 struct MaterialCatalog {

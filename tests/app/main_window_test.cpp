@@ -26,6 +26,7 @@
 #include "app/folder_chooser.h"
 #include "app/help_menu.h"
 #include "app/main_window.h"
+#include "materials/material_library.h"
 #include "solver/input_fields.h"
 #include "tests/app/window_harness.h"
 
@@ -102,7 +103,7 @@ class WindowTest : public QObject {
   void enterInFieldRunsDefaultCase();
   void readOnlyFieldTakesPartInRun();
   void openingFolderMovesResultsFile();
-  void resultsFileOnAFifoIsRefusedBeforeTheRun();
+  void resultsFileOnAFifoOrTheMaterialsIsRefusedBeforeTheRun();
   void twoRunsShowFinishDialogTwice();
   void improperInputShowsMessageAndWritesNothing();
   void arithmeticFaultIsReportedByName();
@@ -219,7 +220,7 @@ void WindowTest::readOnlyFieldTakesPartInRun() {
                                           QStringLiteral("\nParameter n (-): \"n\"")});
 }
 
-void WindowTest::resultsFileOnAFifoIsRefusedBeforeTheRun() {
+void WindowTest::resultsFileOnAFifoOrTheMaterialsIsRefusedBeforeTheRun() {
   // A FIFO would block the run's open for ever: the window refuses it and runs nothing.
   QVERIFY(::mkfifo(QFile::encodeName(resultPath()).constData(), 0600) == 0);
   QTest::keyClick(edit(1), Qt::Key_Return);
@@ -227,6 +228,20 @@ void WindowTest::resultsFileOnAFifoIsRefusedBeforeTheRun() {
   QCOMPARE(dialogs_.errors.size(), 1);
   QVERIFY2(dialogs_.errors[0].contains(QStringLiteral("result.txt")), qPrintable(dialogs_.errors[0]));
   QVERIFY(QFileInfo(resultPath()).exists() && !QFileInfo(resultPath()).isFile());
+
+  // Nor may the results file be the user's materials, which the window reads.
+  const QString materials = QString::fromStdString(kelvado::UserMaterialsFile().string());
+  QVERIFY(QDir().mkpath(QFileInfo(materials).path()));
+  const QByteArray mine = R"({"materials": []})";
+  QFile file(materials);
+  QVERIFY(file.open(QIODevice::WriteOnly) && file.write(mine) == mine.size());
+  file.close();
+  form_->folderChooser()->openFolder(QFileInfo(materials).path());
+  form_->findChild<QLineEdit*>(QStringLiteral("Edit18"))->setText(QFileInfo(materials).fileName());
+  QTest::keyClick(edit(1), Qt::Key_Return);
+  QVERIFY(!form_->runInProgress());
+  QCOMPARE(dialogs_.errors.size(), 2);
+  QCOMPARE(ReadAll(materials), mine);
 }
 
 void WindowTest::openingFolderMovesResultsFile() {
