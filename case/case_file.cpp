@@ -19,6 +19,15 @@ std::string WithSeparator(std::string text, char from, char to) {
   return text;
 }
 
+// The separator a number of a file was written with: the point, or the comma of someone whose
+// separator it is; none for a text that is no number either way.
+std::optional<char> WrittenSeparator(const std::string& text) {
+  for (const char separator : {'.', ','}) {
+    if (ParseNumber(text, separator)) return separator;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 CaseData DefaultCase(char decimalSeparator) {
@@ -68,29 +77,24 @@ CaseData ReadCaseFile(const std::string& path, char decimalSeparator, const Mate
   for (const InputField& f : kInputFields) {
     std::optional<std::string>& text = file[f.field];
     if (!text) continue;
-    // Written with the point, or with the comma by someone whose separator it is.
-    char written = '.';
-    if (!ParseNumber(*text, '.')) {
-      written = ',';
-      if (!ParseNumber(*text, ',')) {
-        throw InputError::Of(path, ":", std::to_string(file.fieldLines[f.field]), ": ", f.optionName,
-                             " is not a number: '", *text, "'");
-      }
+    const std::optional<char> written = WrittenSeparator(*text);
+    if (!written) {
+      throw InputError::Of(path, ":", std::to_string(file.fieldLines[f.field]), ": ", f.optionName,
+                           " is not a number: '", *text, "'");
     }
-    *text = WithSeparator(*text, written, decimalSeparator);
+    *text = WithSeparator(*text, *written, decimalSeparator);
   }
   if (file.dieSections.size() > kMaxDieSections) {
     throw InputError::Of(path, ": the die has ", std::to_string(file.dieSections.size()), " sections; at most ",
                          std::to_string(kMaxDieSections), " are taken");
   }
   if (file.rpm) {
-    const char written = ParseNumber(*file.rpm, '.') ? '.' : ',';
-    const std::optional<double> rpm = ParseNumber(*file.rpm, written);
-    if (!rpm || !(*rpm > 0)) {
+    const std::optional<char> written = WrittenSeparator(*file.rpm);
+    if (!written || !(*ParseNumber(*file.rpm, *written) > 0)) {
       throw InputError::Of(path, ":", std::to_string(file.rpmLine), ": rpm takes a screw speed above zero, not '",
                            *file.rpm, "'");
     }
-    file.rpm = WithSeparator(*file.rpm, written, decimalSeparator);
+    file.rpm = WithSeparator(*file.rpm, *written, decimalSeparator);
   }
   for (std::size_t i = 0; i < file.zones.size(); ++i) {
     const auto zone = ParseZone(file.zones[i]);
