@@ -21,8 +21,6 @@
 #include <QFileInfo>
 #include <QScreen>
 #include <QSettings>
-#include <QSplitter>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstring>
@@ -221,10 +219,7 @@ bool KeepRunsAt(TForm1& form, const kelvado::CaseData& data, const QString& outp
     kelvado::CaseData kept = data;
     kept.inputs[kelvado::Field::OutputRate] = output.trimmed().toStdString();
     const kelvado::RunOutcome outcome = RunCase(kept);
-    form.resultsPlots()->setRunLabel(QStringLiteral("%1, %2 rpm, %3")
-                                         .arg(form.caseSession()->caseName())
-                                         .arg(outcome.summary.Rpm, 0, 'f', 1)
-                                         .arg(QString::fromLatin1(kelvado::FlowModelName(kept.flowModel))));
+    form.resultsPlots()->setRunLabel(form.caseSession()->caseName(), outcome.summary.Rpm, kept.flowModel);
     form.resultsPlots()->showOutcome(outcome, kept.flowModel);
     if (!form.resultsPlots()->keepForComparison()) {
       qCritical("kelvado: the case at an output of %s ended as %s", qPrintable(output),
@@ -243,13 +238,10 @@ int WriteDieScreenshot(const QString& path) {
   form.setAttribute(Qt::WA_DontShowOnScreen);
   form.show();
   form.resize(1500, 720);
-  // The inputs as narrow as they go, the rest to the plots.
-  if (auto* splitter = form.findChild<QSplitter*>(QStringLiteral("Splitter1"))) {
-    splitter->setSizes({splitter->widget(0)->minimumSizeHint().width(), form.width()});
-  }
+  form.narrowInputs();
   ResultsPlots* plots = form.resultsPlots();
   DiePanel* page = plots->diePanel();
-  plots->findChild<QTabWidget*>(QStringLiteral("PlotTabs"))->setCurrentWidget(page);
+  plots->showPage(page);
   page->setSections({kelvado::ParseDieSection("slit:width=20,gap=0.08,length=4")});
   page->setRpm(80);
   page->setOutputRange({}, {});

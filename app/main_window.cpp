@@ -448,10 +448,7 @@ void TForm1::runEnded() {
       dialogs_->showError(QStringLiteral("The results file could not be written: %1.").arg(detail));
     }
   }
-  plots_->setRunLabel(QStringLiteral("%1, %2 rpm, %3")
-                          .arg(session_->caseName())
-                          .arg(outcome.summary.Rpm, 0, 'f', 1)
-                          .arg(QString::fromLatin1(kelvado::FlowModelName(runCase_.flowModel))));
+  plots_->setRunLabel(session_->caseName(), outcome.summary.Rpm, runCase_.flowModel);
   plots_->showOutcome(outcome, runCase_.flowModel);
   emit runFinished();
   if (closeWhenRunEnds_) close();
@@ -462,8 +459,10 @@ void TForm1::showEvent(QShowEvent* event) {
   // The first time, the inputs take the least room they need and the plots the rest.
   if (splitterRestored_) return;
   splitterRestored_ = true;
-  splitter_->setSizes({splitter_->widget(0)->minimumSizeHint().width(), width()});
+  narrowInputs();
 }
+
+void TForm1::narrowInputs() { splitter_->setSizes({splitter_->widget(0)->minimumSizeHint().width(), width()}); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
   // Unsaved changes are asked about first, once: "Cancel" leaves a run going as it was.

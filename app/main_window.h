@@ -51,6 +51,8 @@ class TForm1 : public QWidget {
   MaterialBox* materialBox() const { return material_; }
   ScrewPanel* screwPanel() const { return screw_; }
   bool runInProgress() const { return run_.isRunning(); }
+  // The inputs as narrow as they go, the rest of the width to the plots.
+  void narrowInputs();
   // The size, splitter and page of the last session were restored: the caller need not size it.
   bool restoredGeometry() const { return restoredGeometry_; }
   // How the last run ended; valid once runFinished() has been emitted.

@@ -69,7 +69,12 @@ class ResultsPlots : public QWidget {
 
   // What the next run is called when it is kept ("pipe, 85.8 rpm, classic"); set before
   // showOutcome.
-  void setRunLabel(const QString& label) { runLabel_ = label; }
+  void setRunLabel(const QString& caseName, double rpm, kelvado::FlowModel model) {
+    runLabel_ = QStringLiteral("%1, %2 rpm, %3")
+                    .arg(caseName)
+                    .arg(rpm, 0, 'f', 1)
+                    .arg(QString::fromLatin1(kelvado::FlowModelName(model)));
+  }
   // Keeps the finished run on show: on every plot, its curves stay as dashed lines named after
   // it in the legend, whatever runs come next. False when no finished run is on show.
   bool keepForComparison();
