@@ -96,7 +96,7 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
     if (screw_->zoneCount() > 0) {
       ScrewPanel::Zones zones = screwZones();
       base.zones = std::move(zones.zones);
-      base.zoneProblem = zones.problem.toStdString();
+      base.zoneProblem = zones.problem;
     }
     return base;
   });

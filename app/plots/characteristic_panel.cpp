@@ -116,8 +116,8 @@ bool CharacteristicPanel::hasResults() const { return !pressureLine_->points().i
 void CharacteristicPanel::calculate(double rpm, double fromOutput, double toOutput, int count) {
   if (isCalculating()) return;
   const Base base = source_();
-  if (!base.zoneProblem.empty()) {
-    status_->setText(QString::fromStdString(base.zoneProblem));
+  if (!base.zoneProblem.isEmpty()) {
+    status_->setText(base.zoneProblem);
     return;
   }
   rpmRun_ = rpm;

@@ -33,7 +33,7 @@ class CharacteristicPanel : public QWidget {
     char decimalSeparator = '.';
     kelvado::FlowModel flowModel = kelvado::FlowModel::Classic;
     std::vector<kelvado::ScrewZone> zones{};
-    std::string zoneProblem{};  // set: nothing is run, this is said
+    QString zoneProblem{};  // set: nothing is run, this is said
   };
   using BaseSource = std::function<Base()>;
 

@@ -379,8 +379,8 @@ bool DiePanel::run() {
   request.flowModel = base.flowModel;
   request.rpm = rpm_->value();
   request.zones = base.zones;
-  if (!base.zoneProblem.empty()) {
-    dialogs_.showMessage(QString::fromStdString(base.zoneProblem));
+  if (!base.zoneProblem.isEmpty()) {
+    dialogs_.showMessage(base.zoneProblem);
     return false;
   }
   try {
