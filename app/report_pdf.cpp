@@ -182,6 +182,10 @@ class Numbers {
   QString operator()(double value, int decimals) const {
     return QString::number(value, 'f', decimals).replace(QLatin1Char('.'), separator_);
   }
+  // A pressure in the unit, one decimal more than a summary line shows.
+  QString pressure(double kgfPerCm2, display_units::PressureUnit unit) const {
+    return (*this)(display_units::FromKgfPerCm2(kgfPerCm2, unit), display_units::Info(unit).decimals + 1);
+  }
 
  private:
   QChar separator_;
@@ -215,7 +219,7 @@ void WriteResults(ReportPainter& page, const ReportContent& c) {
   page.row(QStringLiteral("Mean temperature (\u00b0C)"), number(s.AvgTemp, 2));
   page.row(QStringLiteral("Mixing degree (-)"), number(s.MixingDegree, 3));
   page.row(QStringLiteral("Outlet pressure (%1)").arg(display_units::Label(unit)),
-           number(display_units::FromKgfPerCm2(s.OutletPressure, unit), display_units::Info(unit).decimals + 1));
+           number.pressure(s.OutletPressure, unit));
 
   page.heading(QStringLiteral("Power balance"));
   page.row(QStringLiteral("Total power (kW)"), number(s.TotalPowerKW, 3));
@@ -238,8 +242,7 @@ void WriteMaterialAndDie(ReportPainter& page, const ReportContent& c) {
   const Numbers number(c.decimalSeparator);
   const kelvado::ScrewRun& p = c.operatingPoint->point;
   const display_units::PressureUnit unit = c.pressureUnit;
-  const int decimals = display_units::Info(unit).decimals + 1;  // as the outlet pressure
-  auto pressure = [&](double kgfPerCm2) { return number(display_units::FromKgfPerCm2(kgfPerCm2, unit), decimals); };
+  auto pressure = [&](double kgfPerCm2) { return number.pressure(kgfPerCm2, unit); };
   page.heading(QStringLiteral("Die and operating point (die page)"));
   page.row(QStringLiteral("Output (kg/hr)"), number(p.output, 2));
   page.row(QStringLiteral("Screw speed (rpm)"), number(p.summary.Rpm, 2));
@@ -273,7 +276,7 @@ void WriteZones(ReportPainter& page, const ReportContent& c) {
     page.cells({QString::number(i + 1), number(z.StartTurns, 2) + QStringLiteral("\u2013") + number(z.EndTurns, 2),
                 number(z.DepthFrom, 3) + QStringLiteral(" \u2192 ") + number(z.DepthTo, 3), number(z.Pitch, 2),
                 number(z.FlightWidth, 3), number(z.BarrelTemp, 1),
-                number(display_units::FromKgfPerCm2(z.EndPressure, unit), display_units::Info(unit).decimals + 1),
+                number.pressure(z.EndPressure, unit),
                 number(z.EndMeanTemp, 2)},
                widths);
   }
