@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "cli/material_fit_command.h"
 
-#include <cstdio>
 #include <filesystem>
 
 #include "case/compose.h"
@@ -13,12 +12,6 @@
 
 namespace kelvado::cli {
 namespace {
-
-std::string Percent(double fraction) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f %%", 100 * fraction);
-  return text;
-}
 
 // The points to fit, and a description of where they came from for the saved material.
 struct Fitted {
@@ -72,7 +65,7 @@ void Print(const Fitted& f, std::ostream& out) {
       << "  T0   (std-temp)         " << FitNumber(fit.referenceTemp) << " \u00B0C\n"
       << "  G0   (std-shear-rate)   " << FitNumber(fit.referenceShearRate) << " 1/s\n"
       << "  R\u00B2 of ln eta           " << FitNumber(fit.rSquared, 5) << '\n'
-      << "  worst viscosity error   " << Percent(fit.worstRelativeError) << '\n';
+      << "  worst viscosity error   " << FitPercent(fit.worstRelativeError) << '\n';
 }
 
 Json FitJson(const PowerLawFit& fit) {
@@ -92,11 +85,11 @@ Json FitJson(const PowerLawFit& fit) {
               {"warnings", warnings}};
 }
 
-Material ToSave(const FitCommandLine& line, const Fitted& f) {
+Material ToSave(const FitCommandLine& line, const Fitted& f, const MaterialCatalog& catalog) {
   std::array<double, 3> thermal{};
   std::string conversion = kFitConversion;
   if (line.like) {
-    const Material like = FindMaterial(*line.like);
+    const Material like = FindMaterial(*line.like, &catalog);
     thermal = {like.Value(Field::Density), like.Value(Field::SpecificHeat), like.Value(Field::Conductivity)};
     conversion += " Density, specific heat and conductivity of '" + like.name + "'";
   }
@@ -130,12 +123,12 @@ ExitCode FitFromCommandLine(const FitCommandLine& line, std::ostream& out, std::
   std::optional<Material> material;
   MaterialCatalog catalog;
   if (line.save) {
-    material = ToSave(line, fitted);
     try {
       catalog = MaterialCatalog::Load();
     } catch (const MaterialError& error) {
       throw UsageError::Of(error.what());
     }
+    material = ToSave(line, fitted, catalog);
   }
   Print(fitted, out);
   for (const std::string& warning : fitted.fit.warnings) err << "warning: " << warning << '\n';

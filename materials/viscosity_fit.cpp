@@ -105,13 +105,18 @@ std::string FitNumber(double value, int digits) {
   return text;
 }
 
+std::string FitPercent(double fraction) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f %%", 100 * fraction);
+  return text;
+}
+
 std::string FitRangeText(const ValueRange& range) { return FitNumber(range.from) + " to " + FitNumber(range.to); }
 
 std::string FitSourceText(const PowerLawFit& fit, const std::string& what, const std::string& by) {
-  char worst[32];
-  std::snprintf(worst, sizeof worst, "%.2f %%", 100 * fit.worstRelativeError);
   return "Power law fitted by " + by + " to " + what + ": " + std::to_string(fit.points) + " points, " +
-         FitRangeText(fit.tempRange) + " C, " + FitRangeText(fit.shearRateRange) + " 1/s; worst viscosity error " + worst +
+         FitRangeText(fit.tempRange) + " C, " + FitRangeText(fit.shearRateRange) + " 1/s; worst viscosity error " +
+         FitPercent(fit.worstRelativeError) +
          ", R2 of ln eta " + FitNumber(fit.rSquared, 5) + ".";
 }
 

@@ -67,6 +67,8 @@ double FittedViscosity(const PowerLawFit& fit, double tempC, double shearRate);
 
 // A number as a fit's texts show it: `digits` significant digits.
 std::string FitNumber(double value, int digits = 6);
+// A fraction as a percentage with two decimals: "1.23 %".
+std::string FitPercent(double fraction);
 // "FROM to TO".
 std::string FitRangeText(const ValueRange& range);
 
