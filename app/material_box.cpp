@@ -144,9 +144,7 @@ void MaterialBox::restoreChoice() {
       for (std::size_t i = 0; i < fields_.size(); ++i) fields_[i]->setText(texts[int(i)]);
     }
   } else if (const kelvado::Material* material = catalog_.Find(remembered.toStdString()); !remembered.isEmpty() && material) {
-    for (int i = 0; i < choice_->count(); ++i) {
-      if (materialAt(i) == material) index = i;
-    }
+    if (const int row = indexOf(material); row >= 0) index = row;
   }
   {
     const QSignalBlocker blocker(choice_);
@@ -181,6 +179,13 @@ bool MaterialBox::isCustom() const {
 }
 
 QString MaterialBox::currentName() const { return choice_->currentText(); }
+
+int MaterialBox::indexOf(const kelvado::Material* material) const {
+  for (int i = 0; material && i < choice_->count(); ++i) {
+    if (materialAt(i) == material) return i;
+  }
+  return -1;
+}
 
 const kelvado::Material* MaterialBox::currentMaterial() const { return materialAt(choice_->currentIndex()); }
 
@@ -221,11 +226,8 @@ void MaterialBox::showChoice(int index) {
 
 QString MaterialBox::showCase(const kelvado::CaseData& data) {
   const kelvado::Material* material = kelvado::CaseMaterial(data, catalog_, separator_());
-  int index = choice_->count() - 1;  // "Custom"
-  for (int i = 0; i < index; ++i) {
-    if (material && materialAt(i) == material) index = i;
-  }
-  showChoice(index);
+  const int row = indexOf(material);
+  showChoice(row >= 0 ? row : choice_->count() - 1);  // else "Custom"
   if (!data.material || material) return {};
   const QString quoted = QStringLiteral("\u201c%1\u201d").arg(Text(*data.material));
   return catalog_.Find(*data.material)
@@ -278,9 +280,7 @@ std::optional<QString> MaterialBox::saveMaterial(kelvado::Material material) {
   }
   refill();
   const kelvado::Material* saved = catalog_.Find(material.name);
-  for (int i = 0; i < choice_->count(); ++i) {
-    if (materialAt(i) == saved) choice_->setCurrentIndex(i);  // fills the fields, read-only
-  }
+  if (const int row = indexOf(saved); row >= 0) choice_->setCurrentIndex(row);  // fills the fields, read-only
   return std::nullopt;
 }
 

@@ -76,6 +76,8 @@ class MaterialBox : public QWidget {
   std::optional<QString> refuseWrite() const;
   void refill();  // the list again after the user's materials changed, the choice kept where it can be
   const kelvado::Material* materialAt(int index) const;
+  // The row of the material in the box; -1 for none (or no material).
+  int indexOf(const kelvado::Material* material) const;
   kelvado::InputTexts fieldTexts() const;
 
   WindowDialogs& dialogs_;
