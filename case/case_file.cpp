@@ -97,7 +97,7 @@ CaseData ReadCaseFile(const std::string& path, char decimalSeparator, const Mate
     file.rpm = WithSeparator(*file.rpm, *written, decimalSeparator);
   }
   for (std::size_t i = 0; i < file.zones.size(); ++i) {
-    const auto zone = ParseZone(file.zones[i]);
+    const auto zone = ParseZone(file.zones[i], static_cast<int>(i) + 1);
     if (const std::string* problem = std::get_if<std::string>(&zone)) {
       throw InputError::Of(path, ":", std::to_string(file.zoneLines[i]), ": ", *problem);
     }

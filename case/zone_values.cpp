@@ -85,7 +85,7 @@ std::optional<std::string> SetZoneValue(std::vector<ScrewZone>& zones, const Zon
     case ZoneKey::BarrelTemp: zone.barrelTemp = number; break;
   }
   // Read back from its text, the zone meets the same checks as one given on the command line.
-  auto checked = ParseZone(ZoneText(zone));
+  auto checked = ParseZone(ZoneText(zone), static_cast<int>(value.zone) + 1);
   if (std::string* problem = std::get_if<std::string>(&checked)) return std::move(*problem);
   return std::nullopt;
 }

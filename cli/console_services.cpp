@@ -8,6 +8,7 @@ namespace kelvado::cli {
 void ConsoleServices::ShowMessage(const std::string& text) {
   messages_ << text << '\n';
   messages_.flush();
+  last_ = text;
 }
 
 bool ConsoleServices::CancelRequested() { return InterruptRequested().load(); }

@@ -109,10 +109,14 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
       break;
     case RunStatus::WriteError:
       err << "Write error on the results file '" << CutResultFileName(options.resultFileName)
-          << "': " << outcome.detail << "; the run stopped and the file keeps what was written.\n";
+          << "': " << outcome.detail << "; the run stopped and an earlier file of that name is left as it was.\n";
       break;
     case RunStatus::Cancelled:
       err << "The run was cancelled.\n";
+      break;
+    case RunStatus::ImproperInput:
+      // The run's own message does not say which field a text that is no number was in.
+      if (!outcome.detail.empty() && outcome.detail != services.LastMessage()) err << outcome.detail << ".\n";
       break;
     case RunStatus::Finished:
       WriteSummary(out, outcome.summary, separator, options.pressureUnit);

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "report/results_file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -72,6 +75,15 @@ int WriteAll(int fd, const std::string& bytes) {
 }
 
 SinkWrite Failed(std::string detail) { return {SinkWrite::Result::Failed, std::move(detail)}; }
+
+// The unfinished file: hidden beside the target, its name short enough for any target's.
+std::string TemporaryPattern(const std::string& target) {
+  const std::size_t slash = target.rfind('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  std::size_t length = std::min<std::size_t>(target.size() - nameStart, 200);
+  while (length > 0 && (static_cast<unsigned char>(target[nameStart + length]) & 0xC0) == 0x80) --length;
+  return target.substr(0, nameStart) + "." + target.substr(nameStart, length) + ".XXXXXX";
+}
 
 }  // namespace
 
@@ -200,72 +212,129 @@ std::string OutletBlockText(const CalcState& s, char sep) {
 ResultFile::ResultFile(std::string path, char decimalSeparator, TextEncoding encoding, FlowModel model)
     : name_(std::move(path)), separator_(decimalSeparator), encoding_(encoding), model_(model) {}
 
+ResultFile::ResultFile(ResultFile&& other) noexcept
+    : name_(std::move(other.name_)),
+      borrowed_(other.borrowed_),
+      descriptor_(std::exchange(other.descriptor_, -1)),
+      separator_(other.separator_),
+      encoding_(other.encoding_),
+      model_(other.model_),
+      target_(std::move(other.target_)),
+      temporary_(std::exchange(other.temporary_, {})),
+      temporaryId_(other.temporaryId_) {}
+
+ResultFile::~ResultFile() { DeleteUnfinished(); }
+
 ResultFile ResultFile::OnDescriptor(int descriptor, char decimalSeparator, TextEncoding encoding, FlowModel model) {
   ResultFile file("-", decimalSeparator, encoding, model);
   file.descriptor_ = descriptor;
+  file.borrowed_ = true;
   return file;
 }
 
-SinkWrite ResultFile::WriteStage(OpenMode mode, std::string bytes) {
-  if (descriptor_ >= 0) {
-    if (encoding_ == TextEncoding::Utf8) bytes = ToUtf8(bytes);
-    if (const int error = WriteAll(descriptor_, bytes); error != 0) return Failed(std::strerror(error));
+void ResultFile::CloseDescriptor() {
+  if (descriptor_ >= 0 && !borrowed_) ::close(descriptor_);
+  if (!borrowed_) descriptor_ = -1;
+}
+
+SinkWrite ResultFile::Open() {
+  DeleteUnfinished();  // a header written again starts a new file
+  const SinkWrite notOpened{SinkWrite::Result::NotOpened, {}};
+  struct stat st {};
+  const bool exists = ::stat(name_.c_str(), &st) == 0;  // through a link, to what it names
+  if (exists && (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))) {
+    // Non-blocking, so that a device that is not ready is refused at once.
+    descriptor_ = ::open(name_.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_TRUNC);
+    if (descriptor_ < 0) return notOpened;
+    ::fcntl(descriptor_, F_SETFL, ::fcntl(descriptor_, F_GETFL) & ~O_NONBLOCK);
     return {};
   }
-  // Non-blocking, so that a FIFO without a reader is refused at once instead of waiting.
-  const int flags =
-      O_WRONLY | O_CLOEXEC | O_NONBLOCK | (mode == OpenMode::Create ? O_CREAT | O_TRUNC : O_APPEND);
-  const int fd = ::open(name_.c_str(), flags, 0666);
-  struct stat st {};
-  const bool usable =
-      fd >= 0 && ::fstat(fd, &st) == 0 && !S_ISFIFO(st.st_mode) && !S_ISSOCK(st.st_mode);
-  if (!usable) {
-    if (fd >= 0) ::close(fd);  // a pipe or a socket is no results file, even with a reader
-    return {SinkWrite::Result::NotOpened, {}};
+  // A FIFO or a socket is no results file, even with a reader; a file without a write bit
+  // is one the user keeps, even from root.
+  if (exists && (!S_ISREG(st.st_mode) || ::access(name_.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0)) {
+    return notOpened;
   }
-  if (mode == OpenMode::Create) {
-    opened_ = {st.st_dev, st.st_ino};
-  } else if (opened_.device != st.st_dev || opened_.inode != st.st_ino) {
-    ::close(fd);  // another program put a file of its own under the name
-    return Failed("another file was put under its name during the run");
+  target_ = name_;
+  struct stat link {};
+  if (exists && ::lstat(name_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    std::error_code ec;
+    const std::string resolved = std::filesystem::canonical(name_, ec).string();  // replace the file, keep the link
+    if (!ec) target_ = resolved;
   }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  std::string temporary = TemporaryPattern(target_);
+  descriptor_ = ::mkostemp(temporary.data(), O_CLOEXEC);
+  if (descriptor_ < 0) return notOpened;
+  temporary_ = std::move(temporary);
+  struct stat made {};
+  ::fstat(descriptor_, &made);
+  temporaryId_ = {made.st_dev, made.st_ino};
+  mode_t mode = 0;
+  if (exists) {
+    mode = st.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  ::fchmod(descriptor_, mode);
+  return {};
+}
+
+SinkWrite ResultFile::Append(std::string bytes) {
+  if (descriptor_ < 0) return {SinkWrite::Result::NotOpened, {}};
+  if (!temporary_.empty()) {
+    // Somebody removed the temporary file, or put another file under its name: that file
+    // is not this run's to write, or to put in place.
+    struct stat named {};
+    if (::lstat(temporary_.c_str(), &named) != 0) return {SinkWrite::Result::NotOpened, {}};
+    if (named.st_dev != temporaryId_.device || named.st_ino != temporaryId_.inode) {
+      return Failed("another file was put under its name during the run");
+    }
+  }
   if (encoding_ == TextEncoding::Utf8) bytes = ToUtf8(bytes);
-  if (const int error = WriteAll(fd, bytes); error != 0) {
-    ::close(fd);
-    return Failed(std::strerror(error));
-  }
-  // Only a regular file this run created and has written ever since is its to delete.
-  struct stat after {};
-  const bool regular = ::fstat(fd, &after) == 0 && S_ISREG(after.st_mode);
-  created_ = regular && (mode == OpenMode::Create || created_);
-  if (created_) last_ = {after.st_dev, after.st_ino, after.st_size, after.st_mtim.tv_sec, after.st_mtim.tv_nsec};
-  if (::close(fd) != 0) return Failed(std::strerror(errno));
+  if (const int error = WriteAll(descriptor_, bytes); error != 0) return Failed(std::strerror(error));
+  return {};
+}
+
+SinkWrite ResultFile::PutInPlace() {
+  if (borrowed_) return {};
+  const int closed = ::close(descriptor_);
+  const int error = errno;
+  descriptor_ = -1;
+  if (closed != 0) return Failed(std::strerror(error));
+  if (temporary_.empty()) return {};
+  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) return Failed(std::strerror(errno));
+  temporary_.clear();
   return {};
 }
 
 SinkWrite ResultFile::WriteHeader(const CalcState& s) {
-  return WriteStage(OpenMode::Create, HeaderBlockText(s, separator_, model_));
+  if (!borrowed_) {
+    if (SinkWrite opened = Open(); opened.result != SinkWrite::Result::Written) return opened;
+  }
+  return Append(HeaderBlockText(s, separator_, model_));
 }
 
-SinkWrite ResultFile::WriteTurnLine(const CalcState& s) {
-  return WriteStage(OpenMode::Append, TurnLineText(s, separator_));
-}
+SinkWrite ResultFile::WriteTurnLine(const CalcState& s) { return Append(TurnLineText(s, separator_)); }
 
 SinkWrite ResultFile::WriteOutletBlock(const CalcState& s) {
-  return WriteStage(OpenMode::Append, OutletBlockText(s, separator_));
+  if (SinkWrite written = Append(OutletBlockText(s, separator_)); written.result != SinkWrite::Result::Written) {
+    return written;
+  }
+  return PutInPlace();
 }
 
 void ResultFile::DeleteUnfinished() {
-  if (!created_) return;
-  struct stat st {};
-  if (::lstat(name_.c_str(), &st) != 0) return;
-  const Identity now{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
-  if (!S_ISREG(st.st_mode) || now.device != last_.device || now.inode != last_.inode ||
-      now.size != last_.size || now.modifiedSec != last_.modifiedSec || now.modifiedNsec != last_.modifiedNsec) {
-    return;
+  if (!temporary_.empty()) {
+    // Only while the name still leads to the file this run wrote.
+    struct stat named {};
+    if (::lstat(temporary_.c_str(), &named) == 0 && named.st_dev == temporaryId_.device &&
+        named.st_ino == temporaryId_.inode) {
+      ::unlink(temporary_.c_str());
+    }
+    temporary_.clear();
   }
-  ::unlink(name_.c_str());
+  CloseDescriptor();
 }
 
 std::string ResultPath(const RunRequest& request) {

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
-// The results file: header, progress lines and outlet block, each written by opening the
-// file, writing the stage and closing it again, so the file on disk is always complete up
-// to the last stage written.
-#include <cstdint>
+// The results file: header, progress lines and outlet block, each written as its stage
+// ends into a temporary file beside the target, which takes the target's name only when
+// the outlet block is written: a run that fails or is cancelled leaves the earlier file of
+// that name as it was.
 #include <string>
+#include <sys/types.h>
 
 #include "solver/results_sink.h"
 #include "solver/run.h"
@@ -30,6 +31,9 @@ class ResultFile : public ResultsSink {
   // `path` is used as it stands (ResultPath makes it from a request).
   ResultFile(std::string path, char decimalSeparator, TextEncoding encoding,
              FlowModel model = FlowModel::Classic);
+  ResultFile(ResultFile&& other) noexcept;
+  ResultFile& operator=(ResultFile&&) = delete;
+  ~ResultFile() override;  // an unfinished temporary file goes
 
   // The stages written in turn to a descriptor the caller keeps open (standard output of a
   // script, even a pipe): nothing is opened, checked or deleted.
@@ -38,35 +42,36 @@ class ResultFile : public ResultsSink {
 
   const std::string& Name() const { return name_; }
 
-  // A FIFO or socket is refused at once, never waited on; a later stage that finds another
-  // file under the name fails instead of writing into it.
+  // The header makes the temporary file, keeping the mode of the file it will replace and
+  // writing through a symbolic link to its target. A device is written in place; a FIFO, a
+  // socket, a folder or a read-only file is refused at once, never waited on. A later
+  // stage whose temporary file was removed meanwhile is refused too.
   SinkWrite WriteHeader(const CalcState& state) override;
   SinkWrite WriteTurnLine(const CalcState& state) override;
+  // Also puts the file in place.
   SinkWrite WriteOutletBlock(const CalcState& state) override;
 
-  // Deletes the file, but only while its name still names the regular file that
-  // WriteHeader opened, as last written: never a device, a folder or a file put there since.
+  // Removes the temporary file; the target is never touched.
   void DeleteUnfinished() override;
 
  private:
-  enum class OpenMode { Create, Append };
-  SinkWrite WriteStage(OpenMode mode, std::string bytes);
-
-  // What tells one file from another: inode numbers are reused at once on most file
-  // systems, so the size and modification time after our last write belong to it too.
-  struct Identity {
-    std::uint64_t device = 0, inode = 0;
-    std::int64_t size = 0, modifiedSec = 0, modifiedNsec = 0;
-  };
+  SinkWrite Open();
+  SinkWrite Append(std::string bytes);
+  SinkWrite PutInPlace();
+  void CloseDescriptor();
 
   std::string name_;
-  int descriptor_ = -1;   // set: written there instead of the file under name_
+  bool borrowed_ = false;  // the descriptor is the caller's: written to, never closed
+  int descriptor_ = -1;
   char separator_;
   TextEncoding encoding_;
   FlowModel model_;
-  Identity opened_;       // the file the header went into, of whatever type
-  bool created_ = false;  // the name names the regular file this run wrote, as last_ says
-  Identity last_;
+  std::string target_;     // the file the name leads to, through a link
+  std::string temporary_;  // beside it, while unfinished; empty when written in place
+  struct {
+    dev_t device = 0;
+    ino_t inode = 0;
+  } temporaryId_;
 };
 
 // The byte texts of the three stages (CR LF line ends, Shift-JIS pairs), for the writers and tests.

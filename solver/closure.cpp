@@ -62,7 +62,7 @@ void CheckFlowRates(CalcState& s, RunServices& services) {
 
   s.CrossFlow = DepthIntegral(s.VelX, s.NDiv, s.StepY);
   s.FlowRateZ = DepthIntegral(s.VelZ, s.NDiv, s.StepY) * s.ChannelWidth;
-  CheckFaultFlags();
+  CheckFaultFlags("the flow-rate closure");
 
   if (std::fabs(s.CrossFlow) <= s.CrossFlowTol &&
       std::fabs((s.FlowRateZ - s.VolumeRate) / s.VolumeRate) <= kFlowTolerance) {
@@ -93,7 +93,7 @@ void CheckFlowRates(CalcState& s, RunServices& services) {
                   s.PressGradXNext, s.PressGradX);
   CorrectGradient(s, s.FlowResPos, s.FlowGradPos, s.FlowResNeg, s.FlowGradNeg,
                   s.PressGradZNext, s.PressGradZ);
-  CheckFaultFlags();
+  CheckFaultFlags("the flow-rate closure");
 
   s.BracketAge += 1;
   s.ClosureIter += 1;

@@ -113,7 +113,7 @@ void SolveTemperatureStep(CalcState& s) {
 SinkWrite AdvanceEnergyStep(CalcState& s, ResultsSink& sink) {
   s.ChannelEnd = 0;
   EvaluateStepIntegrals(s);
-  CheckFaultFlags();
+  CheckFaultFlags("the pressure and power of the step");
 
   if (s.StepCount % 4 == 0) {
     SinkWrite line = sink.WriteTurnLine(s);
@@ -121,7 +121,7 @@ SinkWrite AdvanceEnergyStep(CalcState& s, ResultsSink& sink) {
   }
 
   SolveTemperatureStep(s);
-  CheckFaultFlags();
+  CheckFaultFlags("the energy step");
 
   s.PosZ = s.PosZ + s.StepZ;
   if (s.ChannelLength + 0.01 * s.StepZ < s.PosZ) {

@@ -17,9 +17,9 @@ std::string RaisedFault() {
   return {};
 }
 
-void CheckFaultFlags() {
+void CheckFaultFlags(const char* stage) {
   if (std::fetestexcept(FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID) == 0) return;
-  throw ArithmeticFault(RaisedFault());
+  throw ArithmeticFault(RaisedFault() + " in " + stage);
 }
 
 }  // namespace kelvado

@@ -16,9 +16,10 @@ class ArithmeticFault : public std::runtime_error {
 // Clears division-by-zero, overflow and invalid-operation flags (and the harmless ones).
 void ClearFaultFlags();
 
-// Throws ArithmeticFault naming the first raised fault: "division by zero", "overflow"
-// or "invalid operation".
-void CheckFaultFlags();
+// Throws ArithmeticFault naming the raised fault and the stage that raised it:
+// "overflow in the operating conditions"; the fault is "division by zero", "overflow" or
+// "invalid operation".
+void CheckFaultFlags(const char* stage);
 
 // The raised fault's name, or an empty string.
 std::string RaisedFault();

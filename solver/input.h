@@ -59,6 +59,14 @@ std::string ExactNumberText(double value, char decimalSeparator = '.');
 
 // A number for a message: at most 6 significant digits, so that 1e300 stays one short word.
 std::string ShortNumberText(double value, char decimalSeparator = '.');
+// Why ReadInputData refused the texts, naming the field: its bounds message, or that the
+// text is no number.
+std::string InputProblemText(const CalcState& state, const InputTexts& texts, char decimalSeparator);
+
+// A text the user gave, quoted for a message: cut to `limit` bytes (never inside a UTF-8
+// character) with "..." after it, control bytes shown as \xNN, so that a stray megabyte or a
+// NUL byte can not swamp or cut the message.
+std::string QuotedForMessage(std::string_view text, std::size_t limit = 40);
 // An output or pressure for a message: two decimals, as the tables show them, unless that
 // takes more than 6 significant digits; then ShortNumberText.
 std::string TwoDecimalsText(double value, char decimalSeparator = '.');

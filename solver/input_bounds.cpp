@@ -20,7 +20,7 @@ InputProblem Problem(Field field, const std::string& rule) {
 
 constexpr Bound kBounds[kInputCount] = {
     Bound::AboveZero,          // BarrelDiameter
-    Bound::AboveZero,          // LengthRatio
+    Bound::Turns,              // LengthRatio
     Bound::BelowRadius,        // ChannelDepth
     Bound::AboveZero,          // ScrewPitch
     Bound::BelowPitchAcross,   // FlightWidth
@@ -34,7 +34,7 @@ constexpr Bound kBounds[kInputCount] = {
     Bound::AboveZero,          // StdViscosity
     Bound::AboveZero,          // StdShearRate
     Bound::AboveAbsoluteZero,  // StdTemp
-    Bound::AboveZero,          // PowerIndex
+    Bound::ShearThinning,      // PowerIndex
     Bound::None,               // TempCoeff: a melt may thin or thicken with temperature
 };
 
@@ -46,6 +46,8 @@ std::string BoundText(Field field) {
   switch (BoundOf(field)) {
     case Bound::None: return {};
     case Bound::AboveZero: return "above zero";
+    case Bound::Turns: return "above zero and at most " + ShortNumberText(kMaxChannelTurns) + " turns";
+    case Bound::ShearThinning: return "above zero and at most 1";
     case Bound::BelowRadius: return "above zero and less than the barrel radius";
     case Bound::BelowPitchAcross: return "less than the pitch across the channel";
     case Bound::AboveAbsoluteZero: return "above absolute zero, " + ShortNumberText(kAbsoluteZero);
@@ -81,6 +83,10 @@ std::optional<InputProblem> CheckInputBounds(const CalcState& s) {
         break;
       case Bound::AboveZero:
         if (!(v > 0)) return Problem(field, "above zero");
+        break;
+      case Bound::Turns:
+      case Bound::ShearThinning:
+        if (!(v > 0 && v <= (BoundOf(field) == Bound::Turns ? kMaxChannelTurns : 1.0))) return Problem(field, BoundText(field));
         break;
     }
   }

@@ -362,7 +362,7 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
                   kWorkToHeat;
   s.Pressure += s.PressGradZ * dz;
   s.Turns = TurnsAt(s, s.PosZ);
-  CheckFaultFlags();
+  CheckFaultFlags("the pressure and power of the step");
 
   // Every fourth step, and the first of each zone of a screw of zones.
   if (s.StepCount % 4 == 0 || s.ZoneEntered == 1) {
@@ -378,7 +378,7 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
 
   s.WallCooling += MarchOrbits(s, orbits, W, dz) * dz;
   OrbitsToDepth(s, fine);
-  CheckFaultFlags();
+  CheckFaultFlags("the energy step");
   s.PosZ = lastStep ? s.ChannelLength : s.PosZ + s.StepZ;
   s.TempPrev = s.Temp;
   s.StepCount = s.StepCount + 1;

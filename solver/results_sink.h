@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 // What a run needs from a results writer: the three stages of the results file, each
-// saying how the write went, and the removal of a file the run leaves unfinished. The
+// saying how the write went, and the removal of what an unfinished run wrote. The
 // report folder writes the file; the driver decides what a failed write means.
 #include <string>
 
@@ -28,7 +28,7 @@ class ResultsSink {
   virtual SinkWrite WriteTurnLine(const CalcState& state) = 0;
   // Appends the outlet profiles and the power balance.
   virtual SinkWrite WriteOutletBlock(const CalcState& state) = 0;
-  // Removes the file the header created, but only while its name still names that file.
+  // Removes what the unfinished run wrote; an earlier file of the same name stays as it was.
   virtual void DeleteUnfinished() = 0;
 };
 

@@ -79,7 +79,7 @@ std::optional<RunStatus> SolveStepFlowField(CalcState& s, RunServices& services,
     services.ShowMessage(messages::kConsistentFlowNotConverged);
     return RunStatus::ClosureFailed;
   }
-  CheckFaultFlags();
+  CheckFaultFlags("the flow field");
   return std::nullopt;
 }
 
@@ -131,7 +131,7 @@ OutletSummary SummaryOf(const CalcState& s) {
 RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutcome& outcome,
                 const RunRequest& request, bool& fileStarted) {
   ComputeOperatingConditions(s);
-  CheckFaultFlags();
+  CheckFaultFlags("the operating conditions");
   s.LowestBoundTemp = std::min(s.InletTemp, s.BarrelTemp);
   if (s.Zones != nullptr) {
     // The screw of zones replaces the case's channel: its length, and the first section.
@@ -144,7 +144,7 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
   fileStarted = true;
 
   PrepareGridAndProfiles(s);
-  CheckFaultFlags();
+  CheckFaultFlags("the depth grid and starting profiles");
 
   // The classic iteration's crutch; the consistent model needs no start of its own.
   if (request.flowModel == FlowModel::Classic && s.PowerIndex < kMinStartPowerIndex) {
@@ -200,7 +200,7 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
   if (firstViolation) return EndUnstable(*firstViolation, classic, services, outcome);
 
   ComputePowerBalance(s);
-  CheckFaultFlags();
+  CheckFaultFlags("the power balance");
   // The consistent model's numbers stand only with their energy balance closed.
   // Measured against the largest term of the balance: near and past open discharge the
   // total power may be small beside the heat that flows through the melt.
@@ -228,9 +228,8 @@ RunOutcome RunCalculation(const RunRequest& request, RunServices& services, Resu
   if (state->InputValid == 0) {
     outcome.status = RunStatus::ImproperInput;
     outcome.invalidField = static_cast<Field>(state->InvalidField);
-    // A text that reads as a number failed the bounds: say which, for tables and exports.
-    const std::string& text = request.inputs[state->InvalidField];
-    if (ParseNumber(text, request.decimalSeparator)) outcome.detail = CheckInputBounds(*state)->message;
+    // Which field and why, for front ends that name it in words, tables and exports.
+    outcome.detail = InputProblemText(*state, request.inputs, request.decimalSeparator);
     return outcome;
   }
   std::optional<ZonePlan> zones;
@@ -253,7 +252,7 @@ RunOutcome RunCalculation(const RunRequest& request, RunServices& services, Resu
   try {
     outcome.status = March(*state, sink, services, outcome, request, fileStarted);
   } catch (const ArithmeticFault& fault) {
-    // The file stays as written so far and the list is not re-read.
+    // Nothing reached the file's name, so the list is not re-read.
     outcome.status = RunStatus::ArithmeticFault;
     outcome.detail = fault.what();
     return outcome;

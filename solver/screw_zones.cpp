@@ -6,6 +6,7 @@
 
 #include "solver/calc_state.h"
 #include "solver/input.h"
+#include "solver/input_bounds.h"
 #include "solver/units.h"
 
 namespace kelvado {
@@ -13,13 +14,18 @@ namespace {
 
 constexpr int kStepsPerTurn = 20;  // as the channel of a run without zones
 
-std::string Problem(std::string_view text, const std::string& what) {
-  return "The zone \"" + std::string(text) + "\" " + what + "; change and try again!";
+// The zone by its number along the screw where it has one, and by its text.
+std::string Problem(std::string_view text, int number, const std::string& what) {
+  std::string message = "The zone ";
+  if (number > 0) message.append(std::to_string(number)).append(" (");
+  message.append("\"").append(text).append("\"");
+  if (number > 0) message.append(")");
+  return message.append(" ").append(what).append("; change and try again!");
 }
 
 }  // namespace
 
-std::variant<ScrewZone, std::string> ParseZone(std::string_view text) {
+std::variant<ScrewZone, std::string> ParseZone(std::string_view text, int zoneNumber) {
   ScrewZone zone;
   bool haveTurns = false, haveDepth = false;
   std::size_t start = 0;
@@ -28,7 +34,7 @@ std::variant<ScrewZone, std::string> ParseZone(std::string_view text) {
     const std::string_view item = text.substr(start, comma - start);
     start = comma + 1;
     const std::size_t eq = item.find('=');
-    if (eq == std::string_view::npos) return Problem(text, "has \"" + std::string(item) + "\", which is no key=value");
+    if (eq == std::string_view::npos) return Problem(text, zoneNumber, "has \"" + std::string(item) + "\", which is no key=value");
     const std::string_view key = item.substr(0, eq);
     const std::string_view value = item.substr(eq + 1);
     auto number = [&](std::string_view t) -> std::optional<double> {
@@ -41,42 +47,50 @@ std::variant<ScrewZone, std::string> ParseZone(std::string_view text) {
     };
     if (key == "turns") {
       const std::optional<double> v = number(value);
-      if (!v) return Problem(text, "needs turns above zero");
+      if (!v || *v > kMaxChannelTurns) {
+        return Problem(text, zoneNumber, "needs turns above zero and at most " + ShortNumberText(kMaxChannelTurns));
+      }
       zone.turns = *v;
       haveTurns = true;
     } else if (key == "depth") {
       const std::size_t colon = value.find(':');
       const std::optional<double> from = number(value.substr(0, colon));
       const std::optional<double> to = colon == std::string_view::npos ? from : number(value.substr(colon + 1));
-      if (!from || !to) return Problem(text, "needs depths above zero (depth=FROM:TO or depth=D, cm)");
+      if (!from || !to) return Problem(text, zoneNumber, "needs depths above zero (depth=FROM:TO or depth=D, cm)");
       zone.depthFrom = *from;
       zone.depthTo = *to;
       haveDepth = true;
     } else if (key == "pitch") {
-      if (!positive(zone.pitch, value)) return Problem(text, "needs a pitch above zero");
+      if (!positive(zone.pitch, value)) return Problem(text, zoneNumber, "needs a pitch above zero");
     } else if (key == "flight-width") {
-      if (!positive(zone.flightWidth, value)) return Problem(text, "needs a flight width above zero");
+      if (!positive(zone.flightWidth, value)) return Problem(text, zoneNumber, "needs a flight width above zero");
     } else if (key == "barrel-temp") {
       const std::optional<double> v = ParseNumber(value, '.');
-      if (!v || !(*v > kAbsoluteZero)) return Problem(text, "needs a barrel temperature above -273.15");
+      if (!v || !(*v > kAbsoluteZero)) return Problem(text, zoneNumber, "needs a barrel temperature above -273.15");
       zone.barrelTemp = v;
     } else {
-      return Problem(text, "has the unknown key \"" + std::string(key) +
+      return Problem(text, zoneNumber, "has the unknown key \"" + std::string(key) +
                                "\" (turns, depth, pitch, flight-width, barrel-temp)");
     }
     if (comma == text.size()) break;
   }
-  if (!haveTurns) return Problem(text, "gives no turns");
-  if (!haveDepth) return Problem(text, "gives no depth");
+  if (!haveTurns) return Problem(text, zoneNumber, "gives no turns");
+  if (!haveDepth) return Problem(text, zoneNumber, "gives no depth");
   return zone;
 }
 
 std::variant<std::vector<ScrewZone>, std::string> ParseZones(const std::vector<std::string>& texts) {
   std::vector<ScrewZone> zones;
+  double turns = 0;
   for (const std::string& text : texts) {
-    auto zone = ParseZone(text);
+    auto zone = ParseZone(text, static_cast<int>(zones.size()) + 1);
     if (std::string* problem = std::get_if<std::string>(&zone)) return std::move(*problem);
     zones.push_back(std::get<ScrewZone>(zone));
+    turns += zones.back().turns;
+  }
+  if (turns > kMaxChannelTurns) {
+    return "The zones add up to " + ShortNumberText(turns) + " turns, more than a screw of " +
+           ShortNumberText(kMaxChannelTurns) + " turns; change and try again!";
   }
   return zones;
 }

@@ -26,8 +26,9 @@ struct ScrewZone {
 
 // "turns=4,depth=0.6:0.25,pitch=6.5,flight-width=0.65,barrel-temp=280" (depth=0.25 for a
 // constant depth; numbers with a point). Turns and depth are required, above zero. The
-// error names the text and what is wrong with it.
-std::variant<ScrewZone, std::string> ParseZone(std::string_view text);
+// error names the zone (its number along the screw, when given, and its text) and what is
+// wrong with it.
+std::variant<ScrewZone, std::string> ParseZone(std::string_view text, int number = 0);
 
 // Every zone of the texts, or the first one's error.
 std::variant<std::vector<ScrewZone>, std::string> ParseZones(const std::vector<std::string>& texts);

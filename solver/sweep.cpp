@@ -111,7 +111,7 @@ RatioForRpm FlowRateRatioForRpm(const InputTexts& inputs, char decimalSeparator,
   ReadInputData(*s, inputs, decimalSeparator, quiet);
   if (s->InputValid == 0) {
     found.status = RunStatus::ImproperInput;
-    found.detail = quiet.message;
+    found.detail = InputProblemText(*s, inputs, decimalSeparator);
     return found;
   }
   s->FlowRateRatio = 1.0;
@@ -121,7 +121,7 @@ RatioForRpm FlowRateRatioForRpm(const InputTexts& inputs, char decimalSeparator,
   ComputeOperatingConditions(*s);
   // The screw speed is inversely proportional to the flow-rate ratio.
   found.ratio = s->RevPerSec / (rpm / 60.0);
-  found.detail = RaisedFault();
+  if (const std::string fault = RaisedFault(); !fault.empty()) found.detail = fault + " in the operating conditions";
   std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
   if (!found.detail.empty()) found.status = RunStatus::ArithmeticFault;
   return found;

@@ -54,7 +54,7 @@ StageEnd FitVelocityProfiles(CalcState& s, RunServices& services) {
     ++s.VelocityPasses;
     ++s.TotalVelocityPasses;
     ++s.StepVelocityPasses;
-    CheckFaultFlags();
+    CheckFaultFlags("the velocity profiles");
     if (std::fabs((vbz - s.VelZ[s.NDiv]) / vbz) < 0.01 &&
         std::fabs((vbx - s.VelX[s.NDiv]) / vbx) < 0.01) {
       s.VelocityDone = 1;

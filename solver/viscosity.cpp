@@ -51,7 +51,7 @@ double ViscosityLaw(CalcState& s, double shearZ, double shearX, double temp) {
 
 void GiveUpInnerLoop(CalcState& s, RunServices& services) {
   s.InnerDone = 1;
-  CheckFaultFlags();  // a fault, not non-convergence, if the numbers went bad
+  CheckFaultFlags("the viscosity iteration");  // a fault, not non-convergence, if the numbers went bad
   services.ShowMessage(messages::kInnerNotConverged);
   s.InnerFailed = 1;
 }
@@ -64,7 +64,7 @@ void UpdateViscosity(CalcState& s, RunServices& services) {
     const double shearFactor = ShearFactor(s, s.ShearZ[j], s.ShearX[j]);
     s.Viscosity[j] = s.TempFactors.factor[j] * shearFactor;
   }
-  CheckFaultFlags();
+  CheckFaultFlags("the viscosity update");
 
   // Only three probe nodes decide, one node short of the quarter points.
   const int probes[3] = {s.ProbeQ1 - 1, s.ProbeQ2 - 1, s.ProbeQ3 - 1};

@@ -22,7 +22,7 @@ namespace window_harness {
 
 inline constexpr int kRunTimeoutMs = 30000;
 // Long enough (tens of seconds) that a test can act while it is still going.
-inline constexpr const char* kLongRunLengthRatio = "1000000";
+inline constexpr const char* kLongRunLengthRatio = "1000";  // the longest channel a run takes
 
 class RecordingDialogs final : public WindowDialogs {
  public:

@@ -140,7 +140,8 @@ TEST_F(Cli, ImproperInputLeavesAnExistingFileUntouched) {
   for (const char* text : {"abc", ""}) {
     const CliResult run = Run({"--channel-depth", text});
     EXPECT_EQ(run.exitCode, 3) << text;
-    EXPECT_EQ(run.err, kImproper) << text;
+    EXPECT_EQ(run.err, kImproper + std::string("kelvado-cli: Channel Depth (cm) is not a number: '") + text + "'.\n")
+        << text;
     EXPECT_EQ(run.out, "") << text;
   }
   EXPECT_EQ(Read("result.txt"), earlier);
@@ -162,13 +163,16 @@ TEST_F(Cli, WriteErrorOnAFullDeviceIsReportedAndDeletesNothing) {
   EXPECT_TRUE(IsCharDevice("/dev/full"));
 }
 
-TEST_F(Cli, AnOverflowingOutputFaultsAfterTheHeaderAndLeavesIt) {
-  const CliResult run = Run({"--output-rate=1e300"});
-  EXPECT_EQ(run.exitCode, 7);
-  EXPECT_NE(run.err.find("overflow"), std::string::npos) << run.err;
-  const std::string file = Read("result.txt");
-  EXPECT_EQ(Lines(file).size(), 30u);
-  EXPECT_TRUE(file.ends_with("(gf/cm2)\r\n"));
+TEST_F(Cli, AFailedRunLeavesTheEarlierResultsFileAsItWas) {
+  ASSERT_EQ(Run({"-o", "keep.txt"}).exitCode, 0);
+  const std::string earlier = Read("keep.txt");
+  // The viscosity iteration gives up; an output of 1e300 overflows after the header.
+  EXPECT_EQ(Run({"--flow-rate-ratio", "0.2", "-o", "keep.txt"}).exitCode, 4);
+  const CliResult fault = Run({"--output-rate=1e300", "-o", "keep.txt"});
+  EXPECT_EQ(fault.exitCode, 7);
+  EXPECT_NE(fault.err.find("overflow in the "), std::string::npos) << fault.err;
+  EXPECT_EQ(Read("keep.txt"), earlier);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"keep.txt"});
 }
 
 // Values no extruder can have are improper input naming the field, in both models, and
@@ -180,7 +184,15 @@ TEST_F(Cli, ImpossibleInputsAreRefusedNamingTheField) {
       {{"--length-ratio", "-8"}, "L/D (-) must be above zero"},
       {{"--channel-depth", "5"}, "Channel Depth (cm) must be less than the barrel radius, 3.25"},
       {{"--flight-width", "7"}, "Flight Width (cm) must be less than the pitch across the channel"},
-      {{"--barrel-temp", "-300"}, "Barrel Temperature (\u2103) must be above absolute zero"}};
+      {{"--barrel-temp", "-300"}, "Barrel Temperature (\u2103) must be above absolute zero"},
+      {{"--length-ratio", "1e9"}, "L/D (-) must be above zero and at most 1000 turns"},
+      {{"--length-ratio", "1000.5"}, "L/D (-) must be above zero and at most 1000 turns"},
+      {{"--power-index", "100"}, "Parameter n (-) must be above zero and at most 1"},
+      {{"--power-index", "1.01"}, "Parameter n (-) must be above zero and at most 1"},
+      {{"--zone", "turns=950,depth=0.3", "--zone", "turns=51,depth=0.3", "--rpm", "60"},
+       "The zones add up to 1001 turns, more than a screw of 1000 turns"},
+      {{"--zone", "turns=4,depth=0.6", "--zone", "pitch=0.5", "--rpm", "60"}, "The zone 2 (\"pitch=0.5\") gives no turns"},
+      {{"--zone", "turns=1001,depth=0.3", "--rpm", "60"}, "The zone 1 (\"turns=1001,depth=0.3\") needs turns above zero and at most 1000"}};
   for (const auto& [args, message] : cases) {
     for (const char* model : {"classic", "consistent"}) {
       std::vector<std::string> all = args;
@@ -191,6 +203,20 @@ TEST_F(Cli, ImpossibleInputsAreRefusedNamingTheField) {
     }
   }
   EXPECT_TRUE(Entries().empty());
+  // At the bounds the case runs.
+  EXPECT_EQ(Run({"--length-ratio", "1000", "--power-index", "1"}).exitCode, 0);
+}
+
+TEST_F(Cli, ATextThatIsNoNumberIsNamedWithItsField) {
+  for (const std::string text : {"nan", "abc", "", "6,5"}) {
+    const CliResult run = Run({"--length-ratio=" + text});
+    EXPECT_EQ(run.exitCode, 3) << text;
+    EXPECT_NE(run.err.find("L/D (-) is not a number: '" + text + "'"), std::string::npos) << run.err;
+  }
+  // A stray megabyte or a NUL byte neither swamps nor cuts the message.
+  const CliResult huge = Run({"--density=" + std::string(100000, '7') + "x"});
+  EXPECT_LT(huge.err.size(), 300u);
+  EXPECT_NE(huge.err.find("Density (g/cm3) is not a number: '7777"), std::string::npos) << huge.err;
 }
 
 // This case once sent the root shear-rate search walking for ever.

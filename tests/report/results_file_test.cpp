@@ -104,10 +104,21 @@ TEST(ResultFile, WritesStagesAndReportsAFileItCannotOpen) {
   EXPECT_EQ(ReadBytes(dir.file("r.txt")),
             HeaderBlockText(s, '.') + TurnLineText(s, '.') + OutletBlockText(s, '.'));
 
-  // Appending never creates the file.
-  std::filesystem::remove(dir.file("r.txt"));
-  EXPECT_EQ(file.WriteTurnLine(s).result, Result::NotOpened);
-  EXPECT_FALSE(std::filesystem::exists(dir.file("r.txt")));
+  // Appending never creates the file: the name is taken only by a finished file.
+  ResultFile unfinished(dir.file("u.txt"), '.', TextEncoding::ShiftJis);
+  ASSERT_EQ(unfinished.WriteHeader(s).result, Result::Written);
+  EXPECT_EQ(unfinished.WriteTurnLine(s).result, Result::Written);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("u.txt")));
+  unfinished.DeleteUnfinished();
+  EXPECT_EQ(unfinished.WriteTurnLine(s).result, Result::NotOpened);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("")), {}), 1);
+
+  // A file the user keeps read-only is not replaced, even by root.
+  WriteBytes(dir.file("kept.txt"), "kept");
+  ::chmod(dir.file("kept.txt").c_str(), 0444);
+  ResultFile readOnly(dir.file("kept.txt"), '.', TextEncoding::ShiftJis);
+  EXPECT_EQ(readOnly.WriteHeader(s).result, Result::NotOpened);
+  EXPECT_EQ(ReadBytes(dir.file("kept.txt")), "kept");
 
   ResultFile missingFolder(dir.file("no/such/folder.txt"), '.', TextEncoding::ShiftJis);
   EXPECT_EQ(missingFolder.WriteHeader(s).result, Result::NotOpened);
@@ -127,6 +138,7 @@ TEST(ResultFile, Utf8EncodingSwapsOnlyTheTwoWideCharacters) {
   CalcState s;
   ResultFile file(dir.file("u.txt"), '.', TextEncoding::Utf8);
   file.WriteHeader(s);
+  file.WriteOutletBlock(s);
   const std::string bytes = ReadBytes(dir.file("u.txt"));
   EXPECT_NE(bytes.find("Specific Heat (cal/g.\xE2\x84\x83)"), std::string::npos);
   EXPECT_NE(bytes.find("Thermal\xE3\x80\x80" "Conductivity"), std::string::npos);

@@ -172,7 +172,7 @@ TEST(GaussSolve, ASingularSystemRaisesAnArithmeticFault) {
   ClearFaultFlags();
   GaussSolve(s->A, s->b, s->x, 2);
   EXPECT_FALSE(RaisedFault().empty());
-  EXPECT_THROW(CheckFaultFlags(), ArithmeticFault);
+  EXPECT_THROW(CheckFaultFlags("the test"), ArithmeticFault);
   ClearFaultFlags();
 }
 
@@ -184,17 +184,17 @@ namespace {
 
 TEST(FaultFlags, NameTheCauseAndClearBetweenRuns) {
   ClearFaultFlags();
-  EXPECT_NO_THROW(CheckFaultFlags());
+  EXPECT_NO_THROW(CheckFaultFlags("the test"));
   volatile double big = 1e300, zero = 0.0;
   volatile double inf = big * big;  // overflow
   volatile double nan = inf - inf;  // then an invalid operation
   (void)nan;
   EXPECT_EQ(RaisedFault(), "overflow");
   try {
-    CheckFaultFlags();
+    CheckFaultFlags("the test");
     ADD_FAILURE() << "no fault raised";
   } catch (const ArithmeticFault& fault) {
-    EXPECT_STREQ(fault.what(), "overflow");
+    EXPECT_STREQ(fault.what(), "overflow in the test");
   }
   volatile double q = 1.0 / zero;
   (void)q;

@@ -123,7 +123,7 @@ TEST(OperatingPoint, UnusableDieSpeedOrRangeIsImproperInputWithoutAnyRun) {
   request.inputs = DefaultsWith({{Field::BarrelTemp, "hot"}});
   result = FindOperatingPoint(request);
   EXPECT_EQ(result.status, OperatingPointStatus::ImproperInput);
-  EXPECT_EQ(result.message, messages::kImproperInput);
+  EXPECT_EQ(result.message, "Barrel Temperature (\xE2\x84\x83) is not a number: 'hot'");
 
   std::atomic<bool> cancel{true};
   OperatingPointOptions options;

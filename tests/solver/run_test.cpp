@@ -86,14 +86,14 @@ TEST(RunCalculation, AFileThatCannotBeCreatedEndsTheRunBeforeAnythingIsWritten) 
   EXPECT_EQ(run.services.refreshes, 0);
 }
 
-TEST(RunCalculation, ArithmeticFaultsEndTheRunAndLeaveTheFileAsWritten) {
+TEST(RunCalculation, ArithmeticFaultsEndTheRunAndLeaveTheEarlierFile) {
   {
     // A density of 1e-320 overflows the volume rate while deriving the operating
     // conditions: no file yet.
     RunInDir run;
     const RunOutcome outcome = run.Run(DefaultsWith({{Field::Density, "1e-320"}}));
     EXPECT_EQ(outcome.status, RunStatus::ArithmeticFault);
-    EXPECT_EQ(outcome.detail, "overflow");
+    EXPECT_EQ(outcome.detail, "overflow in the operating conditions");
     EXPECT_FALSE(std::filesystem::exists(run.Path()));
     EXPECT_TRUE(run.services.messages.empty());
     EXPECT_EQ(run.services.refreshes, 0);
@@ -101,14 +101,39 @@ TEST(RunCalculation, ArithmeticFaultsEndTheRunAndLeaveTheFileAsWritten) {
   {
     // An output of 1e300: the header is written, then the first step's flow overflows.
     RunInDir run;
+    WriteBytes(run.Path(), "an earlier run");
     const RunOutcome outcome = run.Run(DefaultsWith({{Field::OutputRate, "1e300"}}));
     EXPECT_EQ(outcome.status, RunStatus::ArithmeticFault);
-    EXPECT_EQ(outcome.detail, "overflow");
-    const std::string bytes = ReadBytes(run.Path());
-    EXPECT_EQ(bytes.substr(bytes.size() - 9), "gf/cm2)\r\n");
+    EXPECT_EQ(outcome.detail.substr(0, 8), "overflow");
+    EXPECT_EQ(run.Names(), std::vector<std::string>{"result.txt"});
+    EXPECT_EQ(ReadBytes(run.Path()), "an earlier run");
     EXPECT_EQ(run.services.refreshes, 0);
     EXPECT_EQ(run.services.finishDialogs, 0);
   }
+}
+
+TEST(RunCalculation, AFailedOrCancelledRunLeavesTheEarlierFileAndNothingElse) {
+  RunInDir run;
+  ASSERT_EQ(run.Run(DefaultInputTexts()).status, RunStatus::Finished);
+  ::chmod(run.Path().c_str(), 0640);
+  // The viscosity iteration gives up at this flow-rate ratio.
+  EXPECT_EQ(run.Run(DefaultsWith({{Field::FlowRateRatio, "0.25"}})).status, RunStatus::InnerFailed);
+  run.services.onStep = [&](const CalcState& s) { run.services.cancel = s.StepCount == 10; };
+  EXPECT_EQ(run.Run(DefaultInputTexts()).status, RunStatus::Cancelled);
+  EXPECT_EQ(ReadBytes(run.Path()), GoldenDefaultResult());
+  EXPECT_EQ(run.Names(), std::vector<std::string>{"result.txt"});
+
+  // A finished run replaces it, keeping its mode, and a link stays a link to the new file.
+  run.services.onStep = nullptr;
+  run.services.cancel = false;
+  std::filesystem::create_symlink(run.Path(), run.Path("link.txt"));
+  ASSERT_EQ(run.Run(DefaultsWith({{Field::OutputRate, "50"}}), "link.txt").status, RunStatus::Finished);
+  EXPECT_TRUE(std::filesystem::is_symlink(run.Path("link.txt")));
+  EXPECT_NE(ReadBytes(run.Path()), GoldenDefaultResult());
+  struct stat st {};
+  ASSERT_EQ(::stat(run.Path().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(run.Names(), (std::vector<std::string>{"link.txt", "result.txt"}));
 }
 
 TEST(RunCalculation, AWriteErrorAfterOpeningIsReportedAndDeletesNothing) {
@@ -145,26 +170,38 @@ TEST(RunCalculation, CancelEndsLikeAFailureWithoutAMessage) {
   EXPECT_EQ(run.services.finishDialogs, 0);
 }
 
-TEST(RunCalculation, AFileAnotherProgramPutInPlaceStopsTheRunUntouched) {
+// The one file of the folder whose name is the results file's and more: the run's temporary file.
+std::string TemporaryOf(const RunInDir& run) {
+  for (const std::string& name : run.Names()) {
+    if (name.starts_with(".result.txt.")) return run.Path(name);
+  }
+  return {};
+}
+
+TEST(RunCalculation, ARunStaysOutOfAFileAnotherProgramPutUnderItsTemporaryName) {
   RunInDir run;
+  std::string temporary;
   run.services.onStep = [&](const CalcState& s) {
     if (s.StepCount == 3) {
-      std::filesystem::rename(run.Path(), run.Path("moved.txt"));
-      WriteBytes(run.Path(), "another program's file");
+      temporary = TemporaryOf(run);
+      std::filesystem::rename(temporary, run.Path("moved.txt"));
+      WriteBytes(temporary, "another program's file");
     }
   };
   const RunOutcome outcome = run.Run(DefaultInputTexts());
-  // The next progress line finds another file under the name: a write error, and the
-  // other program's file is neither written to nor deleted.
+  // The next progress line finds another file under the name: a write error, and the other
+  // program's file is neither written to, nor deleted, nor put in place.
   EXPECT_EQ(outcome.status, RunStatus::WriteError);
-  EXPECT_EQ(ReadBytes(run.Path()), "another program's file");
+  ASSERT_FALSE(temporary.empty());
+  EXPECT_EQ(ReadBytes(temporary), "another program's file");
   EXPECT_TRUE(std::filesystem::exists(run.Path("moved.txt")));
+  EXPECT_FALSE(std::filesystem::exists(run.Path()));
 }
 
 TEST(RunCalculation, AResultsFileDeletedDuringTheMarchEndsTheRun) {
   RunInDir run;
   run.services.onStep = [&](const CalcState& s) {
-    if (s.StepCount == 2) std::filesystem::remove(run.Path());
+    if (s.StepCount == 2) std::filesystem::remove(TemporaryOf(run));
   };
   const RunOutcome outcome = run.Run(DefaultInputTexts());
   EXPECT_EQ(outcome.status, RunStatus::FileNotOpened);
@@ -173,6 +210,7 @@ TEST(RunCalculation, AResultsFileDeletedDuringTheMarchEndsTheRun) {
   EXPECT_EQ(run.services.refreshes, 1);
   EXPECT_EQ(run.services.finishDialogs, 0);
   EXPECT_EQ(run.services.steps, 4);  // the fifth step could not write its line
+  EXPECT_TRUE(run.Names().empty());
 }
 
 TEST(RunCalculation, ASmallPowerIndexIsReplacedForTheFirstStepOnly) {

@@ -42,7 +42,7 @@ TEST(RunSweep, EachRowEqualsASingleRunOfTheSameInputs) {
     EXPECT_EQ(results[i].summary.Cooling1KW, outcome.summary.Cooling1KW) << i;
   }
   EXPECT_EQ(results[2].status, RunStatus::ArithmeticFault);
-  EXPECT_EQ(results[2].message, "overflow");
+  EXPECT_EQ(results[2].message, "overflow in the depth grid and starting profiles");
   EXPECT_EQ(results[4].status, RunStatus::InnerFailed);
   EXPECT_EQ(results[4].message, "** This case does not converge. It seems <n> value is too small.");
   EXPECT_EQ(results[5].status, RunStatus::ImproperInput);
@@ -172,7 +172,7 @@ TEST(CharacteristicCase, WithoutASpeedFailsAsItsRunWould) {
   const SweepCase tiny = CharacteristicCase(DefaultInputTexts(), '.', 1e-320, 50);
   ASSERT_TRUE(tiny.settled);
   EXPECT_EQ(tiny.settled->status, RunStatus::ArithmeticFault);
-  EXPECT_EQ(tiny.settled->message, "overflow");
+  EXPECT_EQ(tiny.settled->message, "overflow in the operating conditions");
 }
 
 }  // namespace
