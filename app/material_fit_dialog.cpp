@@ -249,6 +249,7 @@ bool MaterialFitDialog::fit() {
       options.shearRates.reset(), options.temps.reset();  // every sampled point is fitted
     }
     fit_ = kelvado::FitPowerLaw(points_, options, origin);
+    if (const auto problem = kelvado::FitProblem(*fit_, what_)) throw kelvado::FitError(*problem);
   } catch (const kelvado::FitError& error) {
     fit_.reset();
     save_->setEnabled(false);
@@ -327,6 +328,7 @@ bool MaterialFitDialog::save() {
                                                     kelvado::FitSourceText(*fit_, what_, "the Kelvado window"));
       m.conversion = std::string(kelvado::kFitConversion) +
                      " Thermal values typed in SI: kg/m3 / 1000, J/(kg K) / 4186.8, W/(m K) / 418.68.";
+      if (const auto problem = kelvado::ThermalProblem(m)) throw kelvado::FitError(*problem);
       error = box_.saveMaterial(std::move(m));
     } catch (const kelvado::FitError& e) {
       error = QString::fromUtf8(e.what());

@@ -8,6 +8,7 @@
 #include "cli/usage_error.h"
 #include "materials/viscosity_table.h"
 #include "report/json_document.h"
+#include "solver/input.h"
 #include "solver/units.h"
 
 namespace kelvado::cli {
@@ -58,13 +59,13 @@ void Print(const Fitted& f, std::ostream& out) {
   const PowerLawFit& fit = f.fit;
   out << "Power law fitted to " << f.what << ": " << fit.points << " points, " << FitRangeText(fit.tempRange) << " \u00B0C, "
       << FitRangeText(fit.shearRateRange) << " 1/s\n"
-      << "  eta0 (std-viscosity)    " << FitNumber(fit.eta0) << " gf.s/cm2 = " << FitNumber(fit.eta0 * kPascalSecondPerGfSecondPerCm2)
+      << "  eta0 (std-viscosity)    " << ShortNumberText(fit.eta0) << " gf.s/cm2 = " << ShortNumberText(fit.eta0 * kPascalSecondPerGfSecondPerCm2)
       << " Pa.s\n"
-      << "  n    (power-index)      " << FitNumber(fit.n) << '\n'
-      << "  b    (temp-coeff)       " << FitNumber(fit.b) << " 1/\u00B0C\n"
-      << "  T0   (std-temp)         " << FitNumber(fit.referenceTemp) << " \u00B0C\n"
-      << "  G0   (std-shear-rate)   " << FitNumber(fit.referenceShearRate) << " 1/s\n"
-      << "  R\u00B2 of ln eta           " << FitNumber(fit.rSquared, 5) << '\n'
+      << "  n    (power-index)      " << ShortNumberText(fit.n) << '\n'
+      << "  b    (temp-coeff)       " << ShortNumberText(fit.b) << " 1/\u00B0C\n"
+      << "  T0   (std-temp)         " << ShortNumberText(fit.referenceTemp) << " \u00B0C\n"
+      << "  G0   (std-shear-rate)   " << ShortNumberText(fit.referenceShearRate) << " 1/s\n"
+      << "  R\u00B2 of ln eta           " << ShortNumberText(fit.rSquared) << '\n'
       << "  worst viscosity error   " << FitPercent(fit.worstRelativeError) << '\n';
 }
 
@@ -107,6 +108,12 @@ Material ToSave(const FitCommandLine& line, const Fitted& f, const MaterialCatal
   return m;
 }
 
+// A fit whose material a run would refuse: improper input, as that run would end.
+ExitCode Refused(const std::string& problem, std::ostream& err) {
+  err << UsageError::Of(problem).what() << '\n';
+  return kExitImproperInput;
+}
+
 }  // namespace
 
 ExitCode FitFromCommandLine(const FitCommandLine& line, std::ostream& out, std::ostream& err) {
@@ -119,7 +126,9 @@ ExitCode FitFromCommandLine(const FitCommandLine& line, std::ostream& out, std::
     }
   }
   const Fitted fitted = Fit(line);
-  // Everything that can refuse the material is asked before anything is written.
+  // Everything that can refuse the material is asked before anything is written: a fit is a
+  // success only when a run takes what it gives.
+  if (const std::optional<std::string> problem = FitProblem(fitted.fit, fitted.what)) return Refused(*problem, err);
   std::optional<Material> material;
   MaterialCatalog catalog;
   if (line.save) {
@@ -129,6 +138,7 @@ ExitCode FitFromCommandLine(const FitCommandLine& line, std::ostream& out, std::
       throw UsageError::Of(error.what());
     }
     material = ToSave(line, fitted, catalog);
+    if (const std::optional<std::string> problem = ThermalProblem(*material)) return Refused(*problem, err);
   }
   Print(fitted, out);
   for (const std::string& warning : fitted.fit.warnings) err << "warning: " << warning << '\n';

@@ -56,7 +56,11 @@ void CheckComplete(FitCommandLine& line, const std::vector<std::string>& given) 
   if (line.source == FitSource::Data && line.dataFile.empty()) throw UsageError::Of("materials fit needs a CSV file");
   if (line.source != FitSource::Data) {
     if (!line.fit.shearRates || !line.fit.temps) throw UsageError::Of("the model is sampled over --shear-rate FROM:TO and --temp FROM:TO; give both");
-    if (!(line.fit.shearRates->from > 0)) throw UsageError::Of("--shear-rate must start above zero");
+    try {
+      CheckSampleWindows(*line.fit.shearRates, *line.fit.temps, "--shear-rate", "--temp");
+    } catch (const FitError& error) {
+      throw UsageError::Of(error.what());
+    }
   }
   const bool thermal = line.like || line.density || line.specificHeat || line.conductivity;
   if (!line.save && (line.name || thermal)) throw UsageError::Of("--name, --like and the thermal values go with --save");
@@ -154,9 +158,12 @@ std::string FitCommandsHelp() {
   return "materials fit fits the power law eta = eta0 (gamma/gamma0)^(n-1) exp(-b (T - T0)) to\n"
          "measured viscosities by least squares on ln eta. FILE.csv has a header naming its columns:\n"
          "temp_C, shear_rate_per_s and viscosity_Pa_s or viscosity_gf_s_per_cm2 (any order, other\n"
-         "columns ignored, ',' or ';' between cells). from-cross-wlf and from-carreau sample a data\n"
-         "sheet's model (SI units, temperatures in C, D2 and A2 in K) on 20 log-spaced shear rates\n"
-         "and 5 temperatures over the windows, ends included, and fit those points alike.\n"
+         "columns ignored, ',' or ';' between cells, a decimal comma only with ';'); every line has\n"
+         "as many cells as the header, a cell may be in double quotes. from-cross-wlf and\n"
+         "from-carreau sample a data sheet's model (SI units, temperatures in C, D2 and A2 in K) on\n"
+         "20 log-spaced shear rates and 5 temperatures over the windows, ends included (each window\n"
+         "FROM below TO, above zero and above -273.15 C), and fit those points alike. A fit that\n"
+         "gives a value a run refuses, or n above 1, is refused as improper input (status 3).\n"
          "Fit options:\n"
          "  --shear-rate FROM:TO       fit only the points inside (1/s); the models' sampling range\n"
          "  --temp FROM:TO             fit only the points inside (C); the models' sampling range\n"

@@ -3,14 +3,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <utility>
 
 #include "solver/input.h"
+#include "solver/input_bounds.h"
+#include "solver/input_fields.h"
+#include "solver/units.h"
 
 namespace kelvado {
 namespace {
-
-std::string Shown(double value) { return ExactNumberText(value); }
 
 std::vector<ViscosityPoint> Inside(const std::vector<ViscosityPoint>& points, const FitOptions& options) {
   std::vector<ViscosityPoint> kept;
@@ -45,11 +46,11 @@ PowerLawFit FitPowerLaw(const std::vector<ViscosityPoint>& all, const FitOptions
   fit.shearRateRange = RangeOf(points, &ViscosityPoint::shearRate);
   if (fit.tempRange.from == fit.tempRange.to) {
     throw FitError(origin + ": every point" + (windowed ? " inside the windows" : "") + " is at " +
-                   Shown(fit.tempRange.from) + " \u00B0C; b needs at least two temperatures");
+                   ShortNumberText(fit.tempRange.from) + " \u00B0C; b needs at least two temperatures");
   }
   if (fit.shearRateRange.from == fit.shearRateRange.to) {
     throw FitError(origin + ": every point" + (windowed ? " inside the windows" : "") + " is at " +
-                   Shown(fit.shearRateRange.from) + " 1/s; n needs at least two shear rates");
+                   ShortNumberText(fit.shearRateRange.from) + " 1/s; n needs at least two shear rates");
   }
   fit.referenceTemp = options.referenceTemp.value_or((fit.tempRange.from + fit.tempRange.to) / 2);
   fit.referenceShearRate = options.referenceShearRate;
@@ -75,7 +76,9 @@ PowerLawFit FitPowerLaw(const std::vector<ViscosityPoint>& all, const FitOptions
   if (!(det > 1e-12 * sxx * syy)) {
     throw FitError(origin + ": the shear rates rise and fall with the temperatures; n and b can not be told apart");
   }
-  const double c1 = (sxz * syy - syz * sxy) / det;
+  double c1 = (sxz * syy - syz * sxy) / det;
+  // Within rounding of one, n is one: the data of a Newtonian melt, which a run takes.
+  if (std::abs(c1) < 1e-9) c1 = 0;
   const double c2 = (syz * sxx - sxz * sxy) / det;
   fit.n = 1 + c1;
   fit.b = -c2;
@@ -90,34 +93,58 @@ PowerLawFit FitPowerLaw(const std::vector<ViscosityPoint>& all, const FitOptions
   }
   fit.rSquared = szz > 0 ? 1 - residual / szz : 1;
   if (fit.worstRelativeError > kWorstErrorWarning) {
-    char percent[32];
-    std::snprintf(percent, sizeof percent, "%.1f", 100 * fit.worstRelativeError);
-    fit.warnings.push_back(std::string("the worst viscosity error is ") + percent +
-                           " %: the power law does not hold over these shear rates; narrow the shear-rate window to the"
+    fit.warnings.push_back("the worst viscosity error is " + FitPercent(fit.worstRelativeError) +
+                           ": the power law does not hold over these shear rates; narrow the shear-rate window to the"
                            " case's shear rates");
   }
   return fit;
 }
 
-std::string FitNumber(double value, int digits) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%.*g", digits, value);
-  return text;
+std::string FitPercent(double fraction) { return TwoDecimalsText(100 * fraction) + " %"; }
+
+std::string FitRangeText(const ValueRange& range) { return ShortNumberText(range.from) + " to " + ShortNumberText(range.to); }
+
+std::optional<std::string> MaterialValueProblem(Field field, double value) {
+  const std::string named = std::string(FieldInfo(field).optionName) + " " + ShortNumberText(value);
+  if (field == Field::PowerIndex && !(value > 0 && value <= 1)) {
+    // A run takes an n above one, but the power law here is fitted to melts that thin with shear.
+    return named + ": a fitted power-index must be above zero and at most 1";
+  }
+  if (!std::isfinite(value)) return named + ": a run needs a finite number";
+  const std::string bound = BoundText(field);
+  if (BoundOf(field) == Bound::AboveZero && !(value > 0)) return named + ": a run needs it " + bound;
+  if (BoundOf(field) == Bound::AboveAbsoluteZero && !(value > kAbsoluteZero)) return named + ": a run needs it " + bound;
+  return std::nullopt;
 }
 
-std::string FitPercent(double fraction) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f %%", 100 * fraction);
-  return text;
+std::optional<std::string> FitProblem(const PowerLawFit& fit, const std::string& what) {
+  const std::pair<Field, double> fitted[] = {{Field::StdViscosity, fit.eta0},
+                                             {Field::StdShearRate, fit.referenceShearRate},
+                                             {Field::StdTemp, fit.referenceTemp},
+                                             {Field::PowerIndex, fit.n},
+                                             {Field::TempCoeff, fit.b}};
+  for (const auto& [field, value] : fitted) {
+    if (std::optional<std::string> problem = MaterialValueProblem(field, value)) {
+      return "the power law fitted to " + what + " gives " + *problem + "; no material is made of it";
+    }
+  }
+  return std::nullopt;
 }
 
-std::string FitRangeText(const ValueRange& range) { return FitNumber(range.from) + " to " + FitNumber(range.to); }
+std::optional<std::string> ThermalProblem(const Material& material) {
+  for (const Field field : {Field::Density, Field::SpecificHeat, Field::Conductivity}) {
+    if (std::optional<std::string> problem = MaterialValueProblem(field, material.Value(field))) {
+      return "the material to save has " + *problem + "; nothing is saved";
+    }
+  }
+  return std::nullopt;
+}
 
 std::string FitSourceText(const PowerLawFit& fit, const std::string& what, const std::string& by) {
   return "Power law fitted by " + by + " to " + what + ": " + std::to_string(fit.points) + " points, " +
          FitRangeText(fit.tempRange) + " C, " + FitRangeText(fit.shearRateRange) + " 1/s; worst viscosity error " +
          FitPercent(fit.worstRelativeError) +
-         ", R2 of ln eta " + FitNumber(fit.rSquared, 5) + ".";
+         ", R2 of ln eta " + ShortNumberText(fit.rSquared) + ".";
 }
 
 double FittedViscosity(const PowerLawFit& fit, double tempC, double shearRate) {

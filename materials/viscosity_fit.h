@@ -65,12 +65,24 @@ PowerLawFit FitPowerLaw(const std::vector<ViscosityPoint>& points, const FitOpti
 // The fit's viscosity at a temperature and shear rate, gf.s/cm2.
 double FittedViscosity(const PowerLawFit& fit, double tempC, double shearRate);
 
-// A number as a fit's texts show it: `digits` significant digits.
-std::string FitNumber(double value, int digits = 6);
-// A fraction as a percentage with two decimals: "1.23 %".
+// A fraction as a percentage with two decimals, "1.23 %", or in six significant digits where
+// two decimals would take more (TwoDecimalsText). The fit's other numbers are ShortNumberText.
 std::string FitPercent(double fraction);
 // "FROM to TO".
 std::string FitRangeText(const ValueRange& range);
+
+// What a run refuses in a material's value (solver/input_bounds.h), and a power index above
+// one, which the fitted power law does not model: "power-index -26.1701: ...", naming the
+// field by its option; nullopt for a value a run takes.
+std::optional<std::string> MaterialValueProblem(Field field, double value);
+
+// The first of the fit's five values that MaterialValueProblem refuses, as a message naming
+// `what` was fitted; a fit with one is no success to show nor a material to save.
+std::optional<std::string> FitProblem(const PowerLawFit& fit, const std::string& what);
+
+// The first of a material's thermal values, given beside a fit, that MaterialValueProblem
+// refuses, as a message; such a material is not saved.
+std::optional<std::string> ThermalProblem(const Material& material);
 
 // The source a fitted material records: `what` was fitted (a file, a model) by `by`, with the
 // points, their ranges, the worst error and R2.

@@ -24,7 +24,7 @@ bool Finite(double v) { return std::isfinite(v); }
 double CrossWlfViscosity(const CrossWlf& m, double tempC, double shearRate) {
   const double over = tempC + kKelvinAtZeroC - m.d2;
   if (!(m.a2 + over > 0)) {
-    throw FitError("the Cross-WLF model has no viscosity at " + ExactNumberText(tempC) +
+    throw FitError("the Cross-WLF model has no viscosity at " + ShortNumberText(tempC) +
                    " \u00B0C: the temperature must be above d2 - a2");
   }
   const double zeroShear = m.d1 * std::exp(-m.a1 * over / (m.a2 + over));
@@ -56,19 +56,34 @@ void CheckModel(const Carreau& m) {
 }
 
 std::string Describe(const CrossWlf& m) {
-  return "a Cross-WLF model (n = " + FitNumber(m.n) + ", tau* = " + FitNumber(m.tauStar) + " Pa, D1 = " +
-         FitNumber(m.d1) + " Pa.s, D2 = " + FitNumber(m.d2) + " K, A1 = " + FitNumber(m.a1) + ", A2 = " +
-         FitNumber(m.a2) + " K) sampled";
+  return "a Cross-WLF model (n = " + ShortNumberText(m.n) + ", tau* = " + ShortNumberText(m.tauStar) + " Pa, D1 = " +
+         ShortNumberText(m.d1) + " Pa.s, D2 = " + ShortNumberText(m.d2) + " K, A1 = " + ShortNumberText(m.a1) + ", A2 = " +
+         ShortNumberText(m.a2) + " K) sampled";
 }
 
 std::string Describe(const Carreau& m) {
-  return "a Carreau model (eta0 = " + FitNumber(m.eta0) + " Pa.s, lambda = " + FitNumber(m.lambda) + " s, n = " +
-         FitNumber(m.n) + ", a = " + FitNumber(m.a) + ", Tref = " + FitNumber(m.refTempC) + " C, E = " +
-         FitNumber(m.activationEnergy) + " J/mol) sampled";
+  return "a Carreau model (eta0 = " + ShortNumberText(m.eta0) + " Pa.s, lambda = " + ShortNumberText(m.lambda) + " s, n = " +
+         ShortNumberText(m.n) + ", a = " + ShortNumberText(m.a) + ", Tref = " + ShortNumberText(m.refTempC) + " C, E = " +
+         ShortNumberText(m.activationEnergy) + " J/mol) sampled";
+}
+
+void CheckSampleWindows(const ValueRange& shearRates, const ValueRange& temps, std::string_view shearRateName,
+                        std::string_view tempName) {
+  const auto check = [](const ValueRange& window, std::string_view name, double above, const std::string& aboveText,
+                        const char* quantity) {
+    const std::string shown = std::string(name) + " " + ShortNumberText(window.from) + ":" + ShortNumberText(window.to);
+    if (!(window.from > above)) throw FitError(shown + ": every " + quantity + " must be above " + aboveText);
+    if (!(window.from < window.to)) {
+      throw FitError(shown + ": FROM must be below TO; the fit needs more than one " + quantity);
+    }
+  };
+  check(shearRates, shearRateName, 0, "zero", "shear rate");
+  check(temps, tempName, kAbsoluteZero, "absolute zero, " + ShortNumberText(kAbsoluteZero), "temperature");
 }
 
 std::vector<ViscosityPoint> SampleModel(const std::function<double(double, double)>& pascalSeconds,
                                         const ValueRange& shearRates, const ValueRange& temps) {
+  CheckSampleWindows(shearRates, temps, "the shear-rate window", "the temperature window");
   std::vector<ViscosityPoint> points;
   const double logFrom = std::log(shearRates.from);
   const double logStep = (std::log(shearRates.to) - logFrom) / (kSampledShearRates - 1);
@@ -80,8 +95,8 @@ std::vector<ViscosityPoint> SampleModel(const std::function<double(double, doubl
                                                        : std::exp(logFrom + g * logStep);
       const double eta = pascalSeconds(temp, rate) / kPascalSecondPerGfSecondPerCm2;
       if (!std::isfinite(eta) || !(eta > 0)) {
-        throw FitError("the model gives no finite viscosity at " + ExactNumberText(temp) + " \u00B0C and " +
-                       ExactNumberText(rate) + " 1/s");
+        throw FitError("the model gives no finite viscosity at " + ShortNumberText(temp) + " \u00B0C and " +
+                       ShortNumberText(rate) + " 1/s");
       }
       points.push_back({temp, rate, eta});
     }

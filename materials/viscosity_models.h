@@ -4,6 +4,7 @@
 // that the program's power law can be fitted to them as to measured data.
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "materials/viscosity_fit.h"
@@ -44,8 +45,15 @@ void CheckModel(const Carreau& model);
 std::string Describe(const CrossWlf& model);
 std::string Describe(const Carreau& model);
 
+// Throws FitError, naming the window as `shearRateName` or `tempName` call it, for a window of
+// one value (the fit's n or b would be made up) or one that reaches a shear rate at or below
+// zero or a temperature at or below absolute zero.
+void CheckSampleWindows(const ValueRange& shearRates, const ValueRange& temps, std::string_view shearRateName,
+                        std::string_view tempName);
+
 // The model on 20 shear rates spaced evenly in log and 5 temperatures spaced evenly, both
-// windows' ends included; viscosities in gf.s/cm2, ready for FitPowerLaw.
+// windows' ends included; viscosities in gf.s/cm2, ready for FitPowerLaw. The windows are
+// checked first (CheckSampleWindows).
 std::vector<ViscosityPoint> SampleModel(const std::function<double(double tempC, double shearRate)>& pascalSeconds,
                                         const ValueRange& shearRates, const ValueRange& temps);
 

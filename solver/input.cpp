@@ -12,6 +12,7 @@
 #include "solver/input_bounds.h"
 #include "solver/input_fields.h"
 #include "solver/services.h"
+#include "solver/shown_text.h"
 
 namespace kelvado {
 namespace {
@@ -116,28 +117,11 @@ std::array<double*, kInputCount> InputTargets(CalcState& state) {
           &state.TempCoeff};
 }
 
-std::string QuotedForMessage(std::string_view text, std::size_t limit) {
-  std::size_t end = std::min(text.size(), limit);
-  while (end < text.size() && end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  std::string quoted = "'";
-  for (const char c : text.substr(0, end)) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      constexpr char kHex[] = "0123456789ABCDEF";
-      quoted += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
-    } else {
-      quoted += c;
-    }
-  }
-  quoted += end < text.size() ? "'..." : "'";
-  return quoted;
-}
-
 std::string InputProblemText(const CalcState& state, const InputTexts& texts, char decimalSeparator) {
   const auto field = static_cast<Field>(state.InvalidField);
   const std::string& text = texts[field];
   if (ParseNumber(text, decimalSeparator)) return CheckInputBounds(state)->message;
-  return std::string(FieldInfo(field).caption) + " is not a number: " + QuotedForMessage(text);
+  return std::string(FieldInfo(field).caption) + " is not a number: '" + ShownText(text, kShownCellChars) + "'";
 }
 
 void ReadInputData(CalcState& state, const InputTexts& texts, char decimalSeparator,

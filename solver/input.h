@@ -63,10 +63,6 @@ std::string ShortNumberText(double value, char decimalSeparator = '.');
 // text is no number.
 std::string InputProblemText(const CalcState& state, const InputTexts& texts, char decimalSeparator);
 
-// A text the user gave, quoted for a message: cut to `limit` bytes (never inside a UTF-8
-// character) with "..." after it, control bytes shown as \xNN, so that a stray megabyte or a
-// NUL byte can not swamp or cut the message.
-std::string QuotedForMessage(std::string_view text, std::size_t limit = 40);
 // An output or pressure for a message: two decimals, as the tables show them, unless that
 // takes more than 6 significant digits; then ShortNumberText.
 std::string TwoDecimalsText(double value, char decimalSeparator = '.');

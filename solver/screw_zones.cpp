@@ -7,18 +7,20 @@
 #include "solver/calc_state.h"
 #include "solver/input.h"
 #include "solver/input_bounds.h"
+#include "solver/shown_text.h"
 #include "solver/units.h"
 
 namespace kelvado {
 namespace {
 
 constexpr int kStepsPerTurn = 20;  // as the channel of a run without zones
+constexpr std::size_t kShownZoneChars = 120;  // a zone of every key fits
 
 // The zone by its number along the screw where it has one, and by its text.
 std::string Problem(std::string_view text, int number, const std::string& what) {
   std::string message = "The zone ";
   if (number > 0) message.append(std::to_string(number)).append(" (");
-  message.append("\"").append(text).append("\"");
+  message.append("\"").append(ShownText(text, kShownZoneChars)).append("\"");
   if (number > 0) message.append(")");
   return message.append(" ").append(what).append("; change and try again!");
 }
@@ -28,15 +30,23 @@ std::string Problem(std::string_view text, int number, const std::string& what) 
 std::variant<ScrewZone, std::string> ParseZone(std::string_view text, int zoneNumber) {
   ScrewZone zone;
   bool haveTurns = false, haveDepth = false;
+  std::vector<std::string_view> keys;
   std::size_t start = 0;
   while (start <= text.size()) {
     const std::size_t comma = std::min(text.find(',', start), text.size());
     const std::string_view item = text.substr(start, comma - start);
     start = comma + 1;
     const std::size_t eq = item.find('=');
-    if (eq == std::string_view::npos) return Problem(text, zoneNumber, "has \"" + std::string(item) + "\", which is no key=value");
+    if (eq == std::string_view::npos) {
+      return Problem(text, zoneNumber, "has \"" + ShownText(item, kShownCellChars) + "\", which is no key=value");
+    }
     const std::string_view key = item.substr(0, eq);
     const std::string_view value = item.substr(eq + 1);
+    // A key given twice would have the last one win unseen.
+    if (std::find(keys.begin(), keys.end(), key) != keys.end()) {
+      return Problem(text, zoneNumber, "gives the key \"" + ShownText(key, kShownCellChars) + "\" twice");
+    }
+    keys.push_back(key);
     auto number = [&](std::string_view t) -> std::optional<double> {
       const std::optional<double> v = ParseNumber(t, '.');
       return v && *v > 0 ? v : std::nullopt;
@@ -69,7 +79,7 @@ std::variant<ScrewZone, std::string> ParseZone(std::string_view text, int zoneNu
       if (!v || !(*v > kAbsoluteZero)) return Problem(text, zoneNumber, "needs a barrel temperature above -273.15");
       zone.barrelTemp = v;
     } else {
-      return Problem(text, zoneNumber, "has the unknown key \"" + std::string(key) +
+      return Problem(text, zoneNumber, "has the unknown key \"" + ShownText(key, kShownCellChars) +
                                "\" (turns, depth, pitch, flight-width, barrel-temp)");
     }
     if (comma == text.size()) break;

@@ -122,6 +122,13 @@ TEST_F(MaterialFit, BadTablesAreRefusedAndNothingIsSaved) {
       {header + good, "bad.csv: 3 points; a fit needs at least 4"},
       {header + "200,10,900\n200,100,400\n200,1000,100\n200,30,600\n", "bad.csv: every point is at 200"},
       {header + good + "\n220,100,-5\n", "bad.csv:6: the viscosity -5 is not above zero"},
+      {header + "-273.15,10,900\n", "bad.csv:2: temp_C -273.15 is not above absolute zero, -273.15"},
+      // A decimal comma between commas, a cell too many or too few, a quote left open, a column twice.
+      {header + good + "190,5,12217,9\n", "bad.csv:5: has 4 cells, the header 3; a decimal comma?"},
+      {header + "200,10,900,\n", "bad.csv:2: has 4 cells, the header 3"},
+      {"a," + header + "200,10,900\n", "bad.csv:2: has 3 cells, the header 4\n"},
+      {header + "200,\"10,900\n", "bad.csv:2: cell 2 opens a quote that is not closed"},
+      {"temp_C,shear_rate_per_s,viscosity_Pa_s,temp_C\n200,10,900,210\n", "bad.csv:1: the header names the column 'temp_C' twice"},
   };
   for (const auto& [content, message] : cases) {
     WriteBytes(dir_.file("bad.csv"), content);
@@ -129,6 +136,109 @@ TEST_F(MaterialFit, BadTablesAreRefusedAndNothingIsSaved) {
     EXPECT_EQ(fit.exitCode, 2) << message;
     EXPECT_NE(fit.err.find(message), std::string::npos) << fit.err;
     EXPECT_FALSE(std::filesystem::exists(UserFile())) << message;
+  }
+}
+
+// An echoed cell is cut short and its control bytes shown; however wrong a point, every number
+// of the fit stays a short word. Nine points on n = 0.5 around 210 C and 100 1/s, the middle
+// one 1e-300 of its value: the slopes stay, every fitted value falls by the ninth root, and
+// the middle point is off by 1e300^(8/9) - 1, 4.64159e+268 %.
+TEST_F(MaterialFit, MessagesStayShortWhateverTheFile) {
+  std::string cell = std::string("1") + '\0' + std::string(100000, 'x');
+  WriteBytes(dir_.file("long.csv"), "temp_C,shear_rate_per_s,viscosity_Pa_s\n200," + cell + ",900\n");
+  const CliResult longCell = Run({"materials", "fit", "long.csv"});
+  EXPECT_EQ(longCell.exitCode, 2);
+  EXPECT_NE(longCell.err.find("long.csv:2: shear_rate_per_s '1\\x00xxx"), std::string::npos) << longCell.err;
+  EXPECT_NE(longCell.err.find("x\u2026' is not a number"), std::string::npos) << longCell.err;
+  EXPECT_LT(longCell.err.size(), 200u);
+
+  std::string table = "temp_C,shear_rate_per_s,viscosity_Pa_s\n";
+  for (const char* temp : {"190", "210", "230"}) {
+    for (const auto& [rate, eta] : {std::pair{"1", "10000"}, {"100", "1000"}, {"10000", "100"}}) {
+      const bool middle = std::string(temp) == "210" && std::string(rate) == "100";
+      table += std::string(temp) + "," + rate + "," + (middle ? "1e-297" : eta) + "\n";
+    }
+  }
+  WriteBytes(dir_.file("outlier.csv"), table);
+  const CliResult outlier = Run({"materials", "fit", "outlier.csv"});
+  ASSERT_EQ(outlier.exitCode, 0) << outlier.err;
+  EXPECT_NE(outlier.out.find("\n  n    (power-index)      0.5\n"), std::string::npos) << outlier.out;
+  EXPECT_NE(outlier.out.find("\n  worst viscosity error   4.64159e+268 %\n"), std::string::npos) << outlier.out;
+  EXPECT_NE(outlier.err.find("the worst viscosity error is 4.64159e+268 %: "), std::string::npos) << outlier.err;
+}
+
+// A fit is printed or saved only when a run takes what it gives: n above zero and at most 1
+// (a Newtonian melt's n = 1 is one), T0 above absolute zero, thermal values above zero.
+// Refused as improper input, the value named, nothing saved.
+TEST_F(MaterialFit, AFitARunWouldRefuseIsNeitherPrintedNorSaved) {
+  // eta = 1000 (gamma/100)^(n-1) exp(-0.01 (T - 200)) Pa.s, exactly, at two temperatures.
+  const auto table = [](const std::string& eta190at10, const std::string& eta190at1000, const std::string& eta210at10,
+                        const std::string& eta210at1000) {
+    return "temp_C,shear_rate_per_s,viscosity_Pa_s\n190,10," + eta190at10 + "\n190,1000," + eta190at1000 + "\n210,10," +
+           eta210at10 + "\n210,1000," + eta210at1000 + "\n";
+  };
+  const std::string save[] = {"--save", "--name", "Bad", "--like", "LDPE"};
+  struct Case {
+    std::string file;  // the table, or empty for the Newtonian one with the options below
+    std::vector<std::string> options;
+    std::string message;
+  };
+  // Newtonian, n = 1 exactly; on these points the sums round the fitted n - 1 to 2e-16 or so.
+  const std::string newtonian = "temp_C,shear_rate_per_s,viscosity_Pa_s\n230,1000,740.8182206817179\n"
+                                "210,100,904.8374180359596\n190,100,1105.1709180756477\n"
+                                "190,100,1105.1709180756477\n210,100,904.8374180359596\n";
+  const std::vector<Case> cases{
+      // n = 1.5: eta rises tenfold over two decades of shear rate.
+      {table("349.48", "3494.8", "286.13", "2861.3"), {}, "gives power-index 1.5: a fitted power-index must be above zero and at most 1"},
+      // n - 1 = the mean over the two temperatures of ln(eta ratio) / ln 100, the viscosities in
+      // gf.s/cm2 (1e-320 / 98.0665 is subnormal, of few digits).
+      {table("900", "400", "700", "1e-320"), {}, "gives power-index -79.7974: "},
+      {newtonian, {"--reference-temp", "-273.15"}, "gives std-temp -273.15: a run needs it above absolute zero, -273.15"},
+      {newtonian, {"--density", "0", "--like", "LDPE", "--name", "Bad", "--save"},
+       "the material to save has density 0: a run needs it above zero; nothing is saved"},
+  };
+  for (const Case& c : cases) {
+    WriteBytes(dir_.file("t.csv"), c.file);
+    std::vector<std::string> args{"materials", "fit", "t.csv", "--json", "fit.json"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    if (c.options.empty()) args.insert(args.end(), std::begin(save), std::end(save));
+    const CliResult fit = Run(args);
+    EXPECT_EQ(fit.exitCode, 3) << c.message << fit.err;
+    EXPECT_NE(fit.err.find(c.message), std::string::npos) << fit.err;
+    EXPECT_EQ(fit.out, "") << c.message;
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("fit.json"))) << c.message;
+    EXPECT_FALSE(std::filesystem::exists(UserFile())) << c.message;
+  }
+  // The Newtonian table itself fits to n = 1, and the material runs.
+  WriteBytes(dir_.file("t.csv"), newtonian);
+  const CliResult fit = Run({"materials", "fit", "t.csv", "--json", "fit.json", "--save", "--name", "Water-like", "--like", "LDPE"});
+  ASSERT_EQ(fit.exitCode, 0) << fit.err;
+  EXPECT_EQ(Json("fit.json").at("n"), 1.0);
+  EXPECT_NEAR(Json("fit.json").at("b_per_C").get<double>(), 0.01, 1e-12);
+  EXPECT_EQ(Run({"--material", "Water-like", "-o", "r.txt"}).exitCode, 0);
+}
+
+// A data sheet's model sampled at one shear rate or one temperature, or where no melt is:
+// refused, the option named.
+TEST_F(MaterialFit, ModelWindowsOfOneValueOrBeyondPhysicsAreRefused) {
+  const std::vector<std::string> carreau{"materials", "from-carreau", "--eta0", "2500", "--lambda", "0.05", "--n", "0.4",
+                                         "--ref-temp", "220", "--activation-energy", "40000"};
+  const std::vector<std::string> crossWlf{"materials", "from-cross-wlf", "--n", "0.2842", "--tau-star", "27300", "--d1",
+                                          "4.5e13", "--d2", "263.15", "--a1", "28.7", "--a2", "51.6"};
+  const std::vector<std::tuple<std::vector<std::string>, std::string, std::string, std::string>> cases{
+      {crossWlf, "10:10", "200:260", "--shear-rate 10:10: FROM must be below TO; the fit needs more than one shear rate"},
+      {carreau, "5:5", "200:260", "--shear-rate 5:5: FROM must be below TO"},
+      {carreau, "0:5", "200:260", "--shear-rate 0:5: every shear rate must be above zero"},
+      {carreau, "5:50", "230:230", "--temp 230:230: FROM must be below TO; the fit needs more than one temperature"},
+      {carreau, "5:50", "-400:-300", "--temp -400:-300: every temperature must be above absolute zero, -273.15"},
+      {carreau, "5:50", "-273.15:200", "--temp -273.15:200: every temperature must be above absolute zero"},
+  };
+  for (const auto& [model, shearRates, temps, message] : cases) {
+    std::vector<std::string> args = model;
+    args.insert(args.end(), {"--shear-rate", shearRates, "--temp", temps});
+    const CliResult fit = Run(args);
+    EXPECT_EQ(fit.exitCode, 2) << message;
+    EXPECT_NE(fit.err.find(message), std::string::npos) << fit.err;
   }
 }
 

@@ -25,5 +25,15 @@ TEST(ViscosityTable, BothUnitsAndSeparatorsGiveTheSamePoints) {
   EXPECT_EQ(gramForce[1].shearRate, 1000);
 }
 
+// A quoted cell is one cell, the separator and a doubled quote inside it.
+TEST(ViscosityTable, AQuotedCellHoldsItsSeparatorsAndQuotes) {
+  const std::vector<ViscosityPoint> points =
+      ParseViscosityTable("note,temp_C,shear_rate_per_s,viscosity_gf_s_per_cm2\n\"a \"\"b\"\", c\" , \"200\",100,10.5\n", "q.csv");
+  ASSERT_EQ(points.size(), 1u);
+  EXPECT_EQ(points[0].tempC, 200);
+  EXPECT_EQ(points[0].viscosity, 10.5);
+  EXPECT_THROW(ParseViscosityTable("temp_C,shear_rate_per_s,viscosity_gf_s_per_cm2\n\"200\"x,100,10.5\n", "q.csv"), FitError);
+}
+
 }  // namespace
 }  // namespace kelvado
