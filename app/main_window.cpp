@@ -378,10 +378,8 @@ void TForm1::BitBtn1Click() {
   // The results file follows the outputs' rule of every entry point: a FIFO, socket, folder
   // or file the user may not write is refused before the run, never opened; nor may it be
   // the user's materials file, which the window reads.
-  std::vector<std::string> read;
-  if (const auto materials = kelvado::UserMaterialsFileIfAny()) read.push_back(materials->string());
   try {
-    kelvado::CheckOutputs({kelvado::ResultPath(request)}, read);
+    kelvado::CheckOutputs({kelvado::ResultPath(request)}, {});
   } catch (const std::exception& refused) {
     dialogs_->showError(QString::fromStdString(refused.what()));
     return;

@@ -27,6 +27,7 @@
 #include "app/dialogs.h"
 #include "app/material_box.h"
 #include "materials/viscosity_models.h"
+#include "files/bounded_read.h"
 #include "materials/viscosity_table.h"
 #include "solver/input.h"
 #include "solver/units.h"
@@ -177,12 +178,15 @@ void MaterialFitDialog::openTable() {
   const QString path = dialogs_.askOpenFileName(QStringLiteral("Open measured viscosities"), QString(),
                                                 QStringLiteral("CSV table (*.csv *.txt);;All files (*)"));
   if (path.isEmpty()) return;
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly) || file.size() > (4 << 20)) {
-    dialogs_.showWarning(kFitTitle, QStringLiteral("Can not read %1.").arg(path));
+  // As the command line reads it: a FIFO or device never blocks the window in its open.
+  std::string content;
+  try {
+    content = kelvado::ReadBoundedFile(QFile::encodeName(path).toStdString(), 4 << 20, "the data file");
+  } catch (const kelvado::ReadError& error) {
+    dialogs_.showWarning(kFitTitle, QString::fromLocal8Bit(error.what()));
     return;
   }
-  table_->setPlainText(QString::fromUtf8(file.readAll()));
+  table_->setPlainText(QString::fromUtf8(content.data(), qsizetype(content.size())));
   tableOrigin_ = QFileInfo(path).fileName();
 }
 

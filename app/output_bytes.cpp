@@ -7,7 +7,6 @@
 #include "files/exit_codes.h"
 #include "files/output_file.h"
 #include "case/input_error.h"
-#include "materials/material_library.h"
 
 namespace output_bytes {
 namespace {
@@ -42,8 +41,7 @@ int CheckHeadlessOutput(const QString& path, const QStringList& inputs) {
   for (const QString& input : inputs) {
     if (!input.isEmpty()) read.push_back(Native(input));
   }
-  // The window reads the user's materials whatever it makes.
-  if (const auto materials = kelvado::UserMaterialsFileIfAny()) read.push_back(materials->string());
+  // The user's materials file, which the window reads whatever it makes, is kept by CheckOutputs.
   try {
     kelvado::CheckOutputs({Native(path)}, read);
     return 0;

@@ -119,7 +119,7 @@ ExitCode Refused(const std::string& problem, std::ostream& err) {
 ExitCode FitFromCommandLine(const FitCommandLine& line, std::ostream& out, std::ostream& err) {
   if (line.jsonFile) {
     try {
-      RefuseSpecialFile(*line.jsonFile);
+      CheckOutputs({*line.jsonFile}, line.source == FitSource::Data ? std::vector{line.dataFile} : std::vector<std::string>{});
     } catch (const OutputError& error) {
       err << error.what() << '\n';
       return kExitFileNotOpened;
@@ -145,6 +145,9 @@ ExitCode FitFromCommandLine(const FitCommandLine& line, std::ostream& out, std::
   if (material) {
     try {
       catalog.SaveUserMaterial(*material);
+    } catch (const MaterialWriteError& error) {
+      err << error.what() << '\n';
+      return kExitFileNotOpened;
     } catch (const MaterialError& error) {
       throw UsageError::Of(error.what());
     }

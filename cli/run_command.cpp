@@ -76,10 +76,7 @@ std::optional<ExitCode> DriveBySpeed(const RunOptions& options, const CaseData& 
 std::vector<std::string> InputPaths(const RunOptions& options) {
   std::vector<std::string> paths;
   if (options.inputsFile) paths.push_back(*options.inputsFile);
-  // The user's materials are read when a material is named, here or in the inputs file.
-  if (options.material || options.inputsFile) {
-    if (const auto materials = UserMaterialsFileIfAny()) paths.push_back(materials->string());
-  }
+  // The user's materials file, read or not, is kept from every output by CheckOutputs.
   return paths;
 }
 

@@ -6,10 +6,12 @@
 #include <cstring>
 #include <climits>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "case/input_error.h"
+#include "files/user_materials_path.h"
 
 namespace kelvado {
 
@@ -45,6 +47,15 @@ bool SameFile(const std::string& a, const std::string& b) {
   const fs::path canonicalA = fs::weakly_canonical(fs::absolute(a, ecA), ecA);
   const fs::path canonicalB = fs::weakly_canonical(fs::absolute(b, ecB), ecB);
   return !ecA && !ecB && canonicalA == canonicalB;
+}
+
+// Whether `path` names the regular file standard input is read from (`< file`): the run
+// reads it as "-", and an output there would replace what it read.
+bool IsStandardInputFile(const std::string& path) {
+  struct stat named {};
+  struct stat in {};
+  return ::fstat(STDIN_FILENO, &in) == 0 && S_ISREG(in.st_mode) && ::stat(path.c_str(), &named) == 0 &&
+         named.st_dev == in.st_dev && named.st_ino == in.st_ino;
 }
 
 }  // namespace
@@ -163,6 +174,7 @@ void CheckOutputs(const std::vector<std::string>& outputs, const std::vector<std
   // Standard output under any of its names is one file, unless it is a device.
   std::vector<std::string> named;
   for (const std::string& path : outputs) named.push_back(TakesStandardOutput(path) ? "-" : path);
+  const std::optional<std::filesystem::path> materials = UserMaterialsPath();
   for (std::size_t i = 0; i < named.size(); ++i) {
     if (named[i] != "-" && IsDevice(named[i])) continue;
     for (std::size_t k = i + 1; k < named.size(); ++k) {
@@ -171,10 +183,16 @@ void CheckOutputs(const std::vector<std::string>& outputs, const std::vector<std
                              " name the same file; give each output its own");
       }
     }
+    if (named[i] == "-") continue;
     for (const std::string& input : inputs) {
-      if (input != "-" && named[i] != "-" && SameFile(named[i], input)) {
+      if (input == "-" ? IsStandardInputFile(named[i]) : SameFile(named[i], input)) {
         throw InputError::Of(Shown(outputs[i]), " is also an input of this run; write the output elsewhere");
       }
+    }
+    // Whether or not the run reads it: the user's materials are kept in no other copy.
+    if (materials && SameFile(named[i], materials->string())) {
+      throw InputError::Of(Shown(outputs[i]), " is the user's materials file (", materials->string(),
+                           "); write the output elsewhere");
     }
   }
   for (const std::string& path : outputs) RefuseSpecialFile(path);

@@ -58,8 +58,10 @@ bool TakesStandardOutput(const std::string& path);
 void RefuseSpecialFile(const std::string& path);
 
 // The rule every entry point applies to its outputs before its work: InputError when two
-// outputs name the same file (devices aside, which take any number of writers) or an output
-// names one of the run's inputs; then RefuseSpecialFile for each output.
+// outputs name the same file (devices aside, which take any number of writers), or an output
+// names one of the run's inputs (for "-", the regular file standard input is read from) or
+// the user's materials file, whether the run reads it or not; then RefuseSpecialFile for each
+// output. A file is named through links too: the same device and inode.
 void CheckOutputs(const std::vector<std::string>& outputs, const std::vector<std::string>& inputs);
 
 // The folder and those above it, where missing.

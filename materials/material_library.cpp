@@ -2,13 +2,21 @@
 #include "materials/material_library.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
+#include <cstring>
+#include <chrono>
+#include <fcntl.h>
 #include <nlohmann/json.hpp>
+#include <sys/file.h>
 #include <system_error>
+#include <thread>
+#include <unistd.h>
 
 #include "files/bounded_read.h"
+#include "files/interrupt.h"
+#include "files/output_file.h"
+#include "files/user_materials_path.h"
 #include "solver/input_fields.h"
 
 namespace kelvado {
@@ -93,6 +101,51 @@ Json EntryJson(const Material& m) {
   return entry;
 }
 
+// How long a writer waits for another to finish with the user's file; a write takes
+// milliseconds, so this is a program that hangs, not one that writes.
+constexpr auto kLockWait = std::chrono::seconds(10);
+
+// The lock every read-modify-write of a materials file holds, so that two programs saving at
+// once both keep their material. It is taken on a file of its own beside the materials file,
+// never removed: the materials file is replaced by a rename at each write, and a lock on it
+// would be on the replaced file, leaving a writer that waited free to write beside a new one.
+// Through a link the lock sits beside the file the link names, where the writes go.
+class MaterialsLock {
+ public:
+  explicit MaterialsLock(const fs::path& file) {
+    std::error_code ec;
+    fs::path target = fs::weakly_canonical(file, ec);
+    if (ec) target = file;
+    if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
+    const std::string lock = target.string() + ".lock";
+    fd_ = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // A lock that can not be made is a file that can not be written there.
+    if (fd_ < 0) throw MaterialWriteError("can not lock the materials file '" + file.string() + "': " + std::strerror(errno));
+    const auto until = std::chrono::steady_clock::now() + kLockWait;
+    // Without blocking, so that a signal or a holder that never lets go ends the wait.
+    while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+      const int error = errno;
+      if (error != EWOULDBLOCK && error != EINTR) Release("can not lock the materials file '", file.string(), "': ", std::strerror(error));
+      if (InterruptRequested()) Release("the materials file '", file.string(), "' was not changed: interrupted by a signal");
+      if (std::chrono::steady_clock::now() > until) {
+        Release("another program has been writing the materials file '", file.string(), "' for ",
+                std::to_string(kLockWait.count()), " s; nothing was changed");
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+  ~MaterialsLock() { ::close(fd_); }  // closing lets the lock go
+  MaterialsLock(const MaterialsLock&) = delete;
+  MaterialsLock& operator=(const MaterialsLock&) = delete;
+
+ private:
+  template <typename... Parts>
+  [[noreturn]] void Release(const Parts&... parts) {
+    ::close(fd_);
+    Fail(parts...);
+  }
+  int fd_ = -1;
+};
 
 }  // namespace
 
@@ -144,20 +197,12 @@ void WriteMaterialsFile(const std::vector<Material>& materials, const fs::path& 
   }
   std::error_code ec;
   if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
-  const fs::path partial = path.string() + ".partial";
-  {
-    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) {
-      fs::remove(partial, ec);
-      Fail("can not write the materials file '", path.string(), "'");
-    }
-  }
-  fs::rename(partial, path, ec);
-  if (ec) {
-    fs::remove(partial, ec);
-    Fail("can not write the materials file '", path.string(), "'");
+  // The one rule of outputs: a temporary file renamed into place, the link and the mode
+  // kept, a read-only file refused and left as it is.
+  try {
+    WriteWholeFile(path.string(), text);
+  } catch (const OutputError& error) {
+    throw MaterialWriteError(error.what());
   }
 }
 
@@ -189,25 +234,11 @@ fs::path FindLibraryFile() {
 }
 
 fs::path UserMaterialsFile() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  fs::path folder;
-  if (config != nullptr && fs::path(config).is_absolute()) {
-    folder = config;
-  } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-    folder = fs::path(home) / ".config";
-  } else {
-    Fail("neither XDG_CONFIG_HOME nor HOME is set: no place for the user's materials");
-  }
-  return folder / "kelvado" / "materials.json";
+  if (std::optional<fs::path> path = UserMaterialsPath()) return *path;
+  Fail("neither XDG_CONFIG_HOME nor HOME is set: no place for the user's materials");
 }
 
-std::optional<fs::path> UserMaterialsFileIfAny() {
-  try {
-    return UserMaterialsFile();
-  } catch (const MaterialError&) {
-    return std::nullopt;
-  }
-}
+std::optional<fs::path> UserMaterialsFileIfAny() { return UserMaterialsPath(); }
 
 MaterialCatalog MaterialCatalog::Load() { return Load(FindLibraryFile(), UserMaterialsFile()); }
 
@@ -225,8 +256,7 @@ MaterialCatalog MaterialCatalog::Load(const fs::path& libraryFile, const fs::pat
 void MaterialCatalog::SetAsideLibraryNames() {
   std::vector<Material> kept;
   for (Material& m : user) {
-    const bool taken = std::any_of(library.begin(), library.end(), [&](const Material& l) { return SameName(l.name, m.name); });
-    if (!taken) {
+    if (!TakesLibraryName(m.name)) {
       kept.push_back(std::move(m));
       continue;
     }
@@ -235,6 +265,10 @@ void MaterialCatalog::SetAsideLibraryNames() {
     setAside.push_back(std::move(m));
   }
   user = std::move(kept);
+}
+
+bool MaterialCatalog::TakesLibraryName(std::string_view name) const {
+  return std::any_of(library.begin(), library.end(), [name](const Material& l) { return SameName(l.name, name); });
 }
 
 const Material* MaterialCatalog::Find(std::string_view name) const {
@@ -246,37 +280,45 @@ const Material* MaterialCatalog::Find(std::string_view name) const {
   return nullptr;
 }
 
-std::vector<Material> MaterialCatalog::WithSetAside(std::vector<Material> materials) const {
-  materials.insert(materials.end(), setAside.begin(), setAside.end());
-  return materials;
+void MaterialCatalog::ChangeUserFile(const std::function<bool(std::vector<Material>&)>& change) {
+  const MaterialsLock lock(userFile);
+  // What the file holds now, another program's saves since this one loaded included.
+  std::vector<Material> held;
+  std::error_code ec;
+  if (fs::exists(userFile, ec)) held = ReadMaterialsFile(userFile);
+  std::vector<Material> mine;
+  std::vector<Material> asideNow;
+  for (Material& m : held) (TakesLibraryName(m.name) ? asideNow : mine).push_back(std::move(m));
+  if (!change(mine)) return;
+  std::vector<Material> written = mine;
+  written.insert(written.end(), asideNow.begin(), asideNow.end());
+  WriteMaterialsFile(written, userFile);
+  user = std::move(mine);
+  setAside = std::move(asideNow);
 }
 
 void MaterialCatalog::SaveUserMaterial(Material material) {
   if (const std::string_view fault = NameFault(material.name); !fault.empty()) Fail("can not save the material: ", fault);
-  for (const Material& m : library) {
-    if (SameName(m.name, material.name)) Fail("'", material.name, "' is a library material; save it under another name");
-  }
+  if (TakesLibraryName(material.name)) Fail("'", material.name, "' is a library material; save it under another name");
   for (const double value : material.values) {
     if (!std::isfinite(value)) Fail("can not save '", material.name, "': a value is not a finite number");
   }
   if (material.source.empty()) material.source = kUserSource;
-  std::vector<Material> saved = user;
-  const auto same = std::find_if(saved.begin(), saved.end(), [&](const Material& m) { return SameName(m.name, material.name); });
-  if (same != saved.end()) {
-    *same = std::move(material);
-  } else {
-    saved.push_back(std::move(material));
-  }
-  WriteMaterialsFile(WithSetAside(saved), userFile);
-  user = std::move(saved);
+  ChangeUserFile([&material](std::vector<Material>& saved) {
+    const auto same = std::find_if(saved.begin(), saved.end(), [&](const Material& m) { return SameName(m.name, material.name); });
+    if (same != saved.end()) {
+      *same = material;
+    } else {
+      saved.push_back(material);
+    }
+    return true;
+  });
 }
 
 void MaterialCatalog::RemoveUserMaterial(std::string_view name) {
-  std::vector<Material> kept = user;
-  std::erase_if(kept, [name](const Material& m) { return SameName(m.name, name); });
-  if (kept.size() == user.size()) return;
-  WriteMaterialsFile(WithSetAside(kept), userFile);
-  user = std::move(kept);
+  ChangeUserFile([name](std::vector<Material>& kept) {
+    return std::erase_if(kept, [name](const Material& m) { return SameName(m.name, name); }) > 0;
+  });
 }
 
 std::string MaterialFieldText(double value, char separator) {

@@ -6,6 +6,7 @@
 // The files are JSON, read and written with nlohmann-json; the core knows nothing of them.
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -38,6 +39,13 @@ class MaterialError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A materials file that can not be written (read-only, a folder, a full disk): the message
+// is the one of every output the program writes.
+class MaterialWriteError : public MaterialError {
+ public:
+  using MaterialError::MaterialError;
+};
+
 // Parses a materials file's content, `{"materials": [ {...}, ... ]}`; `origin` names it in
 // the messages. Every entry needs a name (no '#', no control character, no blanks at the
 // ends), a source and the eight values as finite numbers; no other keys are taken.
@@ -46,8 +54,10 @@ std::vector<Material> ParseMaterials(std::string_view content, std::string_view 
 // The file read and parsed; a file larger than 4 MiB is refused.
 std::vector<Material> ReadMaterialsFile(const std::filesystem::path& path);
 
-// Writes the materials as ParseMaterials reads them, making the folder when missing. The
-// file is replaced only once the new one is complete.
+// Writes the materials as ParseMaterials reads them, making the folder when missing, under
+// the rule of every output (files/output_file.h): the file is replaced only once the new one
+// is complete, through a link to the file it names, keeping its mode; a read-only file is
+// refused. Throws MaterialWriteError when the file can not be written.
 void WriteMaterialsFile(const std::vector<Material>& materials, const std::filesystem::path& path);
 
 // Where the shipped library is looked for, in order: share/kelvado/ beside the program's
@@ -89,15 +99,20 @@ struct MaterialCatalog {
 
   // Adds the material to the user's, replacing one of the same name, and writes the user
   // file. An empty source becomes "entered by the user". Throws MaterialError for a name a
-  // file could not hold or that a library material has, or when the file can not be written.
+  // file could not hold or that a library material has, or when the file can not be read
+  // again or locked; MaterialWriteError when it can not be written.
   void SaveUserMaterial(Material material);
 
   // Removes the user's material of that name, if there is one, and writes the user file.
   void RemoveUserMaterial(std::string_view name);
 
  private:
-  // What the user file holds: `materials` and the entries set aside.
-  std::vector<Material> WithSetAside(std::vector<Material> materials) const;
+  bool TakesLibraryName(std::string_view name) const;
+  // One read-modify-write of the user file, under a lock that every writer takes: the file
+  // is read again, `change` edits its materials (returning false when nothing changed),
+  // and the file is written back with the entries set aside. `user` and `setAside` then
+  // hold what the file holds, another program's saves included.
+  void ChangeUserFile(const std::function<bool(std::vector<Material>&)>& change);
 };
 
 // A value as a field's text: the shortest text that reads back as the same double, with a

@@ -5,10 +5,9 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 
+#include "files/bounded_read.h"
 #include "solver/input.h"
 #include "solver/shown_text.h"
 #include "solver/units.h"
@@ -160,15 +159,14 @@ std::vector<ViscosityPoint> ParseViscosityTable(std::string_view content, const 
 }
 
 std::vector<ViscosityPoint> ReadViscosityTable(const std::string& path) {
-  std::error_code ec;
-  std::ifstream in;
-  if (!std::filesystem::is_directory(path, ec)) in.open(path, std::ios::binary);
-  if (!in.is_open()) throw FitError("can not read the data file '" + path + "'");
-  std::string content(kMaxTableBytes + 1, '\0');
-  in.read(content.data(), static_cast<std::streamsize>(content.size()));
-  if (in.bad()) throw FitError("can not read the data file '" + path + "'");
-  content.resize(static_cast<std::size_t>(in.gcount()));
-  if (content.size() > kMaxTableBytes) throw FitError(path + ": larger than 4 MiB; is it the right file?");
+  // As an inputs file is read: a FIFO or device never blocks the open, and a wait for its
+  // data ends at a signal or after a short silence.
+  std::string content;
+  try {
+    content = ReadBoundedFile(path, kMaxTableBytes, "the data file");
+  } catch (const ReadError& error) {
+    throw FitError(error.what());
+  }
   return ParseViscosityTable(content, path);
 }
 

@@ -36,7 +36,7 @@ const std::vector<EntryPoint> kEntryPoints = {
 #endif
 };
 
-enum class Node { Fifo, FullDevice, NullDevice, ReadOnly, TheCase };
+enum class Node { Fifo, FullDevice, NullDevice, ReadOnly, TheCase, UserMaterials };
 
 struct Expected {
   Node node;
@@ -50,10 +50,13 @@ const Expected kNodes[] = {
     {Node::NullDevice, "a device that takes everything", 0},
     {Node::ReadOnly, "a read-only file", 6},
     {Node::TheCase, "the run's own case file", 2},
+    // Read by the run or not, through a link of another name: refused as the case is.
+    {Node::UserMaterials, "a link to the user's materials file", 2},
 };
 
 constexpr const char* kCase = "# a sheet die\ndie = slit:width=20,gap=0.08,length=4\n";
 constexpr const char* kOld = "the user's file\n";
+constexpr const char* kMaterials = "{\"materials\": []}\n";
 
 TEST(OutputRule, EveryEntryPointLeavesWhatIsAtThePathAsItWas) {
   for (const EntryPoint& entry : kEntryPoints) {
@@ -74,6 +77,11 @@ TEST(OutputRule, EveryEntryPointLeavesWhatIsAtThePathAsItWas) {
           ASSERT_EQ(chmod(out.c_str(), 0444), 0);
           break;
         case Node::TheCase: out = casePath; break;
+        case Node::UserMaterials:
+          std::filesystem::create_directories(dir.file("config/kelvado"));
+          WriteBytes(dir.file("config/kelvado/materials.json"), kMaterials);
+          ASSERT_EQ(symlink(dir.file("config/kelvado/materials.json").c_str(), out.c_str()), 0);
+          break;
       }
       std::vector<std::string> args = entry.args;
       for (std::string& arg : args) {
@@ -82,7 +90,7 @@ TEST(OutputRule, EveryEntryPointLeavesWhatIsAtThePathAsItWas) {
       }
       CliExtras extras;
       if (entry.window) extras.program = KELVADO_GUI;
-      const CliResult run = RunCli(args, dir.path(), {"QT_QPA_PLATFORM=offscreen"}, 60, extras);
+      const CliResult run = RunCli(args, dir.path(), {"QT_QPA_PLATFORM=offscreen", "XDG_CONFIG_HOME=" + dir.file("config")}, 60, extras);
       const std::string what = std::string(entry.name) + " on " + expected.name + ": " + run.err;
 
       if (expected.exitCode == -2) {
@@ -97,6 +105,10 @@ TEST(OutputRule, EveryEntryPointLeavesWhatIsAtThePathAsItWas) {
         case Node::Fifo: EXPECT_TRUE(S_ISFIFO(st.st_mode)) << what; break;
         case Node::FullDevice:
         case Node::NullDevice: EXPECT_TRUE(S_ISLNK(st.st_mode)) << what; break;
+        case Node::UserMaterials:
+          EXPECT_TRUE(S_ISLNK(st.st_mode)) << what;
+          EXPECT_EQ(ReadBytes(out), kMaterials) << what;
+          break;
         case Node::ReadOnly: EXPECT_EQ(ReadBytes(out), kOld) << what; break;
         case Node::TheCase: EXPECT_EQ(ReadBytes(out), kCase) << what; break;
       }

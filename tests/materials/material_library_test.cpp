@@ -125,6 +125,29 @@ TEST(UserMaterials, AnEntryUnderALibraryNameIsSetAsideAndKept) {
   EXPECT_EQ(written[1].name, "Ldpe");
 }
 
+// Two programs with the file loaded at once, as a window and the command line are: each
+// change is made on what the file holds then, so neither loses the other's material; a file
+// damaged since is refused and left as it is.
+TEST(UserMaterials, EachChangeIsMadeOnWhatTheFileHoldsNow) {
+  testing::TempDir dir;
+  const std::string file = dir.file("materials.json");
+  const std::array<double, 8> values{1, 0.5, 0.0005, 10, 100, 290, 0.8, 0.03};
+  MaterialCatalog window = MaterialCatalog::Load(KELVADO_MATERIALS_FILE, file);
+  MaterialCatalog command = MaterialCatalog::Load(KELVADO_MATERIALS_FILE, file);
+  window.SaveUserMaterial(Material{"A", "", "mine", "", values});
+  command.SaveUserMaterial(Material{"B", "", "mine", "", values});
+  window.RemoveUserMaterial("a");
+  const std::vector<Material> written = ReadMaterialsFile(file);
+  ASSERT_EQ(written.size(), 1u);
+  EXPECT_EQ(written[0].name, "B");
+  ASSERT_EQ(window.user.size(), 1u);
+  EXPECT_EQ(window.user[0].name, "B");
+
+  testing::WriteBytes(file, "{\"materials\": [");
+  EXPECT_THROW(command.SaveUserMaterial(Material{"C", "", "mine", "", values}), MaterialError);
+  EXPECT_EQ(testing::ReadBytes(file), "{\"materials\": [");
+}
+
 TEST(UserMaterials, DamagedFilesAreRefusedNamingTheFile) {
   testing::TempDir dir;
   const std::string entry = R"("source": "s", "density": 1, "specific-heat": 1, "conductivity": 1,
