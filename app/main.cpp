@@ -13,7 +13,9 @@
 //                                     die at 80 rpm on the die page, then renders the plots to a PNG
 // Pictures neither read nor change what the user's window remembers. The files go out by the
 // command line's rule for outputs, and Ctrl-C or SIGTERM ends a headless mode as it ends a
-// command (130 or 143, one line on standard error, nothing written).
+// command (130 or 143, one line on standard error, nothing written). One headless mode at a
+// time; options that it would ignore are a usage error (2), and so on for the exit statuses
+// of files/exit_codes.h.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QEventLoop>
