@@ -13,7 +13,9 @@
 //                                     die at 80 rpm on the die page, then renders the plots to a PNG
 // Pictures neither read nor change what the user's window remembers. The files go out by the
 // command line's rule for outputs, and Ctrl-C or SIGTERM ends a headless mode as it ends a
-// command (130 or 143, one line on standard error, nothing written).
+// command (130 or 143, one line on standard error, nothing written). One headless mode at a
+// time; options that it would ignore are a usage error (2), and so on for the exit statuses
+// of files/exit_codes.h.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QEventLoop>
@@ -40,6 +42,7 @@
 #include "case/compose.h"
 #include "app/plots/plot_picture.h"
 #include "app/plots/results_plots.h"
+#include "files/exit_codes.h"
 #include "files/interrupt.h"
 #include "kelvado_version.h"
 #include "solver/input_fields.h"
@@ -165,7 +168,7 @@ int WriteReport(const QString& pdfPath, const QString& casePath, const QString& 
   QString error;
   if (!report_pdf::WriteReportPdf(content, pdfPath, &error)) {
     qCritical("kelvado: %s", qPrintable(error));
-    return kelvado::kExitFileNotOpened;
+    return output_bytes::FailedWriteStatus();
   }
   return 0;
 }
@@ -192,7 +195,7 @@ int WritePlotScreenshot(const QString& key, const QString& path) {
   QString error;
   if (!plots::WritePlotPicture(*id, outcome.record, path, plots::kPictureSize, &error)) {
     qCritical("kelvado: %s", qPrintable(error));
-    return kelvado::kExitFileNotOpened;
+    return output_bytes::FailedWriteStatus();
   }
   return 0;
 }
@@ -212,22 +215,65 @@ class StderrDialogs final : public WindowDialogs {
   std::optional<QString> askText(const QString&, const QString&) override { return std::nullopt; }
 };
 
-// Runs the case at each output (kg/hr, comma-separated) and keeps it on the plots, named as the
-// window names a kept run; says which one did not finish.
-bool KeepRunsAt(TForm1& form, const kelvado::CaseData& data, const QString& outputs) {
-  for (const QString& output : outputs.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+// Runs enough for an engineer to compare on one plot: a characteristic at a handful of
+// outputs, or a few speeds at three or four outputs each. Beyond it, the twelve curves on each
+// plot and their key above the tabs no longer read, while each kept run still costs memory.
+constexpr qsizetype kMaxComparedRuns = 12;
+
+QStringList ComparedOutputs(const QString& outputs) { return outputs.split(QLatin1Char(','), Qt::SkipEmptyParts); }
+
+// Runs the case at each output (kg/hr) and keeps it on the plots, named as the window names a
+// kept run: 0, or the exit status after saying which one did not finish.
+int KeepRunsAt(TForm1& form, const kelvado::CaseData& data, const QStringList& outputs) {
+  for (const QString& output : outputs) {
     kelvado::CaseData kept = data;
     kept.inputs[kelvado::Field::OutputRate] = output.trimmed().toStdString();
     const kelvado::RunOutcome outcome = RunCase(kept);
+    if (WasInterrupted()) return Interrupted();
     form.resultsPlots()->setRunLabel(form.caseSession()->caseName(), outcome.summary.Rpm, kept.flowModel);
     form.resultsPlots()->showOutcome(outcome, kept.flowModel);
     if (!form.resultsPlots()->keepForComparison()) {
       qCritical("kelvado: the case at an output of %s ended as %s", qPrintable(output),
                 kelvado::StatusName(outcome.status));
-      return false;
+      return kelvado::kExitStopped;
     }
   }
-  return true;
+  return 0;
+}
+
+// The options of the headless modes, which make one file each.
+struct HeadlessOptions {
+  QCommandLineOption screenshot, withPlots, compare, plotScreenshot, plot, dieScreenshot, report, pressureUnit;
+};
+
+QString Dashed(const QCommandLineOption& option) { return QStringLiteral("--") + option.names().constLast(); }
+
+// What would be left undone or ignored without a word is refused before any work: two modes
+// at once, an option of a mode not asked for, a case file for a picture of the default case,
+// more kept runs than a plot can show.
+QString HeadlessConflict(const QCommandLineParser& parser, const HeadlessOptions& o, bool caseGiven) {
+  QStringList modes;
+  for (const QCommandLineOption* mode : {&o.screenshot, &o.plotScreenshot, &o.dieScreenshot, &o.report}) {
+    if (parser.isSet(*mode)) modes << Dashed(*mode);
+  }
+  if (modes.size() > 1) return QStringLiteral("%1 make one file each; give one of them at a time").arg(modes.join(QStringLiteral(" and ")));
+  struct Needs {
+    const QCommandLineOption* option;
+    const QCommandLineOption* mode;
+  };
+  for (const Needs& needs : {Needs{&o.withPlots, &o.screenshot}, Needs{&o.compare, &o.withPlots},
+                             Needs{&o.plot, &o.plotScreenshot}, Needs{&o.pressureUnit, &o.report}}) {
+    if (parser.isSet(*needs.option) && !parser.isSet(*needs.mode)) {
+      return QStringLiteral("%1 goes with %2").arg(Dashed(*needs.option), Dashed(*needs.mode));
+    }
+  }
+  for (const QCommandLineOption* mode : {&o.plotScreenshot, &o.dieScreenshot}) {
+    if (caseGiven && parser.isSet(*mode)) return QStringLiteral("%1 draws the default case; it takes no case file").arg(Dashed(*mode));
+  }
+  if (const qsizetype count = ComparedOutputs(parser.value(o.compare)).size(); count > kMaxComparedRuns) {
+    return QStringLiteral("--compare keeps at most %1 runs, not %2").arg(kMaxComparedRuns).arg(count);
+  }
+  return {};
 }
 
 // The example of the README on the die page, at a size where its numbers read well.
@@ -268,7 +314,7 @@ int WriteDieScreenshot(const QString& path) {
   QString error;
   if (!output_bytes::WritePng(path, plots->grab().toImage(), &error)) {
     qCritical("kelvado: %s", qPrintable(error));
-    return kelvado::kExitFileNotOpened;
+    return output_bytes::FailedWriteStatus();
   }
   return 0;
 }
@@ -290,8 +336,11 @@ int main(int argc, char** argv) {
   if (WantsPicture(argc, argv)) QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, pictureSettings.path());
 
   QCommandLineParser parser;
+  // The headless modes end with the command line's statuses: the same table, which the manual
+  // page carries too.
   parser.setApplicationDescription(
-      QStringLiteral("Non-isothermal melt flow in the metering zone of a single-screw extruder."));
+      QStringLiteral("Non-isothermal melt flow in the metering zone of a single-screw extruder.\n\n") +
+      QString::fromStdString(kelvado::ExitStatusTable()).trimmed());
   parser.addHelpOption();
   parser.addVersionOption();
   const QCommandLineOption screenshot(QStringLiteral("screenshot"),
@@ -303,8 +352,8 @@ int main(int argc, char** argv) {
   parser.addOption(withPlots);
   const QCommandLineOption compare(
       QStringLiteral("compare"),
-      QStringLiteral("With --with-plots: first run the case at each of these outputs (kg/hr, comma-separated) "
-                     "and keep it for comparison."),
+      QStringLiteral("With --with-plots: first run the case at each of these outputs (kg/hr, comma-separated, "
+                     "at most %1) and keep it for comparison.").arg(kMaxComparedRuns),
       QStringLiteral("OUTPUTS"));
   parser.addOption(compare);
   const QCommandLineOption plotScreenshot(
@@ -335,13 +384,25 @@ int main(int argc, char** argv) {
   parser.addOption(pressureUnit);
   parser.addPositionalArgument(QStringLiteral("CASE"), QStringLiteral("A case file to open (.kvcase)."),
                                QStringLiteral("[CASE]"));
-  parser.process(app);
+  // Qt ends an unknown option with 1; a usage error is 2, as on the command line.
+  if (!parser.parse(QCoreApplication::arguments())) {
+    qCritical("kelvado: %s", qPrintable(parser.errorText()));
+    return kelvado::kExitUsage;
+  }
+  parser.process(app);  // --help and --version
   const QStringList positional = parser.positionalArguments();
   if (positional.size() > 1) {
     qCritical("kelvado: one case file at the most, not %lld", static_cast<long long>(positional.size()));
-    return 2;
+    return kelvado::kExitUsage;
   }
   const QString casePath = positional.value(0);
+  const QString conflict = HeadlessConflict(
+      parser, {screenshot, withPlots, compare, plotScreenshot, plot, dieScreenshot, report, pressureUnit},
+      !casePath.isEmpty());
+  if (!conflict.isEmpty()) {
+    qCritical("kelvado: %s", qPrintable(conflict));
+    return kelvado::kExitUsage;
+  }
 
   if (parser.isSet(dieScreenshot)) return WriteDieScreenshot(parser.value(dieScreenshot));
 
@@ -358,7 +419,7 @@ int main(int argc, char** argv) {
     if (!data) return 2;
     if (!casePath.isEmpty()) form.caseSession()->open(casePath);
     if (parser.isSet(withPlots)) {
-      if (!KeepRunsAt(form, *data, parser.value(compare))) return 1;
+      if (const int failed = KeepRunsAt(form, *data, ComparedOutputs(parser.value(compare)))) return failed;
       form.resultsPlots()->showOutcome(RunCase(*data), data->flowModel);
     }
     if (WasInterrupted()) return Interrupted();
@@ -367,7 +428,7 @@ int main(int argc, char** argv) {
     QString error;
     if (!output_bytes::WritePng(path, form.grab().toImage(), &error)) {
       qCritical("kelvado: %s", qPrintable(error));
-      return kelvado::kExitFileNotOpened;
+      return output_bytes::FailedWriteStatus();
     }
     return 0;
   }

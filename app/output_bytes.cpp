@@ -13,17 +13,23 @@ namespace {
 
 std::string Native(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
+int lastFailure = kelvado::kExitFileNotOpened;
+
 }  // namespace
 
 bool WriteBytes(const QString& path, const QByteArray& bytes, QString* error) {
+  lastFailure = kelvado::kExitFileNotOpened;
   try {
     kelvado::WriteWholeFile(Native(path), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     return true;
   } catch (const kelvado::OutputError& failure) {
+    lastFailure = kelvado::ExitCodeFor(failure);
     if (error) *error = QString::fromLocal8Bit(failure.what());
     return false;
   }
 }
+
+int FailedWriteStatus() { return lastFailure; }
 
 bool WritePng(const QString& path, const QImage& image, QString* error) {
   QByteArray bytes;

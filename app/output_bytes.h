@@ -13,6 +13,10 @@ namespace output_bytes {
 // Writes `bytes` to `path`; on failure says why in *error.
 bool WriteBytes(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
+// The exit status of the last failed write of a headless mode, which writes one file: 8 when
+// it failed once the file was open (a full device), else 6.
+int FailedWriteStatus();
+
 // The image as a PNG file, by the same rule.
 bool WritePng(const QString& path, const QImage& image, QString* error = nullptr);
 

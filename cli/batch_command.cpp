@@ -192,7 +192,7 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
   } catch (const OutputError& error) {
     if (bar) bar->Clear();
     err << error.what() << '\n';
-    return kExitFileNotOpened;
+    return ExitCodeFor(error);
   }
   return kExitFinished;
 }

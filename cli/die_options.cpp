@@ -146,11 +146,4 @@ std::string DieCommandHelp(DieCommand command) {
          "Rows are printed and written as they are worked out.\n";
 }
 
-std::string DieStatusHelp() {
-  return "Exit status of operating-point: 0 a point was found, 2 usage error, 3 improper input (a\n"
-         "die section or a field, or more than 100 sections), 9 no point: the curves do not cross\n"
-         "in the range, or a screw run of the search did not finish (the message says which and\n"
-         "where), 6 the CSV or JSON file can not be written. die-curve: 0, 2, 3, 6.\n";
-}
-
 }  // namespace kelvado::cli

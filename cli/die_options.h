@@ -33,10 +33,8 @@ std::optional<DieCommand> FindDieCommand(const std::vector<std::string>& args);
 // does not take, a missing value, and --rpm or --melt-temp or --output-rate left out.
 DieCommandLine ParseDieCommandLine(DieCommand command, const std::vector<std::string>& args);
 
-// The usage line after the program's name, the part of --help that describes the command,
-// and the exit statuses of both.
+// The usage line after the program's name and the part of --help that describes the command.
 std::string DieUsage(DieCommand command);
 std::string DieCommandHelp(DieCommand command);
-std::string DieStatusHelp();
 
 }  // namespace kelvado::cli

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // kelvado-cli: one calculation, a sweep or a screw characteristic from the command line.
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -33,7 +34,8 @@ int CheckedStandardOutput(int code, std::ostream& err) {
   std::cout.flush();
   if (std::cout && std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return code;
   const int error = errno;
-  err << "can not write to standard output: " << std::strerror(error) << '\n';
+  // A command that ended on a write error has said which already.
+  if (code != kelvado::kExitWriteError) err << "can not write to standard output: " << std::strerror(error) << '\n';
   return kelvado::kExitWriteError;
 }
 
@@ -111,6 +113,9 @@ int main(int argc, char** argv) {
   using namespace kelvado::cli;
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const InterruptHandlers interrupts;
+  // A reader that went away (`| head -1`) is a write error, 8, not a death by SIGPIPE: the
+  // write fails with EPIPE instead, and the table or the check of standard output says so.
+  std::signal(SIGPIPE, SIG_IGN);
   PrefixedStream err(std::cerr, std::string(kProgram) + ": ");
   int code = kExitStopped;
   try {

@@ -158,7 +158,7 @@ ExitCode FitFromCommandLine(const FitCommandLine& line, std::ostream& out, std::
       WriteWholeFile(*line.jsonFile, JsonText(FitJson(fitted.fit)));
     } catch (const OutputError& error) {
       err << error.what() << '\n';
-      return kExitFileNotOpened;
+      return ExitCodeFor(error);
     }
   }
   return kExitFinished;

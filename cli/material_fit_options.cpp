@@ -142,14 +142,20 @@ FitCommandLine ParseFitCommandLine(FitSource source, const std::vector<std::stri
   return line;
 }
 
+std::string FitUsage(std::string_view program, FitSource source) {
+  constexpr std::string_view kRest[] = {
+      " materials fit FILE.csv [FIT OPTIONS]\n",
+      " materials from-cross-wlf --n N --tau-star PA --d1 PA_S --d2 K --a1 A1 --a2 K\n"
+      "           --shear-rate FROM:TO --temp FROM:TO [FIT OPTIONS]\n",
+      " materials from-carreau --eta0 PA_S --lambda S --n N [--a A] --ref-temp C\n"
+      "           --activation-energy J_PER_MOL --shear-rate FROM:TO --temp FROM:TO [FIT OPTIONS]\n"};
+  return std::string(program).append(kRest[static_cast<int>(source)]);
+}
+
 std::string FitUsageLines(std::string_view program) {
   std::string text;
-  for (const char* rest : {" materials fit FILE.csv [FIT OPTIONS]\n",
-                           " materials from-cross-wlf --n N --tau-star PA --d1 PA_S --d2 K --a1 A1 --a2 K\n"
-                           "           --shear-rate FROM:TO --temp FROM:TO [FIT OPTIONS]\n",
-                           " materials from-carreau --eta0 PA_S --lambda S --n N [--a A] --ref-temp C\n"
-                           "           --activation-energy J_PER_MOL --shear-rate FROM:TO --temp FROM:TO [FIT OPTIONS]\n"}) {
-    text.append("       ").append(program).append(rest);
+  for (const FitSource source : {FitSource::Data, FitSource::CrossWlf, FitSource::Carreau}) {
+    text.append("       ").append(FitUsage(program, source));
   }
   return text;
 }

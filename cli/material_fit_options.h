@@ -34,6 +34,8 @@ std::optional<FitSource> FindFitSource(const std::string& word);
 // --save without --name and the three thermal values.
 FitCommandLine ParseFitCommandLine(FitSource source, const std::vector<std::string>& args);
 
+// The usage of one of the three, without "Usage: ", and of all three as continuation lines.
+std::string FitUsage(std::string_view program, FitSource source);
 std::string FitUsageLines(std::string_view program);
 std::string FitCommandsHelp();
 

@@ -101,7 +101,7 @@ ExitCode MaterialsFromCommandLine(const std::vector<std::string>& args, std::ost
   if (const std::optional<FitSource> source = args.empty() ? std::nullopt : FindFitSource(args[0])) {
     const FitCommandLine line = ParseFitCommandLine(*source, {args.begin() + 1, args.end()});
     if (line.help) {
-      out << HelpText(program);
+      out << HelpText(program, "materials " + args[0]);
       return kExitFinished;
     }
     return FitFromCommandLine(line, out, err);

@@ -70,7 +70,7 @@ void WriteOrSay(const std::optional<std::string>& path, const std::string& bytes
     WriteWholeFile(*path, bytes);
   } catch (const OutputError& error) {
     err << error.what() << '\n';
-    if (code == kExitFinished) code = kExitFileNotOpened;
+    if (code == kExitFinished) code = ExitCodeFor(error);
   }
 }
 
@@ -235,7 +235,7 @@ ExitCode DieCurve(const DieCommandLine& line, const Case& c, std::ostream& out, 
     if (csv) csv->Close();
   } catch (const OutputError& error) {
     err << error.what() << '\n';
-    return kExitFileNotOpened;
+    return ExitCodeFor(error);
   }
   return kExitFinished;
 }

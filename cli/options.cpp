@@ -7,6 +7,7 @@
 #include "cli/die_options.h"
 #include "cli/material_fit_options.h"
 #include "cli/usage_error.h"
+#include "files/exit_codes.h"
 
 namespace kelvado::cli {
 namespace {
@@ -342,28 +343,24 @@ constexpr std::string_view kMaterialsHelp =
     "                             conversion, origin (library or user) and the eight values\n"
     "                             under the field options' names\n";
 
-constexpr std::string_view kRunStatusHelp =
-    "Exit status of a single run: 0 finished, 2 usage error (also an unknown material or a\n"
-    "materials file that can not be read), 3 improper input, 4 viscosity\n"
-    "iteration gave up, 5 flow-rate closure gave up, 6 results file can not be opened, or a\n"
-    "finished run's CSV or JSON can not be written, 7 arithmetic fault, 8 write error after\n"
-    "the results file was opened, 10 the numbers left their physical bounds (an unstable\n"
-    "temperature march, or an energy balance that does not close: the message says which).\n";
-
-constexpr std::string_view kBatchStatusHelp =
-    "Exit status of sweep and characteristic: 0 the cases ran, whatever their outcomes,\n"
-    "2 usage error, 6 the CSV file can not be written.\n";
-
+// What the exit statuses come with; the statuses themselves are the one table of
+// files/exit_codes.h.
 constexpr std::string_view kEveryStatusHelp =
-    "Every command: 8 when standard output can not be written; 130 after Ctrl-C (SIGINT) and\n"
-    "143 after SIGTERM, which stop the work like a cancel: the unfinished results file is\n"
+    "Ctrl-C (SIGINT) and SIGTERM stop the work like a cancel: the unfinished results file is\n"
     "removed, --json is still written (status \"cancelled\"), a table stops where it got to\n"
     "and its CSV file is left as it was. Exports and CSV files replace an earlier file only\n"
     "once complete, and only a file the user may write (else 6); a device is written in\n"
     "place. A FIFO, socket or folder as an output is refused (6), and so are two outputs\n"
-    "naming one file or an output naming an input (2). An inputs file may hold at most\n"
-    "1 MiB and 4 KiB a line; a FIFO or device that stays silent 5 s is given up.\n"
-    "Every message on standard error starts with the program's name.\n";
+    "naming one file or an output naming an input (2). A write that fails once an output is\n"
+    "open, standard output and a closed pipe included, is a write error (8). An inputs file\n"
+    "may hold at most 1 MiB and 4 KiB a line; a FIFO or device that stays silent 5 s is given\n"
+    "up. Every message on standard error starts with the program's name.\n";
+
+std::string StatusHelp() {
+  std::string text = ExitStatusTable();
+  text.insert(text.begin(), '\n');
+  return text.append("\n").append(kEveryStatusHelp);
+}
 
 std::string UsageLine(std::string_view program, std::string_view rest, bool first) {
   return std::string(first ? "Usage: " : "       ").append(program).append(rest).append("\n");
@@ -376,23 +373,27 @@ std::string HelpText(std::string_view program, std::string_view command) {
   auto usage = [&](std::string_view rest) { return UsageLine(program, rest, true); };
   if (command == "sweep") {
     return usage(" sweep --vary FIELD=FROM:TO:COUNT [--vary ...] [OPTIONS]") + "\n" + std::string(kSweepHelp) +
-           "\n" + std::string(kBatchHelp) + "\n" + fields + "\n" + std::string(kCommonHelp) + "\n" +
-           std::string(kBatchStatusHelp) + std::string(kEveryStatusHelp);
+           "\n" + std::string(kBatchHelp) + "\n" + fields + "\n" + std::string(kCommonHelp) + StatusHelp();
   }
   if (command == "characteristic") {
     return usage(" characteristic --rpm R --output-rate FROM:TO:COUNT [OPTIONS]") + "\n" +
            std::string(kCharacteristicHelp) + "\n" + std::string(kBatchHelp) + "\n" + fields + "\n" +
-           std::string(kCommonHelp) + "\n" + std::string(kBatchStatusHelp) + std::string(kEveryStatusHelp);
+           std::string(kCommonHelp) + StatusHelp();
   }
   if (command == "operating-point" || command == "die-curve") {
     const bool point = command == "operating-point";
     return usage(point ? DieUsage(DieCommand::OperatingPoint) : DieUsage(DieCommand::DieCurve)) + "\n" +
            DieCommandHelp(point ? DieCommand::OperatingPoint : DieCommand::DieCurve) + "\n" + fields + "\n" +
-           std::string(kCommonHelp) + "\n" + DieStatusHelp() + std::string(kEveryStatusHelp);
+           std::string(kCommonHelp) + StatusHelp();
   }
   if (command == "materials") {
     return usage(" materials [--json]") + FitUsageLines(program) + "\n" + std::string(kMaterialsHelp) + "\n" +
-           FitCommandsHelp();
+           FitCommandsHelp() + StatusHelp();
+  }
+  // materials fit, from-cross-wlf and from-carreau: that one's usage and the fit's options.
+  if (const std::optional<FitSource> source =
+          command.starts_with("materials ") ? FindFitSource(std::string(command.substr(10))) : std::nullopt) {
+    return "Usage: " + FitUsage(program, *source) + "\n" + FitCommandsHelp() + StatusHelp();
   }
 
   std::string text = usage(" [OPTIONS]");
@@ -412,9 +413,7 @@ std::string HelpText(std::string_view program, std::string_view command) {
   text += fields + "\n" + std::string(kCommonHelp) + "\n" + std::string(kRunHelp) + "\n" + std::string(kSweepHelp) +
           "\n" + std::string(kCharacteristicHelp) + "\n" + std::string(kBatchHelp) + "\n" +
           DieCommandHelp(DieCommand::OperatingPoint) + "\n" + DieCommandHelp(DieCommand::DieCurve) + "\n" +
-          std::string(kMaterialsHelp) + "\n" + FitCommandsHelp() + "\n" + std::string(kRunStatusHelp) +
-          std::string(kBatchStatusHelp) +
-          DieStatusHelp() + std::string(kEveryStatusHelp);
+          std::string(kMaterialsHelp) + "\n" + FitCommandsHelp() + StatusHelp();
   return text;
 }
 

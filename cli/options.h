@@ -58,7 +58,8 @@ struct CommandLine {
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 // The whole help, or with `command` (sweep, characteristic, operating-point, die-curve,
-// materials) that command's alone.
+// materials, "materials fit", "materials from-cross-wlf", "materials from-carreau") that
+// command's alone; every one ends with the table of exit statuses.
 std::string HelpText(std::string_view program, std::string_view command = {});
 
 }  // namespace kelvado::cli

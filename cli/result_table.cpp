@@ -2,9 +2,12 @@
 #include "cli/result_table.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
+#include "files/output_file.h"
 #include "report/csv.h"
 #include "report/number_format.h"
 #include "solver/input.h"
@@ -78,6 +81,8 @@ void TablePrinter::Print(const std::vector<std::string>& line) {
   }
   text.erase(text.find_last_not_of(' ') + 1);
   out_ << text << '\n';
+  // A table nobody can read any more (a full disk, a reader that went away) ends the work.
+  if (!out_) throw OutputWriteError(std::string("can not write the table: ").append(std::strerror(errno)));
 }
 
 void PrintTable(std::ostream& out, const ResultTable& table, char separator) {

@@ -33,7 +33,8 @@ void PrintTable(std::ostream& out, const ResultTable& table, char separator);
 // PrintTable a row at a time, for tables too long to keep: the headings and the first
 // `sizingRows` rows are held to find the column widths (at least `knownWidths`, those known
 // beforehand), then printed; every later row is printed at once in those widths, a text
-// wider than its column pushing the rest of its line to the right.
+// wider than its column pushing the rest of its line to the right. A row that can not be
+// written throws OutputWriteError.
 class TablePrinter {
  public:
   TablePrinter(std::ostream& out, std::vector<Column> columns, char separator, std::size_t sizingRows,

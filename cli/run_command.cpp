@@ -129,7 +129,7 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
     WriteRunExports(options, request, outcome);
   } catch (const OutputError& error) {
     err << error.what() << '\n';
-    if (code == kExitFinished) code = kExitFileNotOpened;
+    if (code == kExitFinished) code = ExitCodeFor(error);
   }
   // A signal after the run had ended still ends the command, in a word of its own.
   if (const std::optional<ExitCode> interrupted = InterruptExitCode(); interrupted && code != *interrupted) {

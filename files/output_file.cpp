@@ -145,7 +145,7 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::Write(std::string_view bytes) {
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) Fail(errno);
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) FailWriting(errno);
 }
 
 void OutputFile::Close() {
@@ -153,16 +153,18 @@ void OutputFile::Close() {
   const int error = errno;
   const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
-  if (!flushed) Fail(error);
-  if (!closed) Fail(errno);
+  if (!flushed) FailWriting(error);
+  if (!closed) FailWriting(errno);
   if (temporary_.empty()) return;
-  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) Fail(errno);
+  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) FailWriting(errno);
   temporary_.clear();
 }
 
 void OutputFile::Fail(int error) const { Fail(std::strerror(error)); }
 
 void OutputFile::Fail(const char* reason) const { throw OutputError(CanNotWrite(path_, reason)); }
+
+void OutputFile::FailWriting(int error) const { throw OutputWriteError(CanNotWrite(path_, std::strerror(error))); }
 
 void WriteWholeFile(const std::string& path, std::string_view bytes) {
   OutputFile file(path);

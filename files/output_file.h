@@ -15,6 +15,13 @@ class OutputError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A write that failed once the output was open (a full disk, a reader that went away): a
+// write error, where an output that could not be opened or made is not.
+class OutputWriteError : public OutputError {
+ public:
+  using OutputError::OutputError;
+};
+
 // A file opened for writing, so that a command can find out before its work that the file
 // can not be made. The bytes go to a temporary file beside the target, renamed over it
 // only by Close(): a run that is interrupted or fails leaves the previous file as it was.
@@ -28,6 +35,7 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
+  // A failure here or in Close() is an OutputWriteError.
   void Write(std::string_view bytes);
   // Writes what is buffered, closes and puts the file in place; an error that only shows
   // here is thrown too.
@@ -36,6 +44,7 @@ class OutputFile {
  private:
   [[noreturn]] void Fail(int error) const;
   [[noreturn]] void Fail(const char* reason) const;
+  [[noreturn]] void FailWriting(int error) const;
 
   std::string path_;       // as the user named it
   std::string target_;     // where the file lands: the path, or the file a link names

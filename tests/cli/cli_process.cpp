@@ -62,6 +62,9 @@ CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::pa
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
 
+  int gone[2] = {-1, -1};
+  if (extras.stdoutReaderGone && pipe(gone) == 0) close(gone[0]);
+
   CliResult result;
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = fork();
@@ -72,7 +75,10 @@ CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::pa
   }
   if (pid == 0) {
     if (chdir(workDir.c_str()) != 0) _exit(126);
-    if (extras.stdoutFile.empty()) {
+    if (extras.stdoutReaderGone) {
+      dup2(gone[1], STDOUT_FILENO);
+      std::signal(SIGPIPE, SIG_DFL);
+    } else if (extras.stdoutFile.empty()) {
       dup2(fileno(out), STDOUT_FILENO);
     } else {
       const int fd = open(extras.stdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -88,6 +94,7 @@ CliResult RunCli(const std::vector<std::string>& args, const std::filesystem::pa
     execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
+  if (gone[1] >= 0) close(gone[1]);
   int status = 0;
   std::optional<std::chrono::steady_clock::time_point> signalled;
   while (waitpid(pid, &status, WNOHANG) == 0) {

@@ -17,13 +17,16 @@ struct CliResult {
 
 // What a test does to the program besides its arguments: a signal sent after a delay,
 // standard output sent to a file of its choosing (/dev/full) instead of being collected,
-// standard input read from a file, and another program than kelvado-cli (the window's).
+// standard input read from a file, another program than kelvado-cli (the window's).
 struct CliExtras {
   int signal = 0;
   double signalAfterSeconds = 0;
   std::string stdoutFile;
   std::string stdinFile;
   std::string program;
+  // Standard output a pipe nobody reads any more, as after `| head -1`; SIGPIPE as a shell
+  // leaves it, whatever this process does with it.
+  bool stdoutReaderGone = false;
 };
 
 // `env` entries ("NAME=value") are added to this process's environment, replacing a

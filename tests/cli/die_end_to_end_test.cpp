@@ -84,7 +84,7 @@ TEST_F(DieCommands, NoPointImproperDieAndUsageHaveTheirExitStatus) {
   const CliResult help = Run({"operating-point", "--help"});
   EXPECT_EQ(help.exitCode, 0);
   for (const char* word : {"operating-point --rpm R --die SECTION", "circular:diameter=D,length=L",
-                           "kelvado-cli operating-point --rpm 80 --die", "9 no point"}) {
+                           "kelvado-cli operating-point --rpm 80 --die", "9    operating-point: no point"}) {
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
   }
 }
