@@ -104,7 +104,11 @@ kelvado::RunOutcome RunCase(const kelvado::CaseData& data) {
       return refused;
     }
   }
-  kelvado::QuietServices services(&kelvado::InterruptRequested());
+  // Quiet, ended by a signal, and paced like the window's runs when a test asks for it.
+  struct HeadlessServices : kelvado::QuietServices {
+    using QuietServices::QuietServices;
+    void StepFinished(const kelvado::CalcState&) override { kelvado::PauseAfterStepForTests(); }
+  } services(&kelvado::InterruptRequested());
   request.flowModel = data.flowModel;
   request.writeResultsFile = false;
   request.keptSteps = plots::kPlottedStepsAtMost;

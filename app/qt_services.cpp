@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "app/qt_services.h"
 
+#include "files/interrupt.h"
+
 #include "app/background_run.h"
 #include "solver/calc_state.h"
 
@@ -31,6 +33,7 @@ void QtRunServices::StepFinished(const kelvado::CalcState& state) {
   // Done after this step, perhaps after the run: the window's callbacks, not this object.
   const WindowCallbacks& callbacks = callbacks_;
   run_.post([&callbacks, turns, total] { callbacks.stepFinished(turns, total); });
+  kelvado::PauseAfterStepForTests();
 }
 
 bool QtRunServices::CancelRequested() { return run_.cancelRequested(); }

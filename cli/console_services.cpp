@@ -11,6 +11,8 @@ void ConsoleServices::ShowMessage(const std::string& text) {
   last_ = text;
 }
 
+void ConsoleServices::StepFinished(const CalcState&) { PauseAfterStepForTests(); }
+
 bool ConsoleServices::CancelRequested() { return InterruptRequested().load(); }
 
 }  // namespace kelvado::cli

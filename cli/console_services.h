@@ -18,6 +18,7 @@ class ConsoleServices : public RunServices {
   const std::string& LastMessage() const { return last_; }
   void RefreshFileList() override {}
   void ShowFinishDialog() override {}
+  void StepFinished(const CalcState& state) override;
   // Ctrl-C or SIGTERM, once the handlers are installed.
   bool CancelRequested() override;
 

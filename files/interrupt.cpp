@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "files/interrupt.h"
 
+#include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <thread>
 
 namespace kelvado {
 namespace {
@@ -44,6 +47,12 @@ std::optional<ExitCode> InterruptExitCode() {
     case SIGTERM: return kExitTerminated;
     default: return std::nullopt;
   }
+}
+
+void PauseAfterStepForTests() {
+  const char* text = std::getenv("KELVADO_TEST_STEP_PAUSE_MS");
+  const int milliseconds = text == nullptr ? 0 : std::atoi(text);
+  if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 }  // namespace kelvado

@@ -23,4 +23,9 @@ const std::atomic<bool>& InterruptRequested();
 // The exit status for the signal that arrived, if one did.
 std::optional<ExitCode> InterruptExitCode();
 
+// A run of the longest channel ends in a few hundredths of a second, too soon for a test to
+// cancel it by hand or by signal: KELVADO_TEST_STEP_PAUSE_MS makes the front ends wait that
+// long after every step. Unset, nothing waits.
+void PauseAfterStepForTests();
+
 }  // namespace kelvado

@@ -350,8 +350,16 @@ void WindowTest::arithmeticFaultIsReportedByName() {
 }
 
 void WindowTest::cancelDeletesFileWithoutDialog() {
+  // The unfinished file goes; the earlier one of the same name stays as it was.
+  {
+    QFile earlier(resultPath());
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+  }
   QVERIFY(startLongRun());
-  QVERIFY(QFile::exists(resultPath()));
+  const QDir folder = QFileInfo(resultPath()).dir();
+  const QStringList hidden = {QStringLiteral(".result.txt.*")};
+  QCOMPARE(folder.entryList(hidden, QDir::Files | QDir::Hidden).size(), 1);
   auto* bar = form_->findChild<QProgressBar*>("ProgressBar1");
   // The total as typed, never as "2e+04".
   QVERIFY2(bar->format().endsWith(QStringLiteral(" of %1 turns").arg(window_harness::kLongRunLengthRatio)),
@@ -360,11 +368,11 @@ void WindowTest::cancelDeletesFileWithoutDialog() {
   QTest::mouseClick(button("BitBtn3"), Qt::LeftButton);
   QVERIFY(finished.wait(kRunTimeoutMs));
   QCOMPARE(form_->lastOutcome().status, kelvado::RunStatus::Cancelled);
-  QVERIFY(!QFile::exists(resultPath()));
+  QCOMPARE(ReadAll(resultPath()), QByteArray("earlier"));
+  QVERIFY(folder.entryList(hidden, QDir::Files | QDir::Hidden).isEmpty());
   QCOMPARE(dialogs_.finishDialogs, 0);
   QVERIFY(dialogs_.messages.isEmpty());
   QVERIFY(dialogs_.errors.isEmpty());
-  QVERIFY(!Texts(form_->findChild<QListWidget*>("FileListBox1")).contains("result.txt"));
   QCOMPARE(bar->value(), 0);
   QVERIFY(bar->format().isEmpty());
 }

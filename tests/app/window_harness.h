@@ -116,8 +116,10 @@ inline bool RunByEnter(TForm1& form, QLineEdit* field) {
   return finished.wait(kRunTimeoutMs);
 }
 
-// Starts a long run and waits until it has written its header and finished a step.
+// Starts a long run and waits until it has written its header and finished a step. Every
+// step of this test's runs then pauses, so that the run lasts until the test ends it.
 inline bool StartLongRun(TForm1& form) {
+  qputenv("KELVADO_TEST_STEP_PAUSE_MS", "2");
   Edit(form, 2)->setText(QString::fromLatin1(kLongRunLengthRatio));
   QSignalSpy stepped(form.findChild<QProgressBar*>(QStringLiteral("ProgressBar1")), &QProgressBar::valueChanged);
   QTest::keyClick(Edit(form, 1), Qt::Key_Return);

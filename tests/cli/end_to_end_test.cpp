@@ -335,7 +335,7 @@ TEST_F(Cli, ScrewOfZonesFromTheInputsFileOrTheOptions) {
   // A key given twice is refused rather than the last one winning unseen.
   const CliResult twice = Run({"--inputs", "screw.kvcase", "--zone", "turns=4,turns=8,depth=0.25", "-o", "none.txt"});
   EXPECT_EQ(twice.exitCode, 3);
-  EXPECT_NE(twice.err.find("The zone \"turns=4,turns=8,depth=0.25\" gives the key \"turns\" twice"), std::string::npos)
+  EXPECT_NE(twice.err.find("The zone 1 (\"turns=4,turns=8,depth=0.25\") gives the key \"turns\" twice"), std::string::npos)
       << twice.err;
   EXPECT_FALSE(fs::exists(dir_.file("none.txt")));
 }

@@ -18,10 +18,12 @@ namespace {
 
 using StatusRows = std::vector<std::pair<int, std::string>>;
 
-CliResult Program(const std::vector<std::string>& args, const CliExtras& extras = {}, const std::string& folder = {}) {
+CliResult Program(const std::vector<std::string>& args, const CliExtras& extras = {}, const std::string& folder = {},
+                  const std::vector<std::string>& env = {}) {
   static const TempDir dir;
-  return RunCli(args, folder.empty() ? dir.path() : std::filesystem::path(folder), {"QT_QPA_PLATFORM=offscreen"}, 60,
-                extras);
+  std::vector<std::string> all{"QT_QPA_PLATFORM=offscreen"};
+  all.insert(all.end(), env.begin(), env.end());
+  return RunCli(args, folder.empty() ? dir.path() : std::filesystem::path(folder), all, 60, extras);
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -150,10 +152,11 @@ TEST(ExitStatus, AFullStandardOutputIsAWriteErrorForTheTableAndTheCsv) {
 }
 
 #ifdef KELVADO_GUI
-CliResult Window(const std::vector<std::string>& args, const std::string& folder, const CliExtras& more = {}) {
+CliResult Window(const std::vector<std::string>& args, const std::string& folder, const CliExtras& more = {},
+                 const std::vector<std::string>& env = {}) {
   CliExtras extras = more;
   extras.program = KELVADO_GUI;
-  return Program(args, extras, folder);
+  return Program(args, extras, folder, env);
 }
 
 // Two modes at once, or an option that the mode asked for would ignore, is refused before any
@@ -200,13 +203,14 @@ TEST(WindowExitStatus, CompareKeepsAtMostTwelveRuns) {
 // A signal while the kept runs are made ends like the command line's: 130 or 143.
 TEST(WindowExitStatus, SignalsDuringCompareEndWithTheSignalsStatus) {
   const TempDir dir;
-  WriteBytes(dir.file("long.kvcase"), "length-ratio = 1e6\n");
+  WriteBytes(dir.file("long.kvcase"), "length-ratio = 1000\n");
   for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
     CliExtras extras;
     extras.signal = signal;
     extras.signalAfterSeconds = 1.0;
     const CliResult run =
-        Window({"--screenshot", "s.png", "--with-plots", "--compare", "40,50", "long.kvcase"}, dir.path(), extras);
+        Window({"--screenshot", "s.png", "--with-plots", "--compare", "40,50", "long.kvcase"}, dir.path(), extras,
+               {"KELVADO_TEST_STEP_PAUSE_MS=2"});  // each run lasts until the signal
     EXPECT_EQ(run.exitCode, status) << run.err;
     EXPECT_NE(run.err.find("kelvado: cancelled by a signal; nothing was written"), std::string::npos) << run.err;
     EXPECT_FALSE(std::filesystem::exists(dir.file("s.png")));

@@ -15,8 +15,9 @@ namespace {
 
 class Hostile : public ::testing::Test {
  protected:
-  CliResult Run(const std::vector<std::string>& args, const CliExtras& extras = {}, double timeout = 30) {
-    return RunCli(args, dir_.path(), {}, timeout, extras);
+  CliResult Run(const std::vector<std::string>& args, const CliExtras& extras = {}, double timeout = 30,
+                const std::vector<std::string>& env = {}) {
+    return RunCli(args, dir_.path(), env, timeout, extras);
   }
   std::string Path(const std::string& name) const { return dir_.file(name); }
   TempDir dir_;
@@ -24,9 +25,9 @@ class Hostile : public ::testing::Test {
 
 TEST_F(Hostile, SignalsCancelASingleRunLikeTheWindowsCancel) {
   for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
-    // The longest channel a run takes ends in a few tenths of a second: the signal comes early.
+    // Every step paused, so that the signal comes in the middle of the run.
     const CliResult run = Run({"--length-ratio", "1000", "-o", "r.txt", "--json", "r.json"},
-                              CliExtras{signal, 0.05, {}, {}, {}});
+                              CliExtras{signal, 0.3, {}, {}, {}}, 30, {"KELVADO_TEST_STEP_PAUSE_MS=2"});
     EXPECT_EQ(run.exitCode, status) << run.err;
     EXPECT_LT(run.secondsAfterSignal, 1.0);
     EXPECT_EQ(run.err, "kelvado-cli: The run was cancelled.\n");
@@ -42,7 +43,8 @@ TEST_F(Hostile, SignalDuringASweepKeepsTheEarlierCsv) {
   EXPECT_EQ(run.exitCode, 130) << run.err;
   EXPECT_LT(run.secondsAfterSignal, 1.0);
   EXPECT_EQ(ReadBytes(Path("s.csv")), "old\n");
-  EXPECT_EQ(run.out, "");
+  // The table stops where it got to (how far depends on the machine's speed), on a whole row.
+  EXPECT_TRUE(run.out.empty() || run.out.ends_with('\n'));
   // Nothing but the earlier file is left: no temporary file beside it.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);
 }
@@ -131,13 +133,14 @@ TEST_F(Hostile, ALongNameIsCutButNeverItsFolder) {
   EXPECT_TRUE(std::filesystem::exists(Path(folder + "/result.txt")));
 }
 
-TEST_F(Hostile, CasesThatCanNotConvergeGiveUpFast) {
+TEST_F(Hostile, ShearThickeningCasesThatOnceRanForSecondsAreRefusedAtOnce) {
   for (const auto& args : std::vector<std::vector<std::string>>{
            {"--power-index", "3", "--barrel-temp", "123"},
            {"--power-index", "3.463", "--barrel-temp", "308.8", "--inlet-temp", "171.5", "--temp-coeff",
             "0.0221", "--output-rate", "153.65"}}) {
-    const CliResult run = Run(args, {}, 100);  // about 2 s each; far slower under the sanitizers
-    EXPECT_EQ(run.exitCode, 4) << run.err;
+    const CliResult run = Run(args);
+    EXPECT_EQ(run.exitCode, 3) << run.err;
+    EXPECT_NE(run.err.find("Parameter n (-) must be above zero and at most 1"), std::string::npos) << run.err;
     EXPECT_FALSE(std::filesystem::exists(Path("result.txt")));
   }
 }
