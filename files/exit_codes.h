@@ -40,7 +40,7 @@ inline constexpr ExitStatusMeaning kExitStatusMeanings[] = {
     {kExitInnerFailed, "the viscosity iteration gave up"},
     {kExitClosureFailed, "the flow-rate closure gave up"},
     {kExitFileNotOpened, "an output can not be opened: read-only, a FIFO, socket or folder"},
-    {kExitArithmeticFault, "arithmetic fault"},
+    {kExitArithmeticFault, "arithmetic fault, named with the stage it arose in"},
     {kExitWriteError, "write error once an output was open (full disk, closed pipe), standard output too"},
     {kExitNoOperatingPoint, "operating-point: no point (no crossing, or a run did not finish)"},
     {kExitUnstable, "the numbers left their physical bounds (unstable march, energy balance open)"},
