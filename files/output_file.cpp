@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "case/input_error.h"
+#include "files/replaced_mode.h"
 #include "files/user_materials_path.h"
 
 namespace kelvado {
@@ -120,16 +121,7 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path)), target_(path_
     temporary_.clear();
     Fail(error);
   }
-  // The file keeps the mode it had, or gets the one a new file gets.
-  mode_t mode = 0;
-  if (exists) {
-    mode = st.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  ::fchmod(fd, mode);
+  ::fchmod(fd, ReplacedMode(exists ? &st : nullptr));
   file_ = ::fdopen(fd, "wb");
   if (file_ == nullptr) {
     const int error = errno;

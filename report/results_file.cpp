@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "files/replaced_mode.h"
 #include "report/number_format.h"
 #include "solver/calc_state.h"
 #include "solver/screw_zones.h"
@@ -268,15 +269,7 @@ SinkWrite ResultFile::Open() {
   struct stat made {};
   ::fstat(descriptor_, &made);
   temporaryId_ = {made.st_dev, made.st_ino};
-  mode_t mode = 0;
-  if (exists) {
-    mode = st.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  ::fchmod(descriptor_, mode);
+  ::fchmod(descriptor_, ReplacedMode(exists ? &st : nullptr));
   return {};
 }
 
