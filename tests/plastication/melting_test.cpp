@@ -1,0 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "plastication/melting.h"
+
+#include <gtest/gtest.h>
