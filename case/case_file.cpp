@@ -62,6 +62,12 @@ std::string CaseFileText(const CaseData& data, char decimalSeparator) {
   if (data.material) line("material", *data.material);
   for (const std::string& section : data.dieSections) line("die", section);
   if (data.rpm) line("rpm", WithSeparator(*data.rpm, decimalSeparator, '.'));
+  if (data.feed != Feed::Melt) line("feed", FeedName(data.feed));
+  for (const PelletFieldInfo& f : kPelletFields) {
+    if (const auto& text = data.pellet[static_cast<std::size_t>(f.field)]) {
+      line(f.name, WithSeparator(*text, decimalSeparator, '.'));
+    }
+  }
   for (const std::string& zone : data.zones) line("zone", zone);
   return out.str();
 }
@@ -70,7 +76,8 @@ CaseData ReadCaseFile(const std::string& path, char decimalSeparator, const Mate
   InputsFile file = ReadInputsFile(path);
   const bool namesSomething = std::any_of(file.begin(), file.end(), [](const auto& text) { return text.has_value(); }) ||
                               file.flowModel || file.material || !file.dieSections.empty() || !file.zones.empty() ||
-                              file.rpm;
+                              file.rpm || file.feed ||
+                              std::any_of(file.pellet.begin(), file.pellet.end(), [](const auto& t) { return t.has_value(); });
   if (!namesSomething) {
     throw InputError::Of(path, ": holds no inputs (no 'name = text' line); is it a case file?");
   }
@@ -80,6 +87,16 @@ CaseData ReadCaseFile(const std::string& path, char decimalSeparator, const Mate
     const std::optional<char> written = WrittenSeparator(*text);
     if (!written) {
       throw InputError::Of(path, ":", std::to_string(file.fieldLines[f.field]), ": ", f.optionName,
+                           " is not a number: '", *text, "'");
+    }
+    *text = WithSeparator(*text, *written, decimalSeparator);
+  }
+  for (const PelletFieldInfo& f : kPelletFields) {
+    std::optional<std::string>& text = file.pellet[static_cast<std::size_t>(f.field)];
+    if (!text) continue;
+    const std::optional<char> written = WrittenSeparator(*text);
+    if (!written) {
+      throw InputError::Of(path, ":", std::to_string(file.pelletLines[static_cast<std::size_t>(f.field)]), ": ", f.name,
                            " is not a number: '", *text, "'");
     }
     *text = WithSeparator(*text, *written, decimalSeparator);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "case/fields.h"
 #include "materials/material_library.h"
 #include "solver/input.h"
 #include "solver/run.h"
@@ -28,6 +29,10 @@ struct CaseData {
   // The material the eight material fields came from, when they came from one; its values are
   // written too, so the name is a record, not a need.
   std::optional<std::string> material;
+  // How the screw is fed, and a pellet feed's values as texts (the grade's from the material,
+  // where it has them, under the file's and the options').
+  Feed feed = Feed::Melt;
+  PelletTexts pellet;
 
   bool operator==(const CaseData&) const = default;
 };

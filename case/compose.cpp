@@ -29,18 +29,28 @@ CaseData ComposeCase(const InputsFile* file, const CaseSources& given, char sepa
   if (!c.material && file) c.material = file->material;
   const bool fileGivesAll = file && std::all_of(kMaterialFields.begin(), kMaterialFields.end(),
                                                 [file](Field f) { return (*file)[f].has_value(); });
-  if (given.material || (c.material && !fileGivesAll)) ApplyMaterial(FindMaterial(*c.material, catalog), c.inputs, separator);
+  if (given.material || (c.material && !fileGivesAll)) {
+    const Material material = FindMaterial(*c.material, catalog);
+    ApplyMaterial(material, c.inputs, separator);
+    if (material.solid) {
+      for (std::size_t i = 0; i < kSolidStateCount; ++i) c.pellet[i] = ExactNumberText((*material.solid)[i], separator);
+    }
+  }
   if (file) {
     ApplyOverrides(c.inputs, *file);
     if (file->flowModel) c.flowModel = *file->flowModel;
     c.dieSections = file->dieSections;
     c.zones = file->zones;
     c.rpm = file->rpm;
+    if (file->feed) c.feed = *file->feed;
+    ApplyPelletTexts(c.pellet, file->pellet);
   }
   if (!given.zones.empty()) c.zones = given.zones;
   if (given.rpm) c.rpm = given.rpm;
   ApplyOverrides(c.inputs, given.fields);
   if (given.flowModel) c.flowModel = *given.flowModel;
+  if (given.feed) c.feed = *given.feed;
+  ApplyPelletTexts(c.pellet, given.pellet);
   return c;
 }
 

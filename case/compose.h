@@ -23,6 +23,8 @@ struct CaseSources {
   std::optional<FlowModel> flowModel;
   std::vector<std::string> zones;  // replace the file's when given
   std::optional<std::string> rpm;  // drives the run at this screw speed; replaces the file's
+  std::optional<Feed> feed;        // replaces the file's
+  PelletTexts pellet;              // win over the file's and the material's
 };
 
 // The material of that name (capitals or not) in `catalog`, or in the installed library and

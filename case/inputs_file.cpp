@@ -67,6 +67,19 @@ InputsFile ParseInputsText(std::string_view content, std::string_view origin) {
       fields.rpmLine = lineNumber;
       continue;
     }
+    if (key == "feed") {
+      if (fields.feed) Fail(origin, lineNumber, "'feed' is given twice");
+      fields.feed = FindFeed(value);
+      if (!fields.feed) Fail(origin, lineNumber, "feed is melt or pellets, not '", value, "'");
+      continue;
+    }
+    if (const std::optional<PelletField> pellet = FindPelletField(key)) {
+      const auto i = static_cast<std::size_t>(*pellet);
+      if (fields.pellet[i]) Fail(origin, lineNumber, "'", key, "' is given twice");
+      fields.pellet[i] = std::string(value);
+      fields.pelletLines[i] = lineNumber;
+      continue;
+    }
     if (key == "material") {
       if (fields.material) Fail(origin, lineNumber, "'material' is given twice");
       if (value.empty()) Fail(origin, lineNumber, "material needs a name");

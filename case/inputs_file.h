@@ -24,12 +24,15 @@ struct InputsFile : FieldOverrides {
   std::optional<FlowModel> flowModel;  // `flow-model = classic|consistent`
   std::optional<std::string> material; // `material = NAME`
   std::optional<std::string> rpm;      // `rpm = R`: the screw speed that drives the run
+  std::optional<Feed> feed;            // `feed = melt|pellets`
+  PelletTexts pellet;                  // `bulk-density = ...` and the rest of a pellet feed
   // Where each given field, die section and the material stand, for messages about their values.
   PerField<std::size_t> fieldLines{};
   std::vector<std::size_t> dieLines;
   std::vector<std::size_t> zoneLines;
   std::size_t materialLine = 0;
   std::size_t rpmLine = 0;
+  std::array<std::size_t, kPelletFieldCount> pelletLines{};
 };
 
 // Parses the content of an inputs file (a leading UTF-8 byte-order mark is skipped). `origin` names it in error messages.

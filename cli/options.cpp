@@ -208,6 +208,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       throw UsageError::Of("characteristic sets --flow-rate-ratio itself, from --rpm");
     } else if (const std::optional<Field> field = FindField(std::string_view(name).substr(2))) {
       run.fields[*field] = reader.Value(name, inlineValue);
+    } else if (const std::optional<PelletField> pellet = FindPelletField(std::string_view(name).substr(2))) {
+      run.pellet[static_cast<std::size_t>(*pellet)] = reader.Value(name, inlineValue);
+    } else if (name == "--feed") {
+      const std::string text = reader.Value(name, inlineValue);
+      run.feed = FindFeed(text);
+      if (!run.feed) throw UsageError::Of("--feed takes melt or pellets, not '", text, "'");
     } else if (name == "--zone") {
       run.zones.push_back(reader.Value(name, inlineValue));
     } else if (name == "--material") {

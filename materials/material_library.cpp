@@ -35,6 +35,11 @@ template <typename... Parts>
   throw MaterialError(text);
 }
 
+bool IsSolidStateKey(std::string_view key) {
+  const std::optional<PelletField> field = FindPelletField(key);
+  return field && static_cast<std::size_t>(*field) < kSolidStateCount;
+}
+
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool SameName(std::string_view a, std::string_view b) {
@@ -68,7 +73,8 @@ Material ParseEntry(const Json& entry, const std::string& where) {
   for (const auto& [key, value] : entry.items()) {
     const bool known = key == "name" || key == "family" || key == "source" || key == "conversion" ||
                        std::any_of(kMaterialFields.begin(), kMaterialFields.end(),
-                                   [&key](Field f) { return FieldInfo(f).optionName == key; });
+                                   [&key](Field f) { return FieldInfo(f).optionName == key; }) ||
+                       IsSolidStateKey(key);
     if (!known) Fail(where, "has an unknown key '", key, "'");
   }
   Material m;
@@ -87,6 +93,22 @@ Material ParseEntry(const Json& entry, const std::string& where) {
     m.values[i] = it->get<double>();
     if (!std::isfinite(m.values[i])) Fail(named, "'", key, "' is not a finite number");
   }
+  // The pellets' data: all of it or none, so that a material never feeds half a grade.
+  std::array<double, kSolidStateCount> solid{};
+  std::size_t given = 0;
+  for (std::size_t i = 0; i < kSolidStateCount; ++i) {
+    const std::string_view key = kPelletFields[i].name;
+    const auto it = entry.find(key);
+    if (it == entry.end()) continue;
+    if (!it->is_number() || !std::isfinite(it->get<double>())) Fail(named, "'", key, "' is not a finite number");
+    solid[i] = it->get<double>();
+    ++given;
+  }
+  if (given == kSolidStateCount) m.solid = solid;
+  if (given != 0 && given != kSolidStateCount) {
+    Fail(named, "gives ", std::to_string(given), " of the ", std::to_string(kSolidStateCount),
+         " solid-state values; give all of them or none");
+  }
   return m;
 }
 
@@ -97,6 +119,9 @@ Json EntryJson(const Material& m) {
   if (!m.conversion.empty()) entry["conversion"] = m.conversion;
   for (std::size_t i = 0; i < kMaterialFields.size(); ++i) {
     entry[std::string(FieldInfo(kMaterialFields[i]).optionName)] = m.values[i];
+  }
+  if (m.solid) {
+    for (std::size_t i = 0; i < kSolidStateCount; ++i) entry[std::string(kPelletFields[i].name)] = (*m.solid)[i];
   }
   return entry;
 }

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "plastication/pellet_inputs.h"
 #include "solver/input.h"
 
 namespace kelvado {
@@ -28,6 +29,8 @@ struct Material {
   std::string source;      // the book or paper, its edition and table; never empty in a file
   std::string conversion;  // how the source's numbers became these values; may be empty
   std::array<double, kMaterialFields.size()> values{};  // in the fields' units, kMaterialFields order
+  // The pellets' solid-state data, kPelletFields order, where the source gives it.
+  std::optional<std::array<double, kSolidStateCount>> solid;
 
   double Value(Field field) const;
 };

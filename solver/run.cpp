@@ -29,11 +29,12 @@ namespace {
 // melt cannot be started from the Newtonian first guess.
 constexpr double kMinStartPowerIndex = 0.55;
 
-void ComputePowerBalance(CalcState& s) {
+void ComputePowerBalance(CalcState& s, double startPressure) {
   s.Cooling2KW = kCalPerSecToKW * s.WallCooling;
   s.TotalPowerKW = kCalPerSecToKW * s.PowerInput;
   s.EnthalpyDiffKW = kCalPerSecToKW * s.EnthalpyDiff;
-  s.PressurePowerKW = (s.Pressure * s.VolumeRate) * kGfCmPerSecToKW;
+  // The power that raised the pressure from where the channel began.
+  s.PressurePowerKW = ((s.Pressure - startPressure) * s.VolumeRate) * kGfCmPerSecToKW;
   s.Cooling1KW = s.TotalPowerKW - (s.EnthalpyDiffKW + s.PressurePowerKW);
   s.OutletPressure = s.Pressure / kGfPerKgf;
 }
@@ -112,6 +113,19 @@ void RecordZoneEnd(RunRecord& record, const ZonePlan& plan, int zone, double pre
                                     z.barrelTemp, pressure / kGfPerKgf, meanTemp});
 }
 
+// A partly filled channel builds no pressure below zero: where it would, the channel runs
+// starved, at zero, until the filled length downstream builds it up again.
+void KeepStarved(CalcState& s, RunRecord& record) {
+  s.Pressure = 0;
+  const double from = TurnsAt(s, s.PosZ - s.StepZ);
+  auto& starved = record.starvedTurns;
+  if (!starved.empty() && std::fabs(starved.back().second - from) < 1e-9 * (1 + s.Turns)) {
+    starved.back().second = s.Turns;
+  } else {
+    starved.emplace_back(std::max(0.0, from), s.Turns);
+  }
+}
+
 RunStatus EndUnstable(const BoundsViolation& violation, bool classic, RunServices& services,
                       RunOutcome& outcome) {
   outcome.detail = UnstableMarchMessage(violation, classic);
@@ -166,6 +180,7 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     firstViolation = CheckTemperatureBounds(s, profile);
     if (firstViolation) firstViolation->backFlowShare = backFlow;
   };
+  if (request.startPressure != 0) s.Pressure = request.startPressure;
   StepRecord last;
   do {
     if (services.CancelRequested()) return RunStatus::Cancelled;
@@ -183,6 +198,7 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     const SinkWrite stepWrite = classic ? AdvanceEnergyStep(s, sink) : AdvanceOrbitEnergyStep(s, sink);
     if (zoneEnds) RecordZoneEnd(outcome.record, *s.Zones, s.ZoneIndex - 1, pressureHere, s.AvgTemp);
     if (auto end = AfterWrite(s, services, stepWrite, outcome)) return *end;
+    if (request.partlyFilled && s.Pressure < 0) KeepStarved(s, outcome.record);
     backFlow = std::fmax(backFlow, BackFlowShare(s));
     check(!classic);
     if (firstViolation && !classic) return EndUnstable(*firstViolation, false, services, outcome);
@@ -199,7 +215,7 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
   check(true);
   if (firstViolation) return EndUnstable(*firstViolation, classic, services, outcome);
 
-  ComputePowerBalance(s);
+  ComputePowerBalance(s, request.startPressure);
   CheckFaultFlags("the power balance");
   // The consistent model's numbers stand only with their energy balance closed.
   // Measured against the largest term of the balance: near and past open discharge the

@@ -54,6 +54,11 @@ struct RunRequest {
   FlowModel flowModel = FlowModel::Classic;
   // A screw of zones in series (consistent model only); empty: the case's one channel.
   std::vector<ScrewZone> zones;
+  // A melt stage that goes on from the melting of a screw fed with pellets: the pressure it
+  // starts at (gf/cm2), and a channel that may run partly filled, where the pressure would
+  // fall below zero and so stays at zero (the turns are recorded).
+  double startPressure = 0;
+  bool partlyFilled = false;
 };
 
 enum class RunStatus {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace kelvado {
@@ -73,6 +74,8 @@ struct RunRecord {
   std::vector<StepRecord> steps;   // as many as asked for; see KeepStep
   std::vector<OutletNode> outlet;  // empty unless the run finished
   std::vector<ZoneRecord> zones;   // the zones passed, for a screw of zones
+  // Of a partly filled channel: the stretches, from turn to turn, where it ran starved.
+  std::vector<std::pair<double, double>> starvedTurns;
   std::int32_t keptStride = 1;     // every this many steps is kept while thinning
 };
 
