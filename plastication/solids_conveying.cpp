@@ -71,12 +71,11 @@ std::optional<Conveying> SolidsConveying::AtBalance(double m) const {
   // balance without meaning, whatever angle it gives.
   const double phiMean = HelixAngle(section_, MeanDiameter(section_));
   if (!(std::cos(phiMean) > friction_.screw * std::sin(phiMean))) return std::nullopt;
-  if (!(m < 1)) return std::nullopt;
   const double k = K();
-  const double cosine = m / std::hypot(1.0, k);
-  if (!(cosine > -1)) return std::nullopt;  // more pressure falling than any angle balances
-  const double theta = std::acos(cosine) - std::atan(k);
-  // At 90 degrees and beyond the plug would move at or faster than the flights, N L.
+  const double theta = std::acos(m / std::hypot(1.0, k)) - std::atan(k);
+  // With K > 0, theta > 0 exactly where M < 1. At 90 degrees and beyond the plug would move
+  // at or faster than the flights, N L. A pressure falling faster than any angle balances
+  // leaves acos a NaN, which fails this check too.
   if (!(theta > 0 && theta < kPi / 2)) return std::nullopt;
   // V_pa = V_b tan(theta) tan(phi_b) / (tan(theta) + tan(phi_b)), written with sines so
   // that it stays finite up to 90 degrees.
