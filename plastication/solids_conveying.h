@@ -31,7 +31,7 @@ class SolidsConveying {
   double M1() const;
 
   // The plug that builds the pressure ratio P2/P1 over z; nothing where it can not be
-  // conveyed (M >= 1, or a balance that has no angle).
+  // conveyed (M >= 1, or a balance that has no angle between 0 and 90 degrees).
   std::optional<Conveying> AtPressureRatio(double ratio, double z) const;
   // G0: the output at no pressure change, the ceiling of a flood-fed screw.
   std::optional<Conveying> NoPressureChange() const;
@@ -47,6 +47,11 @@ class SolidsConveying {
   double FrictionHeat(double angle, double p1, double p2, double z) const;
 
  private:
+  // The plug whose balance is cos(theta) = K sin(theta) + m.
+  std::optional<Conveying> AtBalance(double m) const;
+  // p pi N D_b f_b W_b z P_mean: barrel friction over z, before the angle's factor.
+  double BarrelFriction(double p1, double p2, double z) const;
+
   Section section_;
   double bulkDensity_;
   SolidsFriction friction_;
