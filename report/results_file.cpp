@@ -216,6 +216,7 @@ ResultFile::ResultFile(std::string path, char decimalSeparator, TextEncoding enc
 ResultFile::ResultFile(ResultFile&& other) noexcept
     : name_(std::move(other.name_)),
       borrowed_(other.borrowed_),
+      trailerFollows_(other.trailerFollows_),
       descriptor_(std::exchange(other.descriptor_, -1)),
       separator_(other.separator_),
       encoding_(other.encoding_),
@@ -314,6 +315,11 @@ SinkWrite ResultFile::WriteOutletBlock(const CalcState& s) {
   if (SinkWrite written = Append(OutletBlockText(s, separator_)); written.result != SinkWrite::Result::Written) {
     return written;
   }
+  return trailerFollows_ ? SinkWrite{} : PutInPlace();
+}
+
+SinkWrite ResultFile::WriteTrailer(std::string bytes) {
+  if (SinkWrite written = Append(std::move(bytes)); written.result != SinkWrite::Result::Written) return written;
   return PutInPlace();
 }
 

@@ -48,8 +48,13 @@ class ResultFile : public ResultsSink {
   // stage whose temporary file was removed meanwhile is refused too.
   SinkWrite WriteHeader(const CalcState& state) override;
   SinkWrite WriteTurnLine(const CalcState& state) override;
-  // Also puts the file in place.
+  // Also puts the file in place, unless a trailer is to follow.
   SinkWrite WriteOutletBlock(const CalcState& state) override;
+
+  // A block that follows the outlet block (a screw fed with pellets adds its stages): the
+  // file then takes its name only with WriteTrailer.
+  void ExpectTrailer() { trailerFollows_ = true; }
+  SinkWrite WriteTrailer(std::string bytes);
 
   // Removes the temporary file; the target is never touched.
   void DeleteUnfinished() override;
@@ -62,6 +67,7 @@ class ResultFile : public ResultsSink {
 
   std::string name_;
   bool borrowed_ = false;  // the descriptor is the caller's: written to, never closed
+  bool trailerFollows_ = false;
   int descriptor_ = -1;
   char separator_;
   TextEncoding encoding_;
