@@ -131,6 +131,11 @@ BedStep SolidBed::Step(double dz, const Section& section, double depthFrom, doub
   };
 
   BedStep out;
+  // A step the channel can not hold takes nothing, rather than stepping a NaN.
+  if (!(dz > 0) || !(depthFrom > 0) || !(depthTo > 0)) {
+    out.width = width_;
+    return out;
+  }
   if (!(width_ > 0)) {
     out.end = BedEnd::Melted;
     return out;

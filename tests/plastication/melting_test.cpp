@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <array>
 #include <numbers>
 #include <vector>
 
@@ -93,7 +94,7 @@ TEST(Melting, ConstantDepthFollowsClosedForm) {
   const BedRun run = Melt({{kDepth, kDepth, 30}});
   ASSERT_EQ(run.end, BedEnd::Melted);
   ExpectProfile(run, [&](double z) { return 1 - psi * z / 2; });
-  EXPECT_NEAR(run.length, 2 / psi, 0.005 * 2 / psi);
+  EXPECT_NEAR(run.length, 2 / psi, 1e-6 * 2 / psi);
 }
 
 TEST(Melting, TaperFollowsClosedFormWithTheBedSpeedOfItsStart) {
@@ -104,7 +105,7 @@ TEST(Melting, TaperFollowsClosedFormWithTheBedSpeedOfItsStart) {
   const BedRun run = Melt({{kDepth, 0.002, 12}});
   ASSERT_EQ(run.end, BedEnd::Melted);
   ExpectProfile(run, [&](double z) { return a - (a - 1) * std::sqrt(kDepth / (kDepth - slope * z)); });
-  EXPECT_NEAR(run.length, zEnd, 0.005 * zEnd);
+  EXPECT_NEAR(run.length, zEnd, 1e-6 * zEnd);
 }
 
 TEST(Melting, ChainedSectionsFollowClosedForms) {
@@ -118,7 +119,7 @@ TEST(Melting, ChainedSectionsFollowClosedForms) {
   ExpectProfile(run, [&](double z) {
     return z <= z1 ? 1 - psi * z / 2 : a - (a - f1) * std::sqrt(kDepth / (kDepth - slope * (z - z1)));
   });
-  EXPECT_NEAR(run.length, zEnd, 0.005 * zEnd);
+  EXPECT_NEAR(run.length, zEnd, 1e-6 * zEnd);
 }
 
 TEST(Melting, TaperSteeperThanTheMeltingPlugsTheChannel) {
@@ -128,6 +129,10 @@ TEST(Melting, TaperSteeperThanTheMeltingPlugsTheChannel) {
   const BedRun atOnce = Melt({{kDepth, kDepth - steep, 5}});
   EXPECT_EQ(atOnce.end, BedEnd::Plugged);
   EXPECT_LT(atOnce.length, kTurn / 20);
+  // A channel with no depth is not stepped at all.
+  SolidBed bed(Ldpe(), kOutput, Screw(kDepth), kPellets);
+  EXPECT_EQ(bed.Step(kTurn, Screw(kDepth), kDepth, 0, kBarrelTemp, kRevs).length, 0);
+  EXPECT_EQ(bed.Width(), kWidth);
   // After 4 turns at 10 mm, 10 -> 2 mm over 2 turns (A about 3 psi H_m): the bed widens
   // until X = W, where a - (a - f1) sqrt(H1/H) = 1.
   const double z1 = 4 * kTurn, f1 = 1 - psi * z1 / 2;
@@ -138,7 +143,7 @@ TEST(Melting, TaperSteeperThanTheMeltingPlugsTheChannel) {
   ASSERT_LT(zPlug, z1 + 2 * kTurn);
   const BedRun widening = Melt({{kDepth, kDepth, 4}, {kDepth, 0.002, 2}});
   EXPECT_EQ(widening.end, BedEnd::Plugged);
-  EXPECT_NEAR(widening.length, zPlug, 0.005 * zPlug);
+  EXPECT_NEAR(widening.length, zPlug, 1e-6 * zPlug);
 }
 
 TEST(Melting, FilmMatchesTheBalances) {
@@ -159,12 +164,14 @@ TEST(Melting, FilmMatchesTheBalances) {
 }
 
 TEST(Melting, ShearThinningFilmIsItsOwnFixedPoint) {
-  for (const double n : {0.5, 0.2}) {
+  // {eta0, n, b}; the last heats itself so much (about 45 K) that substituting the law's
+  // viscosity back into the film oscillates instead of converging.
+  for (const auto [eta0, n, b] : {std::array{2e4, 0.5, 0.02}, {2e4, 0.2, 0.02}, {1e5, 0.5, 0.05}}) {
     MeltingMaterial m = Ldpe();
-    m.stdViscosity = 2e4;
+    m.stdViscosity = eta0;
     m.powerIndex = n;
-    m.tempCoeff = 0.02;
-    const double vj = 0.16, vbx = 0.06, x = 0.03, tb = 180;
+    m.tempCoeff = b;
+    const double vj = 0.19, vbx = 0.057, x = 0.03, tb = 180;
     const std::optional<Film> film = SolveFilm(m, tb, 25, x, vbx, vj);
     ASSERT_TRUE(film) << n;
     // Rebuild the film from its viscosity alone and put it through the law.
@@ -172,10 +179,10 @@ TEST(Melting, ShearThinningFilmIsItsOwnFixedPoint) {
     const double heat = m.meltConductivity * (tb - m.meltingTemp) + mu * vj * vj / 2;
     const double delta = std::sqrt(2 * x * heat / (vbx * m.meltDensity * (m.solidSpecificHeat * 85 + m.heatOfFusion)));
     const double mean = (tb + m.meltingTemp) / 2 + mu * vj * vj / (12 * m.meltConductivity);
-    const double law = m.stdViscosity * std::pow(vj / delta, n - 1) * std::exp(-m.tempCoeff * (mean - m.stdTemp));
+    const double law = eta0 * std::pow(vj / delta, n - 1) * std::exp(-b * (mean - m.stdTemp));
     EXPECT_NEAR(mu / law, 1, 1e-10) << n;
     EXPECT_NEAR(film->thickness / delta, 1, 1e-10) << n;
-    EXPECT_LT(mu, m.stdViscosity * std::exp(-m.tempCoeff * (mean - m.stdTemp))) << "thinned at " << vj / delta;
+    EXPECT_NEAR(film->meanTemp, mean, 1e-9) << n;
   }
   // A bed of that melt still melts, its film re-solved along the way.
   MeltingMaterial m = Ldpe();
