@@ -49,7 +49,8 @@ std::optional<Film> SolveFilm(const MeltingMaterial& material, double barrelTemp
     const double lnLaw = std::log(m.stdViscosity) + (m.powerIndex - 1) * std::log(f.shearRate / m.stdShearRate) -
                          m.tempCoeff * (f.meanTemp - m.stdTemp);
     t.g = lnLaw - x;
-    t.slope = 0.5 * (1 - m.powerIndex) * dissipated / heat - m.tempCoeff * f.viscosity * v2 / (12 * m.meltConductivity) - 1;
+    t.slope = 0.5 * (1 - m.powerIndex) * dissipated / heat -
+              m.tempCoeff * f.viscosity * v2 / (12 * m.meltConductivity) - 1;
     return t;
   };
 

@@ -43,7 +43,8 @@ double Psi() {
   const double vb = std::numbers::pi * kRevs * kBarrel;
   const double bed = kOutput / (m.solidDensity * kDepth * kWidth);
   const double vx = vb * std::sin(kHelix), vz = vb * std::cos(kHelix);
-  const double heat = m.meltConductivity * (kBarrelTemp - m.meltingTemp) + m.stdViscosity * (vx * vx + (vz - bed) * (vz - bed)) / 2;
+  const double vj2 = vx * vx + (vz - bed) * (vz - bed);
+  const double heat = m.meltConductivity * (kBarrelTemp - m.meltingTemp) + m.stdViscosity * vj2 / 2;
   const double phi = std::sqrt(vx * m.meltDensity * heat /
                                (2 * (m.solidSpecificHeat * (m.meltingTemp - kPellets) + m.heatOfFusion)));
   return phi * std::sqrt(kWidth) / kOutput;
