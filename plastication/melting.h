@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #pragma once
 // Melting of a contiguous solid bed against the trailing flight: a melt film at the barrel
-// (Newtonian within each step, conduction and dissipation, no convection) fed by the barrel
+// (its viscosity re-solved with the bed's width, conduction and dissipation, no convection) fed by the barrel
 // and its own heating, the bed moving down the channel at one speed. SI units, temperatures
 // in C; z is the down-channel distance at the barrel, one channel.
 #include <optional>
