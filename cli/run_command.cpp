@@ -9,6 +9,7 @@
 
 #include "cli/console_services.h"
 #include "cli/decimal_separator.h"
+#include "cli/pellet_run_command.h"
 #include "case/case_plan.h"
 #include "case/compose.h"
 #include "files/interrupt.h"
@@ -91,6 +92,7 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
     return kExitFileNotOpened;
   }
   const CaseData c = ComposeCase(options, separator);
+  if (c.feed == Feed::Pellets) return RunPelletsFromCommandLine(options, c, separator, out, err);
   RunRequest request{c.inputs, options.resultFileName, separator, options.encoding};
   request.flowModel = c.flowModel;
   if (const std::optional<ExitCode> refused = DriveBySpeed(options, c, separator, request, err)) return *refused;

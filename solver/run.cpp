@@ -115,15 +115,19 @@ void RecordZoneEnd(RunRecord& record, const ZonePlan& plan, int zone, double pre
 
 // A partly filled channel builds no pressure below zero: where it would, the channel runs
 // starved, at zero, until the filled length downstream builds it up again.
-void KeepStarved(CalcState& s, RunRecord& record) {
+// Returns the pressure that zero replaced, which no flow raised.
+double KeepStarved(CalcState& s, RunRecord& record) {
+  const double raised = -s.Pressure;
   s.Pressure = 0;
-  const double from = TurnsAt(s, s.PosZ - s.StepZ);
+  // Steps next to each other make one stretch.
   auto& starved = record.starvedTurns;
-  if (!starved.empty() && std::fabs(starved.back().second - from) < 1e-9 * (1 + s.Turns)) {
+  constexpr double kStepTurns = 1.0 / 20;
+  if (!starved.empty() && s.Turns - starved.back().second <= kStepTurns * (1 + 1e-6)) {
     starved.back().second = s.Turns;
   } else {
-    starved.emplace_back(std::max(0.0, from), s.Turns);
+    starved.emplace_back(s.Turns, s.Turns);
   }
+  return raised;
 }
 
 RunStatus EndUnstable(const BoundsViolation& violation, bool classic, RunServices& services,
@@ -152,6 +156,10 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     s.ChannelLength = s.Zones->length;
     s.LowestBoundTemp = std::min(s.InletTemp, s.Zones->lowestBarrelTemp);
     SetLocalSection(s, *s.Zones);
+    // The starting profile meets the first zone's barrel, which need not be the case's.
+    const double depth = s.Zones->spans.front().depthFrom;
+    s.ProfA = ((s.BarrelTemp - s.InletTemp) * 4) / (depth * depth);
+    s.ProfB = ((s.BarrelTemp - s.InletTemp) * (-4)) / depth;
   }
   outcome.record.operating = RecordOperating(s);
   if (auto end = AfterWrite(s, services, sink.WriteHeader(s), outcome)) return *end;
@@ -181,6 +189,14 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     if (firstViolation) firstViolation->backFlowShare = backFlow;
   };
   if (request.startPressure != 0) s.Pressure = request.startPressure;
+  if (request.uniformStart) {
+    // The melt arrives mixed, at one temperature, from a stage before this one.
+    for (int j = 0; j <= s.NDiv; ++j) {
+      s.Temp[j] = s.TempPrev[j] = s.InletTemp;
+      s.Viscosity[j] = s.ViscosityOld[j] = ViscosityLaw(s, s.ShearZ[j], s.ShearX[j], s.Temp[j]);
+    }
+  }
+  double unraised = 0;  // gf/cm2 a partly filled channel's zero put in place of a pressure below it
   StepRecord last;
   do {
     if (services.CancelRequested()) return RunStatus::Cancelled;
@@ -198,7 +214,7 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     const SinkWrite stepWrite = classic ? AdvanceEnergyStep(s, sink) : AdvanceOrbitEnergyStep(s, sink);
     if (zoneEnds) RecordZoneEnd(outcome.record, *s.Zones, s.ZoneIndex - 1, pressureHere, s.AvgTemp);
     if (auto end = AfterWrite(s, services, stepWrite, outcome)) return *end;
-    if (request.partlyFilled && s.Pressure < 0) KeepStarved(s, outcome.record);
+    if (request.partlyFilled && s.Pressure < 0) unraised += KeepStarved(s, outcome.record);
     backFlow = std::fmax(backFlow, BackFlowShare(s));
     check(!classic);
     if (firstViolation && !classic) return EndUnstable(*firstViolation, false, services, outcome);
@@ -215,7 +231,7 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
   check(true);
   if (firstViolation) return EndUnstable(*firstViolation, classic, services, outcome);
 
-  ComputePowerBalance(s, request.startPressure);
+  ComputePowerBalance(s, request.startPressure + unraised);
   CheckFaultFlags("the power balance");
   // The consistent model's numbers stand only with their energy balance closed.
   // Measured against the largest term of the balance: near and past open discharge the

@@ -59,6 +59,9 @@ struct RunRequest {
   // fall below zero and so stays at zero (the turns are recorded).
   double startPressure = 0;
   bool partlyFilled = false;
+  // The melt enters at the inlet temperature across the whole depth, mixed by the stage
+  // before, instead of the profile that meets the barrel's temperature at the walls.
+  bool uniformStart = false;
 };
 
 enum class RunStatus {

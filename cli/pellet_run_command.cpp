@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "cli/pellet_run_command.h"
+
+#include <filesystem>
+#include <variant>
+
+#include "case/pellet_case.h"
+#include "case/case_plan.h"
+#include "cli/console_services.h"
+#include "cli/summary.h"
+#include "cli/usage_error.h"
+#include "cli/zone_texts.h"
+#include "files/interrupt.h"
+#include "files/output_file.h"
+#include "report/export.h"
+#include "report/results_file.h"
+#include "screw/pellet_screw.h"
+#include "screw/screw_export.h"
+
+namespace kelvado::cli {
+namespace {
+
+void WritePlastication(std::ostream& out, const Plastication& p) {
+  out << "Fed with pellets: " << TwoDecimalsText(p.output) << " kg/hr (the feed conveys "
+      << TwoDecimalsText(p.noPressureOutput) << " kg/hr against no pressure rise)\n";
+  out << "Peak solids pressure " << TwoDecimalsText(p.peakSolidsPressure) << " kgf/cm2 at turn "
+      << ShortNumberText(p.peakSolidsPressureTurn) << '\n';
+  if (p.meltingStartTurn) {
+    out << "Melting from turn " << ShortNumberText(*p.meltingStartTurn) << " to "
+        << (p.meltingEndTurn ? "turn " + ShortNumberText(*p.meltingEndTurn) : std::string("past the screw's end"))
+        << "; unmelted at the end " << ShortNumberText(p.unmeltedAtEnd) << '\n';
+  }
+}
+
+void WriteExports(const RunOptions& options, const PelletRequest& request, const PelletOutcome& outcome) {
+  if (options.jsonFile) WriteWholeFile(*options.jsonFile, PelletRunJson(request, outcome));
+  if (options.csvFolder && outcome.run.status == RunStatus::Finished && !InterruptRequested().load()) {
+    const std::filesystem::path folder(*options.csvFolder);
+    MakeFolder(folder.string());
+    WriteWholeFile((folder / "steps.csv").string(), ScrewProfileCsv(outcome));
+    if (!outcome.run.record.outlet.empty()) {
+      WriteWholeFile((folder / "outlet.csv").string(), OutletCsv(outcome.run.record, request.run.flowModel));
+    }
+  }
+}
+
+}  // namespace
+
+ExitCode RunPelletsFromCommandLine(const RunOptions& options, const CaseData& c, char separator, std::ostream& out,
+                                   std::ostream& err) {
+  if (!c.rpm) throw UsageError::Of("a screw fed with pellets runs at a screw speed: give --rpm R (or an 'rpm =' line)");
+  if (IsStandardOutput(CutResultFileName(options.resultFileName))) {
+    throw UsageError::Of("a screw fed with pellets writes its results file to a file: give -o FILE");
+  }
+  const std::optional<std::vector<ScrewZone>> zones = ReadZones(c.zones, err);
+  if (!zones) return kExitImproperInput;
+  const auto pellet = ReadPelletInputs(c.pellet, separator);
+  if (const std::string* problem = std::get_if<std::string>(&pellet)) {
+    err << *problem << '\n';
+    return kExitImproperInput;
+  }
+  PelletRequest request;
+  request.run = RunRequest{c.inputs, options.resultFileName, separator, options.encoding};
+  request.run.flowModel = c.flowModel;
+  request.run.zones = *zones;
+  request.rpm = RpmOf(*c.rpm, separator);
+  request.pellet = std::get<PelletInputs>(pellet);
+  ConsoleServices services(err);
+  const PelletOutcome outcome = RunPelletScrew(request, services);
+  const RunOutcome& run = outcome.run;
+  switch (run.status) {
+    case RunStatus::ArithmeticFault:
+      err << "Arithmetic fault: " << run.detail << "; the run stopped.\n";
+      break;
+    case RunStatus::WriteError:
+      err << "Write error on the results file: " << run.detail << "; an earlier file of that name is left as it was.\n";
+      break;
+    case RunStatus::Cancelled:
+      err << "The run was cancelled.\n";
+      break;
+    case RunStatus::ImproperInput:
+      if (!run.detail.empty() && run.detail != services.LastMessage()) err << run.detail << ".\n";
+      break;
+    case RunStatus::Finished:
+      WritePlastication(out, outcome.plastication);
+      if (!run.record.outlet.empty()) WriteSummary(out, run.summary, separator, options.pressureUnit);
+      for (const std::string& warning : run.warnings) err << "Warning: " << warning << '\n';
+      break;
+    default:
+      break;
+  }
+  ExitCode code = ExitCodeFor(run.status);
+  if (run.status == RunStatus::Cancelled) code = InterruptExitCode().value_or(code);
+  try {
+    WriteExports(options, request, outcome);
+  } catch (const OutputError& error) {
+    err << error.what() << '\n';
+    if (code == kExitFinished) code = ExitCodeFor(error);
+  }
+  return code;
+}
+
+}  // namespace kelvado::cli
