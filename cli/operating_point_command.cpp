@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "cli/decimal_separator.h"
+#include "cli/flood_fed_command.h"
 #include "files/output_file.h"
 #include "case/range.h"
 #include "report/number_format.h"
@@ -30,12 +31,14 @@ struct Case {
   FlowModel flowModel = FlowModel::Classic;
   std::vector<DieSection> die;
   std::vector<std::string> zoneTexts;
+  CaseData composed;  // whole, for a screw fed with pellets
 };
 
 Case ComposeCase(const DieCommandLine& line) {
   Case c;
   c.separator = line.run.decimalSeparator ? *line.run.decimalSeparator : SeparatorFromEnvironment();
   CaseData composed = kelvado::ComposeCase(line.run, c.separator);
+  c.composed = composed;
   c.inputs = std::move(composed.inputs);
   c.flowModel = composed.flowModel;
   c.zoneTexts = std::move(composed.zones);
@@ -256,6 +259,9 @@ ExitCode DieCommandFromCommandLine(const DieCommandLine& line, std::ostream& out
       return kExitFileNotOpened;
     }
     const Case c = ComposeCase(line);
+    if (line.command == DieCommand::OperatingPoint && c.composed.feed == Feed::Pellets) {
+      return FloodFedPoint(line, c.composed, c.separator, c.die, out, err, cancel);
+    }
     return line.command == DieCommand::OperatingPoint ? OperatingPoint(line, c, out, err, cancel)
                                                       : DieCurve(line, c, out, err, cancel);
   } catch (const DieInputError& error) {

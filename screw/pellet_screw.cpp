@@ -311,6 +311,23 @@ double ScrewEnergy::Mismatch() const {
   return scale > 0 ? (barrelHeat + viscousWork - enthalpyRise) / scale : 0;
 }
 
+double FeedCeiling(const PelletRequest& request) {
+  if (PelletInputProblem(request.pellet)) return 0;
+  auto state = std::make_unique<CalcState>();
+  QuietServices quiet;
+  ReadInputData(*state, request.run.inputs, request.run.decimalSeparator, quiet);
+  if (state->InputValid == 0) return 0;
+  const CaseNumbers c = NumbersOf(*state);
+  const ScrewSections screw = LayOutScrew(request.run.zones, c.barrelDiameter, c.lengthRatio, c.channelDepth, c.pitch,
+                                          c.flightWidth, c.barrelTemp);
+  const PelletInputs& in = request.pellet;
+  const plastication::SolidsConveying hopper(SectionAt(screw, 0), in[PelletField::BulkDensity] * kKgPerM3PerGPerCm3,
+                                             {in[PelletField::BarrelFriction], in[PelletField::ScrewFriction]},
+                                             request.rpm / 60);
+  const std::optional<plastication::Conveying> free = hopper.NoPressureChange();
+  return free ? free->output * 3600 : 0;
+}
+
 PelletOutcome RunPelletScrew(const PelletRequest& request, RunServices& services) {
   PelletOutcome out;
   const char separator = request.run.decimalSeparator;

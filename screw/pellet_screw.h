@@ -78,4 +78,8 @@ inline constexpr const char* kPelletsNeedConsistentModel =
 
 PelletOutcome RunPelletScrew(const PelletRequest& request, RunServices& services);
 
+// What the feed conveys against no pressure rise, kg/hr: the ceiling of a flood-fed screw's
+// output. Zero where the case's fields or the pellets' values can not be read or convey nothing.
+double FeedCeiling(const PelletRequest& request);
+
 }  // namespace kelvado

@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: Apache-2.0
+#include "cli/flood_fed_command.h"
+
+#include <variant>
+
+#include "case/case_plan.h"
+#include "case/pellet_case.h"
+#include "cli/result_table.h"
+#include "cli/table_units.h"
+#include "cli/usage_error.h"
+#include "cli/zone_texts.h"
+#include "files/output_file.h"
+#include "report/json_document.h"
+#include "screw/screw_export.h"
+#include "studies/flood_fed.h"
+
+namespace kelvado::cli {
+namespace {
+
+ResultTable PointTable(const FloodFedResult& r) {
+  const Plastication& p = r.outcome.plastication;
+  auto optional = [](const std::optional<double>& v) { return v ? Cell{*v} : Cell{std::string("-")}; };
+  return {{{"output-rate", "kg/hr", 2},
+           {"Screw pressure", "kgf/cm2", 2},
+           {"Die pressure drop", "kgf/cm2", 2},
+           {"Melt temp at the die", "\u00B0C", 2},
+           {"Limited by", "", 0},
+           {"Feed ceiling", "kg/hr", 2},
+           {"Melting from", "turn", 2},
+           {"to", "turn", 2},
+           {"Peak solids pressure", "kgf/cm2", 2}},
+          {{r.point.output, r.point.screwPressure, r.point.diePressure,
+            r.outcome.profile.empty() ? Cell{std::string("-")} : optional(r.outcome.profile.back().meanMeltTemp),
+            r.limitedBy, r.feedCeiling, optional(p.meltingStartTurn), optional(p.meltingEndTurn),
+            p.peakSolidsPressure}}};
+}
+
+std::string ResultJson(const PelletRequest& request, const FloodFedResult& r) {
+  Json document = r.status == OperatingPointStatus::Found ? Json::parse(PelletRunJson(request, r.outcome)) : Json::object();
+  Json runs = Json::array();
+  for (const FloodFedRun& run : r.runs) {
+    runs.push_back({{"output_kg_per_hr", run.output},
+                    {"status", StatusName(run.status)},
+                    {"screwPressure_kgf_per_cm2", run.screwPressure},
+                    {"diePressureDrop_kgf_per_cm2", run.diePressure}});
+  }
+  document["floodFed"] = {{"status", OperatingPointStatusName(r.status)},
+                          {"message", r.message},
+                          {"output_kg_per_hr", r.point.output},
+                          {"limitedBy", r.limitedBy},
+                          {"feedCeiling_kg_per_hr", r.feedCeiling},
+                          {"screwPressure_kgf_per_cm2", r.point.screwPressure},
+                          {"diePressureDrop_kgf_per_cm2", r.point.diePressure},
+                          {"runs", runs}};
+  return JsonText(document);
+}
+
+}  // namespace
+
+ExitCode FloodFedPoint(const DieCommandLine& line, const CaseData& c, char separator, const std::vector<DieSection>& die,
+                       std::ostream& out, std::ostream& err, const std::atomic<bool>* cancel) {
+  if (line.outputRange) throw UsageError::Of("a flood-fed screw finds its own output: leave out --output-rate");
+  const std::optional<std::vector<ScrewZone>> zones = ReadZones(c.zones, err);
+  if (!zones) return kExitImproperInput;
+  const auto pellet = ReadPelletInputs(c.pellet, separator);
+  if (const std::string* problem = std::get_if<std::string>(&pellet)) {
+    err << *problem << '\n';
+    return kExitImproperInput;
+  }
+  FloodFedRequest request;
+  request.screw.run = RunRequest{c.inputs, "", separator};
+  request.screw.run.flowModel = c.flowModel;
+  request.screw.run.zones = *zones;
+  request.screw.rpm = RpmOf(*line.rpm, separator);
+  request.screw.pellet = std::get<PelletInputs>(pellet);
+  if (const std::optional<std::string> problem = PelletInputProblem(request.screw.pellet)) {
+    err << *problem << '\n';
+    return kExitImproperInput;
+  }
+  if (c.flowModel != FlowModel::Consistent) {
+    err << messages::kPelletsNeedConsistentModel << '\n';
+    return kExitImproperInput;
+  }
+  request.die = die;
+  OperatingPointOptions options;
+  options.cancel = cancel;
+  const FloodFedResult result = FindFloodFedOutput(request, options);
+  ExitCode code = kExitFinished;
+  switch (result.status) {
+    case OperatingPointStatus::Found:
+      PrintTable(out, PointTable(result), separator);
+      out << "(" << result.runs.size() << " screw runs)\n";
+      for (const std::string& warning : result.outcome.run.warnings) err << "Warning: " << warning << '\n';
+      break;
+    case OperatingPointStatus::NoCrossing:
+    case OperatingPointStatus::RunFailed:
+      err << "No operating point: " << result.message << ".\n";
+      code = kExitNoOperatingPoint;
+      break;
+    case OperatingPointStatus::ImproperInput:
+      err << result.message << ".\n";
+      code = kExitImproperInput;
+      break;
+    case OperatingPointStatus::Cancelled:
+      err << "The search was cancelled.\n";
+      code = kExitInterrupted;
+      break;
+  }
+  if (line.jsonFile) {
+    try {
+      WriteWholeFile(*line.jsonFile, ResultJson(request.screw, result));
+    } catch (const OutputError& error) {
+      err << error.what() << '\n';
+      if (code == kExitFinished) code = ExitCodeFor(error);
+    }
+  }
+  return code;
+}
+
+}  // namespace kelvado::cli
