@@ -315,7 +315,10 @@ double FeedCeiling(const PelletRequest& request) {
   if (PelletInputProblem(request.pellet)) return 0;
   auto state = std::make_unique<CalcState>();
   QuietServices quiet;
-  ReadInputData(*state, request.run.inputs, request.run.decimalSeparator, quiet);
+  // The ceiling is the search's, before any output.
+  InputTexts texts = request.run.inputs;
+  texts[Field::OutputRate].assign(1, '1');
+  ReadInputData(*state, texts, request.run.decimalSeparator, quiet);
   if (state->InputValid == 0) return 0;
   const CaseNumbers c = NumbersOf(*state);
   const ScrewSections screw = LayOutScrew(request.run.zones, c.barrelDiameter, c.lengthRatio, c.channelDepth, c.pitch,

@@ -108,7 +108,8 @@ FloodFedResult FindFloodFedOutput(const FloodFedRequest& request, const Operatin
   int side = 0;  // Illinois: the end that stayed twice has its residual halved
   double lowResidual = low.Residual(), highResidual = high.Residual();
   while (static_cast<int>(result.runs.size()) < kMostRuns && (high.output - low.output) > kOutputTolerance * high.output) {
-    const bool falsePosition = high.status == RunStatus::Finished && lowResidual > highResidual;
+    // Where the upper end runs starved its residual is flat and says nothing of the crossing.
+    const bool falsePosition = high.status == RunStatus::Finished && high.screwPressure > 0 && lowResidual > highResidual;
     const double next = falsePosition ? low.output + lowResidual * (high.output - low.output) / (lowResidual - highResidual)
                                       : 0.5 * (low.output + high.output);
     const FloodFedRun run = search.Evaluate(next, result);
