@@ -22,6 +22,7 @@ double FlowRateRatioOf(const SweepCase& c, char separator) {
 }  // namespace
 
 std::string VariedName(const VariedField& varied) {
+  if (varied.pellet) return std::string(PelletFieldOf(*varied.pellet).name);
   return varied.zoneValue ? ZoneValueName(*varied.zoneValue) : std::string(FieldInfo(varied.field).optionName);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "case/range.h"
+#include "plastication/pellet_inputs.h"
 #include "case/zone_values.h"
 #include "solver/sweep.h"
 
@@ -18,6 +19,7 @@ struct VariedField {
   Field field = Field::BarrelDiameter;
   RangeText range;
   std::optional<ZoneValue> zoneValue{};  // set: this value of the zones instead of the field
+  std::optional<PelletField> pellet{};   // set: this value of a pellet feed instead
 };
 
 // The name a sweep's option and table give the varied value: the field's option name, or

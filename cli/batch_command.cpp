@@ -8,6 +8,7 @@
 #include <optional>
 #include <string_view>
 
+#include "cli/pellet_study_command.h"
 #include "case/case_plan.h"
 #include "cli/zone_texts.h"
 #include "cli/decimal_separator.h"
@@ -103,6 +104,10 @@ ExitCode BatchFromCommandLine(const CommandLine& command, std::ostream& out, std
   const BatchOptions& batch = command.batch;
   const char separator = run.decimalSeparator ? *run.decimalSeparator : SeparatorFromEnvironment();
   const CaseData composed = ComposeCase(run, separator);
+  if (composed.feed == Feed::Pellets) return PelletBatch(command, composed, separator, out, err);
+  for (const VariedField& v : batch.varied) {
+    if (v.pellet) throw UsageError::Of("--vary ", VariedName(v), ": pellet values vary with --feed pellets only");
+  }
   const bool sweep = command.action == Action::Sweep;
   const std::optional<std::vector<ScrewZone>> read = ReadZones(composed.zones, err);
   if (!read) return kExitImproperInput;

@@ -19,11 +19,12 @@ constexpr OwnOption kOwnOptions[] = {
     {"--melt-temp", false, true, &DieCommandLine::meltTemp},
     {"--csv", true, true, &DieCommandLine::csvFile},
     {"--json", true, false, &DieCommandLine::jsonFile},
+    {"--vary", true, false, &DieCommandLine::vary},
 };
 
 // Options of a single run or a sweep that these commands have no use for.
 constexpr std::string_view kForeignOptions[] = {"-o",    "--output",    "--encoding", "--vary", "--threads",
-                                                "--rpm", "--melt-temp", "--json"};
+                                                "--rpm", "--melt-temp", "--json"};  // where not the command's own
 
 std::string_view Name(DieCommand command) {
   return command == DieCommand::OperatingPoint ? "operating-point" : "die-curve";

@@ -24,6 +24,7 @@ struct DieCommandLine {
   std::optional<std::string> meltTemp;      // die-curve
   std::optional<std::string> csvFile;
   std::optional<std::string> jsonFile;      // operating-point
+  std::optional<std::string> vary;          // operating-point of a screw fed with pellets: NAME=FROM:TO:COUNT
 };
 
 // The command `args[0]` names, when it is one of these two.

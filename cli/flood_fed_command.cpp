@@ -5,6 +5,8 @@
 
 #include "case/case_plan.h"
 #include "case/pellet_case.h"
+#include "case/range.h"
+#include "cli/pellet_study_command.h"
 #include "cli/result_table.h"
 #include "cli/table_units.h"
 #include "cli/usage_error.h"
@@ -55,6 +57,55 @@ std::string ResultJson(const PelletRequest& request, const FloodFedResult& r) {
   return JsonText(document);
 }
 
+// The flood-fed output over a range of one value: how much the output hangs on a friction
+// coefficient, the bulk density or a zone's barrel temperature.
+ExitCode FloodFedSweep(const DieCommandLine& line, const FloodFedRequest& base, char separator, std::ostream& out,
+                       std::ostream& err, const OperatingPointOptions& options) {
+  const CommandLine parsed = ParseCommandLine({"sweep", "--vary", *line.vary});
+  const VariedField& varied = parsed.batch.varied.front();
+  const std::string name = VariedName(varied);
+  ResultTable table{{{name, varied.pellet ? std::string(PelletFieldOf(*varied.pellet).unit) : "", Column::kShortest},
+                     {"output-rate", "kg/hr", 2},
+                     {"Limited by", "", 0},
+                     {"Feed ceiling", "kg/hr", 2},
+                     {"Screw pressure", "kgf/cm2", 2},
+                     {"Melting to", "turn", 2},
+                     {"Outcome", "", 0},
+                     {"Message", "", 0}},
+                    {}};
+  for (const double value : RangeValues(varied.range, separator, "--vary " + name)) {
+    if (options.cancel != nullptr && options.cancel->load()) break;
+    FloodFedRequest request = base;
+    if (const std::optional<std::string> refused = SetVaried(request.screw, varied, value, separator)) {
+      table.rows.push_back({value, Cell{}, Cell{}, Cell{}, Cell{}, Cell{}, std::string("improper input"), *refused});
+      continue;
+    }
+    const FloodFedResult r = FindFloodFedOutput(request, options);
+    if (r.status == OperatingPointStatus::Found) {
+      const auto& end = r.outcome.plastication.meltingEndTurn;
+      table.rows.push_back({value, r.point.output, r.limitedBy, r.feedCeiling, r.point.screwPressure,
+                            end ? Cell{*end} : Cell{}, std::string("found"), std::string()});
+    } else {
+      table.rows.push_back({value, Cell{}, Cell{}, r.feedCeiling, Cell{}, Cell{},
+                            std::string(OperatingPointStatusName(r.status)), r.message});
+    }
+  }
+  PrintTable(out, table, separator);
+  if (options.cancel != nullptr && options.cancel->load()) {
+    err << "The search was cancelled; the table stops where it got to.\n";
+    return kExitInterrupted;
+  }
+  if (line.csvFile) {
+    try {
+      WriteWholeFile(*line.csvFile, TableCsv(table));
+    } catch (const OutputError& error) {
+      err << error.what() << '\n';
+      return ExitCodeFor(error);
+    }
+  }
+  return kExitFinished;
+}
+
 }  // namespace
 
 ExitCode FloodFedPoint(const DieCommandLine& line, const CaseData& c, char separator, const std::vector<DieSection>& die,
@@ -84,6 +135,7 @@ ExitCode FloodFedPoint(const DieCommandLine& line, const CaseData& c, char separ
   request.die = die;
   OperatingPointOptions options;
   options.cancel = cancel;
+  if (line.vary) return FloodFedSweep(line, request, separator, out, err, options);
   const FloodFedResult result = FindFloodFedOutput(request, options);
   ExitCode code = kExitFinished;
   switch (result.status) {

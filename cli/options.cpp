@@ -71,7 +71,8 @@ VariedField VaryOption(const std::string& text) {
   } catch (const InputError& error) {
     throw UsageError::Of("--vary: ", error.what());
   }
-  if (!varied.zoneValue) {
+  varied.pellet = FindPelletField(name);
+  if (!varied.zoneValue && !varied.pellet) {
     const std::optional<Field> field = FindField(name);
     if (!field) throw UsageError::Of("--vary: unknown input field '", name, "'");
     varied.field = *field;

@@ -28,6 +28,8 @@ using plastication::Section;
 constexpr int kStepsPerTurn = 20;  // as the melt stage's
 constexpr double kMetre = 0.01;    // per cm
 constexpr double kPascalPerGfPerCm2 = kPascalPerKgfPerCm2 / kGfPerKgf;
+// 100 MPa: ten times what a compacted plug of pellets is found to hold.
+constexpr double kMostSolidsPressure = 1e8 / kPascalPerKgfPerCm2;  // kgf/cm2
 
 // The case's numbers as a run at the screw's speed reads them.
 struct CaseNumbers {
@@ -287,6 +289,12 @@ std::vector<std::string> Warnings(const Plastication& p) {
   for (const auto& [from, to] : p.starvedTurns) {
     warnings.push_back("The channel runs partly filled (starved, at zero pressure) from turn " + ShortNumberText(from) +
                        " to turn " + ShortNumberText(to) + ".");
+  }
+  if (p.peakSolidsPressure > kMostSolidsPressure) {
+    warnings.push_back("The solids pressure reaches " + ShortNumberText(p.peakSolidsPressure) + " kgf/cm2 at turn " +
+                       ShortNumberText(p.peakSolidsPressureTurn) +
+                       ", far beyond what a plug of pellets holds: the output is well below what the feed conveys, "
+                       "and the melt film that would cap the pressure is not in the solids model.");
   }
   if (p.maxBrinkman > 2) {
     warnings.push_back("The melt film's Brinkman number reaches " + ShortNumberText(p.maxBrinkman) +

@@ -11,7 +11,7 @@ std::string StageSummaryText(const Plastication& p, double pelletTemp, char sepa
   auto line = [&out](const std::string& text = {}) { out += text + "\r\n"; };
   auto value = [&](const std::string& caption, double number, int digits) {
     std::string label = "    " + caption;
-    if (label.size() < 44) label.append(44 - label.size(), ' ');
+    if (label.size() < 48) label.append(48 - label.size(), ' ');
     line(label + "=  " + FormatFixedWidth(number, 10, digits, separator));
   };
   line();
