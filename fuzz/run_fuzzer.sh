@@ -22,7 +22,7 @@ if ! "$cxx" -fsanitize=fuzzer,address,undefined "$out/probe.cpp" -o "$out/probe"
 fi
 
 # The readers under test and the characteristic's planning, which needs the core.
-sources="$src/fuzz/inputs_fuzzer.cpp $src/solver/*.cpp $src/report/*.cpp $src/files/*.cpp"
+sources="$src/fuzz/inputs_fuzzer.cpp $src/solver/*.cpp $src/report/*.cpp $src/files/*.cpp $src/plastication/pellet_inputs.cpp"
 for f in inputs_file range case_plan zone_values; do sources="$sources $src/case/$f.cpp"; done
 # shellcheck disable=SC2086
 "$cxx" -std=c++20 -g -O1 -ffp-contract=off -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \

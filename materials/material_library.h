@@ -30,7 +30,7 @@ struct Material {
   std::string conversion;  // how the source's numbers became these values; may be empty
   std::array<double, kMaterialFields.size()> values{};  // in the fields' units, kMaterialFields order
   // The pellets' solid-state data, kPelletFields order, where the source gives it.
-  std::optional<std::array<double, kSolidStateCount>> solid;
+  std::optional<std::array<double, kSolidStateCount>> solid = std::nullopt;
 
   double Value(Field field) const;
 };

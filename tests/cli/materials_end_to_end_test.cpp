@@ -91,8 +91,9 @@ TEST_F(Materials, AUserMaterialCanNotTakeALibraryName) {
   ASSERT_EQ(list.exitCode, 0) << list.err;
   EXPECT_NE(list.err.find("kelvado-cli: " + file + ": the material 'ldpe'"), std::string::npos) << list.err;
   const nlohmann::json listed = nlohmann::json::parse(list.out);
-  ASSERT_EQ(listed.size(), 3u);
-  EXPECT_EQ(listed[2].at("name"), "Mine");
+  // The library's four (the default melt, LDPE, HDPE, PP), then the user's one that stands.
+  ASSERT_EQ(listed.size(), 5u);
+  EXPECT_EQ(listed[4].at("name"), "Mine");
   EXPECT_EQ(listed[1].at("density"), 0.92);  // the library's LDPE
 
   ASSERT_EQ(Run({"--material", "ldpe", "-o", "user.txt"}).exitCode, 0);
