@@ -179,7 +179,19 @@ ResultsPlots::ResultsPlots(WindowDialogs& dialogs, CharacteristicPanel::BaseSour
   layout->addWidget(keptKey_);
   layout->addWidget(tabs_, 1);
 
+  clearResults();
+}
+
+void ResultsPlots::clearResults() {
+  shown_.reset();
+  warnings_.clear();
+  status_->setToolTip(QString());
+  redraw();
   setResults(false, QStringLiteral("Press Run to run the case: its profiles are drawn here."));
+  characteristic_->clearResults();
+  die_->clearResults();
+  for (QChartView* v : {characteristic_->view(), die_->view()}) v->actions().front()->setEnabled(false);
+  updateSaveButton();
 }
 
 QChartView* ResultsPlots::makeView(PlotId id) {
@@ -225,7 +237,7 @@ void ResultsPlots::showOutcome(const kelvado::RunOutcome& outcome, kelvado::Flow
     return;
   }
   shown_ = outcome.record;
-  shownLabel_ = runLabel_;
+  shownName_ = runName_;
   summary_ = outcome.summary;
   warnings_.clear();
   for (const std::string& warning : outcome.warnings) warnings_ << QString::fromStdString(warning);
@@ -280,7 +292,6 @@ void ResultsPlots::setPressureUnit(display_units::PressureUnit unit) {
 bool ResultsPlots::keepForComparison() {
   if (!shown_) return false;
   const int number = int(kept_.size()) + 1;
-  const QString label = shownLabel_.isEmpty() ? QStringLiteral("run %1").arg(number) : shownLabel_;
   const KeptDash& dash = kKeptDashes[(number - 1) % std::size(kKeptDashes)];
   // Dashed in the colour of the quantity it keeps; the legends name the quantities only, and the
   // key above the plots names the run once.
@@ -290,7 +301,7 @@ bool ResultsPlots::keepForComparison() {
     auto* x = qobject_cast<QValueAxis*>(c->axes(Qt::Horizontal).front());
     auto* y = qobject_cast<QValueAxis*>(c->axes(Qt::Vertical).front());
     for (qsizetype j = 0; j < plots::LookOf(id).curves.size(); ++j) {
-      QLineSeries* series = plots::AddCurve(c, QStringLiteral("kept: %1").arg(label), x, y);
+      QLineSeries* series = plots::AddCurve(c, QString(), x, y);  // named with the others, below
       QPen pen = series->pen();
       pen.setColor(static_cast<QLineSeries*>(c->series()[j])->color());
       pen.setStyle(dash.style);
@@ -298,7 +309,7 @@ bool ResultsPlots::keepForComparison() {
       for (QLegendMarker* marker : c->legend()->markers(series)) marker->setVisible(false);
     }
   }
-  kept_.push_back({label, *shown_});
+  kept_.push_back({shownName_, *shown_});
   clearButton_->setEnabled(true);
   showKeptKey();
   redraw();
@@ -321,20 +332,60 @@ void ResultsPlots::clearComparison() {
   redraw();
 }
 
+// A kept run's name changes as runs are kept: the key and the curves are named again.
 void ResultsPlots::showKeptKey() {
+  const QStringList names = keptRuns();
   QStringList entries;
-  for (std::size_t i = 0; i < kept_.size(); ++i) {
+  for (qsizetype i = 0; i < names.size(); ++i) {
     entries << QStringLiteral("%1 kept: %2").arg(QString::fromUtf8(kKeptDashes[i % std::size(kKeptDashes)].sample),
-                                                 kept_[i].label);
+                                                 names[i]);
   }
   keptKey_->setText(entries.join(QStringLiteral("    ")));
   keptKey_->setVisible(!entries.isEmpty());
+  for (int i = 0; i < plots::kPlotCount; ++i) {
+    const auto id = static_cast<PlotId>(i);
+    const QList<QAbstractSeries*> series = chart(id)->series();
+    const qsizetype own = plots::LookOf(id).curves.size();
+    for (qsizetype j = own; j < series.size(); ++j) {
+      series[j]->setName(QStringLiteral("kept: ") + names.value(j / own - 1));
+    }
+  }
 }
 
 QStringList ResultsPlots::keptRuns() const {
-  QStringList labels;
-  for (const KeptRun& kept : kept_) labels << kept.label;
-  return labels;
+  auto parts = [](const RunName& n) {
+    return QStringList{n.caseName,
+                       n.output + QStringLiteral(" kg/hr"),
+                       QStringLiteral("%1 rpm").arg(n.rpm, 0, 'f', 1),
+                       n.material,
+                       QString::fromLatin1(kelvado::FlowModelName(n.model)),
+                       n.zones ? QStringLiteral("%1 zones").arg(n.zones) : QStringLiteral("no zones")};
+  };
+  enum { kCase, kOutput, kSpeed, kMaterial, kModel, kZones };
+  // What tells the kept runs apart, the case last: runs of one case differ in what was edited.
+  std::vector<int> shown;
+  for (const int part : {kOutput, kSpeed, kMaterial, kModel, kZones, kCase}) {
+    for (const KeptRun& kept : kept_) {
+      if (parts(kept.name)[part] != parts(kept_.front().name)[part]) {
+        shown.push_back(part);
+        break;
+      }
+    }
+  }
+  if (shown.empty()) shown = {kCase, kOutput, kSpeed, kModel};
+  QStringList names;
+  for (const KeptRun& kept : kept_) {
+    const QStringList all = parts(kept.name);
+    QStringList name;
+    for (const int part : shown) name << all[part];
+    names << name.join(QStringLiteral(", "));
+  }
+  // The same run kept twice is told apart by its place in the key.
+  const QStringList plain = names;
+  for (qsizetype i = 0; i < names.size(); ++i) {
+    if (plain.count(plain[i]) > 1) names[i] += QStringLiteral(" (%1)").arg(i + 1);
+  }
+  return names;
 }
 
 void ResultsPlots::setResults(bool hasResults, const QString& status) {

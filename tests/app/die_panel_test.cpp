@@ -68,6 +68,7 @@ class DiePanelTest : public QObject {
   void cancelStopsTheSearch();
   void inputsAreRememberedInANewWindow();
   void pressuresFollowTheUnitOnShow();
+  void newCaseLeavesNoResultOfTheLast();
 
  private:
   DiePanel* page() const { return form_->resultsPlots()->diePanel(); }
@@ -291,6 +292,25 @@ void DiePanelTest::pressuresFollowTheUnitOnShow() {
   QCOMPARE(chart->axes(Qt::Vertical).front()->titleText(), QStringLiteral("MPa"));
   const auto* y = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).front());
   QVERIFY(y->max() < pressure);  // fitted to the values in MPa
+}
+
+// After New case no page shows, and no report carries, what the last case found.
+void DiePanelTest::newCaseLeavesNoResultOfTheLast() {
+  QVERIFY(window_harness::RunByEnter(*form_, window_harness::Edit(*form_, 1)));
+  typeExample();
+  QVERIFY(runPage());
+  QVERIFY(page()->hasPoint() && form_->resultsPlots()->hasResults());
+  form_->findChild<QAction*>(QStringLiteral("actionNewCase"))->trigger();
+
+  QVERIFY(!page()->hasPoint());
+  for (const char* curve : {"Operating point", "Screw", "Die"}) QVERIFY2(Points(page(), curve).isEmpty(), curve);
+  QVERIFY2(!numbers().contains("kg/hr") && !status().contains("55.46") && !status().contains("screw runs"),
+           qPrintable(status() + numbers()));
+  QVERIFY(!page()->view()->actions().front()->isEnabled());
+  QVERIFY(!form_->resultsPlots()->hasResults());
+  QString error;
+  QVERIFY(!form_->exportReport(QDir(dir_->path()).filePath(QStringLiteral("r.pdf")), &error));
+  QVERIFY2(error.contains("no finished run"), qPrintable(error));
 }
 
 QTEST_MAIN(DiePanelTest)

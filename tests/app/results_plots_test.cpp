@@ -253,6 +253,7 @@ class PlotsTest : public QObject {
 };
 
 void PlotsTest::init() {
+  dialogs_ = window_harness::RecordingDialogs();  // each case counts its own boxes
   window_harness::FreshSettings();
   dir_ = std::make_unique<QTemporaryDir>();
   QVERIFY(dir_->isValid());
