@@ -518,7 +518,10 @@ void DiePanel::drawCurves() {
     low = std::min(low, p.y());
     high = std::max(high, p.y());
   }
-  plots::FitPositionAxis(outputAxis_, r.outputFrom, r.outputTo);
+  // A little room beyond the first and last runs, so that a mark on them shows whole, widened to
+  // round ticks so that the axis ends on a labelled one.
+  const double pad = (r.outputTo - r.outputFrom) * 0.03;
+  plots::FitValueAxis(outputAxis_, std::max(0.0, r.outputFrom - pad), r.outputTo + pad);
   plots::FitValueAxis(pressureAxis_, low, high);
 }
 

@@ -3,7 +3,9 @@
 // Run and Cancel clicked; what it finds checked against the search called on its own.
 #include <QAction>
 #include <QChart>
+#include <QCategoryAxis>
 #include <QChartView>
+#include <QScatterSeries>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
@@ -163,6 +165,22 @@ void DiePanelTest::findsTheReadmeExampleAndDrawsTheCrossing() {
     QVERIFY2(numbers().contains(QLatin1String(shown)), shown);
   }
   QVERIFY2(status().contains("6.21 to 74.56 kg/hr"), qPrintable(status()));
+  // The rings of the runs below zero, the last at the range's end, whole inside the plot; the
+  // output axis ends on a labelled tick.
+  form_->resultsPlots()->showPage(page());
+  QChart* plot = page()->view()->chart();
+  QTRY_VERIFY(plot->plotArea().width() > 50);
+  const QList<QPointF> rings = Points(page(), "Below zero");
+  QVERIFY(rings.size() >= 1 && rings.back().x() == r.outputTo);
+  for (QAbstractSeries* s : plot->series()) {
+    if (s->name() != QLatin1String("Below zero")) continue;
+    const double radius = qobject_cast<QScatterSeries*>(s)->markerSize() / 2;
+    for (const QPointF& ring : rings) {
+      QVERIFY(plot->plotArea().adjusted(radius, radius, -radius, -radius).contains(plot->mapToPosition(ring, s)));
+    }
+  }
+  const QStringList ticks = qobject_cast<QCategoryAxis*>(plot->axes(Qt::Horizontal).front())->categoriesLabels();
+  QCOMPARE(ticks.last().toDouble(), x->max());
   QVERIFY(page()->view()->actions().front()->isEnabled());
   QVERIFY(dialogs_.messages.isEmpty());
 }

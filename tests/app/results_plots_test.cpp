@@ -600,6 +600,12 @@ void PlotsTest::pressureBelowZeroAtTheOutletIsMarked() {
   QCOMPARE(form_->lastOutcome().status, kelvado::RunStatus::Finished);
   QVERIFY(Points(chart(PlotId::Pressure), 0).back().y() < 0);
   QVERIFY(marked());
+  // The dot, 10 px across, whole inside the plot at the channel's end.
+  QChart* pressure = chart(PlotId::Pressure);
+  QTRY_VERIFY(pressure->plotArea().width() > 50);
+  const QPointF end = pressure->mapToPosition(Points(pressure, 0).back(), Curves(pressure)[0]);
+  QVERIFY2(pressure->plotArea().adjusted(5, 5, -5, -5).contains(end),
+           qPrintable(QStringLiteral("dot at %1, plot to %2").arg(end.x()).arg(pressure->plotArea().right())));
 }
 
 QTEST_MAIN(PlotsTest)
