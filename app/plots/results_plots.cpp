@@ -13,6 +13,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMenu>
+#include <QPainter>
 #include <QTabBar>
 #include <QValueAxis>
 #include <QTabWidget>
@@ -65,6 +66,27 @@ QString NotFinishedReason(kelvado::RunStatus status) {
   }
   return QStringLiteral("did not finish");
 }
+
+// A line of text one line high whatever its length: what does not fit is elided, so that the
+// tabs below never move as the text changes; the tip says it all.
+class OneLineLabel final : public QLabel {
+ public:
+  using QLabel::QLabel;
+  QSize sizeHint() const override { return minimumSizeHint(); }
+  QSize minimumSizeHint() const override {
+    const QMargins m = contentsMargins();
+    return {m.left() + m.right() + fontMetrics().averageCharWidth() * 10, m.top() + m.bottom() + fontMetrics().height()};
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setPen(palette().color(foregroundRole()));
+    const QRect area = contentsRect();
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
+  }
+};
 
 }  // namespace
 
@@ -124,9 +146,9 @@ ResultsPlots::ResultsPlots(WindowDialogs& dialogs, CharacteristicPanel::BaseSour
   tabs_->setFocusPolicy(Qt::NoFocus);
   for (QToolButton* arrow : tabs_->tabBar()->findChildren<QToolButton*>()) arrow->setFocusPolicy(Qt::NoFocus);
 
-  status_ = new QLabel;
+  status_ = new OneLineLabel;
   status_->setObjectName(QStringLiteral("PlotStatus"));
-  status_->setWordWrap(true);
+  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
   // The menu offers the plots of the page in front.
   auto* saveMenu = new QMenu(this);
@@ -185,7 +207,6 @@ ResultsPlots::ResultsPlots(WindowDialogs& dialogs, CharacteristicPanel::BaseSour
 void ResultsPlots::clearResults() {
   shown_.reset();
   warnings_.clear();
-  status_->setToolTip(QString());
   redraw();
   setResults(false, QStringLiteral("Press Run to run the case: its profiles are drawn here."));
   characteristic_->clearResults();
@@ -257,11 +278,14 @@ void ResultsPlots::showSummary() {
                        .arg(s.Rpm, 0, 'f', 1)
                        .arg(QString::fromLatin1(kelvado::FlowModelName(shownModel_))));
   // The warnings go with the numbers: the first on the line, all of them in its tip.
+  const QString numbers = status_->text();
   if (!warnings_.isEmpty()) {
-    status_->setText(status_->text() + QStringLiteral(" \u26a0 ") + warnings_.front() +
+    status_->setText(numbers + QStringLiteral(" \u26a0 ") + warnings_.front() +
                      (warnings_.size() > 1 ? QStringLiteral(" (and %1 more)").arg(warnings_.size() - 1) : QString()));
   }
-  status_->setToolTip(warnings_.join(QLatin1Char('\n')));
+  QStringList tip{numbers};
+  for (const QString& warning : warnings_) tip << QStringLiteral("\u26a0 ") + warning;
+  status_->setToolTip(tip.join(QLatin1Char('\n')));
 }
 
 // Every plot: the run on show (or nothing), then each kept run, in the pressure unit.
@@ -279,6 +303,16 @@ void ResultsPlots::redraw() {
     chart(id)->axes(Qt::Vertical).front()->setTitleText(plots::ValueAxisTitle(id, unit_));
     plots::MarkRun(chart(id), id, shown_ ? shown_->zones : kNoZones);
   }
+  // The classic model's balance does not close, as that model has always computed it: its
+  // plot says so, so that the gap is not read as a fault.
+  const bool classic = shown_ && shownModel_ == kelvado::FlowModel::Classic;
+  chart(PlotId::Power)->setTitle(plots::LookOf(PlotId::Power).title +
+                                 (classic ? QStringLiteral(" (classic: the three need not add up)") : QString()));
+  view(PlotId::Power)->setToolTip(
+      classic ? QStringLiteral("In the classic flow model the power balance does not close: viscous heating is not "
+                               "the enthalpy rise plus the wall cooling. The model is kept as it has always "
+                               "computed; the consistent model closes the balance.")
+              : QString());
 }
 
 void ResultsPlots::setPressureUnit(display_units::PressureUnit unit) {
@@ -391,6 +425,7 @@ QStringList ResultsPlots::keptRuns() const {
 void ResultsPlots::setResults(bool hasResults, const QString& status) {
   hasResults_ = hasResults;
   status_->setText(status);
+  status_->setToolTip(status);
   for (QChartView* v : views_) v->actions().front()->setEnabled(hasResults);
   keepButton_->setEnabled(hasResults);
   updateSaveButton();

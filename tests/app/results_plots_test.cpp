@@ -230,6 +230,8 @@ class PlotsTest : public QObject {
   void characteristicRunsInTheChosenFlowModel();
   void characteristicMarksFailedAndNegativeCases();
   void pressureBelowZeroAtTheOutletIsMarked();
+  void classicPowerPlotSaysItsBalanceNeedNotClose();
+  void summaryLineStaysOneLineWithTheRestInItsTip();
 
  private:
   ResultsPlots* plots() const { return form_->resultsPlots(); }
@@ -606,6 +608,33 @@ void PlotsTest::pressureBelowZeroAtTheOutletIsMarked() {
   const QPointF end = pressure->mapToPosition(Points(pressure, 0).back(), Curves(pressure)[0]);
   QVERIFY2(pressure->plotArea().adjusted(5, 5, -5, -5).contains(end),
            qPrintable(QStringLiteral("dot at %1, plot to %2").arg(end.x()).arg(pressure->plotArea().right())));
+}
+
+void PlotsTest::classicPowerPlotSaysItsBalanceNeedNotClose() {
+  QVERIFY(run());
+  QVERIFY2(chart(PlotId::Power)->title().contains("need not add up"), qPrintable(chart(PlotId::Power)->title()));
+  QTest::mouseClick(form_->findChild<QRadioButton*>("FlowModel_consistent"), Qt::LeftButton);
+  QVERIFY(run());
+  QCOMPARE(chart(PlotId::Power)->title(), QStringLiteral("Power from the inlet"));
+}
+
+// The default case's classic run warns at length: the line above the tabs still takes one line
+// at the window's narrowest, the tabs stay where they were, and the tip holds every warning.
+void PlotsTest::summaryLineStaysOneLineWithTheRestInItsTip() {
+  form_->resize(form_->minimumSize());
+  auto* tabs = form_->findChild<QWidget*>("PlotTabs");
+  auto* status = form_->findChild<QLabel*>("PlotStatus");
+  QTRY_VERIFY(tabs->isVisible() && tabs->height() > 100);
+  const int top = tabs->mapTo(form_.get(), QPoint()).y();
+  QVERIFY(run());
+  const std::vector<std::string>& warnings = form_->lastOutcome().warnings;
+  QVERIFY(!warnings.empty());
+  QVERIFY(status->fontMetrics().horizontalAdvance(status->text()) > status->width());  // it would have wrapped
+  QCoreApplication::processEvents();
+  QCOMPARE(tabs->mapTo(form_.get(), QPoint()).y(), top);
+  QVERIFY(status->height() < 2 * status->fontMetrics().height());
+  for (const std::string& warning : warnings) QVERIFY(status->toolTip().contains(QString::fromStdString(warning)));
+  QVERIFY(status->toolTip().contains("rpm"));
 }
 
 QTEST_MAIN(PlotsTest)
