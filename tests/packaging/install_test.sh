@@ -19,7 +19,8 @@ for file in bin/kelvado-cli bin/kelvado share/man/man1/kelvado-cli.1 share/man/m
             share/bash-completion/completions/kelvado-cli share/metainfo/io.github.kelvado.Kelvado.metainfo.xml \
             share/applications/kelvado.desktop share/mime/packages/kelvado-case.xml share/kelvado/materials.json \
             share/icons/hicolor/scalable/apps/kelvado.svg share/icons/hicolor/48x48/apps/kelvado.png \
-            share/icons/hicolor/256x256/apps/kelvado.png share/doc/kelvado/LICENSE; do
+            share/icons/hicolor/256x256/apps/kelvado.png share/doc/kelvado/LICENSE \
+            share/doc/kelvado/examples/grade7.csv share/doc/kelvado/examples/sheet-line.kvcase; do
   [ -s "$prefix/$file" ] || fail "missing $file"
 done
 for page in kelvado-cli kelvado; do
