@@ -33,6 +33,11 @@ usages=$("$prefix/bin/kelvado-cli" --help | grep -c -E '^(Usage: |       )kelvad
 listed=$(MANWIDTH=200 LC_ALL=C.UTF-8 man -l "$page" 2>/dev/null | sed -n '/^SYNOPSIS/,/^DESCRIPTION/p' | grep -c '^ *kelvado-cli ')
 [ "$usages" -gt 5 ] && [ "$listed" = "$usages" ] || fail "kelvado-cli.1 lists $listed usages of $usages"
 [ -z "$(find "$prefix/share/mime" -type f ! -path "*/packages/*")" ] || fail "a generated MIME database in the prefix"
+# The installed manual's pictures, as its links name them.
+for picture in $(grep -o '](docs/[^)]*\.png)' "$prefix/share/doc/kelvado/README.md" | sed 's/^](//; s/)$//'); do
+  [ -s "$prefix/share/doc/kelvado/$picture" ] || fail "the manual's picture $picture is not installed"
+done
+
 # Screenshots for the software centres, each a picture the repository holds.
 shots=$(sed -n 's|.*<image>https://raw.githubusercontent.com/kelvado/kelvado/main/\(.*\)</image>.*|\1|p' \
   "$prefix/share/metainfo/io.github.kelvado.Kelvado.metainfo.xml")
