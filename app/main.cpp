@@ -35,6 +35,7 @@
 #include "app/case_session.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
+#include "app/material_box.h"
 #include "app/output_bytes.h"
 #include "app/plots/die_panel.h"
 #include "app/report_pdf.h"
@@ -234,7 +235,9 @@ int KeepRunsAt(TForm1& form, const kelvado::CaseData& data, const QStringList& o
     kept.inputs[kelvado::Field::OutputRate] = output.trimmed().toStdString();
     const kelvado::RunOutcome outcome = RunCase(kept);
     if (WasInterrupted()) return Interrupted();
-    form.resultsPlots()->setRunLabel(form.caseSession()->caseName(), outcome.summary.Rpm, kept.flowModel);
+    form.resultsPlots()->setRunName({form.caseSession()->caseName(), output.trimmed(), outcome.summary.Rpm,
+                                     kept.material ? QString::fromStdString(*kept.material) : MaterialBox::kCustom,
+                                     kept.flowModel, kept.zones.size()});
     form.resultsPlots()->showOutcome(outcome, kept.flowModel);
     if (!form.resultsPlots()->keepForComparison()) {
       qCritical("kelvado: the case at an output of %s ended as %s", qPrintable(output),

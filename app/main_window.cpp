@@ -446,7 +446,9 @@ void TForm1::runEnded() {
       dialogs_->showError(QStringLiteral("The results file could not be written: %1.").arg(detail));
     }
   }
-  plots_->setRunLabel(session_->caseName(), outcome.summary.Rpm, runCase_.flowModel);
+  plots_->setRunName({session_->caseName(), QString::fromStdString(runCase_.inputs[kelvado::Field::OutputRate]),
+                      outcome.summary.Rpm, runMaterial_ ? QString::fromStdString(runMaterial_->name) : MaterialBox::kCustom,
+                      runCase_.flowModel, runCase_.zones.size()});
   plots_->showOutcome(outcome, runCase_.flowModel);
   emit runFinished();
   if (closeWhenRunEnds_) close();
@@ -564,6 +566,13 @@ kelvado::CaseData TForm1::caseData() const {
 }
 
 void TForm1::applyCase(const kelvado::CaseData& data) {
+  // Nothing of the last case stays on show, nor goes into a report of this one.
+  if (runInProgress()) {
+    cancelRun();
+  } else {
+    lastOutcome_ = kelvado::RunOutcome{};
+  }
+  plots_->clearResults();
   for (int i = 0; i < kelvado::kInputCount; ++i) edits_[i]->setText(QString::fromStdString(data.inputs[i]));
   // The case's own material, never the last session's.
   const QString mismatch = material_->showCase(data);

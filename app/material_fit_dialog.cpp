@@ -17,11 +17,14 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QLogValueAxis>
+#include <QPen>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <cmath>
+#include <iterator>
 #include <map>
 
 #include "app/dialogs.h"
@@ -277,30 +280,69 @@ bool MaterialFitDialog::fit() {
   return true;
 }
 
+namespace {
+
+// A log axis over whole decades beyond the values, a fifth of a decade kept clear at each end
+// so that no marker is cut by the frame; a tick at every decade, labelled.
+void FitLogAxis(QLogValueAxis* axis, double low, double high) {
+  const double from = std::pow(10.0, std::floor(std::log10(low) - 0.2));
+  const double to = std::pow(10.0, std::ceil(std::log10(high) + 0.2));
+  axis->setBase(10);
+  axis->setLabelFormat(QStringLiteral("%g"));
+  axis->setMinorTickCount(-1);  // 2..9 in each decade
+  axis->setRange(from, to);
+}
+
+// Told apart by shape as well as colour, for grey prints and colour-blind readers.
+constexpr QScatterSeries::MarkerShape kShapes[] = {
+    QScatterSeries::MarkerShapeCircle,   QScatterSeries::MarkerShapeRectangle, QScatterSeries::MarkerShapeTriangle,
+    QScatterSeries::MarkerShapeRotatedRectangle, QScatterSeries::MarkerShapeStar, QScatterSeries::MarkerShapePentagon};
+
+}  // namespace
+
 void MaterialFitDialog::draw() {
   auto* chart = new QChart;
   auto* x = new QLogValueAxis;
   x->setTitleText(QStringLiteral("Shear rate (1/s)"));
-  x->setLabelFormat(QStringLiteral("%g"));
   auto* y = new QLogValueAxis;
   y->setTitleText(QStringLiteral("Viscosity (Pa\u00b7s)"));
-  y->setLabelFormat(QStringLiteral("%g"));
   chart->addAxis(x, Qt::AlignBottom);
   chart->addAxis(y, Qt::AlignLeft);
   std::map<double, std::vector<const kelvado::ViscosityPoint*>> byTemp;
   for (const kelvado::ViscosityPoint& p : points_) byTemp[p.tempC].push_back(&p);
   const kelvado::PowerLawFit& f = *fit_;
+  auto pascal = [](double viscosity) { return viscosity * kelvado::kPascalSecondPerGfSecondPerCm2; };
+  auto fitted = [&f](const kelvado::ViscosityPoint& p) {
+    return f.tempRange.Holds(p.tempC) && f.shearRateRange.Holds(p.shearRate);
+  };
+  // The axes hold every point, fitted or not, and the fitted lines.
+  double rateLow = f.shearRateRange.from, rateHigh = f.shearRateRange.to;
+  double etaLow = INFINITY, etaHigh = 0;
+  const kelvado::ViscosityPoint* worst = nullptr;
+  double worstError = -1;
+  auto widen = [&](double rate, double eta) {
+    rateLow = std::min(rateLow, rate), rateHigh = std::max(rateHigh, rate);
+    etaLow = std::min(etaLow, eta), etaHigh = std::max(etaHigh, eta);
+  };
+  std::size_t shape = 0;
   for (const auto& [temp, points] : byTemp) {
     auto* data = new QScatterSeries;
     data->setName(QStringLiteral("%1 \u00b0C").arg(Shown(temp)));
-    data->setMarkerSize(7);
+    data->setMarkerShape(kShapes[shape++ % std::size(kShapes)]);
+    data->setMarkerSize(11);
     auto* line = new QLineSeries;
     for (const kelvado::ViscosityPoint* p : points) {
-      data->append(p->shearRate, p->viscosity * kelvado::kPascalSecondPerGfSecondPerCm2);
+      data->append(p->shearRate, pascal(p->viscosity));
+      widen(p->shearRate, pascal(p->viscosity));
+      const double error = std::abs(kelvado::FittedViscosity(f, p->tempC, p->shearRate) / p->viscosity - 1);
+      if (fitted(*p) && error > worstError) worst = p, worstError = error;
     }
     // The fit is straight on these axes: its two ends over the fitted shear rates.
-    for (const double rate : {f.shearRateRange.from, f.shearRateRange.to}) {
-      line->append(rate, kelvado::FittedViscosity(f, temp, rate) * kelvado::kPascalSecondPerGfSecondPerCm2);
+    if (f.tempRange.Holds(temp)) {
+      for (const double rate : {f.shearRateRange.from, f.shearRateRange.to}) {
+        line->append(rate, pascal(kelvado::FittedViscosity(f, temp, rate)));
+        widen(rate, line->points().back().y());
+      }
     }
     for (QXYSeries* series : std::initializer_list<QXYSeries*>{data, line}) {
       chart->addSeries(series);
@@ -310,6 +352,25 @@ void MaterialFitDialog::draw() {
     line->setColor(data->color());
     chart->legend()->markers(line).front()->setVisible(false);
   }
+  if (worst) {
+    // A ring around the point the fit misses most.
+    auto* ring = new QScatterSeries;
+    ring->setObjectName(QStringLiteral("FitWorstPoint"));
+    ring->setMarkerSize(22);
+    ring->setColor(Qt::transparent);
+    ring->setBorderColor(Qt::red);
+    ring->setPen(QPen(Qt::red, 2));
+    ring->append(worst->shearRate, pascal(worst->viscosity));
+    chart->addSeries(ring);
+    ring->attachAxis(x);
+    ring->attachAxis(y);
+    chart->legend()->markers(ring).front()->setVisible(false);  // named below the plot, where it fits
+    result_->setText(result_->text() + QStringLiteral("\nRinged in red: the point the fit misses most, %1 \u00b0C at %2 1/s.")
+                                           .arg(Shown(worst->tempC), Shown(worst->shearRate)));
+  }
+  chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+  FitLogAxis(x, rateLow, rateHigh);
+  FitLogAxis(y, etaLow, etaHigh);
   QChart* old = chart_->chart();
   chart_->setChart(chart);
   delete old;

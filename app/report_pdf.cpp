@@ -2,6 +2,7 @@
 #include "app/report_pdf.h"
 
 #include <QChart>
+#include <QDateTime>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -285,6 +286,12 @@ void WriteZones(ReportPainter& page, const ReportContent& c) {
 }
 
 }  // namespace
+
+QDate ReportDate() {
+  bool ok = false;
+  const qint64 seconds = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
+  return ok ? QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).date() : QDate::currentDate();
+}
 
 bool WriteReportPdf(const ReportContent& content, const QString& path, QString* error) {
   auto fail = [error](const QString& why) {

@@ -16,6 +16,10 @@
 
 namespace report_pdf {
 
+// Today; or, for pictures and builds made again byte for byte, the day SOURCE_DATE_EPOCH (the
+// seconds since 1970, UTC) falls on.
+QDate ReportDate();
+
 struct ReportContent {
   QString caseName;
   kelvado::InputTexts inputs;  // as the run read them
@@ -29,7 +33,7 @@ struct ReportContent {
   std::optional<kelvado::OperatingPointResult> operatingPoint;
   kelvado::RunOutcome outcome;  // a finished run, its steps kept for the plots
   display_units::PressureUnit pressureUnit = display_units::PressureUnit::KgfPerCm2;
-  QDate date = QDate::currentDate();
+  QDate date = ReportDate();
 };
 
 // The case and its results; the plots along the channel; the outlet profiles.

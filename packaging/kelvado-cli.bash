@@ -20,11 +20,21 @@ _kelvado_cli() {
     --encoding) mapfile -t COMPREPLY < <(compgen -W "shift-jis utf-8" -- "$cur"); return ;;
     --decimal-separator) mapfile -t COMPREPLY < <(compgen -W ". ," -- "$cur"); return ;;
     --material)
-      # One name a line, as the JSON list gives them; compgen would expand their quotes.
-      local name
+      # One name a line, as the JSON list gives them; compgen would expand their quotes. A
+      # name goes in quoted as the shell reads it back whole: in the quote the user opened,
+      # else with its spaces, parentheses and apostrophes escaped.
+      local name quote="" typed=$cur
+      [[ $cur == [\"\']* ]] && quote=${cur:0:1} typed=${cur:1}
       COMPREPLY=()
       while IFS= read -r name; do
-        [[ $name == "$cur"* ]] && COMPREPLY+=("$name")
+        [[ $name == "$typed"* ]] || continue
+        if [[ $quote == \" && $name != *[\\\$\`]* ]]; then
+          COMPREPLY+=("\"$name\"")
+        elif [[ $quote == \' ]]; then
+          COMPREPLY+=("'${name//\'/\'\\\'\'}'")
+        else
+          COMPREPLY+=("$(printf '%q' "$name")")
+        fi
       done < <("$program" materials --json 2>/dev/null | grep -o '"name":"[^"]*"' | sed 's/^"name":"//; s/"$//')
       return ;;
     --vary)

@@ -13,12 +13,16 @@
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "case/case_plan.h"
 #include "app/plots/plot_chart.h"
 #include "app/plots/status_marks.h"
 
 namespace {
+
+const QString kIntroduction =
+    QStringLiteral("The other inputs are the window's; each output runs at the flow rate that gives this screw speed.");
 
 // The same limit as the command line's.
 constexpr int kMaxCases = static_cast<int>(kelvado::kMaxSweepCases);
@@ -74,8 +78,7 @@ CharacteristicPanel::CharacteristicPanel(BaseSource source, QWidget* parent)
   controls->addWidget(new QLabel(QStringLiteral("cases")), 1, 6);
   controls->setColumnStretch(7, 1);
 
-  status_ = new QLabel(QStringLiteral(
-      "The other inputs are the window's; each output runs at the flow rate that gives this screw speed."));
+  status_ = new QLabel(kIntroduction);
   status_->setObjectName(QStringLiteral("CharacteristicStatus"));
   status_->setWordWrap(true);
 
@@ -104,7 +107,11 @@ CharacteristicPanel::CharacteristicPanel(BaseSource source, QWidget* parent)
 
   connect(&run_, &BackgroundRun::finished, this, [this] {
     calculate_->setEnabled(true);
-    showResults();
+    if (std::exchange(dropWhenDone_, false)) {
+      clearResults();
+    } else {
+      showResults();
+    }
     emit calculated();
   });
 }
@@ -141,6 +148,23 @@ void CharacteristicPanel::calculate(double rpm, double fromOutput, double toOutp
     options.cancel = &cancel;
     results_ = kelvado::RunSweep(cases, options);
   });
+}
+
+void CharacteristicPanel::clearResults() {
+  if (isCalculating()) {
+    dropWhenDone_ = true;
+    run_.cancel();
+    return;
+  }
+  outputs_.clear();
+  results_.clear();
+  pressureLine_->replace({{}});
+  temperatureLine_->replace({{}});
+  plots::SetMarks(belowZero_, {});
+  plots::SetMarks(failed_, {});
+  plots::ClearChart(view_->chart());
+  view_->chart()->setTitle(QStringLiteral("Screw characteristic"));
+  status_->setText(kIntroduction);
 }
 
 void CharacteristicPanel::setPressureUnit(display_units::PressureUnit unit) {

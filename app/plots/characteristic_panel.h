@@ -52,6 +52,10 @@ class CharacteristicPanel : public QWidget {
   // zones, when it has some).
   void calculate(double rpm, double fromOutput, double toOutput, int count);
 
+  // Takes the results off the page, as before any calculation: those of another case are no
+  // one's. A calculation still going is cancelled and its results dropped when it ends.
+  void clearResults();
+
   // The unit of the outlet pressure axis; what is drawn is drawn again in it.
   void setPressureUnit(display_units::PressureUnit unit);
 
@@ -81,6 +85,7 @@ class CharacteristicPanel : public QWidget {
   double rpmRun_ = 0;
   std::vector<double> outputs_;
   std::vector<kelvado::SweepResult> results_;
+  bool dropWhenDone_ = false;  // the calculation going was cancelled by clearResults
   // Last, so that cases still running end before what they write to is gone.
   BackgroundRun run_;
 };

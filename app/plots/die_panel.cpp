@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 #include "app/dialogs.h"
 #include "app/plots/plot_chart.h"
@@ -34,6 +35,10 @@ using kelvado::DieShape;
 using kelvado::OperatingPointStatus;
 
 namespace {
+
+const QString kIntroduction = QStringLiteral(
+    "The other inputs and the flow model are the window's. Run finds the output at which the screw's outlet pressure "
+    "equals the die's pressure drop.");
 
 // The table's columns after the type: what each holds for each shape, in cm.
 struct Dimension {
@@ -158,8 +163,7 @@ DiePanel::DiePanel(WindowDialogs& dialogs, CharacteristicPanel::BaseSource sourc
   controls->addLayout(range, 1, 1, 1, 4);
   controls->setColumnStretch(2, 1);
 
-  status_ = new QLabel(QStringLiteral("The other inputs and the flow model are the window's. Run finds the output "
-                                      "at which the screw's outlet pressure equals the die's pressure drop."));
+  status_ = new QLabel(kIntroduction);
   status_->setObjectName(QStringLiteral("DieStatus"));
   status_->setWordWrap(true);
 
@@ -229,7 +233,11 @@ DiePanel::DiePanel(WindowDialogs& dialogs, CharacteristicPanel::BaseSource sourc
   connect(&run_, &BackgroundRun::finished, this, [this] {
     runButton_->setEnabled(true);
     cancel_->setEnabled(false);
-    showResult();
+    if (std::exchange(dropWhenDone_, false)) {
+      clearResults();
+    } else {
+      showResult();
+    }
     emit finished();
   });
 }
@@ -439,6 +447,19 @@ void DiePanel::cancel() {
   cancel_->setEnabled(false);
 }
 
+void DiePanel::clearResults() {
+  if (isRunning()) {
+    dropWhenDone_ = true;
+    cancel();
+    return;
+  }
+  result_ = {};
+  searchedDie_.reset();
+  drawCurves();
+  numbers_->clear();
+  status_->setText(kIntroduction);
+}
+
 void DiePanel::drawCurves() {
   const kelvado::OperatingPointResult& r = result_;
   auto inUnit = [this](double kgfPerCm2) { return display_units::FromKgfPerCm2(kgfPerCm2, unit_); };
@@ -497,7 +518,10 @@ void DiePanel::drawCurves() {
     low = std::min(low, p.y());
     high = std::max(high, p.y());
   }
-  plots::FitPositionAxis(outputAxis_, r.outputFrom, r.outputTo);
+  // A little room beyond the first and last runs, so that a mark on them shows whole, widened to
+  // round ticks so that the axis ends on a labelled one.
+  const double pad = (r.outputTo - r.outputFrom) * 0.03;
+  plots::FitValueAxis(outputAxis_, std::max(0.0, r.outputFrom - pad), r.outputTo + pad);
   plots::FitValueAxis(pressureAxis_, low, high);
 }
 

@@ -62,6 +62,9 @@ class DiePanel : public QWidget {
   // wrong, and nothing is run), then starts the search. Returns whether it started.
   bool run();
   void cancel();
+  // Takes the search's results off the page, as before any search: those of another case are
+  // no one's. A search still going is cancelled and its results dropped when it ends.
+  void clearResults();
 
  signals:
   // After each screw run of the search, with the number made so far.
@@ -108,6 +111,7 @@ class DiePanel : public QWidget {
   kelvado::OperatingPointRequest request_;  // of the last search
   std::optional<kelvado::Die> searchedDie_;
   kelvado::OperatingPointResult result_;
+  bool dropWhenDone_ = false;  // the search going was cancelled by clearResults
   // Last, so that a search still running ends before what it writes to is gone.
   BackgroundRun run_;
 };

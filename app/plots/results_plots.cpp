@@ -13,6 +13,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMenu>
+#include <QPainter>
 #include <QTabBar>
 #include <QValueAxis>
 #include <QTabWidget>
@@ -65,6 +66,27 @@ QString NotFinishedReason(kelvado::RunStatus status) {
   }
   return QStringLiteral("did not finish");
 }
+
+// A line of text one line high whatever its length: what does not fit is elided, so that the
+// tabs below never move as the text changes; the tip says it all.
+class OneLineLabel final : public QLabel {
+ public:
+  using QLabel::QLabel;
+  QSize sizeHint() const override { return minimumSizeHint(); }
+  QSize minimumSizeHint() const override {
+    const QMargins m = contentsMargins();
+    return {m.left() + m.right() + fontMetrics().averageCharWidth() * 10, m.top() + m.bottom() + fontMetrics().height()};
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setPen(palette().color(foregroundRole()));
+    const QRect area = contentsRect();
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
+  }
+};
 
 }  // namespace
 
@@ -124,9 +146,9 @@ ResultsPlots::ResultsPlots(WindowDialogs& dialogs, CharacteristicPanel::BaseSour
   tabs_->setFocusPolicy(Qt::NoFocus);
   for (QToolButton* arrow : tabs_->tabBar()->findChildren<QToolButton*>()) arrow->setFocusPolicy(Qt::NoFocus);
 
-  status_ = new QLabel;
+  status_ = new OneLineLabel;
   status_->setObjectName(QStringLiteral("PlotStatus"));
-  status_->setWordWrap(true);
+  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
   // The menu offers the plots of the page in front.
   auto* saveMenu = new QMenu(this);
@@ -179,7 +201,18 @@ ResultsPlots::ResultsPlots(WindowDialogs& dialogs, CharacteristicPanel::BaseSour
   layout->addWidget(keptKey_);
   layout->addWidget(tabs_, 1);
 
+  clearResults();
+}
+
+void ResultsPlots::clearResults() {
+  shown_.reset();
+  warnings_.clear();
+  redraw();
   setResults(false, QStringLiteral("Press Run to run the case: its profiles are drawn here."));
+  characteristic_->clearResults();
+  die_->clearResults();
+  for (QChartView* v : {characteristic_->view(), die_->view()}) v->actions().front()->setEnabled(false);
+  updateSaveButton();
 }
 
 QChartView* ResultsPlots::makeView(PlotId id) {
@@ -225,7 +258,7 @@ void ResultsPlots::showOutcome(const kelvado::RunOutcome& outcome, kelvado::Flow
     return;
   }
   shown_ = outcome.record;
-  shownLabel_ = runLabel_;
+  shownName_ = runName_;
   summary_ = outcome.summary;
   warnings_.clear();
   for (const std::string& warning : outcome.warnings) warnings_ << QString::fromStdString(warning);
@@ -245,11 +278,14 @@ void ResultsPlots::showSummary() {
                        .arg(s.Rpm, 0, 'f', 1)
                        .arg(QString::fromLatin1(kelvado::FlowModelName(shownModel_))));
   // The warnings go with the numbers: the first on the line, all of them in its tip.
+  const QString numbers = status_->text();
   if (!warnings_.isEmpty()) {
-    status_->setText(status_->text() + QStringLiteral(" \u26a0 ") + warnings_.front() +
+    status_->setText(numbers + QStringLiteral(" \u26a0 ") + warnings_.front() +
                      (warnings_.size() > 1 ? QStringLiteral(" (and %1 more)").arg(warnings_.size() - 1) : QString()));
   }
-  status_->setToolTip(warnings_.join(QLatin1Char('\n')));
+  QStringList tip{numbers};
+  for (const QString& warning : warnings_) tip << QStringLiteral("\u26a0 ") + warning;
+  status_->setToolTip(tip.join(QLatin1Char('\n')));
 }
 
 // Every plot: the run on show (or nothing), then each kept run, in the pressure unit.
@@ -267,6 +303,16 @@ void ResultsPlots::redraw() {
     chart(id)->axes(Qt::Vertical).front()->setTitleText(plots::ValueAxisTitle(id, unit_));
     plots::MarkRun(chart(id), id, shown_ ? shown_->zones : kNoZones);
   }
+  // The classic model's balance does not close, as that model has always computed it: its
+  // plot says so, so that the gap is not read as a fault.
+  const bool classic = shown_ && shownModel_ == kelvado::FlowModel::Classic;
+  chart(PlotId::Power)->setTitle(plots::LookOf(PlotId::Power).title +
+                                 (classic ? QStringLiteral(" (classic: the three need not add up)") : QString()));
+  view(PlotId::Power)->setToolTip(
+      classic ? QStringLiteral("In the classic flow model the power balance does not close: viscous heating is not "
+                               "the enthalpy rise plus the wall cooling. The model is kept as it has always "
+                               "computed; the consistent model closes the balance.")
+              : QString());
 }
 
 void ResultsPlots::setPressureUnit(display_units::PressureUnit unit) {
@@ -280,7 +326,6 @@ void ResultsPlots::setPressureUnit(display_units::PressureUnit unit) {
 bool ResultsPlots::keepForComparison() {
   if (!shown_) return false;
   const int number = int(kept_.size()) + 1;
-  const QString label = shownLabel_.isEmpty() ? QStringLiteral("run %1").arg(number) : shownLabel_;
   const KeptDash& dash = kKeptDashes[(number - 1) % std::size(kKeptDashes)];
   // Dashed in the colour of the quantity it keeps; the legends name the quantities only, and the
   // key above the plots names the run once.
@@ -290,7 +335,7 @@ bool ResultsPlots::keepForComparison() {
     auto* x = qobject_cast<QValueAxis*>(c->axes(Qt::Horizontal).front());
     auto* y = qobject_cast<QValueAxis*>(c->axes(Qt::Vertical).front());
     for (qsizetype j = 0; j < plots::LookOf(id).curves.size(); ++j) {
-      QLineSeries* series = plots::AddCurve(c, QStringLiteral("kept: %1").arg(label), x, y);
+      QLineSeries* series = plots::AddCurve(c, QString(), x, y);  // named with the others, below
       QPen pen = series->pen();
       pen.setColor(static_cast<QLineSeries*>(c->series()[j])->color());
       pen.setStyle(dash.style);
@@ -298,7 +343,7 @@ bool ResultsPlots::keepForComparison() {
       for (QLegendMarker* marker : c->legend()->markers(series)) marker->setVisible(false);
     }
   }
-  kept_.push_back({label, *shown_});
+  kept_.push_back({shownName_, *shown_});
   clearButton_->setEnabled(true);
   showKeptKey();
   redraw();
@@ -321,25 +366,66 @@ void ResultsPlots::clearComparison() {
   redraw();
 }
 
+// A kept run's name changes as runs are kept: the key and the curves are named again.
 void ResultsPlots::showKeptKey() {
+  const QStringList names = keptRuns();
   QStringList entries;
-  for (std::size_t i = 0; i < kept_.size(); ++i) {
+  for (qsizetype i = 0; i < names.size(); ++i) {
     entries << QStringLiteral("%1 kept: %2").arg(QString::fromUtf8(kKeptDashes[i % std::size(kKeptDashes)].sample),
-                                                 kept_[i].label);
+                                                 names[i]);
   }
   keptKey_->setText(entries.join(QStringLiteral("    ")));
   keptKey_->setVisible(!entries.isEmpty());
+  for (int i = 0; i < plots::kPlotCount; ++i) {
+    const auto id = static_cast<PlotId>(i);
+    const QList<QAbstractSeries*> series = chart(id)->series();
+    const qsizetype own = plots::LookOf(id).curves.size();
+    for (qsizetype j = own; j < series.size(); ++j) {
+      series[j]->setName(QStringLiteral("kept: ") + names.value(j / own - 1));
+    }
+  }
 }
 
 QStringList ResultsPlots::keptRuns() const {
-  QStringList labels;
-  for (const KeptRun& kept : kept_) labels << kept.label;
-  return labels;
+  auto parts = [](const RunName& n) {
+    return QStringList{n.caseName,
+                       n.output + QStringLiteral(" kg/hr"),
+                       QStringLiteral("%1 rpm").arg(n.rpm, 0, 'f', 1),
+                       n.material,
+                       QString::fromLatin1(kelvado::FlowModelName(n.model)),
+                       n.zones ? QStringLiteral("%1 zones").arg(n.zones) : QStringLiteral("no zones")};
+  };
+  enum { kCase, kOutput, kSpeed, kMaterial, kModel, kZones };
+  // What tells the kept runs apart, the case last: runs of one case differ in what was edited.
+  std::vector<int> shown;
+  for (const int part : {kOutput, kSpeed, kMaterial, kModel, kZones, kCase}) {
+    for (const KeptRun& kept : kept_) {
+      if (parts(kept.name)[part] != parts(kept_.front().name)[part]) {
+        shown.push_back(part);
+        break;
+      }
+    }
+  }
+  if (shown.empty()) shown = {kCase, kOutput, kSpeed, kModel};
+  QStringList names;
+  for (const KeptRun& kept : kept_) {
+    const QStringList all = parts(kept.name);
+    QStringList name;
+    for (const int part : shown) name << all[part];
+    names << name.join(QStringLiteral(", "));
+  }
+  // The same run kept twice is told apart by its place in the key.
+  const QStringList plain = names;
+  for (qsizetype i = 0; i < names.size(); ++i) {
+    if (plain.count(plain[i]) > 1) names[i] += QStringLiteral(" (%1)").arg(i + 1);
+  }
+  return names;
 }
 
 void ResultsPlots::setResults(bool hasResults, const QString& status) {
   hasResults_ = hasResults;
   status_->setText(status);
+  status_->setToolTip(status);
   for (QChartView* v : views_) v->actions().front()->setEnabled(hasResults);
   keepButton_->setEnabled(hasResults);
   updateSaveButton();

@@ -40,6 +40,9 @@ class ResultsPlots : public QWidget {
   // The summary line names the flow model the run was made in.
   void showOutcome(const kelvado::RunOutcome& outcome, kelvado::FlowModel model = kelvado::FlowModel::Classic);
   bool hasResults() const { return hasResults_; }
+  // Every page as before any run, for another case: the run on show, the characteristic and
+  // the operating point go (searches still going are cancelled); kept runs stay, for comparison.
+  void clearResults();
 
   QChartView* view(plots::PlotId id) const { return views_[Index(id)]; }
   QChart* chart(plots::PlotId id) const;
@@ -67,18 +70,23 @@ class ResultsPlots : public QWidget {
   void setPressureUnit(display_units::PressureUnit unit);
   display_units::PressureUnit pressureUnit() const { return unit_; }
 
-  // What the next run is called when it is kept ("pipe, 85.8 rpm, classic"); set before
-  // showOutcome.
-  void setRunLabel(const QString& caseName, double rpm, kelvado::FlowModel model) {
-    runLabel_ = QStringLiteral("%1, %2 rpm, %3")
-                    .arg(caseName)
-                    .arg(rpm, 0, 'f', 1)
-                    .arg(QString::fromLatin1(kelvado::FlowModelName(model)));
-  }
+  // What the next run is; set before showOutcome.
+  struct RunName {
+    QString caseName;
+    QString output;  // kg/hr, as the run read it
+    double rpm = 0;
+    QString material;
+    kelvado::FlowModel model = kelvado::FlowModel::Classic;
+    std::size_t zones = 0;
+  };
+  void setRunName(RunName name) { runName_ = std::move(name); }
   // Keeps the finished run on show: on every plot, its curves stay as dashed lines named after
   // it in the legend, whatever runs come next. False when no finished run is on show.
   bool keepForComparison();
   void clearComparison();
+  // The names of the kept runs: one alone by its case, output, speed and flow model
+  // ("pipe, 52.0 kg/hr, 85.8 rpm, classic"); several by what tells them apart (output, speed,
+  // material, flow model, zones, case), so that no two read alike.
   QStringList keptRuns() const;
 
  private:
@@ -93,7 +101,7 @@ class ResultsPlots : public QWidget {
   void showKeptKey();
 
   struct KeptRun {
-    QString label;
+    RunName name;
     kelvado::RunRecord record;
   };
 
@@ -112,8 +120,8 @@ class ResultsPlots : public QWidget {
   kelvado::OutletSummary summary_;
   QStringList warnings_;  // of the run on show
   kelvado::FlowModel shownModel_ = kelvado::FlowModel::Classic;  // of the run on show
-  QString runLabel_;
-  QString shownLabel_;
+  RunName runName_;
+  RunName shownName_;
   std::vector<KeptRun> kept_;
   display_units::PressureUnit unit_ = display_units::PressureUnit::KgfPerCm2;
   QString lastFolder_;

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "app/settings.h"
 #include "solver/input.h"
@@ -87,7 +88,9 @@ class ScrewDrawing : public QWidget {
       painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("No screw to draw: the fields or zones are not numbers."));
       return;
     }
-    const QRectF area = QRectF(rect()).adjusted(line, 1.6 * line, -line, -1.6 * line);
+    // Room on the right for the depth scale's labels.
+    const double scaleRoom = metrics.horizontalAdvance(QStringLiteral("- 0.25 cm")) + 0.5 * line;
+    const QRectF area = QRectF(rect()).adjusted(line, 1.6 * line, -line - scaleRoom, -1.6 * line);
     const double length = sections.back().to;
     auto point = [&](double x, double r) {
       return QPointF(area.left() + area.width() * x / length, area.bottom() - area.height() * std::max(r, 0.0) / radius);
@@ -121,6 +124,7 @@ class ScrewDrawing : public QWidget {
     }
     // The scale: the axial positions of the ends and the barrel's radius.
     auto cm = [](double value) { return QString::fromStdString(kelvado::ShortNumberText(value)) + QStringLiteral(" cm"); };
+    drawDepthScale(painter, area, sections, radius, line, cm);
     const QRectF under(area.left(), area.bottom() + 0.3 * line, area.width(), line);
     painter.drawText(under, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("0"));
     painter.drawText(under, Qt::AlignRight | Qt::AlignVCenter, cm(length));
@@ -129,6 +133,40 @@ class ScrewDrawing : public QWidget {
   }
 
  private:
+  // A ruler beside the barrel's end, its ticks the channel's depth below the barrel's wall, at
+  // round steps far enough apart to be read, down to the deepest root.
+  template <typename Cm>
+  void drawDepthScale(QPainter& painter, const QRectF& area, const std::vector<ScrewPanel::RootSection>& sections,
+                      double radius, double line, Cm cm) {
+    double deepest = 0;
+    for (const ScrewPanel::RootSection& s : sections) deepest = std::max(deepest, radius - std::min(s.rootFrom, s.rootTo));
+    deepest = std::min(deepest, radius);
+    const double pixelsPerCm = area.height() / radius;
+    if (!(deepest > 0) || !(pixelsPerCm > 0)) return;
+    double step = std::pow(10.0, std::floor(std::log10(deepest)));
+    for (const double widen : {1.0, 2.0, 2.5, 5.0, 10.0, 20.0}) {
+      if (step * widen * pixelsPerCm >= 1.4 * line || widen == 20.0) {
+        step *= widen;
+        break;
+      }
+    }
+    const double x = area.right() + 0.25 * line;
+    const auto y = [&](double depth) { return area.top() + depth * pixelsPerCm; };
+    const double last = std::ceil(deepest / step - 1e-9) * step;
+    painter.setPen(QPen(palette().color(QPalette::Text), 1));
+    painter.drawLine(QPointF(x, y(0)), QPointF(x, y(std::min(last, radius))));
+    painter.drawText(QRectF(x, y(0) - 1.4 * line, 10 * line, line), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("depth"));
+    const int ticks = int(std::lround(std::min(last, radius) / step));
+    for (int k = 0; k <= ticks; ++k) {
+      const double depth = k * step;
+      painter.drawLine(QPointF(x, y(depth)), QPointF(x + 0.3 * line, y(depth)));
+      const QString text = k == ticks ? cm(depth) : QString::fromStdString(kelvado::ShortNumberText(depth));
+      painter.drawText(QRectF(x + 0.4 * line, y(depth) - line / 2, 10 * line, line), Qt::AlignLeft | Qt::AlignVCenter,
+                       text);
+    }
+  }
+
   ScrewPanel::Profile profile_;
 };
 

@@ -3,7 +3,7 @@
 // The screw page: the zones of the screw in a table, from the hopper side (turns, depth at the
 // zone's start and end, and its own pitch, flight width and barrel temperature where it has
 // them), the screw speed a zoned run is driven at, and a drawing of the screw's root along the
-// axis. An empty table is the case's one channel. A cell the zones cannot be read from is
+// axis, with a scale of the channel's depth below the barrel's wall. An empty table is the case's one channel. A cell the zones cannot be read from is
 // marked, and the line under the table names the zone; the drawing follows every edit.
 #include <QWidget>
 #include <cmath>

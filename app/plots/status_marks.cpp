@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "app/plots/status_marks.h"
 
+#include "app/plots/plot_chart.h"
+
 #include <QChart>
 #include <QGraphicsLayout>
 #include <QLegend>
@@ -73,6 +75,7 @@ void SetMarks(QScatterSeries* marks, const QList<QPointF>& points) {
 }
 
 void MarkEndsBelowZero(QChart* chart) {
+  bool marked = false;
   for (QAbstractSeries* series : chart->series()) {
     auto* line = qobject_cast<QLineSeries*>(series);
     if (!line) continue;
@@ -82,7 +85,11 @@ void MarkEndsBelowZero(QChart* chart) {
     line->setPointConfiguration(int(last), {{QXYSeries::PointConfiguration::Visibility, true},
                                             {QXYSeries::PointConfiguration::Color, QColor(Qt::red)},
                                             {QXYSeries::PointConfiguration::Size, 10.0}});
+    marked = true;
   }
+  // The axis ends at the channel's end, where the dot would be cut in half: a little room after it.
+  auto* x = qobject_cast<QValueAxis*>(chart->axes(Qt::Horizontal).value(0));
+  if (marked && x) FitPositionAxis(x, x->min(), x->max() + (x->max() - x->min()) * 0.03);
 }
 
 }  // namespace plots

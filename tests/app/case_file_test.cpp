@@ -17,6 +17,7 @@
 #include <QLineSeries>
 #include <QMenu>
 #include <QProcess>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -145,6 +146,7 @@ class CaseTest : public QObject {
   void reportHoldsTheRunOnThreePages();
   void reportHoldsTheDiePagesPoint();
   void keptRunStaysDashedUntilCleared();
+  void keptRunsAreNamedByWhatDiffers();
 
  private:
   QLineEdit* edit(int number) const { return window_harness::Edit(*form_, number); }
@@ -556,7 +558,7 @@ void CaseTest::keptRunStaysDashedUntilCleared() {
   QVERIFY(run());
   const Printed second = PrintedLine(ReadAll(resultPath()), "Outlet Pressure (kgf/cm2)");
 
-  const QString name = QStringLiteral("Untitled, 85.8 rpm, classic");
+  const QString name = QStringLiteral("Untitled, 60.0 kg/hr, 85.8 rpm, classic");
   QCOMPARE(form_->resultsPlots()->keptRuns(), QStringList{name});
   // Every plot holds its curves of this run, then the same curves of the kept one, dashed in
   // the same colours; the legends name the quantities only, the key above the plots the run.
@@ -597,6 +599,34 @@ void CaseTest::keptRunStaysDashedUntilCleared() {
   QVERIFY(!chart(PlotId::Pressure)->legend()->isVisible());
   QVERIFY(form_->resultsPlots()->keptRuns().isEmpty());
   QVERIFY(!key->isVisible());
+}
+
+// Runs of one case at other outputs differ in output and speed, and are named by them; a run
+// kept twice by its place; another flow model is named when it is what differs.
+void CaseTest::keptRunsAreNamedByWhatDiffers() {
+  auto* keep = form_->findChild<QAbstractButton*>(QStringLiteral("KeepRunButton"));
+  for (const char* output : {"60.0", "50", "50"}) {
+    edit(6)->setText(QLatin1String(output));
+    QVERIFY(run());
+    keep->click();
+  }
+  const QStringList names = form_->resultsPlots()->keptRuns();
+  QCOMPARE(names.size(), 3);
+  QCOMPARE(names[0], QStringLiteral("60.0 kg/hr, 85.8 rpm"));  // the golden file's speed
+  QVERIFY2(names[1].startsWith(QStringLiteral("50 kg/hr, ")) && names[1].endsWith(QStringLiteral(" rpm (2)")),
+           qPrintable(names[1]));
+  QCOMPARE(names[2], QString(names[1]).replace(QStringLiteral("(2)"), QStringLiteral("(3)")));
+  const QString key = form_->findChild<QLabel*>(QStringLiteral("KeptRunsKey"))->text();
+  for (const QString& name : names) QCOMPARE(key.count(QStringLiteral("kept: ") + name), 1);
+  QCOMPARE(Curves(chart(PlotId::Pressure)).back()->name(), QStringLiteral("kept: ") + names[2]);
+
+  form_->findChild<QAbstractButton*>(QStringLiteral("ClearKeptButton"))->click();
+  for (const char* model : {"FlowModel_classic", "FlowModel_consistent"}) {
+    QTest::mouseClick(form_->findChild<QRadioButton*>(QLatin1String(model)), Qt::LeftButton);
+    QVERIFY(run());
+    keep->click();
+  }
+  QCOMPARE(form_->resultsPlots()->keptRuns(), (QStringList{QStringLiteral("classic"), QStringLiteral("consistent")}));
 }
 
 QTEST_MAIN(CaseTest)

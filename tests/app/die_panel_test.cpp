@@ -3,7 +3,9 @@
 // Run and Cancel clicked; what it finds checked against the search called on its own.
 #include <QAction>
 #include <QChart>
+#include <QCategoryAxis>
 #include <QChartView>
+#include <QScatterSeries>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
@@ -68,6 +70,7 @@ class DiePanelTest : public QObject {
   void cancelStopsTheSearch();
   void inputsAreRememberedInANewWindow();
   void pressuresFollowTheUnitOnShow();
+  void newCaseLeavesNoResultOfTheLast();
 
  private:
   DiePanel* page() const { return form_->resultsPlots()->diePanel(); }
@@ -162,6 +165,22 @@ void DiePanelTest::findsTheReadmeExampleAndDrawsTheCrossing() {
     QVERIFY2(numbers().contains(QLatin1String(shown)), shown);
   }
   QVERIFY2(status().contains("6.21 to 74.56 kg/hr"), qPrintable(status()));
+  // The rings of the runs below zero, the last at the range's end, whole inside the plot; the
+  // output axis ends on a labelled tick.
+  form_->resultsPlots()->showPage(page());
+  QChart* plot = page()->view()->chart();
+  QTRY_VERIFY(plot->plotArea().width() > 50);
+  const QList<QPointF> rings = Points(page(), "Below zero");
+  QVERIFY(rings.size() >= 1 && rings.back().x() == r.outputTo);
+  for (QAbstractSeries* s : plot->series()) {
+    if (s->name() != QLatin1String("Below zero")) continue;
+    const double radius = qobject_cast<QScatterSeries*>(s)->markerSize() / 2;
+    for (const QPointF& ring : rings) {
+      QVERIFY(plot->plotArea().adjusted(radius, radius, -radius, -radius).contains(plot->mapToPosition(ring, s)));
+    }
+  }
+  const QStringList ticks = qobject_cast<QCategoryAxis*>(plot->axes(Qt::Horizontal).front())->categoriesLabels();
+  QCOMPARE(ticks.last().toDouble(), x->max());
   QVERIFY(page()->view()->actions().front()->isEnabled());
   QVERIFY(dialogs_.messages.isEmpty());
 }
@@ -291,6 +310,25 @@ void DiePanelTest::pressuresFollowTheUnitOnShow() {
   QCOMPARE(chart->axes(Qt::Vertical).front()->titleText(), QStringLiteral("MPa"));
   const auto* y = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).front());
   QVERIFY(y->max() < pressure);  // fitted to the values in MPa
+}
+
+// After New case no page shows, and no report carries, what the last case found.
+void DiePanelTest::newCaseLeavesNoResultOfTheLast() {
+  QVERIFY(window_harness::RunByEnter(*form_, window_harness::Edit(*form_, 1)));
+  typeExample();
+  QVERIFY(runPage());
+  QVERIFY(page()->hasPoint() && form_->resultsPlots()->hasResults());
+  form_->findChild<QAction*>(QStringLiteral("actionNewCase"))->trigger();
+
+  QVERIFY(!page()->hasPoint());
+  for (const char* curve : {"Operating point", "Screw", "Die"}) QVERIFY2(Points(page(), curve).isEmpty(), curve);
+  QVERIFY2(!numbers().contains("kg/hr") && !status().contains("55.46") && !status().contains("screw runs"),
+           qPrintable(status() + numbers()));
+  QVERIFY(!page()->view()->actions().front()->isEnabled());
+  QVERIFY(!form_->resultsPlots()->hasResults());
+  QString error;
+  QVERIFY(!form_->exportReport(QDir(dir_->path()).filePath(QStringLiteral("r.pdf")), &error));
+  QVERIFY2(error.contains("no finished run"), qPrintable(error));
 }
 
 QTEST_MAIN(DiePanelTest)

@@ -230,6 +230,8 @@ class PlotsTest : public QObject {
   void characteristicRunsInTheChosenFlowModel();
   void characteristicMarksFailedAndNegativeCases();
   void pressureBelowZeroAtTheOutletIsMarked();
+  void classicPowerPlotSaysItsBalanceNeedNotClose();
+  void summaryLineStaysOneLineWithTheRestInItsTip();
 
  private:
   ResultsPlots* plots() const { return form_->resultsPlots(); }
@@ -253,6 +255,7 @@ class PlotsTest : public QObject {
 };
 
 void PlotsTest::init() {
+  dialogs_ = window_harness::RecordingDialogs();  // each case counts its own boxes
   window_harness::FreshSettings();
   dir_ = std::make_unique<QTemporaryDir>();
   QVERIFY(dir_->isValid());
@@ -599,6 +602,39 @@ void PlotsTest::pressureBelowZeroAtTheOutletIsMarked() {
   QCOMPARE(form_->lastOutcome().status, kelvado::RunStatus::Finished);
   QVERIFY(Points(chart(PlotId::Pressure), 0).back().y() < 0);
   QVERIFY(marked());
+  // The dot, 10 px across, whole inside the plot at the channel's end.
+  QChart* pressure = chart(PlotId::Pressure);
+  QTRY_VERIFY(pressure->plotArea().width() > 50);
+  const QPointF end = pressure->mapToPosition(Points(pressure, 0).back(), Curves(pressure)[0]);
+  QVERIFY2(pressure->plotArea().adjusted(5, 5, -5, -5).contains(end),
+           qPrintable(QStringLiteral("dot at %1, plot to %2").arg(end.x()).arg(pressure->plotArea().right())));
+}
+
+void PlotsTest::classicPowerPlotSaysItsBalanceNeedNotClose() {
+  QVERIFY(run());
+  QVERIFY2(chart(PlotId::Power)->title().contains("need not add up"), qPrintable(chart(PlotId::Power)->title()));
+  QTest::mouseClick(form_->findChild<QRadioButton*>("FlowModel_consistent"), Qt::LeftButton);
+  QVERIFY(run());
+  QCOMPARE(chart(PlotId::Power)->title(), QStringLiteral("Power from the inlet"));
+}
+
+// The default case's classic run warns at length: the line above the tabs still takes one line
+// at the window's narrowest, the tabs stay where they were, and the tip holds every warning.
+void PlotsTest::summaryLineStaysOneLineWithTheRestInItsTip() {
+  form_->resize(form_->minimumSize());
+  auto* tabs = form_->findChild<QWidget*>("PlotTabs");
+  auto* status = form_->findChild<QLabel*>("PlotStatus");
+  QTRY_VERIFY(tabs->isVisible() && tabs->height() > 100);
+  const int top = tabs->mapTo(form_.get(), QPoint()).y();
+  QVERIFY(run());
+  const std::vector<std::string>& warnings = form_->lastOutcome().warnings;
+  QVERIFY(!warnings.empty());
+  QVERIFY(status->fontMetrics().horizontalAdvance(status->text()) > status->width());  // it would have wrapped
+  QCoreApplication::processEvents();
+  QCOMPARE(tabs->mapTo(form_.get(), QPoint()).y(), top);
+  QVERIFY(status->height() < 2 * status->fontMetrics().height());
+  for (const std::string& warning : warnings) QVERIFY(status->toolTip().contains(QString::fromStdString(warning)));
+  QVERIFY(status->toolTip().contains("rpm"));
 }
 
 QTEST_MAIN(PlotsTest)

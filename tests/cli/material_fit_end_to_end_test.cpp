@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <sstream>
+#include <iomanip>
 #include <nlohmann/json.hpp>
 
 #include "tests/cli/cli_process.h"
@@ -240,6 +242,42 @@ TEST_F(MaterialFit, ModelWindowsOfOneValueOrBeyondPhysicsAreRefused) {
     EXPECT_EQ(fit.exitCode, 2) << message;
     EXPECT_NE(fit.err.find(message), std::string::npos) << fit.err;
   }
+}
+
+// The README's fitting examples, run on the example file it names: each command prints what
+// the README shows after it, warnings included, the saved file's folder aside.
+TEST_F(MaterialFit, ReadmeExamplesPrintWhatTheReadmeShows) {
+  WriteBytes(dir_.file("grade7.csv"), ReadBytes(KELVADO_SOURCE_DIR "/examples/grade7.csv"));
+  std::vector<std::string> readme;
+  std::istringstream in(ReadBytes(KELVADO_SOURCE_DIR "/README.md"));
+  for (std::string line; std::getline(in, line);) readme.push_back(line);
+  int checked = 0;
+  for (std::size_t i = 0; i < readme.size(); ++i) {
+    if (readme[i].rfind("$ kelvado-cli materials ", 0) != 0) continue;
+    // The command, over continued lines, without its comment; then what it prints.
+    std::string command = readme[i].substr(2);
+    while (command.back() == '\\') command = command.substr(0, command.size() - 1) + readme[++i];
+    command = command.substr(0, command.find("  #"));
+    std::vector<std::string> shown;
+    while (i + 1 < readme.size() && readme[i + 1].rfind("$ ", 0) != 0 && readme[i + 1].rfind("```", 0) != 0) {
+      shown.push_back(readme[++i]);
+    }
+    if (shown.empty()) continue;
+    std::vector<std::string> args;  // words, a double-quoted one whole
+    std::istringstream words(command.substr(command.find(' ') + 1));
+    for (std::string word; words >> std::quoted(word);) args.push_back(word);
+    const CliResult r = Run(args);
+    ASSERT_EQ(r.exitCode, 0) << command << "\n" << r.err;
+    std::string printed = r.out + r.err;
+    for (std::size_t at; (at = printed.find(dir_.file("config"))) != std::string::npos;) {
+      printed.replace(at, dir_.file("config").size(), "/home/me/.config");
+    }
+    std::string expected;
+    for (const std::string& line : shown) expected += line + "\n";
+    EXPECT_EQ(printed, expected) << command;
+    ++checked;
+  }
+  EXPECT_EQ(checked, 3);  // the data file, Cross-WLF and Carreau
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #!/bin/sh
 # SPDX-License-Identifier: Apache-2.0
 # An installation into a fresh prefix: every file in its standard folder, both manual pages
-# readable, no installed binary holding the source tree's path, the programs finding their
-# data under the prefix, and the completion offering what the program says.
+# readable with their degree signs and their usages one a line, no generated MIME database
+# (the system makes it), no installed binary holding the source tree's path, the programs
+# finding their data under the prefix, and the completion offering what the program says,
+# quoted as the shell reads it back.
 # Usage: install_test.sh SOURCE_DIR BUILD_DIR check-paths|skip-path-check
 set -eu
 src=$1
@@ -17,12 +19,31 @@ for file in bin/kelvado-cli bin/kelvado share/man/man1/kelvado-cli.1 share/man/m
             share/bash-completion/completions/kelvado-cli share/metainfo/io.github.kelvado.Kelvado.metainfo.xml \
             share/applications/kelvado.desktop share/mime/packages/kelvado-case.xml share/kelvado/materials.json \
             share/icons/hicolor/scalable/apps/kelvado.svg share/icons/hicolor/48x48/apps/kelvado.png \
-            share/icons/hicolor/256x256/apps/kelvado.png share/doc/kelvado/LICENSE; do
+            share/icons/hicolor/256x256/apps/kelvado.png share/doc/kelvado/LICENSE \
+            share/doc/kelvado/examples/grade7.csv share/doc/kelvado/examples/sheet-line.kvcase; do
   [ -s "$prefix/$file" ] || fail "missing $file"
 done
 for page in kelvado-cli kelvado; do
   MANWIDTH=80 man -l "$prefix/share/man/man1/$page.1" 2>/dev/null | grep -q -- "--help" || fail "man -l $page.1 shows no options"
 done
+# The degree signs as the program prints them (not as '?'), and each usage on a line of its own.
+page=$prefix/share/man/man1/kelvado-cli.1
+grep -q "Inlet Melt Temperature (℃)" "$page" && grep -q "°C" "$page" || fail "kelvado-cli.1 lost its degree signs"
+usages=$("$prefix/bin/kelvado-cli" --help | grep -c -E '^(Usage: |       )kelvado-cli ')
+listed=$(MANWIDTH=200 LC_ALL=C.UTF-8 man -l "$page" 2>/dev/null | sed -n '/^SYNOPSIS/,/^DESCRIPTION/p' | grep -c '^ *kelvado-cli ')
+[ "$usages" -gt 5 ] && [ "$listed" = "$usages" ] || fail "kelvado-cli.1 lists $listed usages of $usages"
+[ -z "$(find "$prefix/share/mime" -type f ! -path "*/packages/*")" ] || fail "a generated MIME database in the prefix"
+# The installed manual's pictures, as its links name them.
+for picture in $(grep -o '](docs/[^)]*\.png)' "$prefix/share/doc/kelvado/README.md" | sed 's/^](//; s/)$//'); do
+  [ -s "$prefix/share/doc/kelvado/$picture" ] || fail "the manual's picture $picture is not installed"
+done
+
+# Screenshots for the software centres, each a picture the repository holds.
+shots=$(sed -n 's|.*<image>https://raw.githubusercontent.com/kelvado/kelvado/main/\(.*\)</image>.*|\1|p' \
+  "$prefix/share/metainfo/io.github.kelvado.Kelvado.metainfo.xml")
+[ -n "$shots" ] || fail "no screenshots in the metainfo"
+for shot in $shots; do [ -s "$src/$shot" ] || fail "screenshot $shot is not in the repository"; done
+
 for program in kelvado-cli kelvado; do
   if [ "$paths" = check-paths ] && grep -q -F "$src" "$prefix/bin/$program"; then
     fail "$program holds the source tree's path $src"
@@ -53,4 +74,12 @@ offered sweep --vary barrel-d | grep -qx barrel-diameter= || fail "no field comp
 offered sweep --vary zone2.dep | grep -qx zone2.depth-to= || fail "no zone value completed"
 offered sweep --vary zon | grep -q . && fail "--zone offered as a field"
 offered --material LD | grep -qx LDPE || fail "no material completed"
+# A name with spaces, parentheses and an apostrophe comes back whole when the shell reads the
+# completed word, typed bare or in an opened quote.
+name=$(sed -n 's/^ *"name": *"\(Default[^"]*\)".*/\1/p' "$prefix/share/kelvado/materials.json")
+for typed in Def '"Def' "'Def"; do
+  word=$(offered --material "$typed")
+  read_back=$(bash -c 'word=$1; set --; eval "set -- $word" && [ $# = 1 ] && printf %s "$1"' - "$word" 2>/dev/null) || true
+  [ -n "$name" ] && [ "$read_back" = "$name" ] || fail "--material $typed completed as $word"
+done
 echo "installed and checked under $prefix"
