@@ -16,6 +16,7 @@ _kelvado_cli() {
   case $prev in
     -o | --output | --inputs | --json | --csv) _filedir; return ;;
     --flow-model) mapfile -t COMPREPLY < <(compgen -W "classic consistent" -- "$cur"); return ;;
+    --feed) mapfile -t COMPREPLY < <(compgen -W "melt pellets" -- "$cur"); return ;;
     --units) mapfile -t COMPREPLY < <(compgen -W "kgf/cm2 MPa bar psi" -- "$cur"); return ;;
     --encoding) mapfile -t COMPREPLY < <(compgen -W "shift-jis utf-8" -- "$cur"); return ;;
     --decimal-separator) mapfile -t COMPREPLY < <(compgen -W ". ," -- "$cur"); return ;;
