@@ -56,6 +56,18 @@ TEST_F(Pellets, TheReadmesWorkedExampleRunsAsPrinted) {
   }
 }
 
+// From a tenth of what the feed conveys against no pressure rise to all of it, every output
+// runs the stages through to the screw's end.
+TEST_F(Pellets, TheCharacteristicUpToTheFeedsCeilingHasNoFailedCase) {
+  const CliResult run = Run({"characteristic", "--feed", "pellets", "--material", "LDPE", "--inlet-temp", "25",
+                             "--flow-model", "consistent", "--rpm", "80", "--output-rate", "11.083:110.829:12",
+                             "--csv", "c.csv"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const auto rows = ReadCsv(Read("c.csv"));
+  ASSERT_EQ(rows.size(), 13u);
+  for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_EQ(rows[i][7], "finished") << rows[i][0] << ' ' << rows[i][8];
+}
+
 TEST_F(Pellets, ARunWritesItsStagesToTheResultsFileTheJsonAndTheCsv) {
   const CliResult run = Run({"--feed", "pellets", "--material", "LDPE", "--inlet-temp", "25", "--flow-model",
                              "consistent", "--rpm", "80", "--output-rate", "56.18", "--json", "r.json", "--csv", "out"});

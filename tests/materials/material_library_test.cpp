@@ -148,6 +148,22 @@ TEST(UserMaterials, EachChangeIsMadeOnWhatTheFileHoldsNow) {
   EXPECT_EQ(testing::ReadBytes(file), "{\"materials\": [");
 }
 
+// A grade's pellet data goes out and comes back with it, exactly.
+TEST(UserMaterials, TheSolidStateDataIsWrittenAndReadBackExactly) {
+  testing::TempDir dir;
+  const std::vector<Material> library = ReadMaterialsFile(KELVADO_MATERIALS_FILE);
+  std::vector<Material> saved;
+  for (const Material& m : library) {
+    if (m.solid) saved.push_back(m);
+  }
+  ASSERT_EQ(saved.size(), 3u);  // LDPE, HDPE, PP
+  saved[0].solid->at(0) = 0.1 + 0.2;
+  WriteMaterialsFile(saved, dir.file("m.json"));
+  const std::vector<Material> read = ReadMaterialsFile(dir.file("m.json"));
+  ASSERT_EQ(read.size(), saved.size());
+  for (std::size_t i = 0; i < read.size(); ++i) EXPECT_EQ(read[i].solid, saved[i].solid) << read[i].name;
+}
+
 TEST(UserMaterials, DamagedFilesAreRefusedNamingTheFile) {
   testing::TempDir dir;
   const std::string entry = R"("source": "s", "density": 1, "specific-heat": 1, "conductivity": 1,
@@ -163,6 +179,9 @@ TEST(UserMaterials, DamagedFilesAreRefusedNamingTheFile) {
       {R"({"materials": [{"name": "A", "temp-coeff": 1, )" + entry + R"(}, {"name": "a", "temp-coeff": 1, )" +
            entry + "}]}",
        "the name 'a' is given twice"},
+      // Half a grade's pellet data would feed a screw with the rest from nowhere.
+      {R"({"materials": [{"name": "A", "temp-coeff": 1, "bulk-density": 0.5, "melting-temp": 110, )" + entry + "}]}",
+       "gives 2 of the 7 solid-state values; give all of them or none"},
   };
   const std::string path = dir.file("materials.json");
   for (const auto& [content, message] : cases) {
