@@ -7,6 +7,7 @@
 #include "case/pellet_case.h"
 #include "case/range.h"
 #include "cli/pellet_study_command.h"
+#include "cli/pellet_run_command.h"
 #include "cli/result_table.h"
 #include "cli/table_units.h"
 #include "cli/usage_error.h"
@@ -111,19 +112,10 @@ ExitCode FloodFedSweep(const DieCommandLine& line, const FloodFedRequest& base, 
 ExitCode FloodFedPoint(const DieCommandLine& line, const CaseData& c, char separator, const std::vector<DieSection>& die,
                        std::ostream& out, std::ostream& err, const std::atomic<bool>* cancel) {
   if (line.outputRange) throw UsageError::Of("a flood-fed screw finds its own output: leave out --output-rate");
-  const std::optional<std::vector<ScrewZone>> zones = ReadZones(c.zones, err);
-  if (!zones) return kExitImproperInput;
-  const auto pellet = ReadPelletInputs(c.pellet, separator);
-  if (const std::string* problem = std::get_if<std::string>(&pellet)) {
-    err << *problem << '\n';
-    return kExitImproperInput;
-  }
+  std::optional<PelletRequest> read = PelletRequestOf(c, separator, RpmOf(*line.rpm, separator), err);
+  if (!read) return kExitImproperInput;
   FloodFedRequest request;
-  request.screw.run = RunRequest{c.inputs, "", separator};
-  request.screw.run.flowModel = c.flowModel;
-  request.screw.run.zones = *zones;
-  request.screw.rpm = RpmOf(*line.rpm, separator);
-  request.screw.pellet = std::get<PelletInputs>(pellet);
+  request.screw = std::move(*read);
   if (const std::optional<std::string> problem = PelletInputProblem(request.screw.pellet)) {
     err << *problem << '\n';
     return kExitImproperInput;

@@ -46,25 +46,34 @@ void WriteExports(const RunOptions& options, const PelletRequest& request, const
 
 }  // namespace
 
-ExitCode RunPelletsFromCommandLine(const RunOptions& options, const CaseData& c, char separator, std::ostream& out,
-                                   std::ostream& err) {
-  if (!c.rpm) throw UsageError::Of("a screw fed with pellets runs at a screw speed: give --rpm R (or an 'rpm =' line)");
-  if (IsStandardOutput(CutResultFileName(options.resultFileName))) {
-    throw UsageError::Of("a screw fed with pellets writes its results file to a file: give -o FILE");
-  }
+std::optional<PelletRequest> PelletRequestOf(const CaseData& c, char separator, double rpm, std::ostream& err) {
   const std::optional<std::vector<ScrewZone>> zones = ReadZones(c.zones, err);
-  if (!zones) return kExitImproperInput;
+  if (!zones) return std::nullopt;
   const auto pellet = ReadPelletInputs(c.pellet, separator);
   if (const std::string* problem = std::get_if<std::string>(&pellet)) {
     err << *problem << '\n';
-    return kExitImproperInput;
+    return std::nullopt;
   }
   PelletRequest request;
-  request.run = RunRequest{c.inputs, options.resultFileName, separator, options.encoding};
+  request.run = RunRequest{c.inputs, "", separator};
   request.run.flowModel = c.flowModel;
   request.run.zones = *zones;
-  request.rpm = RpmOf(*c.rpm, separator);
+  request.rpm = rpm;
   request.pellet = std::get<PelletInputs>(pellet);
+  return request;
+}
+
+ExitCode RunPelletsFromCommandLine(const RunOptions& options, const CaseData& c, char separator, std::ostream& out,
+                                   std::ostream& err) {
+  if (!c.rpm) throw UsageError::Of(kPelletsNeedSpeed);
+  if (IsStandardOutput(CutResultFileName(options.resultFileName))) {
+    throw UsageError::Of("a screw fed with pellets writes its results file to a file: give -o FILE");
+  }
+  std::optional<PelletRequest> read = PelletRequestOf(c, separator, RpmOf(*c.rpm, separator), err);
+  if (!read) return kExitImproperInput;
+  PelletRequest& request = *read;
+  request.run.resultFileName = options.resultFileName;
+  request.run.encoding = options.encoding;
   ConsoleServices services(err);
   const PelletOutcome outcome = RunPelletScrew(request, services);
   const RunOutcome& run = outcome.run;

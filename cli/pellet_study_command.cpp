@@ -5,6 +5,7 @@
 
 #include "case/pellet_case.h"
 #include "case/range.h"
+#include "cli/pellet_run_command.h"
 #include "cli/result_table.h"
 #include "cli/table_units.h"
 #include "cli/usage_error.h"
@@ -48,22 +49,12 @@ ExitCode PelletBatch(const CommandLine& command, const CaseData& c, char separat
   const BatchOptions& batch = command.batch;
   const bool sweep = command.action == Action::Sweep;
   const std::optional<std::string> rpm = batch.rpm ? batch.rpm : c.rpm;
-  if (!rpm) throw UsageError::Of("a screw fed with pellets runs at a screw speed: give --rpm R (or an 'rpm =' line)");
+  if (!rpm) throw UsageError::Of(kPelletsNeedSpeed);
   if (batch.shard) throw UsageError::Of("--shard is not taken with --feed pellets");
-  const std::optional<std::vector<ScrewZone>> zones = ReadZones(c.zones, err);
-  if (!zones) return kExitImproperInput;
-  const auto pellet = ReadPelletInputs(c.pellet, separator);
-  if (const std::string* problem = std::get_if<std::string>(&pellet)) {
-    err << *problem << '\n';
-    return kExitImproperInput;
-  }
-  PelletRequest base;
-  base.run = RunRequest{c.inputs, "", separator};
-  base.run.flowModel = c.flowModel;
-  base.run.zones = *zones;
+  std::optional<PelletRequest> read = PelletRequestOf(c, separator, RpmOf(*rpm, separator), err);
+  if (!read) return kExitImproperInput;
+  PelletRequest& base = *read;
   base.run.writeResultsFile = false;
-  base.rpm = RpmOf(*rpm, separator);
-  base.pellet = std::get<PelletInputs>(pellet);
 
   // The varied values, the first varying slowest; a characteristic varies the output.
   std::vector<VariedField> varied = batch.varied;
