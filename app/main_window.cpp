@@ -155,6 +155,8 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
     choice->setMinimumWidth(choice->style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, choice).width());
   }
 
+  // The feed's choice no taller than the flow model's row, so that the inputs keep their height.
+  feed_->choice()->setMaximumHeight(flowModelBox_->sizeHint().height());
   connectDiePage();
   session_ = new CaseSession(*dialogs_,
                              CaseSession::Hooks{[this] { return caseData(); },

@@ -33,7 +33,7 @@ const QColor BedDrawing::kPool(250, 215, 150);
 
 BedDrawing::BedDrawing() {
   setObjectName(QStringLiteral("BedDrawing"));
-  setMinimumHeight(260);
+  setMinimumHeight(200);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
@@ -58,7 +58,7 @@ std::array<BedDrawing::Band, 3> BedDrawing::bands() const {
   const double heights[3] = {0.28 * room, 0.36 * room, 0.36 * room};
   std::array<Band, 3> out{};
   const QString names[3] = {
-      QStringLiteral("Solid bed in the unwound channel: X/W from the trailing flight (below), melt pool above"),
+      QStringLiteral("Solid bed X/W in the unwound channel, melt pool above it"),
       QStringLiteral("Pressure (%1)").arg(display_units::Label(unit_)),
       QStringLiteral("Mean melt temperature (\u00b0C)")};
   double y = all.top() + line;  // the channel's title and the marks' names above it

@@ -256,11 +256,13 @@ ScrewPanel::ScrewPanel(ChannelSource source, QWidget* parent) : QWidget(parent),
 void ScrewPanel::showPelletRun(BedDrawing::Run run) {
   bed_->setRun(std::move(run));
   bed_->setVisible(true);
+  drawing_->setMinimumHeight(80);  // the bed's drawing takes the room
 }
 
 void ScrewPanel::clearPelletRun() {
   bed_->setRun({});
   bed_->setVisible(false);
+  drawing_->setMinimumHeight(140);
 }
 
 void ScrewPanel::setPressureUnit(display_units::PressureUnit unit) { bed_->setPressureUnit(unit); }
