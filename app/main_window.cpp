@@ -26,6 +26,7 @@
 
 #include "app/caption_palette.h"
 #include "app/case_session.h"
+#include "app/feed_box.h"
 #include "app/flow_model_box.h"
 #include "app/folder_chooser.h"
 #include "app/manage_materials_dialog.h"
@@ -39,6 +40,7 @@
 #include "app/report_pdf.h"
 #include "app/settings.h"
 #include "files/output_file.h"
+#include "case/pellet_case.h"
 #include "report/results_file.h"
 #include "solver/input_fields.h"
 #include "solver/services.h"
@@ -114,7 +116,15 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
   auto* left = new QVBoxLayout;
   left->addWidget(buildInputGroup());
   flowModelBox_ = new FlowModelBox;
-  left->addWidget(flowModelBox_);
+  // How the screw is fed, beside the flow model: pellets need the consistent one.
+  auto* modelRow = new QHBoxLayout;
+  modelRow->addWidget(flowModelBox_, 1);
+  auto* feedLabel = new QLabel(QStringLiteral("Feed"));
+  feedLabel->setPalette(CaptionPalette(feedLabel->palette()));
+  feedLabel->setBuddy(feed_->choice());
+  modelRow->addWidget(feedLabel);
+  modelRow->addWidget(feed_->choice());
+  left->addLayout(modelRow);
   // A taller window gives its height to the plots and the folders, never to gaps in the inputs.
   left->addStretch(1);
   left->addWidget(buildButtons());
@@ -145,6 +155,8 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
     choice->setMinimumWidth(choice->style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, choice).width());
   }
 
+  // The feed's choice no taller than the flow model's row, so that the inputs keep their height.
+  feed_->choice()->setMaximumHeight(flowModelBox_->sizeHint().height());
   connectDiePage();
   session_ = new CaseSession(*dialogs_,
                              CaseSession::Hooks{[this] { return caseData(); },
@@ -160,8 +172,11 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
     session_->contentChanged();
   });
   connect(screw_, &ScrewPanel::rpmEdited, session_, &CaseSession::contentChanged);
+  connect(feed_, &FeedBox::changed, session_, &CaseSession::contentChanged);
+  connect(feed_, &FeedBox::runRequested, this, [this] { okButton_->click(); });
   outer->setMenuBar(buildMenuBar());
   plots_->setPressureUnit(display_units::RememberedPressureUnit());
+  screw_->setPressureUnit(display_units::RememberedPressureUnit());
 
   // Tab walks the fields in order; disabled ones are passed over.
   for (int i = 0; i + 1 < kelvado::kInputCount; ++i) setTabOrder(edits_[i], edits_[i + 1]);
@@ -246,6 +261,10 @@ QWidget* TForm1::buildInputGroup() {
   }
   material_ = new MaterialBox(*dialogs_, materialFields, [this] { return decimalSeparator_; });
   inputGrid->addWidget(material_, kMaterialRow, 0, 1, 2);
+  // The pellets' fields beside the material's, the grade's seven following its choice.
+  feed_ = new FeedBox(decimalSeparator_);
+  material_->setSolidFields(feed_->solidFields());
+  inputGrid->addWidget(feed_, kMaterialRow, 2, 14 - kMaterialRow, 1);
   inputGrid->setColumnStretch(0, 1);
   return input;
 }
@@ -351,6 +370,18 @@ ScrewPanel::Zones TForm1::screwZones() {
   return zones;
 }
 
+std::optional<double> TForm1::screwSpeed() {
+  const std::optional<double> rpm = kelvado::ParseNumber(screw_->rpmText().toStdString(), decimalSeparator_);
+  if (rpm && *rpm > 0) return rpm;
+  plots_->showPage(screw_);
+  dialogs_->showMessage(QStringLiteral("%1 is driven at a screw speed: the Screw page's Screw speed (rpm) takes a "
+                                       "number above zero, not \u201c%2\u201d.")
+                            .arg(feed_->feed() == kelvado::Feed::Pellets ? QStringLiteral("A screw fed with pellets")
+                                                                          : QStringLiteral("A screw of zones"),
+                                 screw_->rpmText()));
+  return std::nullopt;
+}
+
 bool TForm1::driveByScrewSpeed(kelvado::RunRequest& request) {
   auto refuse = [this](const QString& text) {
     plots_->showPage(screw_);
@@ -359,22 +390,54 @@ bool TForm1::driveByScrewSpeed(kelvado::RunRequest& request) {
   };
   ScrewPanel::Zones zones = screwZones();
   if (!zones.problem.isEmpty()) return refuse(zones.problem);
-  const std::optional<double> rpm = kelvado::ParseNumber(screw_->rpmText().toStdString(), decimalSeparator_);
-  if (!rpm || !(*rpm > 0)) {
-    return refuse(QStringLiteral("A screw of zones is driven at a screw speed: the Screw page's Screw speed (rpm) "
-                                 "takes a number above zero, not \u201c%1\u201d.")
-                      .arg(screw_->rpmText()));
-  }
+  const std::optional<double> rpm = screwSpeed();
+  if (!rpm) return false;
   // A field that is not proper is left for the run, which names it.
   const auto failed = kelvado::DriveRequest(request, zones.zones, *rpm);
   if (failed && failed->status != kelvado::RunStatus::ImproperInput) return refuse(QString::fromStdString(failed->message));
   return true;
 }
 
+bool TForm1::makePelletRequest(const kelvado::RunRequest& run, kelvado::PelletRequest& request) {
+  // The core's own refusal, before anything else is asked of the case.
+  if (run.flowModel != kelvado::FlowModel::Consistent) {
+    dialogs_->showMessage(QString::fromLatin1(kelvado::messages::kPelletsNeedConsistentModel));
+    return false;
+  }
+  ScrewPanel::Zones zones = screwZones();
+  if (!zones.problem.isEmpty()) {
+    plots_->showPage(screw_);
+    dialogs_->showMessage(zones.problem);
+    return false;
+  }
+  const std::optional<double> rpm = screwSpeed();
+  if (!rpm) return false;
+  const auto values = kelvado::ReadPelletInputs(feed_->texts(), decimalSeparator_);
+  if (const std::string* problem = std::get_if<std::string>(&values)) {
+    dialogs_->showMessage(QString::fromStdString(*problem));
+    return false;
+  }
+  request.run = run;
+  request.run.zones = std::move(zones.zones);
+  request.rpm = *rpm;
+  request.pellet = std::get<kelvado::PelletInputs>(values);
+  return true;
+}
+
 void TForm1::BitBtn1Click() {
   kelvado::RunRequest request = makeRequest();
-  // With zones, the screw is driven at the page's speed: the zones set the section and the turns.
-  if (screw_->zoneCount() > 0 && !driveByScrewSpeed(request)) return;
+  std::optional<kelvado::PelletRequest> pellet;
+  if (feed_->feed() == kelvado::Feed::Pellets) {
+    // The stages drive the screw at the page's speed themselves, zones or not.
+    if (!makePelletRequest(request, pellet.emplace())) return;
+  } else if (screw_->zoneCount() > 0 && !driveByScrewSpeed(request)) {
+    // With zones, the screw is driven at the page's speed: the zones set the section and the turns.
+    return;
+  }
+  startRun(request, pellet);
+}
+
+bool TForm1::startRun(const kelvado::RunRequest& request, const std::optional<kelvado::PelletRequest>& pellet) {
   // The results file follows the outputs' rule of every entry point: a FIFO, socket, folder
   // or file the user may not write is refused before the run, never opened; nor may it be
   // the user's materials file, which the window reads.
@@ -382,14 +445,28 @@ void TForm1::BitBtn1Click() {
     kelvado::CheckOutputs({kelvado::ResultPath(request)}, {});
   } catch (const std::exception& refused) {
     dialogs_->showError(QString::fromStdString(refused.what()));
-    return;
+    return false;
   }
-  const bool started = run_.start([this, request](const std::atomic<bool>&) {
+  if (runInProgress()) return false;
+  lastPellet_.reset();
+  const bool started = run_.start([this, request, pellet](const std::atomic<bool>&) {
     // The run looks at the cancel flag through its services.
     QtRunServices services(run_, callbacks_);
-    lastOutcome_ = kelvado::RunWithResultsFile(request, services);
+    if (pellet) {
+      kelvado::PelletOutcome outcome = kelvado::RunPelletScrew(*pellet, services);
+      lastOutcome_ = outcome.run;
+      lastPellet_ = std::move(outcome);
+    } else {
+      lastOutcome_ = kelvado::RunWithResultsFile(request, services);
+    }
   });
-  if (!started) return;
+  if (!started) return false;
+  runZoneEnds_.clear();
+  if (pellet) {
+    double end = 0;
+    for (const kelvado::ScrewZone& zone : pellet->run.zones) runZoneEnds_.push_back(end += zone.turns);
+    if (!runZoneEnds_.empty()) runZoneEnds_.pop_back();  // the screw's end is no boundary
+  }
   runCase_ = caseData();
   runCase_.inputs = request.inputs;  // as driven, for a screw of zones
   runMaterial_.reset();
@@ -399,6 +476,7 @@ void TForm1::BitBtn1Click() {
   progress_->setValue(0);
   progress_->setFormat(QString());
   emit runStarted();
+  return true;
 }
 
 // The field goes in front, selected, and the message names it unless it does already.
@@ -423,7 +501,14 @@ void TForm1::showProgress(double turns, double totalTurns) {
   progress_->setValue(qBound(0, qRound(1000 * turns / totalTurns), 1000));
   // The total as the user typed it; the turns reached with the same decimal separator.
   const QString reached = QString::number(turns, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(decimalSeparator_));
-  // The run's L/D as it read it: the case's, or the zones' turns.
+  // The run's L/D as it read it: the case's, or the zones' turns; fed with pellets, the
+  // progress is the melt stage's, over the turns left to it.
+  if (runCase_.feed == kelvado::Feed::Pellets) {
+    progress_->setFormat(QStringLiteral("melt: %1 of %2 turns")
+                             .arg(reached, QString::number(totalTurns, 'f', 2).replace(QLatin1Char('.'),
+                                                                                      QLatin1Char(decimalSeparator_))));
+    return;
+  }
   const QString total = QString::fromStdString(runCase_.inputs[kelvado::Field::LengthRatio]);
   progress_->setFormat(QStringLiteral("%1 of %2 turns").arg(reached, total));
 }
@@ -450,6 +535,11 @@ void TForm1::runEnded() {
                       outcome.summary.Rpm, runMaterial_ ? QString::fromStdString(runMaterial_->name) : MaterialBox::kCustom,
                       runCase_.flowModel, runCase_.zones.size()});
   plots_->showOutcome(outcome, runCase_.flowModel);
+  if (lastPellet_ && outcome.status == kelvado::RunStatus::Finished) {
+    screw_->showPelletRun({lastPellet_->profile, lastPellet_->plastication, runZoneEnds_});
+  } else {
+    screw_->clearPelletRun();
+  }
   emit runFinished();
   if (closeWhenRunEnds_) close();
 }
@@ -562,6 +652,9 @@ kelvado::CaseData TForm1::caseData() const {
   // The speed matters to a screw of zones; a case without keeps the one it was read with.
   data.rpm = zones_.empty() ? caseRpm_ : std::optional<std::string>(screw_->rpmText().toStdString());
   if (const kelvado::Material* material = material_->currentMaterial()) data.material = material->name;
+  // A melt-fed case's file stays as it always was: the pellets' values go with pellets only.
+  data.feed = feed_->feed();
+  if (data.feed == kelvado::Feed::Pellets) data.pellet = feed_->texts();
   return data;
 }
 
@@ -571,12 +664,20 @@ void TForm1::applyCase(const kelvado::CaseData& data) {
     cancelRun();
   } else {
     lastOutcome_ = kelvado::RunOutcome{};
+    lastPellet_.reset();
   }
   plots_->clearResults();
+  screw_->clearPelletRun();
   for (int i = 0; i < kelvado::kInputCount; ++i) edits_[i]->setText(QString::fromStdString(data.inputs[i]));
   // The case's own material, never the last session's.
   const QString mismatch = material_->showCase(data);
   if (!mismatch.isEmpty()) dialogs_->showWarning(QStringLiteral("Material"), mismatch);
+  kelvado::PelletTexts pellet = data.pellet;
+  auto& hopper = pellet[static_cast<std::size_t>(kelvado::PelletField::HopperPressure)];
+  if (!hopper) hopper = kelvado::ExactNumberText(kelvado::kDefaultHopperPressure, decimalSeparator_);
+  feed_->setTexts(pellet);
+  material_->fillEmptySolidFields();
+  feed_->setFeed(data.feed);
   setFlowModel(data.flowModel);
   setDieSections(data.dieSections);
   zones_ = data.zones;
@@ -621,6 +722,7 @@ display_units::PressureUnit TForm1::pressureUnit() const { return plots_->pressu
 
 void TForm1::setPressureUnit(display_units::PressureUnit unit) {
   plots_->setPressureUnit(unit);
+  screw_->setPressureUnit(unit);
   display_units::RememberPressureUnit(unit);
   const QString name = QStringLiteral("actionPressureUnit_%1").arg(QLatin1String(display_units::Info(unit).key));
   if (auto* action = findChild<QAction*>(name)) action->setChecked(true);
@@ -643,6 +745,10 @@ bool TForm1::exportReport(const QString& path, QString* error) const {
   if (runMaterial_) content.materialSource = QString::fromStdString(runMaterial_->source);
   if (const DiePanel* die = plots_->diePanel(); die->hasPoint()) content.operatingPoint = die->result();
   content.outcome = lastOutcome_;
+  if (lastPellet_) {
+    const double turns = lastPellet_->profile.empty() ? 0 : lastPellet_->profile.back().turn;
+    content.pellets = report_pdf::ReportContent::Pellets{runCase_.pellet, lastPellet_->plastication, turns};
+  }
   content.pressureUnit = pressureUnit();
   return report_pdf::WriteReportPdf(content, path, error);
 }

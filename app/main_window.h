@@ -14,6 +14,7 @@
 
 #include "app/background_run.h"
 #include "case/case_file.h"
+#include "screw/pellet_screw.h"
 #include "materials/material_library.h"
 #include "app/dialogs.h"
 #include "app/display_units.h"
@@ -23,6 +24,7 @@
 #include "solver/run.h"
 
 class CaseSession;
+class FeedBox;
 class FlowModelBox;
 class FolderChooser;
 class QMenuBar;
@@ -50,6 +52,7 @@ class TForm1 : public QWidget {
   FlowModelBox* flowModelBox() const { return flowModelBox_; }
   MaterialBox* materialBox() const { return material_; }
   ScrewPanel* screwPanel() const { return screw_; }
+  FeedBox* feedBox() const { return feed_; }
   bool runInProgress() const { return run_.isRunning(); }
   // The inputs as narrow as they go, the rest of the width to the plots.
   void narrowInputs();
@@ -57,6 +60,8 @@ class TForm1 : public QWidget {
   bool restoredGeometry() const { return restoredGeometry_; }
   // How the last run ended; valid once runFinished() has been emitted.
   const kelvado::RunOutcome& lastOutcome() const { return lastOutcome_; }
+  // The stages of the last run, when it was fed with pellets.
+  const std::optional<kelvado::PelletOutcome>& lastPelletOutcome() const { return lastPellet_; }
 
   // The case on show: the seventeen fields, the flow model and the die.
   CaseSession* caseSession() const { return session_; }
@@ -104,6 +109,13 @@ class TForm1 : public QWidget {
   // A zoned request driven at the Screw page's speed; false, with the message shown, when the
   // zones or the speed will not do.
   bool driveByScrewSpeed(kelvado::RunRequest& request);
+  // The Screw page's speed, above zero; none, with the message shown, otherwise.
+  std::optional<double> screwSpeed();
+  // A run fed with pellets: the consistent model, the page's zones and speed, the pellets'
+  // values read; false, with the message shown, when one will not do.
+  bool makePelletRequest(const kelvado::RunRequest& run, kelvado::PelletRequest& request);
+  // Starts the run on the worker; false while another is going.
+  bool startRun(const kelvado::RunRequest& request, const std::optional<kelvado::PelletRequest>& pellet);
 
   QWidget* buildInputGroup();
   QWidget* buildRightSide();
@@ -121,6 +133,7 @@ class TForm1 : public QWidget {
   FolderChooser* chooser_ = nullptr;
   FlowModelBox* flowModelBox_ = nullptr;
   MaterialBox* material_ = nullptr;
+  FeedBox* feed_ = nullptr;
   ResultsPlots* plots_ = nullptr;
   QSplitter* splitter_ = nullptr;
   bool restoredGeometry_ = false;
@@ -134,6 +147,8 @@ class TForm1 : public QWidget {
   bool closeWhenRunEnds_ = false;
   WindowCallbacks callbacks_;
   kelvado::RunOutcome lastOutcome_;
+  std::optional<kelvado::PelletOutcome> lastPellet_;
+  std::vector<double> runZoneEnds_;  // of the last run fed with pellets, turns from the hopper
   CaseSession* session_ = nullptr;
   std::vector<std::string> dieSections_;
   // The case's zones: as a file gave them until the Screw page edits them.

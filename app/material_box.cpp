@@ -22,6 +22,7 @@ namespace {
 
 const QString kChoiceKey = QStringLiteral("material");
 const QString kCustomTextsKey = QStringLiteral("customMaterialTexts");
+const QString kCustomSolidKey = QStringLiteral("customSolidTexts");
 const QString kSaveTitle = QStringLiteral("Save material");
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
@@ -201,6 +202,7 @@ void MaterialBox::chosen(int index) {
     kelvado::InputTexts texts;
     kelvado::ApplyMaterial(*material, texts, separator_());
     for (std::size_t i = 0; i < fields_.size(); ++i) fields_[i]->setText(Text(texts[kelvado::kMaterialFields[i]]));
+    fillSolid(*material, false);
   }
   showChoice(index);
 }
@@ -213,7 +215,11 @@ void MaterialBox::showChoice(int index) {
   const kelvado::Material* material = materialAt(index);
   const bool custom = material == nullptr;
   for (QLineEdit* field : fields_) field->setEnabled(custom);
+  for (QLineEdit* field : solid_) {
+    if (field) field->setEnabled(custom);
+  }
   save_->setEnabled(custom);
+  if (custom) rememberCustomSolid();
   WindowSettings settings;
   settings.setValue(kChoiceKey, custom ? kCustom : Text(material->name));
   if (custom) {
@@ -258,6 +264,15 @@ void MaterialBox::saveCustom() {
   kelvado::Material material;
   material.name = answer->trimmed().toStdString();
   material.values = *values;
+  // The solid-state values go with it when all seven are numbers.
+  std::array<double, kelvado::kSolidStateCount> solid{};
+  bool allSolid = solid_[0] != nullptr;
+  for (std::size_t i = 0; allSolid && i < solid.size(); ++i) {
+    const std::optional<double> value = kelvado::ParseNumber(solid_[i]->text().toStdString(), separator_());
+    allSolid = value.has_value();
+    if (value) solid[i] = *value;
+  }
+  if (allSolid) material.solid = solid;
   if (const std::optional<QString> error = saveMaterial(material)) dialogs_.showWarning(kSaveTitle, *error);
 }
 
@@ -323,6 +338,42 @@ std::optional<QString> MaterialBox::removeUserMaterial(const std::string& name) 
   // The fields keep the removed material's values, now as "Custom".
   if (wasChosen) showChoice(choice_->count() - 1);
   return std::nullopt;
+}
+
+void MaterialBox::setSolidFields(const SolidFields& fields) {
+  solid_ = fields;
+  for (QLineEdit* field : solid_) {
+    connect(field, &QLineEdit::textEdited, this, [this] {
+      if (isCustom()) rememberCustomSolid();
+    });
+  }
+  if (const kelvado::Material* material = currentMaterial()) {
+    fillSolid(*material, false);
+  } else {
+    const QStringList texts = WindowSettings().value(kCustomSolidKey).toStringList();
+    if (texts.size() == int(solid_.size())) {
+      for (std::size_t i = 0; i < solid_.size(); ++i) solid_[i]->setText(texts[int(i)]);
+    }
+  }
+  for (QLineEdit* field : solid_) field->setEnabled(isCustom());
+}
+
+void MaterialBox::fillEmptySolidFields() {
+  if (const kelvado::Material* material = currentMaterial()) fillSolid(*material, true);
+}
+
+void MaterialBox::fillSolid(const kelvado::Material& material, bool onlyEmpty) {
+  for (std::size_t i = 0; i < solid_.size(); ++i) {
+    if (!solid_[i] || (onlyEmpty && !solid_[i]->text().isEmpty())) continue;
+    solid_[i]->setText(material.solid ? Text(kelvado::ExactNumberText((*material.solid)[i], separator_())) : QString());
+  }
+}
+
+void MaterialBox::rememberCustomSolid() const {
+  if (!solid_[0]) return;
+  QStringList texts;
+  for (const QLineEdit* field : solid_) texts << field->text();
+  WindowSettings().setValue(kCustomSolidKey, texts);
 }
 
 void MaterialBox::refill() {

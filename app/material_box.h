@@ -24,6 +24,8 @@ class MaterialBox : public QWidget {
 
  public:
   using Fields = std::array<QLineEdit*, kelvado::kMaterialFields.size()>;
+  // The pellets' seven solid-state fields, kPelletFields order.
+  using SolidFields = std::array<QLineEdit*, kelvado::kSolidStateCount>;
 
   // Where the materials are read from; by default the installed library and the user's file.
   struct Files {
@@ -58,6 +60,12 @@ class MaterialBox : public QWidget {
   std::optional<QString> renameUserMaterial(const std::string& name, const QString& newName);
   std::optional<QString> removeUserMaterial(const std::string& name);
 
+  // The solid-state fields follow the choice as the eight do: a material fills them with its
+  // values (empties them when it has none) and leaves them read-only; "Custom" keeps its own.
+  void setSolidFields(const SolidFields& fields);
+  // Fills the solid-state fields a case left empty from the material chosen, where it has them.
+  void fillEmptySolidFields();
+
   static const QString kCustom;
 
  signals:
@@ -79,9 +87,12 @@ class MaterialBox : public QWidget {
   // The row of the material in the box; -1 for none (or no material).
   int indexOf(const kelvado::Material* material) const;
   kelvado::InputTexts fieldTexts() const;
+  void fillSolid(const kelvado::Material& material, bool onlyEmpty);
+  void rememberCustomSolid() const;
 
   WindowDialogs& dialogs_;
   Fields fields_;
+  SolidFields solid_{};
   std::function<char()> separator_;
   kelvado::MaterialCatalog catalog_;
   bool userFileReadable_ = true;

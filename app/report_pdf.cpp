@@ -199,6 +199,13 @@ void WriteCase(ReportPainter& page, const ReportContent& c) {
   }
   page.row(QStringLiteral("Material"), c.material);
   page.row(QStringLiteral("Flow model"), QString::fromLatin1(kelvado::FlowModelName(c.flowModel)));
+  if (c.pellets) {
+    page.row(QStringLiteral("Feed"), QStringLiteral("pellets"));
+    for (const kelvado::PelletFieldInfo& f : kelvado::kPelletFields) {
+      page.row(Plain(Utf8(f.caption)),
+               QString::fromStdString(c.pellets->values[static_cast<std::size_t>(f.field)].value_or("")));
+    }
+  }
   for (const std::string& section : c.dieSections) page.row(QStringLiteral("Die section"), QString::fromStdString(section));
 }
 
@@ -285,6 +292,37 @@ void WriteZones(ReportPainter& page, const ReportContent& c) {
                            "temperature at the zone's end."));
 }
 
+// A screw fed with pellets: where each stage runs, what melting leaves and what set the output.
+void WriteStages(ReportPainter& page, const ReportContent& c) {
+  if (!c.pellets) return;
+  const Numbers number(c.decimalSeparator);
+  const kelvado::Plastication& p = c.pellets->plastication;
+  const double end = c.pellets->turns;
+  const double meltingFrom = p.meltingStartTurn.value_or(end);
+  const double meltedAt = p.meltingEndTurn.value_or(end);
+  auto turns = [&](double from, double to) {
+    return number(from, 2) + QStringLiteral(" \u2013 ") + number(to, 2);
+  };
+  page.heading(QStringLiteral("Stages along the screw (turns from the hopper)"));
+  page.row(QStringLiteral("Solids conveying"), turns(0, meltingFrom));
+  if (p.meltingStartTurn) page.row(QStringLiteral("Melting"), turns(meltingFrom, meltedAt));
+  if (p.meltingEndTurn) page.row(QStringLiteral("Melt conveying"), turns(meltedAt, end));
+  page.row(QStringLiteral("Melting length (turns)"),
+           p.meltingStartTurn ? number(meltedAt - meltingFrom, 2) + (p.meltingEndTurn ? QString() : QStringLiteral(", not done"))
+                              : QStringLiteral("none: the barrel is nowhere above the melting temperature"));
+  page.row(QStringLiteral("Unmelted at the end (X/W)"), number(p.unmeltedAtEnd, 3));
+  page.row(QStringLiteral("Output (kg/hr), limited by"), number(p.output, 2) + QStringLiteral(", ") +
+                                                          QString::fromStdString(p.limitedBy));
+  page.row(QStringLiteral("Feed ceiling, against no pressure rise (kg/hr)"), number(p.noPressureOutput, 2));
+  page.row(QStringLiteral("Peak solids pressure (%1), at turn").arg(display_units::Label(c.pressureUnit)),
+           number.pressure(p.peakSolidsPressure, c.pressureUnit) + QStringLiteral(", ") +
+               number(p.peakSolidsPressureTurn, 2));
+  page.row(QStringLiteral("Power: solids friction, melting, melt conveying (kW)"),
+           number(p.solidsFrictionKW, 3) + QStringLiteral(", ") + number(p.meltingKW, 3) + QStringLiteral(", ") +
+               number(p.meltConveyingKW, 3));
+  page.note(QStringLiteral("The results file's outlet, power balance and plots describe the melt stage alone."));
+}
+
 }  // namespace
 
 QDate ReportDate() {
@@ -323,6 +361,7 @@ bool WriteReportPdf(const ReportContent& content, const QString& path, QString* 
     WriteResults(page, content);
     page.newPage();
     WriteMaterialAndDie(page, content);
+    WriteStages(page, content);
     WriteZones(page, content);
     page.heading(QStringLiteral("Along the channel"));
     page.plots({PlotId::Pressure, PlotId::MeanTemperature, PlotId::Power}, 1);

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "app/display_units.h"
+#include "case/fields.h"
+#include "screw/pellet_screw.h"
 #include "solver/operating_point.h"
 #include "solver/run.h"
 
@@ -32,6 +34,13 @@ struct ReportContent {
   // with every warning of the search.
   std::optional<kelvado::OperatingPointResult> operatingPoint;
   kelvado::RunOutcome outcome;  // a finished run, its steps kept for the plots
+  // A run fed with pellets: the pellets' values as the run read them, and its stages.
+  struct Pellets {
+    kelvado::PelletTexts values;
+    kelvado::Plastication plastication;
+    double turns = 0;  // of the whole screw
+  };
+  std::optional<Pellets> pellets;
   display_units::PressureUnit pressureUnit = display_units::PressureUnit::KgfPerCm2;
   QDate date = ReportDate();
 };

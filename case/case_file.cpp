@@ -48,7 +48,8 @@ std::string CaseFileText(const CaseData& data, char decimalSeparator) {
   for (const InputField& f : kInputFields) width = std::max(width, f.optionName.size());
   std::ostringstream out;
   auto line = [&](std::string_view name, std::string_view value) {
-    out << name << std::string(width - name.size(), ' ') << " = " << value << '\n';
+    // The inputs' names set the column; a longer pellet name goes past it.
+    out << name << std::string(width - std::min(width, name.size()), ' ') << " = " << value << '\n';
   };
   out << "# Kelvado case: the inputs of one run, as `kelvado-cli --inputs FILE` reads them.\n";
   for (const InputField& f : kInputFields) {

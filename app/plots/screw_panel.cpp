@@ -247,8 +247,25 @@ ScrewPanel::ScrewPanel(ChannelSource source, QWidget* parent) : QWidget(parent),
   layout->addLayout(speed);
   layout->addWidget(status_);
   layout->addWidget(drawing_, 1);
+  bed_ = new BedDrawing;
+  bed_->setVisible(false);
+  layout->addWidget(bed_, 3);
   refresh();
 }
+
+void ScrewPanel::showPelletRun(BedDrawing::Run run) {
+  bed_->setRun(std::move(run));
+  bed_->setVisible(true);
+  drawing_->setMinimumHeight(80);  // the bed's drawing takes the room
+}
+
+void ScrewPanel::clearPelletRun() {
+  bed_->setRun({});
+  bed_->setVisible(false);
+  drawing_->setMinimumHeight(140);
+}
+
+void ScrewPanel::setPressureUnit(display_units::PressureUnit unit) { bed_->setPressureUnit(unit); }
 
 int ScrewPanel::zoneCount() const { return table_->rowCount(); }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/plots/bed_drawing.h"
 #include "solver/screw_zones.h"
 
 class QLabel;
@@ -68,6 +69,13 @@ class ScrewPanel : public QWidget {
 
   Profile profile() const { return profile_; }
 
+  // A finished run fed with pellets: the solid bed, pressure and temperature along the whole
+  // screw, under the screw's drawing, until cleared (another run, another case).
+  void showPelletRun(BedDrawing::Run run);
+  void clearPelletRun();
+  BedDrawing* bedDrawing() const { return bed_; }
+  void setPressureUnit(display_units::PressureUnit unit);
+
  public slots:
   // The case's fields changed: the depths are checked and the screw drawn again.
   void channelChanged();
@@ -91,6 +99,7 @@ class ScrewPanel : public QWidget {
   QLineEdit* rpm_ = nullptr;
   QLabel* status_ = nullptr;
   ScrewDrawing* drawing_ = nullptr;
+  BedDrawing* bed_ = nullptr;
   Profile profile_;
   bool filling_ = false;  // the table is being set, not edited
 };
