@@ -87,6 +87,14 @@ bool WasInterrupted() { return kelvado::InterruptRequested().load(); }
 // A run with nobody to answer it and no results file; a message goes to standard error.
 kelvado::RunOutcome RunCase(const kelvado::CaseData& data) {
   kelvado::RunRequest request(data.inputs, {});
+  // Run as melt from the hopper on, a screw fed with pellets would give another screw's numbers.
+  if (data.feed == kelvado::Feed::Pellets) {
+    qWarning("kelvado: the case is fed with pellets, which the headless report and pictures do not run; open it in "
+             "the window and export its report there");
+    kelvado::RunOutcome refused;
+    refused.status = kelvado::RunStatus::ImproperInput;
+    return refused;
+  }
   // Run as one channel, a screw of zones would give another screw's numbers: it is driven at
   // the case's speed, and refused without one.
   if (!data.zones.empty()) {

@@ -161,6 +161,16 @@ CliResult Window(const std::vector<std::string>& args, const std::string& folder
 
 // Two modes at once, or an option that the mode asked for would ignore, is refused before any
 // work: nothing is written.
+// A case fed with pellets is not run as melt: no report of another screw's numbers.
+TEST(WindowExitStatus, APelletCaseIsNotReportedAsAMeltFedOne) {
+  const TempDir dir;
+  WriteBytes(dir.file("p.kvcase"), "material = LDPE\nfeed = pellets\nflow-model = consistent\nrpm = 80\n");
+  const CliResult run = Window({"--report", "r.pdf", "p.kvcase"}, dir.path());
+  EXPECT_EQ(run.exitCode, 1) << run.err;
+  EXPECT_NE(run.err.find("fed with pellets"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("r.pdf")));
+}
+
 TEST(WindowExitStatus, ConflictingHeadlessOptionsAreRefused) {
   const TempDir dir;
   WriteBytes(dir.file("c.kvcase"), "output-rate = 50\n");
