@@ -29,7 +29,9 @@ struct FineField {
   double h = 0;                   // cm
   FineArray cumFlow;              // integral of w dy from the root, cm2/s
   FineArray cumHeat;              // integral of the viscous dissipation dy, gf/(cm s)
-  FineArray cumFlowTemp;
+  // Integrals of |w| dy and |w| T dy, for the orbits' starting temperatures.
+  FineArray cumSpeed;
+  FineArray cumSpeedTemp;
   FineArray level;                // |psi| over its value at the centre: 0 at the walls, 1 there
   int lastLower = 0;              // the last fine point of the lower layer
   double centre = 0;              // depth of the centre of the circulation, cm
@@ -68,8 +70,8 @@ bool BuildFineField(const CalcState& s, FineField& f) {
   const int n = s.NDiv * kSubdivisions;
   f.count = n;
   f.h = s.StepY / kSubdivisions;
-  f.cumFlow[0] = f.cumHeat[0] = f.cumFlowTemp[0] = 0;
-  FineArray u, w, heat, flowTemp;
+  f.cumFlow[0] = f.cumHeat[0] = f.cumSpeed[0] = f.cumSpeedTemp[0] = 0;
+  FineArray u, w, heat, speedTemp;
 
   const SubPointWeights& weights = Weights();
   double nodeW = 0, nodeU = 0;
@@ -91,7 +93,7 @@ bool BuildFineField(const CalcState& s, FineField& f) {
       // The stresses are linear in depth; the dissipation is stress times shear rate.
       heat[at] = (s.RootStressZ + s.PressGradZ * y) * rateZ + (s.RootStressX + s.PressGradX * y) * rateX;
       const double t = s.Temp[i] + (s.Temp[i + 1] - s.Temp[i]) * (static_cast<double>(k) / kSubdivisions);
-      flowTemp[at] = w[at] * t;
+      speedTemp[at] = std::fabs(w[at]) * t;
     }
     nodeW = w[(i + 1) * kSubdivisions];
     nodeU = u[(i + 1) * kSubdivisions];
@@ -99,7 +101,8 @@ bool BuildFineField(const CalcState& s, FineField& f) {
   for (int i = 1; i <= n; ++i) {
     f.cumFlow[i] = f.cumFlow[i - 1] + 0.5 * f.h * (w[i - 1] + w[i]);
     f.cumHeat[i] = f.cumHeat[i - 1] + 0.5 * f.h * (heat[i - 1] + heat[i]);
-    f.cumFlowTemp[i] = f.cumFlowTemp[i - 1] + 0.5 * f.h * (flowTemp[i - 1] + flowTemp[i]);
+    f.cumSpeed[i] = f.cumSpeed[i - 1] + 0.5 * f.h * (std::fabs(w[i - 1]) + std::fabs(w[i]));
+    f.cumSpeedTemp[i] = f.cumSpeedTemp[i - 1] + 0.5 * f.h * (speedTemp[i - 1] + speedTemp[i]);
   }
 
   // The upper layer moves with the barrel, the lower one against it; one reversal.
@@ -196,11 +199,11 @@ const CellLevels& Levels() {
 struct Orbits {
   CellArray flow{};         // down-channel flow of the cell's two strips, cm2/s
   CellArray heating{};      // viscous heating, cal/(cm2 s) per unit length
-  CellArray flowTemp{};     // integral of w T over the strips (for the first step)
+  CellArray start{};        // the entering temperature (the first step's alone), C
   CellArray conductance{};  // slot i: between cells i and i+1; slot 0: cell 1 and the walls
 };
 
-Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withFlowTemp) {
+Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withStart) {
   const CellLevels& c = Levels();
   CellLevels lowAt{}, upAt{};
   DepthsOfLevels(f, true, c, 2 * kCells + 1, lowAt.data());
@@ -233,7 +236,10 @@ Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withFlowTemp) {
   for (int i = 1; i <= kCells; ++i) {
     o.flow[i] = strips(f.cumFlow, i);
     o.heating[i] = strips(f.cumHeat, i) * kWorkToHeat;
-    if (withFlowTemp) o.flowTemp[i] = strips(f.cumFlowTemp, i);
+    // The mean of the entering profile over the cell's strips weighted by |w|: where one
+    // strip flows backwards a mean weighted by w itself would extrapolate beyond the
+    // profile's range; this one stays inside it and is w's own where nothing flows back.
+    if (withStart && o.flow[i] > 0) o.start[i] = strips(f.cumSpeedTemp, i) / strips(f.cumSpeed, i);
     if (i < kCells) {
       o.conductance[i] = k / std::fmax(lowCentre[i + 1] - lowCentre[i], minGap) +
                          k / std::fmax(upCentre[i] - upCentre[i + 1], minGap);
@@ -328,7 +334,7 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
   }
   if (s.OrbitsStarted == 0) {
     for (int i = 1; i <= kCells; ++i) {
-      s.OrbitTemp[i] = orbits.flowTemp[i] / orbits.flow[i];
+      s.OrbitTemp[i] = orbits.start[i];
       s.OrbitFlow[i] = s.ChannelWidth * orbits.flow[i];
     }
     s.OrbitsStarted = 1;

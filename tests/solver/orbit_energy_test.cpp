@@ -17,6 +17,7 @@ RunOutcome RunConsistent(const InputTexts& inputs) {
   RunRequest request{inputs, {}};
   request.writeResultsFile = false;
   request.flowModel = FlowModel::Consistent;
+  request.keptSteps = kKeepEverySteps;
   return RunWithResultsFile(request, dir.services);
 }
 
@@ -48,6 +49,23 @@ TEST(OrbitEnergy, EveryFlowRateRatioFinishesBoundedAndClosesTheBalance) {
   ASSERT_EQ(cold.status, RunStatus::Finished);
   EXPECT_LT(std::fabs(cold.summary.Cooling1KW - cold.summary.Cooling2KW), 0.02 * cold.summary.TotalPowerKW);
   EXPECT_GE(LowestOutletTemp(cold), 199.0);
+}
+
+// Near closed discharge most of the root layer flows backwards. The orbits start from the
+// entering profile (the inlet's 300 C at mid-depth, the barrel's at the walls) and so inside
+// its range, whichever side the barrel is on: no start below a cooler barrel (where the run
+// would end as out of bounds), none above a hotter one.
+TEST(OrbitEnergy, OrbitsStartInsideTheEnteringProfilesRange) {
+  for (const double barrel : {295.0, 330.0, 240.0}) {
+    const RunOutcome run = RunConsistent(testing::DefaultsWith({{Field::PowerIndex, "1"}, {Field::TempCoeff, "0"},
+                                                                {Field::FlowRateRatio, "0.05"},
+                                                                {Field::BarrelTemp, std::to_string(barrel)}}));
+    ASSERT_EQ(run.status, RunStatus::Finished) << barrel << " " << run.detail;
+    ASSERT_FALSE(run.record.steps.empty());
+    const double start = run.record.steps.front().AvgTemp;
+    EXPECT_GE(start, std::min(barrel, 300.0)) << barrel;
+    EXPECT_LE(start, std::max(barrel, 300.0)) << barrel;
+  }
 }
 
 // A Newtonian melt of constant viscosity in a long channel reaches the fully developed state,
