@@ -38,12 +38,14 @@ struct FineField {
 };
 
 // The quadratic through an interval's three Gauss-point shear rates: the values and the
-// integrals of its basis polynomials from the interval's start, at the fine points s = k / kSubdivisions.
-// Their integral over the whole interval is the Gauss rule's, so the fine velocities meet
-// the nodes' velocities exactly.
+// first and second integrals of its basis polynomials from the interval's start, at the fine
+// points s = k / kSubdivisions. Its integral over the whole interval is the Gauss rule's, so
+// the fine velocities meet the nodes' velocities exactly, and the flows integrated twice meet
+// the throughput and the zero net cross flow the step was solved for.
 struct SubPointWeights {
   std::array<std::array<double, kFlowGaussPoints>, kSubdivisions + 1> value{};
   std::array<std::array<double, kFlowGaussPoints>, kSubdivisions + 1> integral{};
+  std::array<std::array<double, kFlowGaussPoints>, kSubdivisions + 1> second{};
 };
 
 const SubPointWeights& Weights() {
@@ -57,6 +59,7 @@ const SubPointWeights& Weights() {
         const double scale = (at[g] - a) * (at[g] - b);
         w.value[k][g] = (x - a) * (x - b) / scale;
         w.integral[k][g] = (x * x * x / 3 - (a + b) * x * x / 2 + a * b * x) / scale;
+        w.second[k][g] = (x * x * x * x / 12 - (a + b) * x * x * x / 6 + a * b * x * x / 2) / scale;
       }
     }
     return w;
@@ -71,36 +74,42 @@ bool BuildFineField(const CalcState& s, FineField& f) {
   f.count = n;
   f.h = s.StepY / kSubdivisions;
   f.cumFlow[0] = f.cumHeat[0] = f.cumSpeed[0] = f.cumSpeedTemp[0] = 0;
-  FineArray u, w, heat, speedTemp;
+  FineArray u, w, speedTemp;
 
   const SubPointWeights& weights = Weights();
-  double nodeW = 0, nodeU = 0;
+  double nodeW = 0, nodeU = 0, nodeFlow = 0, nodeCross = 0;
   for (int i = 0; i < s.NDiv; ++i) {
     const double* gz = &s.GaussShearZ[static_cast<std::size_t>(kFlowGaussPoints * i)];
     const double* gx = &s.GaussShearX[static_cast<std::size_t>(kFlowGaussPoints * i)];
     for (int k = i == 0 ? 0 : 1; k <= kSubdivisions; ++k) {
       const int at = i * kSubdivisions + k;
-      double rateZ = 0, rateX = 0, riseZ = 0, riseX = 0;
+      double riseZ = 0, riseX = 0, flowZ = 0, flowX = 0;
       for (int g = 0; g < kFlowGaussPoints; ++g) {
-        rateZ += gz[g] * weights.value[k][g];
-        rateX += gx[g] * weights.value[k][g];
         riseZ += gz[g] * weights.integral[k][g];
         riseX += gx[g] * weights.integral[k][g];
+        flowZ += gz[g] * weights.second[k][g];
+        flowX += gx[g] * weights.second[k][g];
       }
       const double y = at * f.h;
+      const double x = static_cast<double>(k) / kSubdivisions;
       w[at] = nodeW + s.StepY * riseZ;
       u[at] = nodeU + s.StepY * riseX;
-      // The stresses are linear in depth; the dissipation is stress times shear rate.
-      heat[at] = (s.RootStressZ + s.PressGradZ * y) * rateZ + (s.RootStressX + s.PressGradX * y) * rateX;
+      f.cumFlow[at] = nodeFlow + s.StepY * (nodeW * x + s.StepY * flowZ);
+      const double cross = nodeCross + s.StepY * (nodeU * x + s.StepY * flowX);
+      // The stresses are linear in depth, tau = tau0 + G y, so the dissipation tau . dv/dy
+      // integrates by parts to tau . v - G . (integral of v dy): exactly the barrel's work less
+      // the pressure's over the whole depth, as the power balance counts them.
+      f.cumHeat[at] = (s.RootStressZ + s.PressGradZ * y) * w[at] + (s.RootStressX + s.PressGradX * y) * u[at] -
+                      s.PressGradZ * f.cumFlow[at] - s.PressGradX * cross;
+      if (k == kSubdivisions) nodeCross = cross;
       const double t = s.Temp[i] + (s.Temp[i + 1] - s.Temp[i]) * (static_cast<double>(k) / kSubdivisions);
       speedTemp[at] = std::fabs(w[at]) * t;
     }
     nodeW = w[(i + 1) * kSubdivisions];
     nodeU = u[(i + 1) * kSubdivisions];
+    nodeFlow = f.cumFlow[(i + 1) * kSubdivisions];
   }
   for (int i = 1; i <= n; ++i) {
-    f.cumFlow[i] = f.cumFlow[i - 1] + 0.5 * f.h * (w[i - 1] + w[i]);
-    f.cumHeat[i] = f.cumHeat[i - 1] + 0.5 * f.h * (heat[i - 1] + heat[i]);
     f.cumSpeed[i] = f.cumSpeed[i - 1] + 0.5 * f.h * (std::fabs(w[i - 1]) + std::fabs(w[i]));
     f.cumSpeedTemp[i] = f.cumSpeedTemp[i - 1] + 0.5 * f.h * (speedTemp[i - 1] + speedTemp[i]);
   }
@@ -235,7 +244,7 @@ Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withStart) {
   const double k = s.Conductivity;
   for (int i = 1; i <= kCells; ++i) {
     o.flow[i] = strips(f.cumFlow, i);
-    o.heating[i] = strips(f.cumHeat, i) * kWorkToHeat;
+    o.heating[i] = strips(f.cumHeat, i) * kEnergyUnits.workToHeat;
     // The mean of the entering profile over the cell's strips weighted by |w|: where one
     // strip flows backwards a mean weighted by w itself would extrapolate beyond the
     // profile's range; this one stays inside it and is w's own where nothing flows back.
@@ -365,7 +374,7 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
   }
   s.EnthalpyDiff = (s.MassRate * s.SpecificHeat) * (s.AvgTemp - s.InletAvgTemp);
   s.PowerInput += ((s.ShearZ[N] * s.VelZ[N]) + (s.ShearX[N] * s.VelX[N])) * s.Viscosity[N] * W * dz *
-                  kWorkToHeat;
+                  kEnergyUnits.workToHeat;
   s.Pressure += s.PressGradZ * dz;
   s.Turns = TurnsAt(s, s.PosZ);
   CheckFaultFlags("the pressure and power of the step");
