@@ -10,12 +10,14 @@
 #include "solver/consistent_flow.h"
 #include "solver/fp_fault.h"
 #include "solver/results_sink.h"
+#include "solver/screw_zones.h"
 #include "solver/units.h"
 
 namespace kelvado {
 namespace {
 
 constexpr int kSubdivisions = 5;  // fine intervals per interval of the depth grid
+constexpr int kMarchSubsteps = 2;  // backward-Euler steps of the temperatures per flow field
 constexpr int kCells = kOrbitCells;
 using CellArray = std::array<double, kCells + 2>;  // 1-based, with room for both ends
 
@@ -304,25 +306,40 @@ double MarchOrbits(CalcState& s, const Orbits& o, double width, double dz) {
   return width * o.conductance[0] * (s.OrbitTemp[1] - wall);
 }
 
-// Each depth node takes the temperature of its orbit (linear between cell centres in the
-// cells' index, the walls' temperature on the outermost orbit).
+// The temperature of the orbit at a normalised stream function (linear between cell centres
+// in the cells' index, the walls' temperature on the outermost orbit).
+double TempOfLevel(const CalcState& s, double level) {
+  const double at = std::asin(std::sqrt(std::clamp(level, 0.0, 1.0))) * (2.0 / std::numbers::pi) * kCells + 0.5;
+  if (at <= 1.0) return s.BarrelTemp + (s.OrbitTemp[1] - s.BarrelTemp) * std::fmax(0.0, (at - 0.5) * 2.0);
+  if (at >= kCells) return s.OrbitTemp[kCells];
+  const int i = static_cast<int>(at);
+  return s.OrbitTemp[i] + (s.OrbitTemp[i + 1] - s.OrbitTemp[i]) * (at - i);
+}
+
+// The normalised stream function at a depth: linear between fine points, and through the
+// centre's 1 in the fine interval that holds the centre.
+double LevelAt(const FineField& f, double y) {
+  const FinePlace p = PlaceOf(f, y);
+  if (p.i != f.lastLower) return f.level[p.i] + (f.level[p.i + 1] - f.level[p.i]) * p.frac;
+  const double y0 = p.i * f.h, y1 = y0 + f.h;
+  if (y <= f.centre) return f.level[p.i] + (1.0 - f.level[p.i]) * (y - y0) / std::fmax(f.centre - y0, 1e-300);
+  return 1.0 + (f.level[p.i + 1] - 1.0) * (y - f.centre) / std::fmax(y1 - f.centre, 1e-300);
+}
+
+// Each depth node and each Gauss point of the flow field takes the temperature of its orbit:
+// the next flow field sees the orbits' temperatures inside every interval, not a line
+// between its nodes (which misses the thin hot layers next to the walls).
 void OrbitsToDepth(CalcState& s, const FineField& f) {
-  for (int j = 0; j <= s.NDiv; ++j) {
-    const double level = std::clamp(f.level[j * kSubdivisions], 0.0, 1.0);
-    const double at = std::asin(std::sqrt(level)) * (2.0 / std::numbers::pi) * kCells + 0.5;
-    double t;
-    if (at <= 1.0) {
-      t = s.BarrelTemp + (s.OrbitTemp[1] - s.BarrelTemp) * std::fmax(0.0, (at - 0.5) * 2.0);
-    } else if (at >= kCells) {
-      t = s.OrbitTemp[kCells];
-    } else {
-      const int i = static_cast<int>(at);
-      t = s.OrbitTemp[i] + (s.OrbitTemp[i + 1] - s.OrbitTemp[i]) * (at - i);
-    }
-    s.Temp[j] = t;
-  }
+  for (int j = 0; j <= s.NDiv; ++j) s.Temp[j] = TempOfLevel(s, f.level[j * kSubdivisions]);
   s.Temp[0] = s.BarrelTemp;
   s.Temp[s.NDiv] = s.BarrelTemp;
+  const double at[kFlowGaussPoints] = {0.5 - kFlowGaussSpread, 0.5, 0.5 + kFlowGaussSpread};
+  for (int i = 0; i < s.NDiv; ++i) {
+    for (int g = 0; g < kFlowGaussPoints; ++g) {
+      s.GaussTemp[static_cast<std::size_t>(kFlowGaussPoints * i + g)] = TempOfLevel(s, LevelAt(f, (i + at[g]) * f.h * kSubdivisions));
+    }
+  }
+  s.GaussTempSet = 1;
 }
 
 }  // namespace
@@ -373,9 +390,21 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
     s.MixingDegree += mid * dz * s.StepY * W / s.VolumeRate;
   }
   s.EnthalpyDiff = (s.MassRate * s.SpecificHeat) * (s.AvgTemp - s.InletAvgTemp);
-  s.PowerInput += ((s.ShearZ[N] * s.VelZ[N]) + (s.ShearX[N] * s.VelX[N])) * s.Viscosity[N] * W * dz *
-                  kEnergyUnits.workToHeat;
-  s.Pressure += s.PressGradZ * dz;
+  // The pressure by the trapezoid rule: the last step's rise completed with the mean of its
+  // two ends' gradients, this one's begun with its starting gradient (what the turn line
+  // shows until the next step completes it). Where the section changes along the step (a
+  // tapered zone, whose section is the step's middle one) or a new zone begins, the rise
+  // stays its midpoint's.
+  const double completion = s.ZoneEntered == 1 ? 0.0 : 0.5 * (s.PressGradZ - s.LastPressGradZ) * s.LastStepZ;
+  s.Pressure += completion + s.PressGradZ * dz;
+  // The barrel's work: the heating the march carries over the step and the pressure's power,
+  // the latter by the same trapezoid rule as the pressure.
+  const double barrelWork = ((s.ShearZ[N] * s.VelZ[N]) + (s.ShearX[N] * s.VelX[N])) * s.Viscosity[N];
+  s.PowerInput += (barrelWork * W * dz + completion * s.VolumeRate) * kEnergyUnits.workToHeat;
+  const bool oneSection = s.Zones == nullptr || s.Zones->spans[static_cast<std::size_t>(s.ZoneIndex)].depthFrom ==
+                                                     s.Zones->spans[static_cast<std::size_t>(s.ZoneIndex)].depthTo;
+  s.LastPressGradZ = s.PressGradZ;
+  s.LastStepZ = oneSection ? dz : 0.0;
   s.Turns = TurnsAt(s, s.PosZ);
   CheckFaultFlags("the pressure and power of the step");
 
@@ -391,7 +420,11 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
     return {};
   }
 
-  s.WallCooling += MarchOrbits(s, orbits, W, dz) * dz;
+  // The march in substeps on the step's flow field: the implicit conduction lags the
+  // temperatures' rise by a part of the step; the substeps make that part smaller.
+  for (int m = 0; m < kMarchSubsteps; ++m) {
+    s.WallCooling += MarchOrbits(s, orbits, W, dz / kMarchSubsteps) * (dz / kMarchSubsteps);
+  }
   OrbitsToDepth(s, fine);
   CheckFaultFlags("the energy step");
   s.PosZ = lastStep ? s.ChannelLength : s.PosZ + s.StepZ;

@@ -119,6 +119,7 @@ void RecordZoneEnd(RunRecord& record, const ZonePlan& plan, int zone, double pre
 double KeepStarved(CalcState& s, RunRecord& record) {
   const double raised = -s.Pressure;
   s.Pressure = 0;
+  s.LastStepZ = 0;  // the rise the zero replaced is not completed
   // Steps next to each other make one stretch.
   auto& starved = record.starvedTurns;
   constexpr double kStepTurns = 1.0 / 20;
