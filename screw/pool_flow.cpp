@@ -40,7 +40,7 @@ std::optional<PoolFlow::Field> PoolFlow::Solve(double depth, double width, doubl
     const double w = s.Viscosity[j] * (s.ShearZ[j] * s.ShearZ[j] + s.ShearX[j] * s.ShearX[j]);
     work += (j == 0 || j == s.NDiv ? 0.5 : 1.0) * w;
   }
-  return Field{s.PressGradZ, work * s.StepY * width * kWorkToHeat};
+  return Field{s.PressGradZ, work * s.StepY * width * kEnergyUnits.workToHeat};
 }
 
 }  // namespace kelvado

@@ -169,6 +169,10 @@ struct CalcState {
   double RootStressX = 0;
   std::array<double, 3 * (kProfileSize - 1)> GaussShearZ{};
   std::array<double, 3 * (kProfileSize - 1)> GaussShearX{};
+  // The temperatures at those Gauss points, where the orbits set them (GaussTempSet 1); the
+  // flow field takes them in place of the line between the interval's nodes.
+  std::array<double, 3 * (kProfileSize - 1)> GaussTemp{};
+  std::uint8_t GaussTempSet = 0;
 
   // The consistent model's energy balance: one temperature per orbit cell of the
   // cross-channel circulation, cell 1 along the walls, cell kOrbitCells round its centre.
@@ -177,6 +181,10 @@ struct CalcState {
   // last step: the mean temperature's weights, and where the next step's flows start from.
   Profile OrbitFlow{};
   std::uint8_t OrbitsStarted = 0;
+  // The consistent model sums the pressure by the trapezoid rule: the last step's gradient
+  // and length, completed by the next step's gradient (a length of 0: nothing to complete).
+  double LastPressGradZ = 0;  // gf/cm3
+  double LastStepZ = 0;       // cm
   // Set by an energy step that could not march (an orbit carrying no flow down the
   // channel); the bounds check ends the run there.
   std::uint8_t MarchUnbounded = 0;

@@ -221,7 +221,8 @@ StepQuadrature BuildQuadrature(const CalcState& s, double depth) {
     for (int g = 0; g < kGaussPoints; ++g, ++k) {
       q.xi[k] = (i + kGaussAt[g]) * s.StepY / depth;
       q.weight[k] = kGaussWeight[g] * s.StepY;
-      q.logFluidity[k] = l0 + (l1 - l0) * kGaussAt[g];
+      q.logFluidity[k] = s.GaussTempSet == 1 ? -(logK - s.TempCoeff * (s.GaussTemp[k] - s.StdTemp)) / n
+                                             : l0 + (l1 - l0) * kGaussAt[g];
     }
   }
   const double drag = s.BarrelSpeedZ - s.VolumeRate / (s.ChannelWidth * depth);

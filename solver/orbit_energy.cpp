@@ -10,12 +10,14 @@
 #include "solver/consistent_flow.h"
 #include "solver/fp_fault.h"
 #include "solver/results_sink.h"
+#include "solver/screw_zones.h"
 #include "solver/units.h"
 
 namespace kelvado {
 namespace {
 
 constexpr int kSubdivisions = 5;  // fine intervals per interval of the depth grid
+constexpr int kMarchSubsteps = 2;  // backward-Euler steps of the temperatures per flow field
 constexpr int kCells = kOrbitCells;
 using CellArray = std::array<double, kCells + 2>;  // 1-based, with room for both ends
 
@@ -29,19 +31,23 @@ struct FineField {
   double h = 0;                   // cm
   FineArray cumFlow;              // integral of w dy from the root, cm2/s
   FineArray cumHeat;              // integral of the viscous dissipation dy, gf/(cm s)
-  FineArray cumFlowTemp;
+  // Integrals of |w| dy and |w| T dy, for the orbits' starting temperatures.
+  FineArray cumSpeed;
+  FineArray cumSpeedTemp;
   FineArray level;                // |psi| over its value at the centre: 0 at the walls, 1 there
   int lastLower = 0;              // the last fine point of the lower layer
   double centre = 0;              // depth of the centre of the circulation, cm
 };
 
 // The quadratic through an interval's three Gauss-point shear rates: the values and the
-// integrals of its basis polynomials from the interval's start, at the fine points s = k / kSubdivisions.
-// Their integral over the whole interval is the Gauss rule's, so the fine velocities meet
-// the nodes' velocities exactly.
+// first and second integrals of its basis polynomials from the interval's start, at the fine
+// points s = k / kSubdivisions. Its integral over the whole interval is the Gauss rule's, so
+// the fine velocities meet the nodes' velocities exactly, and the flows integrated twice meet
+// the throughput and the zero net cross flow the step was solved for.
 struct SubPointWeights {
   std::array<std::array<double, kFlowGaussPoints>, kSubdivisions + 1> value{};
   std::array<std::array<double, kFlowGaussPoints>, kSubdivisions + 1> integral{};
+  std::array<std::array<double, kFlowGaussPoints>, kSubdivisions + 1> second{};
 };
 
 const SubPointWeights& Weights() {
@@ -55,6 +61,7 @@ const SubPointWeights& Weights() {
         const double scale = (at[g] - a) * (at[g] - b);
         w.value[k][g] = (x - a) * (x - b) / scale;
         w.integral[k][g] = (x * x * x / 3 - (a + b) * x * x / 2 + a * b * x) / scale;
+        w.second[k][g] = (x * x * x * x / 12 - (a + b) * x * x * x / 6 + a * b * x * x / 2) / scale;
       }
     }
     return w;
@@ -68,38 +75,45 @@ bool BuildFineField(const CalcState& s, FineField& f) {
   const int n = s.NDiv * kSubdivisions;
   f.count = n;
   f.h = s.StepY / kSubdivisions;
-  f.cumFlow[0] = f.cumHeat[0] = f.cumFlowTemp[0] = 0;
-  FineArray u, w, heat, flowTemp;
+  f.cumFlow[0] = f.cumHeat[0] = f.cumSpeed[0] = f.cumSpeedTemp[0] = 0;
+  FineArray u, w, speedTemp;
 
   const SubPointWeights& weights = Weights();
-  double nodeW = 0, nodeU = 0;
+  double nodeW = 0, nodeU = 0, nodeFlow = 0, nodeCross = 0;
   for (int i = 0; i < s.NDiv; ++i) {
     const double* gz = &s.GaussShearZ[static_cast<std::size_t>(kFlowGaussPoints * i)];
     const double* gx = &s.GaussShearX[static_cast<std::size_t>(kFlowGaussPoints * i)];
     for (int k = i == 0 ? 0 : 1; k <= kSubdivisions; ++k) {
       const int at = i * kSubdivisions + k;
-      double rateZ = 0, rateX = 0, riseZ = 0, riseX = 0;
+      double riseZ = 0, riseX = 0, flowZ = 0, flowX = 0;
       for (int g = 0; g < kFlowGaussPoints; ++g) {
-        rateZ += gz[g] * weights.value[k][g];
-        rateX += gx[g] * weights.value[k][g];
         riseZ += gz[g] * weights.integral[k][g];
         riseX += gx[g] * weights.integral[k][g];
+        flowZ += gz[g] * weights.second[k][g];
+        flowX += gx[g] * weights.second[k][g];
       }
       const double y = at * f.h;
+      const double x = static_cast<double>(k) / kSubdivisions;
       w[at] = nodeW + s.StepY * riseZ;
       u[at] = nodeU + s.StepY * riseX;
-      // The stresses are linear in depth; the dissipation is stress times shear rate.
-      heat[at] = (s.RootStressZ + s.PressGradZ * y) * rateZ + (s.RootStressX + s.PressGradX * y) * rateX;
+      f.cumFlow[at] = nodeFlow + s.StepY * (nodeW * x + s.StepY * flowZ);
+      const double cross = nodeCross + s.StepY * (nodeU * x + s.StepY * flowX);
+      // The stresses are linear in depth, tau = tau0 + G y, so the dissipation tau . dv/dy
+      // integrates by parts to tau . v - G . (integral of v dy): exactly the barrel's work less
+      // the pressure's over the whole depth, as the power balance counts them.
+      f.cumHeat[at] = (s.RootStressZ + s.PressGradZ * y) * w[at] + (s.RootStressX + s.PressGradX * y) * u[at] -
+                      s.PressGradZ * f.cumFlow[at] - s.PressGradX * cross;
+      if (k == kSubdivisions) nodeCross = cross;
       const double t = s.Temp[i] + (s.Temp[i + 1] - s.Temp[i]) * (static_cast<double>(k) / kSubdivisions);
-      flowTemp[at] = w[at] * t;
+      speedTemp[at] = std::fabs(w[at]) * t;
     }
     nodeW = w[(i + 1) * kSubdivisions];
     nodeU = u[(i + 1) * kSubdivisions];
+    nodeFlow = f.cumFlow[(i + 1) * kSubdivisions];
   }
   for (int i = 1; i <= n; ++i) {
-    f.cumFlow[i] = f.cumFlow[i - 1] + 0.5 * f.h * (w[i - 1] + w[i]);
-    f.cumHeat[i] = f.cumHeat[i - 1] + 0.5 * f.h * (heat[i - 1] + heat[i]);
-    f.cumFlowTemp[i] = f.cumFlowTemp[i - 1] + 0.5 * f.h * (flowTemp[i - 1] + flowTemp[i]);
+    f.cumSpeed[i] = f.cumSpeed[i - 1] + 0.5 * f.h * (std::fabs(w[i - 1]) + std::fabs(w[i]));
+    f.cumSpeedTemp[i] = f.cumSpeedTemp[i - 1] + 0.5 * f.h * (speedTemp[i - 1] + speedTemp[i]);
   }
 
   // The upper layer moves with the barrel, the lower one against it; one reversal.
@@ -196,11 +210,11 @@ const CellLevels& Levels() {
 struct Orbits {
   CellArray flow{};         // down-channel flow of the cell's two strips, cm2/s
   CellArray heating{};      // viscous heating, cal/(cm2 s) per unit length
-  CellArray flowTemp{};     // integral of w T over the strips (for the first step)
+  CellArray start{};        // the entering temperature (the first step's alone), C
   CellArray conductance{};  // slot i: between cells i and i+1; slot 0: cell 1 and the walls
 };
 
-Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withFlowTemp) {
+Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withStart) {
   const CellLevels& c = Levels();
   CellLevels lowAt{}, upAt{};
   DepthsOfLevels(f, true, c, 2 * kCells + 1, lowAt.data());
@@ -232,8 +246,11 @@ Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withFlowTemp) {
   const double k = s.Conductivity;
   for (int i = 1; i <= kCells; ++i) {
     o.flow[i] = strips(f.cumFlow, i);
-    o.heating[i] = strips(f.cumHeat, i) * kWorkToHeat;
-    if (withFlowTemp) o.flowTemp[i] = strips(f.cumFlowTemp, i);
+    o.heating[i] = strips(f.cumHeat, i) * kEnergyUnits.workToHeat;
+    // The mean of the entering profile over the cell's strips weighted by |w|: where one
+    // strip flows backwards a mean weighted by w itself would extrapolate beyond the
+    // profile's range; this one stays inside it and is w's own where nothing flows back.
+    if (withStart && o.flow[i] > 0) o.start[i] = strips(f.cumSpeedTemp, i) / strips(f.cumSpeed, i);
     if (i < kCells) {
       o.conductance[i] = k / std::fmax(lowCentre[i + 1] - lowCentre[i], minGap) +
                          k / std::fmax(upCentre[i] - upCentre[i + 1], minGap);
@@ -289,25 +306,40 @@ double MarchOrbits(CalcState& s, const Orbits& o, double width, double dz) {
   return width * o.conductance[0] * (s.OrbitTemp[1] - wall);
 }
 
-// Each depth node takes the temperature of its orbit (linear between cell centres in the
-// cells' index, the walls' temperature on the outermost orbit).
+// The temperature of the orbit at a normalised stream function (linear between cell centres
+// in the cells' index, the walls' temperature on the outermost orbit).
+double TempOfLevel(const CalcState& s, double level) {
+  const double at = std::asin(std::sqrt(std::clamp(level, 0.0, 1.0))) * (2.0 / std::numbers::pi) * kCells + 0.5;
+  if (at <= 1.0) return s.BarrelTemp + (s.OrbitTemp[1] - s.BarrelTemp) * std::fmax(0.0, (at - 0.5) * 2.0);
+  if (at >= kCells) return s.OrbitTemp[kCells];
+  const int i = static_cast<int>(at);
+  return s.OrbitTemp[i] + (s.OrbitTemp[i + 1] - s.OrbitTemp[i]) * (at - i);
+}
+
+// The normalised stream function at a depth: linear between fine points, and through the
+// centre's 1 in the fine interval that holds the centre.
+double LevelAt(const FineField& f, double y) {
+  const FinePlace p = PlaceOf(f, y);
+  if (p.i != f.lastLower) return f.level[p.i] + (f.level[p.i + 1] - f.level[p.i]) * p.frac;
+  const double y0 = p.i * f.h, y1 = y0 + f.h;
+  if (y <= f.centre) return f.level[p.i] + (1.0 - f.level[p.i]) * (y - y0) / std::fmax(f.centre - y0, 1e-300);
+  return 1.0 + (f.level[p.i + 1] - 1.0) * (y - f.centre) / std::fmax(y1 - f.centre, 1e-300);
+}
+
+// Each depth node and each Gauss point of the flow field takes the temperature of its orbit:
+// the next flow field sees the orbits' temperatures inside every interval, not a line
+// between its nodes (which misses the thin hot layers next to the walls).
 void OrbitsToDepth(CalcState& s, const FineField& f) {
-  for (int j = 0; j <= s.NDiv; ++j) {
-    const double level = std::clamp(f.level[j * kSubdivisions], 0.0, 1.0);
-    const double at = std::asin(std::sqrt(level)) * (2.0 / std::numbers::pi) * kCells + 0.5;
-    double t;
-    if (at <= 1.0) {
-      t = s.BarrelTemp + (s.OrbitTemp[1] - s.BarrelTemp) * std::fmax(0.0, (at - 0.5) * 2.0);
-    } else if (at >= kCells) {
-      t = s.OrbitTemp[kCells];
-    } else {
-      const int i = static_cast<int>(at);
-      t = s.OrbitTemp[i] + (s.OrbitTemp[i + 1] - s.OrbitTemp[i]) * (at - i);
-    }
-    s.Temp[j] = t;
-  }
+  for (int j = 0; j <= s.NDiv; ++j) s.Temp[j] = TempOfLevel(s, f.level[j * kSubdivisions]);
   s.Temp[0] = s.BarrelTemp;
   s.Temp[s.NDiv] = s.BarrelTemp;
+  const double at[kFlowGaussPoints] = {0.5 - kFlowGaussSpread, 0.5, 0.5 + kFlowGaussSpread};
+  for (int i = 0; i < s.NDiv; ++i) {
+    for (int g = 0; g < kFlowGaussPoints; ++g) {
+      s.GaussTemp[static_cast<std::size_t>(kFlowGaussPoints * i + g)] = TempOfLevel(s, LevelAt(f, (i + at[g]) * f.h * kSubdivisions));
+    }
+  }
+  s.GaussTempSet = 1;
 }
 
 }  // namespace
@@ -328,7 +360,7 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
   }
   if (s.OrbitsStarted == 0) {
     for (int i = 1; i <= kCells; ++i) {
-      s.OrbitTemp[i] = orbits.flowTemp[i] / orbits.flow[i];
+      s.OrbitTemp[i] = orbits.start[i];
       s.OrbitFlow[i] = s.ChannelWidth * orbits.flow[i];
     }
     s.OrbitsStarted = 1;
@@ -358,9 +390,21 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
     s.MixingDegree += mid * dz * s.StepY * W / s.VolumeRate;
   }
   s.EnthalpyDiff = (s.MassRate * s.SpecificHeat) * (s.AvgTemp - s.InletAvgTemp);
-  s.PowerInput += ((s.ShearZ[N] * s.VelZ[N]) + (s.ShearX[N] * s.VelX[N])) * s.Viscosity[N] * W * dz *
-                  kWorkToHeat;
-  s.Pressure += s.PressGradZ * dz;
+  // The pressure by the trapezoid rule: the last step's rise completed with the mean of its
+  // two ends' gradients, this one's begun with its starting gradient (what the turn line
+  // shows until the next step completes it). Where the section changes along the step (a
+  // tapered zone, whose section is the step's middle one) or a new zone begins, the rise
+  // stays its midpoint's.
+  const double completion = s.ZoneEntered == 1 ? 0.0 : 0.5 * (s.PressGradZ - s.LastPressGradZ) * s.LastStepZ;
+  s.Pressure += completion + s.PressGradZ * dz;
+  // The barrel's work: the heating the march carries over the step and the pressure's power,
+  // the latter by the same trapezoid rule as the pressure.
+  const double barrelWork = ((s.ShearZ[N] * s.VelZ[N]) + (s.ShearX[N] * s.VelX[N])) * s.Viscosity[N];
+  s.PowerInput += (barrelWork * W * dz + completion * s.VolumeRate) * kEnergyUnits.workToHeat;
+  const bool oneSection = s.Zones == nullptr || s.Zones->spans[static_cast<std::size_t>(s.ZoneIndex)].depthFrom ==
+                                                     s.Zones->spans[static_cast<std::size_t>(s.ZoneIndex)].depthTo;
+  s.LastPressGradZ = s.PressGradZ;
+  s.LastStepZ = oneSection ? dz : 0.0;
   s.Turns = TurnsAt(s, s.PosZ);
   CheckFaultFlags("the pressure and power of the step");
 
@@ -376,7 +420,11 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
     return {};
   }
 
-  s.WallCooling += MarchOrbits(s, orbits, W, dz) * dz;
+  // The march in substeps on the step's flow field: the implicit conduction lags the
+  // temperatures' rise by a part of the step; the substeps make that part smaller.
+  for (int m = 0; m < kMarchSubsteps; ++m) {
+    s.WallCooling += MarchOrbits(s, orbits, W, dz / kMarchSubsteps) * (dz / kMarchSubsteps);
+  }
   OrbitsToDepth(s, fine);
   CheckFaultFlags("the energy step");
   s.PosZ = lastStep ? s.ChannelLength : s.PosZ + s.StepZ;

@@ -18,17 +18,22 @@
 // next to the barrel, where it is linear. Each cell's down-channel flow, viscous heating and
 // its conductances to its neighbours (k over the distance of the cell centres in each layer,
 // both layers in parallel) are integrated over its two strips on a fine sub-grid of the
-// step's flow field; the temperatures are marched by backward Euler, so that any step is
-// stable and no temperature falls below the walls' or the entering ones. Conduction to both
-// walls (held at the barrel temperature) leaves through cell 1. Where the flow field changes
-// between steps, melt crossing an orbit's edge carries its orbit's temperature, so the
-// enthalpy carried changes by the heating less the wall heat alone. Each depth node takes the
-// temperature of its orbit for the next step's flow field.
+// step's flow field, the heating by parts so that it adds up to the barrel's work less the
+// pressure's; the temperatures are marched by backward Euler in two substeps per flow field,
+// so that any step is stable and no temperature falls below the walls' or the entering ones.
+// The orbits start at the entering profile's mean over their strips weighted by |w|, inside
+// its range. Conduction to both walls (held at the barrel temperature) leaves through cell 1.
+// Where the flow field changes between steps, melt crossing an orbit's edge carries its
+// orbit's temperature, so the enthalpy carried changes by the heating less the wall heat
+// alone. Each depth node and each Gauss point of the flow field takes the temperature of its
+// orbit for the next step's flow field.
 //
 // The integrals cover exactly the channel length: the step that reaches the channel end is
-// as long as what is left, and the evaluation at the end adds no length. The mean temperature
-// and the enthalpy rise are weighted by the down-channel flow that carried each orbit's
-// temperature, the flow the energy equation carries.
+// as long as what is left, and the evaluation at the end adds no length. The pressure is
+// summed by the trapezoid rule (a tapered zone's steps, whose section is their middle one, by
+// their own gradient). The mean temperature and the enthalpy rise are weighted by the
+// down-channel flow that carried each orbit's temperature, the flow the energy equation
+// carries. Work, heat and pressure power go through kEnergyUnits.
 
 namespace kelvado {
 

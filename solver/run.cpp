@@ -29,12 +29,12 @@ namespace {
 // melt cannot be started from the Newtonian first guess.
 constexpr double kMinStartPowerIndex = 0.55;
 
-void ComputePowerBalance(CalcState& s, double startPressure) {
-  s.Cooling2KW = kCalPerSecToKW * s.WallCooling;
-  s.TotalPowerKW = kCalPerSecToKW * s.PowerInput;
-  s.EnthalpyDiffKW = kCalPerSecToKW * s.EnthalpyDiff;
+void ComputePowerBalance(CalcState& s, double startPressure, const EnergyUnits& units) {
+  s.Cooling2KW = units.calPerSecToKW * s.WallCooling;
+  s.TotalPowerKW = units.calPerSecToKW * s.PowerInput;
+  s.EnthalpyDiffKW = units.calPerSecToKW * s.EnthalpyDiff;
   // The power that raised the pressure from where the channel began.
-  s.PressurePowerKW = ((s.Pressure - startPressure) * s.VolumeRate) * kGfCmPerSecToKW;
+  s.PressurePowerKW = ((s.Pressure - startPressure) * s.VolumeRate) * units.gfCmPerSecToKW;
   s.Cooling1KW = s.TotalPowerKW - (s.EnthalpyDiffKW + s.PressurePowerKW);
   s.OutletPressure = s.Pressure / kGfPerKgf;
 }
@@ -119,6 +119,7 @@ void RecordZoneEnd(RunRecord& record, const ZonePlan& plan, int zone, double pre
 double KeepStarved(CalcState& s, RunRecord& record) {
   const double raised = -s.Pressure;
   s.Pressure = 0;
+  s.LastStepZ = 0;  // the rise the zero replaced is not completed
   // Steps next to each other make one stretch.
   auto& starved = record.starvedTurns;
   constexpr double kStepTurns = 1.0 / 20;
@@ -231,7 +232,7 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
   check(true);
   if (firstViolation) return EndUnstable(*firstViolation, classic, services, outcome);
 
-  ComputePowerBalance(s, request.startPressure + unraised);
+  ComputePowerBalance(s, request.startPressure + unraised, classic ? kClassicEnergyUnits : kEnergyUnits);
   CheckFaultFlags("the power balance");
   // The consistent model's numbers stand only with their energy balance closed.
   // Measured against the largest term of the balance: near and past open discharge the

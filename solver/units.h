@@ -15,6 +15,9 @@ inline constexpr double kAbsoluteZero = -273.15;  // C
 
 // gf to kgf: divide by this (gf/cm2 to kgf/cm2).
 inline constexpr double kGfPerKgf = 1000;
+// The classic model's constants, which its results file depends on to the digit. Each
+// rounds its own calorie: the heat goes through 4.1897 J and the pressure power through
+// 9.8067e-5 J per gf.cm, 0.1 % apart, a gap its power balance carries.
 // cal/s to kW: multiply by this.
 inline constexpr double kCalPerSecToKW = 0.0041897;
 // gf.cm/s to kW: multiply by this.
@@ -36,8 +39,23 @@ inline constexpr double kPascalPerPsi = 4.4482216152605 / 6.4516e-4;
 
 // Material data sheets give SI; the material fields hold the program's units. The calorie
 // is the International Table calorie, 4.1868 J, as in the material library's conversions.
-// (The results file's kCalPerSecToKW above is that file's own fixed constant and stays.)
 inline constexpr double kJoulePerCal = 4.1868;
+// 1 gf.cm = 9.80665e-3 N * 1e-2 m.
+inline constexpr double kJoulePerGfCm = 9.80665e-5;
+
+// One set of factors from viscous work to heat to power: each a multiplier.
+struct EnergyUnits {
+  double workToHeat;      // gf.cm to cal
+  double calPerSecToKW;   // cal/s to kW
+  double gfCmPerSecToKW;  // gf.cm/s to kW
+};
+// The classic results file's own.
+inline constexpr EnergyUnits kClassicEnergyUnits{kWorkToHeat, kCalPerSecToKW, kGfCmPerSecToKW};
+// Every other calculation's (the consistent model, the pellet screw): one calorie, the
+// material fields' own, and the standard gram-force, so that the work that heats the melt,
+// the heat and the pressure power close in one balance.
+inline constexpr EnergyUnits kEnergyUnits{kJoulePerGfCm / kJoulePerCal, kJoulePerCal / 1000, kJoulePerGfCm / 1000};
+
 // 1 gf.s/cm2 = 9.80665e-3 N.s / 1e-4 m2: Pa.s values are divided by this.
 inline constexpr double kPascalSecondPerGfSecondPerCm2 = kPascalPerKgfPerCm2 / kGfPerKgf;
 // 1 cal/(g.C) = 4186.8 J/(kg.K): J/(kg.K) values are divided by this.
