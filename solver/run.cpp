@@ -215,7 +215,7 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     if (auto end = SolveStepFlowField(s, services, request.flowModel)) {
       if (classic && (*end == RunStatus::InnerFailed || *end == RunStatus::ClosureFailed)) {
         outcome.detail = ClassicNotConvergedDetail(*end == RunStatus::InnerFailed, std::fmin(TurnsAt(s, s.PosZ), s.LengthRatio),
-                                                   std::fmax(backFlow, BackFlowShare(s)));
+                                                   backFlow);
       }
       return *end;
     }
