@@ -176,5 +176,24 @@ TEST_F(Guards, ReplacedFilesKeepTheirModeAndOneFileIsOneOutput) {
   EXPECT_EQ(ReadBytes(dir_.file("kept.txt")), before);
 }
 
+// Data not symmetric about the reference temperature (190, 210, 250 C about 220 C) from
+// eta = 1000 Pa.s (gamma/100)^-0.5 exp(-0.02 (T - 220)): the fit gives back its own law.
+TEST_F(Guards, FitOfDataNotSymmetricAboutItsReferenceGivesItsLawBack) {
+  std::string table = "temp_C,shear_rate_per_s,viscosity_Pa_s\n";
+  for (const int temp : {190, 210, 250}) {
+    for (const int rate : {10, 100, 1000}) {
+      char row[64];
+      std::snprintf(row, sizeof row, "%d,%d,%.9g\n", temp, rate, 1000 * std::pow(rate / 100.0, -0.5) * std::exp(-0.02 * (temp - 220)));
+      table += row;
+    }
+  }
+  WriteBytes(dir_.file("asym.csv"), table);
+  const CliResult run = Run({"materials", "fit", "asym.csv"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  for (const char* line : {"= 1000 Pa.s", "(power-index)      0.5\n", "(temp-coeff)       0.02 1/", "(std-temp)         220 "}) {
+    EXPECT_NE(run.out.find(line), std::string::npos) << line << '\n' << run.out;
+  }
+}
+
 }  // namespace
 }  // namespace kelvado::testing
