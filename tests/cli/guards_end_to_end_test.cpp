@@ -110,6 +110,12 @@ TEST_F(Guards, PressureBelowZeroInsideTheChannelIsNamedByItsTurns) {
     EXPECT_NE(said.find(std::string("The pressure falls below zero inside the channel ") + where), std::string::npos)
         << rpm << ": " << said << " against " << where;
   }
+  // Below zero from turn 1 to the outlet: the negative outlet pressure's warning says it, once.
+  const nlohmann::json outlet = Json({"--flow-model", "consistent", "--rpm", "80", "--zone", "turns=3,depth=0.2", "--zone",
+                                      "turns=10,depth=0.5"});
+  ASSERT_LT(outlet["steps"].back()["pressure_gf_per_cm2"].get<double>(), 0);
+  ASSERT_EQ(outlet["warnings"].size(), 1u) << outlet["warnings"];
+  EXPECT_EQ(outlet["warnings"][0].get<std::string>().rfind("The outlet pressure is negative", 0), 0u) << outlet["warnings"];
 }
 
 // A classic run that does not converge keeps its message and says what it saw: the back flow
@@ -123,11 +129,11 @@ TEST_F(Guards, ClassicRunThatGivesUpNamesItsBackFlow) {
   EXPECT_NEAR(std::stod(run.err.substr(at + said.size())), 44.4, 3) << run.err;
 }
 
-// A screw tapering from 1.5 to 0.2 cm: the search reaches the output at which its deepest
+// A screw tapering from 1.5 to 0.2 cm behind a feed zone: the search reaches the output at which its deepest
 // section reaches open discharge, W H Vbz / 2, and finds the point above the metering range.
 TEST_F(Guards, OperatingPointRangeReachesTheDeepestSectionsOpenDischarge) {
   const CliResult run = Run({"operating-point", "--flow-model", "consistent", "--rpm", "80", "--die",
-                             "slit:width=20,gap=0.2,length=4", "--zone", "turns=10,depth=1.5:0.2"});
+                             "slit:width=20,gap=0.2,length=4", "--zone", "turns=2,depth=0.8", "--zone", "turns=10,depth=1.5:0.2"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   const double D = 6.5, pitch = 6.5, flight = 0.65, depth = 1.5, rpm = 80, density = 0.96;
   const double angle = std::atan(pitch / (std::numbers::pi * D));
