@@ -349,6 +349,7 @@ kelvado::RunRequest TForm1::makeRequest() const {
   request.encoding = kelvado::TextEncoding::ShiftJis;
   request.keptSteps = plots::kPlottedStepsAtMost;
   request.flowModel = flowModel();
+  if (const kelvado::Material* material = material_->currentMaterial()) request.maxProcessingTemp = material->maxProcessingTemp;
   return request;
 }
 

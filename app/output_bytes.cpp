@@ -6,7 +6,7 @@
 
 #include "files/exit_codes.h"
 #include "files/output_file.h"
-#include "case/input_error.h"
+#include "solver/input_error.h"
 
 namespace output_bytes {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "case/compose.h"
 #include "case/inputs_file.h"
-#include "case/input_error.h"
 #include "solver/die.h"
+#include "solver/input_error.h"
 #include "solver/input_fields.h"
 #include "solver/screw_zones.h"
 

@@ -29,6 +29,8 @@ struct CaseData {
   // The material the eight material fields came from, when they came from one; its values are
   // written too, so the name is a record, not a need.
   std::optional<std::string> material;
+  // The highest processing temperature of the material looked up for the fields, if it gives one.
+  std::optional<double> maxProcessingTemp;
   // How the screw is fed, and a pellet feed's values as texts (the grade's from the material,
   // where it has them, under the file's and the options').
   Feed feed = Feed::Melt;

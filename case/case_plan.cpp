@@ -4,7 +4,7 @@
 #include <cmath>
 #include <memory>
 
-#include "case/input_error.h"
+#include "solver/input_error.h"
 #include "solver/input_fields.h"
 
 namespace kelvado {

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "case/input_error.h"
+#include "solver/input_error.h"
 
 namespace kelvado {
 
@@ -32,6 +32,7 @@ CaseData ComposeCase(const InputsFile* file, const CaseSources& given, char sepa
   if (given.material || (c.material && !fileGivesAll)) {
     const Material material = FindMaterial(*c.material, catalog);
     ApplyMaterial(material, c.inputs, separator);
+    c.maxProcessingTemp = material.maxProcessingTemp;
     if (material.solid) {
       for (std::size_t i = 0; i < kSolidStateCount; ++i) c.pellet[i] = ExactNumberText((*material.solid)[i], separator);
     }

@@ -2,8 +2,8 @@
 #include "case/inputs_file.h"
 
 
-#include "case/input_error.h"
 #include "files/bounded_read.h"
+#include "solver/input_error.h"
 
 namespace kelvado {
 namespace {

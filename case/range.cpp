@@ -4,8 +4,8 @@
 #include <charconv>
 
 #include "solver/input.h"
+#include "solver/input_error.h"
 #include "solver/ranges.h"
-#include "case/input_error.h"
 
 namespace kelvado {
 namespace {

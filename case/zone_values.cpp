@@ -6,7 +6,7 @@
 #include <utility>
 #include <variant>
 
-#include "case/input_error.h"
+#include "solver/input_error.h"
 
 namespace kelvado {
 namespace {

@@ -95,6 +95,7 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
   if (c.feed == Feed::Pellets) return RunPelletsFromCommandLine(options, c, separator, out, err);
   RunRequest request{c.inputs, options.resultFileName, separator, options.encoding};
   request.flowModel = c.flowModel;
+  request.maxProcessingTemp = c.maxProcessingTemp;
   if (const std::optional<ExitCode> refused = DriveBySpeed(options, c, separator, request, err)) return *refused;
   // The steps are kept only for the exports that write them.
   if (options.jsonFile || options.csvFolder) request.keptSteps = kKeepEverySteps;
@@ -116,6 +117,11 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
     case RunStatus::ImproperInput:
       // The run's own message does not say which field a text that is no number was in.
       if (!outcome.detail.empty() && outcome.detail != services.LastMessage()) err << outcome.detail << ".\n";
+      break;
+    case RunStatus::InnerFailed:
+    case RunStatus::ClosureFailed:
+      // The run's own message stays as it always was; the line after it names the cause.
+      if (!outcome.detail.empty()) err << outcome.detail << '\n';
       break;
     case RunStatus::Finished:
       WriteSummary(out, outcome.summary, separator, options.pressureUnit);

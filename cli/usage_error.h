@@ -2,7 +2,7 @@
 #pragma once
 // A command line or inputs file that cannot be understood: the program stops before any run.
 // The case layer's InputError, under the name the command line has always used.
-#include "case/input_error.h"
+#include "solver/input_error.h"
 
 namespace kelvado::cli {
 

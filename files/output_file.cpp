@@ -10,9 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "case/input_error.h"
 #include "files/replaced_mode.h"
 #include "files/user_materials_path.h"
+#include "solver/input_error.h"
 
 namespace kelvado {
 

@@ -12,7 +12,7 @@
 #include "case/inputs_file.h"
 #include "case/range.h"
 #include "solver/input.h"
-#include "case/input_error.h"
+#include "solver/input_error.h"
 
 namespace {
 

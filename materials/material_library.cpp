@@ -18,6 +18,7 @@
 #include "files/output_file.h"
 #include "files/user_materials_path.h"
 #include "solver/input_fields.h"
+#include "solver/units.h"
 
 namespace kelvado {
 namespace {
@@ -27,6 +28,7 @@ using Json = nlohmann::ordered_json;
 
 constexpr std::size_t kMaxMaterialsFileBytes = 4 << 20;
 constexpr std::string_view kUserSource = "entered by the user";
+constexpr const char* kMaxProcessingTempKey = "max-processing-temp";
 
 template <typename... Parts>
 [[noreturn]] void Fail(const Parts&... parts) {
@@ -74,7 +76,7 @@ Material ParseEntry(const Json& entry, const std::string& where) {
     const bool known = key == "name" || key == "family" || key == "source" || key == "conversion" ||
                        std::any_of(kMaterialFields.begin(), kMaterialFields.end(),
                                    [&key](Field f) { return FieldInfo(f).optionName == key; }) ||
-                       IsSolidStateKey(key);
+                       IsSolidStateKey(key) || key == kMaxProcessingTempKey;
     if (!known) Fail(where, "has an unknown key '", key, "'");
   }
   Material m;
@@ -109,6 +111,12 @@ Material ParseEntry(const Json& entry, const std::string& where) {
     Fail(named, "gives ", std::to_string(given), " of the ", std::to_string(kSolidStateCount),
          " solid-state values; give all of them or none");
   }
+  if (const auto it = entry.find(kMaxProcessingTempKey); it != entry.end()) {
+    if (!it->is_number() || !std::isfinite(it->get<double>()) || !(it->get<double>() > kAbsoluteZero)) {
+      Fail(named, "'", kMaxProcessingTempKey, "' is not a temperature above absolute zero");
+    }
+    m.maxProcessingTemp = it->get<double>();
+  }
   return m;
 }
 
@@ -123,6 +131,7 @@ Json EntryJson(const Material& m) {
   if (m.solid) {
     for (std::size_t i = 0; i < kSolidStateCount; ++i) entry[std::string(kPelletFields[i].name)] = (*m.solid)[i];
   }
+  if (m.maxProcessingTemp) entry[kMaxProcessingTempKey] = *m.maxProcessingTemp;
   return entry;
 }
 

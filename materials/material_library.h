@@ -31,6 +31,9 @@ struct Material {
   std::array<double, kMaterialFields.size()> values{};  // in the fields' units, kMaterialFields order
   // The pellets' solid-state data, kPelletFields order, where the source gives it.
   std::optional<std::array<double, kSolidStateCount>> solid = std::nullopt;
+  // The highest melt temperature the grade is processed at (C), "max-processing-temp" in a
+  // file, where the source gives one: a run hotter at the outlet warns.
+  std::optional<double> maxProcessingTemp = std::nullopt;
 
   double Value(Field field) const;
 };
@@ -51,7 +54,8 @@ class MaterialWriteError : public MaterialError {
 
 // Parses a materials file's content, `{"materials": [ {...}, ... ]}`; `origin` names it in
 // the messages. Every entry needs a name (no '#', no control character, no blanks at the
-// ends), a source and the eight values as finite numbers; no other keys are taken.
+// ends), a source and the eight values as finite numbers; optionally the pellets' solid-state
+// values (all or none) and "max-processing-temp"; no other keys are taken.
 std::vector<Material> ParseMaterials(std::string_view content, std::string_view origin);
 
 // The file read and parsed; a file larger than 4 MiB is refused.

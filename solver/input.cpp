@@ -110,11 +110,9 @@ std::string TwoDecimalsText(double value, char decimalSeparator) {
 }
 
 std::array<double*, kInputCount> InputTargets(CalcState& state) {
-  return {&state.BarrelDiameter, &state.LengthRatio,  &state.ChannelDepth, &state.ScrewPitch,
-          &state.FlightWidth,    &state.OutputRate,   &state.FlowRateRatio, &state.Density,
-          &state.SpecificHeat,   &state.Conductivity, &state.InletTemp,    &state.BarrelTemp,
-          &state.StdViscosity,   &state.StdShearRate, &state.StdTemp,      &state.PowerIndex,
-          &state.TempCoeff};
+  std::array<double*, kInputCount> targets{};
+  for (const InputField& f : kInputFields) targets[static_cast<std::size_t>(f.field)] = &(state.*f.target);
+  return targets;
 }
 
 std::string InputProblemText(const CalcState& state, const InputTexts& texts, char decimalSeparator) {

@@ -19,6 +19,21 @@ namespace {
 
 constexpr double kRangeFromRatio = 0.05;  // flow-rate ratios of the default range
 constexpr double kRangeToRatio = 0.6;
+constexpr double kOpenDischargeRatio = 0.5;  // the drag flow: no pressure built
+
+// The output per unit of the flow-rate ratio that gives the speed, or nothing.
+std::optional<double> OutputPerRatio(const InputTexts& inputs, char decimalSeparator, double rpm) {
+  // The flow-rate ratio that gives the speed grows in proportion to the output.
+  InputTexts unit = inputs;
+  unit[Field::OutputRate] = ExactNumberText(1.0, decimalSeparator);
+  const RatioForRpm found = FlowRateRatioForRpm(unit, decimalSeparator, rpm);
+  const double perOutput = found.ratio;
+  if (found.status != RunStatus::Finished || !std::isfinite(perOutput) || !(perOutput > 0) ||
+      !std::isfinite(kRangeToRatio / perOutput)) {
+    return std::nullopt;
+  }
+  return 1 / perOutput;
+}
 
 // The screw runs of one search and the result they fill in.
 class Search {
@@ -231,15 +246,20 @@ const char* OperatingPointStatusName(OperatingPointStatus status) {
 }
 
 std::pair<double, double> DefaultOutputRange(const InputTexts& inputs, char decimalSeparator, double rpm) {
-  // The flow-rate ratio that gives the speed grows in proportion to the output.
-  InputTexts unit = inputs;
-  unit[Field::OutputRate] = ExactNumberText(1.0, decimalSeparator);
-  const RatioForRpm found = FlowRateRatioForRpm(unit, decimalSeparator, rpm);
-  const double ratioPerOutput = found.ratio;
-  if (found.status != RunStatus::Finished || !std::isfinite(ratioPerOutput) || !(ratioPerOutput > 0) || !std::isfinite(kRangeToRatio / ratioPerOutput)) {
-    return {0, 0};
-  }
-  return {kRangeFromRatio / ratioPerOutput, kRangeToRatio / ratioPerOutput};
+  const std::optional<double> perRatio = OutputPerRatio(inputs, decimalSeparator, rpm);
+  if (!perRatio) return {0, 0};
+  return {kRangeFromRatio * *perRatio, kRangeToRatio * *perRatio};
+}
+
+std::pair<double, double> DefaultOutputRange(const InputTexts& inputs, const std::vector<ScrewZone>& zones,
+                                             char decimalSeparator, double rpm) {
+  if (zones.empty()) return DefaultOutputRange(inputs, decimalSeparator, rpm);
+  // The shallowest section limits what the screw conveys; up to where the deepest one reaches
+  // open discharge a deeper stretch still builds pressure and the point may lie there.
+  auto range = DefaultOutputRange(MeteringInputs(inputs, zones, decimalSeparator), decimalSeparator, rpm);
+  const std::optional<double> deepest = OutputPerRatio(DeepestInputs(inputs, zones, decimalSeparator), decimalSeparator, rpm);
+  if (range.second > 0 && deepest) range.second = std::max(range.second, kOpenDischargeRatio * *deepest);
+  return range;
 }
 
 OperatingPointResult FindOperatingPoint(const OperatingPointRequest& request, const OperatingPointOptions& options) {
@@ -258,9 +278,7 @@ OperatingPointResult FindOperatingPoint(const OperatingPointRequest& request, co
 
   std::tie(result.outputFrom, result.outputTo) =
       request.outputFrom == 0 && request.outputTo == 0
-          ? DefaultOutputRange(request.zones.empty() ? request.inputs
-                                                     : MeteringInputs(request.inputs, request.zones, request.decimalSeparator),
-                               request.decimalSeparator, request.rpm)
+          ? DefaultOutputRange(request.inputs, request.zones, request.decimalSeparator, request.rpm)
           : std::pair(request.outputFrom, request.outputTo);
   if (!(result.outputFrom > 0) || !(result.outputFrom < result.outputTo) || !std::isfinite(result.outputTo)) {
     result.message = request.outputFrom == 0 && request.outputTo == 0

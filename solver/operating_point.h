@@ -89,6 +89,11 @@ struct OperatingPointOptions {
 // always takes some, crosses the screw's curve below the top of the range. Both zero when
 // the inputs give no usable screw speed formula.
 std::pair<double, double> DefaultOutputRange(const InputTexts& inputs, char decimalSeparator, double rpm);
+// The same for a screw of zones (the case's channel when `zones` is empty): from the shallowest
+// section's range to the top of it or, when higher, the output at which the deepest section
+// reaches open discharge.
+std::pair<double, double> DefaultOutputRange(const InputTexts& inputs, const std::vector<ScrewZone>& zones,
+                                             char decimalSeparator, double rpm);
 
 // Searches synchronously on the calling thread.
 OperatingPointResult FindOperatingPoint(const OperatingPointRequest& request,

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "solver/bounds.h"
 #include "solver/calc_state.h"
@@ -113,6 +115,16 @@ void RecordZoneEnd(RunRecord& record, const ZonePlan& plan, int zone, double pre
                                     z.barrelTemp, pressure / kGfPerKgf, meanTemp});
 }
 
+// Adds the step ending at `turns` to the stretches: steps next to each other make one.
+void AddToStretch(std::vector<std::pair<double, double>>& stretches, double turns) {
+  constexpr double kStepTurns = 1.0 / 20;
+  if (!stretches.empty() && turns - stretches.back().second <= kStepTurns * (1 + 1e-6)) {
+    stretches.back().second = turns;
+  } else {
+    stretches.emplace_back(turns, turns);
+  }
+}
+
 // A partly filled channel builds no pressure below zero: where it would, the channel runs
 // starved, at zero, until the filled length downstream builds it up again.
 // Returns the pressure that zero replaced, which no flow raised.
@@ -120,14 +132,7 @@ double KeepStarved(CalcState& s, RunRecord& record) {
   const double raised = -s.Pressure;
   s.Pressure = 0;
   s.LastStepZ = 0;  // the rise the zero replaced is not completed
-  // Steps next to each other make one stretch.
-  auto& starved = record.starvedTurns;
-  constexpr double kStepTurns = 1.0 / 20;
-  if (!starved.empty() && s.Turns - starved.back().second <= kStepTurns * (1 + 1e-6)) {
-    starved.back().second = s.Turns;
-  } else {
-    starved.emplace_back(s.Turns, s.Turns);
-  }
+  AddToStretch(record.starvedTurns, s.Turns);
   return raised;
 }
 
@@ -198,6 +203,8 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     }
   }
   double unraised = 0;  // gf/cm2 a partly filled channel's zero put in place of a pressure below it
+  std::vector<std::pair<double, double>> belowZero;  // stretches of turns at a pressure below zero
+  std::vector<double> lowest;                        // the lowest pressure of each, gf/cm2
   StepRecord last;
   do {
     if (services.CancelRequested()) return RunStatus::Cancelled;
@@ -206,7 +213,13 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     // A zone ends where the next begins: its pressure there, its mean temperature below.
     const bool zoneEnds = s.Zones != nullptr && s.ZoneEntered == 1 && s.ZoneIndex > 0;
     const double pressureHere = s.Pressure;
-    if (auto end = SolveStepFlowField(s, services, request.flowModel)) return *end;
+    if (auto end = SolveStepFlowField(s, services, request.flowModel)) {
+      if (classic && (*end == RunStatus::InnerFailed || *end == RunStatus::ClosureFailed)) {
+        outcome.detail = ClassicNotConvergedDetail(*end == RunStatus::InnerFailed, std::fmin(TurnsAt(s, s.PosZ), s.LengthRatio),
+                                                   backFlow);
+      }
+      return *end;
+    }
     if (classic && s.StepCount == 0) {
       const double n = s.PowerIndexSubstituted == 1 ? s.SavedPowerIndex : s.PowerIndex;
       if (auto warning = ClassicGradientWarning(s, n)) outcome.warnings.push_back(std::move(*warning));
@@ -216,6 +229,12 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     if (zoneEnds) RecordZoneEnd(outcome.record, *s.Zones, s.ZoneIndex - 1, pressureHere, s.AvgTemp);
     if (auto end = AfterWrite(s, services, stepWrite, outcome)) return *end;
     if (request.partlyFilled && s.Pressure < 0) unraised += KeepStarved(s, outcome.record);
+    if (s.Pressure < 0) {
+      const std::size_t stretches = belowZero.size();
+      AddToStretch(belowZero, s.Turns);
+      if (belowZero.size() != stretches) lowest.push_back(0);
+      lowest.back() = std::fmin(lowest.back(), s.Pressure);
+    }
     backFlow = std::fmax(backFlow, BackFlowShare(s));
     check(!classic);
     if (firstViolation && !classic) return EndUnstable(*firstViolation, false, services, outcome);
@@ -247,6 +266,16 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
   if (auto end = AfterWrite(s, services, sink.WriteOutletBlock(s), outcome)) return *end;
   outcome.summary = SummaryOf(s);
   if (auto warning = NegativePressureWarning(s.OutletPressure, s.Rpm)) outcome.warnings.push_back(std::move(*warning));
+  // A stretch that reaches the outlet is the negative outlet pressure's, warned of above.
+  if (s.Pressure < 0 && !belowZero.empty() && belowZero.back().second >= s.Turns) {
+    belowZero.pop_back();
+    lowest.pop_back();
+  }
+  if (!belowZero.empty()) {
+    const double lowestKgf = *std::min_element(lowest.begin(), lowest.end()) / kGfPerKgf;
+    if (auto warning = NegativeStretchWarning(belowZero, lowestKgf)) outcome.warnings.push_back(std::move(*warning));
+  }
+  if (auto warning = HotMeltWarning(s.AvgTemp, request.maxProcessingTemp)) outcome.warnings.push_back(std::move(*warning));
   outcome.record.outlet = RecordOutlet(s);
   return RunStatus::Finished;
 }

@@ -62,6 +62,9 @@ struct RunRequest {
   // The melt enters at the inlet temperature across the whole depth, mixed by the stage
   // before, instead of the profile that meets the barrel's temperature at the walls.
   bool uniformStart = false;
+  // The material's highest processing temperature (C), where it gives one: a finished run
+  // hotter at the outlet warns (else above kHotMeltTemp, solver/run_warnings.h).
+  std::optional<double> maxProcessingTemp;
 };
 
 enum class RunStatus {
@@ -93,7 +96,8 @@ struct OutletSummary {
 
 struct RunOutcome {
   RunStatus status = RunStatus::NotRun;
-  std::string detail;          // the fault's, the write error's or the unstable march's description
+  std::string detail;          // the fault's, the write error's or the unstable march's description;
+                               // of a classic run that did not converge, what it saw and what to do
   std::optional<Field> invalidField;  // the field that made the input improper
   OutletSummary summary;       // meaningful when Finished
   std::vector<std::string> warnings;  // of a finished run: see solver/run_warnings.h

@@ -12,6 +12,15 @@ namespace kelvado {
 namespace {
 
 std::string Short(double value, int digits) { return MessageNumber(value, std::chars_format::general, digits); }
+std::string Fixed(double value, int decimals) { return MessageNumber(value, std::chars_format::fixed, decimals); }
+
+// The closed-discharge gradient of a Newtonian melt at the profile's mean viscosity, gf/cm3.
+double ClosedDischargeGradient(const CalcState& s) {
+  double viscosity = 0;
+  for (int j = 0; j <= s.NDiv; ++j) viscosity += s.Viscosity[j];
+  viscosity /= s.NDiv + 1;
+  return 6 * viscosity * s.BarrelSpeedZ / (s.ChannelDepth * s.ChannelDepth);
+}
 
 }  // namespace
 
@@ -22,6 +31,35 @@ std::optional<std::string> NegativePressureWarning(double outletPressure, double
          " rpm against no pressure; it would need a pressurised feed or a higher screw speed.";
 }
 
+std::optional<std::string> HotMeltWarning(double meanOutletTemp, std::optional<double> maxProcessingTemp) {
+  const double limit = maxProcessingTemp.value_or(kHotMeltTemp);
+  if (!(meanOutletTemp > limit)) return std::nullopt;
+  const std::string above = maxProcessingTemp ? "the material's highest processing temperature, " + Short(limit, 4) + " \u00B0C"
+                                              : Short(limit, 4) + " \u00B0C, hotter than any common melt is processed";
+  return "The mean outlet temperature, " + Fixed(meanOutletTemp, 1) + " \u00B0C, is above " + above +
+         ": the melt would degrade; check the barrel temperature, the screw speed and the material's values.";
+}
+
+std::optional<std::string> NegativeStretchWarning(const std::vector<std::pair<double, double>>& turns, double lowest) {
+  if (turns.empty()) return std::nullopt;
+  std::string where;
+  for (const auto& [from, to] : turns) {
+    if (!where.empty()) where += ", ";
+    where += from == to ? "at turn " + Fixed(from, 2) : "from turn " + Fixed(from, 2) + " to " + Fixed(to, 2);
+  }
+  return "The pressure falls below zero inside the channel (" + where + "; down to " + Short(lowest, 4) +
+         " kgf/cm2): the channel there would not run full of melt as the model takes it.";
+}
+
+std::string ClassicNotConvergedDetail(bool inner, double turn, double backFlowShare) {
+  std::string text = inner ? "The viscosity iteration" : "The flow-rate closure";
+  text += " gave up at turn " + Fixed(turn, 2);
+  text += backFlowShare > 0 ? ", where the melt flows backwards over " + Fixed(100 * backFlowShare, 0) + " % of the depth"
+                            : ", with no melt flowing backwards";
+  return text + "; the consistent flow model covers such a case, and a finer L/D (a value changed in its last digits) "
+                "may let the classic one finish.";
+}
+
 std::optional<std::string> ClassicGradientWarning(const CalcState& firstStep, double powerIndex) {
   if (!(powerIndex < 1)) return std::nullopt;
   // About 240 kB, kept off the stack; the consistent stage costs microseconds.
@@ -30,6 +68,8 @@ std::optional<std::string> ClassicGradientWarning(const CalcState& firstStep, do
   if (!SolveConsistentFlowField(*probe)) return std::nullopt;
   const double classic = firstStep.PressGradZ;
   const double consistent = probe->PressGradZ;
+  const double floor = kGradientFloorShare * std::fabs(ClosedDischargeGradient(firstStep));
+  if (!(std::fabs(classic) >= floor && std::fabs(consistent) >= floor)) return std::nullopt;
   const double share = std::fabs(classic - consistent) / std::fabs(consistent);
   if (!(share > kGradientWarningShare)) return std::nullopt;
   return "The classic pressure gradient at the inlet is " + Short(100 * share, 3) +

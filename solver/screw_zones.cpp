@@ -145,6 +145,21 @@ InputTexts WithSection(const InputTexts& base, const std::vector<ScrewZone>& zon
   return texts;
 }
 
+// The section of the zone end that is shallowest (or deepest) of all.
+InputTexts ExtremeSectionInputs(const InputTexts& base, const std::vector<ScrewZone>& zones, char sep, bool deepest) {
+  const ScrewZone* chosen = &zones.front();
+  double depth = chosen->depthFrom;
+  for (const ScrewZone& zone : zones) {
+    for (const double d : {zone.depthFrom, zone.depthTo}) {
+      if (deepest ? d > depth : d < depth) {
+        depth = d;
+        chosen = &zone;
+      }
+    }
+  }
+  return WithSection(base, zones, *chosen, depth, sep);
+}
+
 }  // namespace
 
 InputTexts ZonedInputs(const InputTexts& base, const std::vector<ScrewZone>& zones, char sep) {
@@ -152,17 +167,11 @@ InputTexts ZonedInputs(const InputTexts& base, const std::vector<ScrewZone>& zon
 }
 
 InputTexts MeteringInputs(const InputTexts& base, const std::vector<ScrewZone>& zones, char sep) {
-  const ScrewZone* shallowest = &zones.front();
-  double depth = shallowest->depthFrom;
-  for (const ScrewZone& zone : zones) {
-    for (const double d : {zone.depthFrom, zone.depthTo}) {
-      if (d < depth) {
-        depth = d;
-        shallowest = &zone;
-      }
-    }
-  }
-  return WithSection(base, zones, *shallowest, depth, sep);
+  return ExtremeSectionInputs(base, zones, sep, false);
+}
+
+InputTexts DeepestInputs(const InputTexts& base, const std::vector<ScrewZone>& zones, char sep) {
+  return ExtremeSectionInputs(base, zones, sep, true);
 }
 
 std::variant<ZonePlan, std::string> PlanZones(const std::vector<ScrewZone>& zones, const CalcState& s) {

@@ -47,6 +47,8 @@ InputTexts ZonedInputs(const InputTexts& base, const std::vector<ScrewZone>& zon
 // The same with the section of the shallowest zone end instead of the first: the section that
 // limits what the screw conveys, for an output range.
 InputTexts MeteringInputs(const InputTexts& base, const std::vector<ScrewZone>& zones, char decimalSeparator);
+// The same with the deepest zone end's section: the one that reaches open discharge last.
+InputTexts DeepestInputs(const InputTexts& base, const std::vector<ScrewZone>& zones, char decimalSeparator);
 
 // The zones of a run laid along the channel: where each starts and ends down the channel and
 // in turns, and its section. Fields a zone leaves out come from the state's inputs.

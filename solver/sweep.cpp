@@ -28,7 +28,9 @@ SweepResult RunOne(const SweepCase& c, const SweepOptions& options) {
   const RunOutcome outcome = RunCalculation(request, services, none);
   SweepResult result;
   result.status = outcome.status;
-  result.message = outcome.detail.empty() ? services.message : outcome.detail;
+  // A table keeps the shown text of a run that did not converge; the cause is a run's line.
+  const bool gaveUp = outcome.status == RunStatus::InnerFailed || outcome.status == RunStatus::ClosureFailed;
+  result.message = outcome.detail.empty() || gaveUp ? services.message : outcome.detail;
   result.summary = outcome.summary;
   return result;
 }

@@ -254,7 +254,11 @@ void ResultsPlots::showOutcome(const kelvado::RunOutcome& outcome, kelvado::Flow
   if (outcome.status != kelvado::RunStatus::Finished) {
     shown_.reset();
     redraw();
-    setResults(false, QStringLiteral("The last run %1: nothing to plot.").arg(NotFinishedReason(outcome.status)));
+    QString status = QStringLiteral("The last run %1: nothing to plot.").arg(NotFinishedReason(outcome.status));
+    // A classic run that gave up says what it saw and what to do.
+    const bool gaveUp = outcome.status == kelvado::RunStatus::InnerFailed || outcome.status == kelvado::RunStatus::ClosureFailed;
+    if (gaveUp && !outcome.detail.empty()) status += QLatin1Char(' ') + QString::fromStdString(outcome.detail);
+    setResults(false, status);
     return;
   }
   shown_ = outcome.record;

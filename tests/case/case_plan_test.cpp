@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "case/input_error.h"
+#include "solver/input_error.h"
 #include "solver/input_fields.h"
 
 namespace kelvado {

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "case/compose.h"
+#include "solver/input_error.h"
 #include "solver/input_fields.h"
 #include "tests/support/temp_dir.h"
-#include "case/input_error.h"
 
 namespace kelvado {
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "case/case_plan.h"
-#include "case/input_error.h"
+#include "solver/input_error.h"
 #include "solver/input_fields.h"
 #include "tests/solver/zone_closed_form.h"
 

@@ -161,7 +161,11 @@ TEST(UserMaterials, TheSolidStateDataIsWrittenAndReadBackExactly) {
   WriteMaterialsFile(saved, dir.file("m.json"));
   const std::vector<Material> read = ReadMaterialsFile(dir.file("m.json"));
   ASSERT_EQ(read.size(), saved.size());
-  for (std::size_t i = 0; i < read.size(); ++i) EXPECT_EQ(read[i].solid, saved[i].solid) << read[i].name;
+  for (std::size_t i = 0; i < read.size(); ++i) {
+    EXPECT_EQ(read[i].solid, saved[i].solid) << read[i].name;
+    EXPECT_EQ(read[i].maxProcessingTemp, saved[i].maxProcessingTemp) << read[i].name;
+  }
+  EXPECT_EQ(read[2].maxProcessingTemp, 280.0);  // PP, as the library gives it
 }
 
 TEST(UserMaterials, DamagedFilesAreRefusedNamingTheFile) {
@@ -182,6 +186,8 @@ TEST(UserMaterials, DamagedFilesAreRefusedNamingTheFile) {
       // Half a grade's pellet data would feed a screw with the rest from nowhere.
       {R"({"materials": [{"name": "A", "temp-coeff": 1, "bulk-density": 0.5, "melting-temp": 110, )" + entry + "}]}",
        "gives 2 of the 7 solid-state values; give all of them or none"},
+      {R"({"materials": [{"name": "A", "temp-coeff": 1, "max-processing-temp": -300, )" + entry + "}]}",
+       "'max-processing-temp' is not a temperature above absolute zero"},
   };
   const std::string path = dir.file("materials.json");
   for (const auto& [content, message] : cases) {

@@ -94,6 +94,84 @@ TEST(ReadInputData, StopsAtTheFirstImproperFieldWithOneMessage) {
   EXPECT_EQ(s.TempCoeff, 0.0);
 }
 
+
+// Every field's bound at its limit: the value on the far side is refused with the field's
+// message, the nearest value on the near side passes that field. The limits are written
+// here as numbers of their own (the pitch across the channel: p pi D / sqrt((pi D)^2 + p^2)),
+// and every field has a row, so that a moved limit, a flipped comparison, a dropped field or
+// a field read into another's value fails.
+TEST(ReadInputData, HoldsEveryFieldToItsBoundAtTheLimit) {
+  struct Row {
+    Field field;
+    const char* refused;  // nullptr: no value is refused
+    const char* message;
+    const char* accepted;
+  };
+  const Row rows[] = {
+      {Field::BarrelDiameter, "0", "Barrel Diameter (cm) must be above zero", "5e-324"},
+      {Field::LengthRatio, "0", "L/D (-) must be above zero and at most 1000 turns", "1000"},
+      {Field::LengthRatio, "1000.0000000000001", "L/D (-) must be above zero and at most 1000 turns", "5e-324"},
+      {Field::ChannelDepth, "0", "Channel Depth (cm) must be above zero", "3.2499999999999996"},
+      {Field::ChannelDepth, "3.25", "Channel Depth (cm) must be less than the barrel radius, 3.25", "5e-324"},
+      {Field::ScrewPitch, "0", "Screw Pitch (cm) must be above zero", "5e-324"},
+      // 6.5 pi 6.5 / sqrt((6.5 pi)^2 + 6.5^2) = 6.193788...; along the axis it would be 6.5.
+      {Field::FlightWidth, "6.3", "Flight Width (cm) must be less than the pitch across the channel, 6.19379", "6.1937"},
+      {Field::OutputRate, "0", "Output (kg/hr) must be above zero", "5e-324"},
+      {Field::FlowRateRatio, "0", "Dimensionless Flow Rate (-) must be above zero", "5e-324"},
+      {Field::Density, "0", "Density (g/cm3) must be above zero", "5e-324"},
+      {Field::SpecificHeat, "0", "Specific Heat (cal/g.\u2103) must be above zero", "5e-324"},
+      {Field::Conductivity, "0", "Thermal\u3000Conductivity (cal/cm.s.\u2103) must be above zero", "5e-324"},
+      {Field::InletTemp, "-273.15", "Inlet Melt Temperature (\u2103) must be above absolute zero, -273.15", "-273.1499999999999"},
+      {Field::BarrelTemp, "-273.15", "Barrel Temperature (\u2103) must be above absolute zero, -273.15", "-273.1499999999999"},
+      {Field::StdViscosity, "0", "Std. Vis. (gf.s/cm2) must be above zero", "5e-324"},
+      {Field::StdShearRate, "0", "Std. SR (1/sec) must be above zero", "5e-324"},
+      {Field::StdTemp, "-273.15", "Std. Temp. (\u2103) must be above absolute zero, -273.15", "-273.1499999999999"},
+      {Field::PowerIndex, "0", "Parameter n (-) must be above zero and at most 1", "1"},
+      {Field::PowerIndex, "1.0000000000000002", "Parameter n (-) must be above zero and at most 1", "5e-324"},
+      {Field::TempCoeff, nullptr, "", "-1e300"},
+  };
+  std::array<bool, kInputCount> covered{};
+  for (const Row& row : rows) {
+    const std::string name(FieldInfo(row.field).optionName);
+    covered[static_cast<std::size_t>(row.field)] = true;
+    if (row.refused != nullptr) {
+      CalcState s;
+      testing::RecordingServices services;
+      InputTexts texts = DefaultInputTexts();
+      texts[row.field] = row.refused;
+      ReadInputData(s, texts, '.', services);
+      EXPECT_EQ(s.InputValid, 0) << name << ' ' << row.refused;
+      EXPECT_EQ(s.InvalidField, static_cast<int>(row.field)) << name << ' ' << row.refused;
+      ASSERT_EQ(services.messages.size(), 1u) << name;
+      EXPECT_EQ(services.messages[0], std::string(row.message) + "; change and try again!") << name;
+    }
+    CalcState s;
+    testing::RecordingServices services;
+    InputTexts texts = DefaultInputTexts();
+    texts[row.field] = row.accepted;
+    ReadInputData(s, texts, '.', services);
+    EXPECT_NE(s.InvalidField, static_cast<int>(row.field)) << name << ' ' << row.accepted << ": " << (services.messages.empty() ? "" : services.messages[0]);
+  }
+  for (int i = 0; i < kInputCount; ++i) EXPECT_TRUE(covered[i]) << FieldInfo(static_cast<Field>(i)).optionName << " has no row";
+}
+
+// Each field's text lands in its own value: a distinct number per field, read back by name.
+TEST(ReadInputData, ReadsEachFieldIntoItsOwnValue) {
+  InputTexts texts;
+  for (int i = 0; i < kInputCount; ++i) texts[i] = std::to_string(i + 1) + ".5";
+  texts[Field::BarrelDiameter] = "100";  // room for every depth and flight below
+  texts[Field::ScrewPitch] = "40.5";
+  texts[Field::PowerIndex] = "0.25";
+  CalcState s;
+  testing::RecordingServices services;
+  ReadInputData(s, texts, '.', services);
+  ASSERT_EQ(s.InputValid, 1) << (services.messages.empty() ? "" : services.messages[0]);
+  const double read[] = {s.BarrelDiameter, s.LengthRatio, s.ChannelDepth, s.ScrewPitch, s.FlightWidth, s.OutputRate,
+                         s.FlowRateRatio, s.Density, s.SpecificHeat, s.Conductivity, s.InletTemp, s.BarrelTemp,
+                         s.StdViscosity, s.StdShearRate, s.StdTemp, s.PowerIndex, s.TempCoeff};
+  const double expected[] = {100, 2.5, 3.5, 40.5, 5.5, 6.5, 7.5, 8.5, 9.5, 10.5, 11.5, 12.5, 13.5, 14.5, 15.5, 0.25, 17.5};
+  for (int i = 0; i < kInputCount; ++i) EXPECT_EQ(read[i], expected[i]) << FieldInfo(static_cast<Field>(i)).optionName;
+}
 }  // namespace
 }  // namespace kelvado
 

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <memory>
 #include <random>
+#include <tuple>
 #include <vector>
 
+#include "solver/bounds.h"
 #include "solver/calc_state.h"
 #include "solver/closure.h"
 #include "solver/grid.h"
@@ -37,6 +39,23 @@ void ResetShootingMarkers(CalcState& s) {
   s.SpeedErrZNeg = +1.0;
   s.SpeedErrXPos = -1.0;
   s.SpeedErrXNeg = +1.0;
+}
+
+// Viscous heating can not cool: a profile may undershoot the lowest of the inlet and wall
+// temperatures by rounding, up to 1 K, and no further; the mean and every node are held to it.
+TEST(CheckTemperatureBounds, AllowsOneKelvinBelowTheLowestBoundAndNoMore) {
+  auto s = std::make_unique<CalcState>();
+  s->NDiv = 20;
+  s->LowestBoundTemp = 250;
+  s->BarrelDiameter = 6.5;
+  s->LengthRatio = 8;
+  for (const auto& [mean, node, refused] : {std::tuple{249.1, 260.0, false}, std::tuple{248.9, 260.0, true},
+                                            std::tuple{260.0, 249.1, false}, std::tuple{260.0, 248.9, true}}) {
+    s->AvgTemp = mean;
+    s->TempPrev.fill(260);
+    s->TempPrev[7] = node;
+    EXPECT_EQ(CheckTemperatureBounds(*s, true).has_value(), refused) << mean << ' ' << node;
+  }
 }
 
 TEST(PrepareGridAndProfiles, StartsFromTheNewtonianFlatPlateSolution) {
