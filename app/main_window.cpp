@@ -535,7 +535,19 @@ void TForm1::runEnded() {
   plots_->setRunName({session_->caseName(), QString::fromStdString(runCase_.inputs[kelvado::Field::OutputRate]),
                       outcome.summary.Rpm, runMaterial_ ? QString::fromStdString(runMaterial_->name) : MaterialBox::kCustom,
                       runCase_.flowModel, runCase_.zones.size()});
-  plots_->showOutcome(outcome, runCase_.flowModel);
+  if (lastPellet_ && lastPellet_->plastication.meltingEndTurn) {
+    // The melt stage counts its turns from where melting ended; the plots count the screw's.
+    kelvado::RunOutcome shown = outcome;
+    const double start = *lastPellet_->plastication.meltingEndTurn;
+    for (kelvado::StepRecord& step : shown.record.steps) step.Turns += start;
+    for (kelvado::ZoneRecord& zone : shown.record.zones) {
+      zone.StartTurns += start;
+      zone.EndTurns += start;
+    }
+    plots_->showOutcome(shown, runCase_.flowModel);
+  } else {
+    plots_->showOutcome(outcome, runCase_.flowModel);
+  }
   if (lastPellet_ && outcome.status == kelvado::RunStatus::Finished) {
     screw_->showPelletRun({lastPellet_->profile, lastPellet_->plastication, runZoneEnds_});
   } else {

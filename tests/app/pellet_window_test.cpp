@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QChart>
+#include <QLineSeries>
 #include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
@@ -148,6 +150,13 @@ void PelletWindowTest::runDrawsTheBedAlongTheScrew() {
   QVERIFY2(std::abs(drawnEnd - *p.meltingEndTurn) < 0.1 + 2 * pixel,
            qPrintable(QStringLiteral("drawn to turn %1, melted at %2").arg(drawnEnd).arg(*p.meltingEndTurn)));
   QCOMPARE(bed->turns(), 20.0);  // the three zones' turns
+
+  // The channel's plots show the melt stage where it runs on the screw: from the end of
+  // melting to the screw's end, not from turn 0.
+  const auto* pressure = qobject_cast<QLineSeries*>(form_->resultsPlots()->chart(plots::PlotId::Pressure)->series().at(0));
+  QVERIFY(pressure && pressure->count() > 1);
+  QCOMPARE(pressure->at(0).x(), *p.meltingEndTurn);
+  QVERIFY(std::abs(pressure->at(pressure->count() - 1).x() - 20) < 1e-9);
 }
 
 // The stages need the consistent model, a screw speed and the pellets' data: each missing one
