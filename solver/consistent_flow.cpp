@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cfenv>
+#include <cstdint>
 #include <cmath>
 #include <limits>
 
@@ -34,6 +36,7 @@ constexpr double kPotentialNoise = 1e-13;
 struct StepQuadrature {
   int intervals = 0;
   double power = 0;  // 1/n - 1
+  double halfPower = 0;
   double potentialFactor = 0;  // n / (n + 1)
   std::array<double, kMaxPoints> xi{};
   std::array<double, kMaxPoints> weight{};
@@ -57,17 +60,82 @@ struct Evaluation {
   std::array<double, kMaxPoints> shearX;
 };
 
-// The shear rate of stress (tz, tx) is phi * (tz, tx) with ln phi = p ln|tau| + L. Returns
-// false (phi untouched) where that would overflow; phi = 0 where the stress is zero.
-bool Fluidity(double t2, double power, double logFluidity, double& phi) {
-  if (!(t2 <= kMaxSquare)) return false;
-  if (t2 == 0) {
-    phi = 0;
-    return true;
+// ln x for a finite x > 0 and e^x for x <= kMaxExponent, written without branches or library
+// calls so that the loops over all Gauss points vectorise. Both are within a few units in the
+// last place of the library's (e^x is 0 below -708, where the library's is subnormal).
+constexpr double kLn2Hi = 6.93147180369123816490e-01;  // ln 2 with its low 32 bits zero
+constexpr double kLn2Lo = 1.90821492927058770002e-10;
+
+inline double LogOf(double x) {
+  // x = 2^k z with z in [sqrt(1/2), sqrt(2)); a subnormal x is scaled by 2^64 first.
+  // Both sides of each choice are worked out first, so that it is a select the loops vectorise.
+  const bool tiny = x < std::numeric_limits<double>::min();
+  const double scaled = x * 0x1p64;
+  const std::uint64_t ix = std::bit_cast<std::uint64_t>(tiny ? scaled : x);
+  constexpr std::uint64_t kHalfRoot2 = 0x3fe6a09e667f3bcdULL;
+  const std::uint64_t top = (ix - kHalfRoot2 + (1024ULL << 52)) >> 52;  // k + 1024
+  const double k = std::bit_cast<double>(top | 0x4330000000000000ULL) - (0x1p52 + 1024.0) - (tiny ? 64.0 : 0.0);
+  const double z = std::bit_cast<double>(ix - ((top - 1024) << 52));
+  // ln z = 2 atanh(f) = 2 f (1 + s/3 + s^2/5 + ...), f = (z - 1) / (z + 1), s = f^2 < 0.0295.
+  const double f = (z - 1.0) / (z + 1.0);
+  const double sq = f * f;
+  double p = 1.0 / 23;
+  p = p * sq + 1.0 / 21;
+  p = p * sq + 1.0 / 19;
+  p = p * sq + 1.0 / 17;
+  p = p * sq + 1.0 / 15;
+  p = p * sq + 1.0 / 13;
+  p = p * sq + 1.0 / 11;
+  p = p * sq + 1.0 / 9;
+  p = p * sq + 1.0 / 7;
+  p = p * sq + 1.0 / 5;
+  p = p * sq + 1.0 / 3;
+  const double twoF = 2.0 * f;
+  return k * kLn2Hi + (twoF + twoF * sq * p + k * kLn2Lo);
+}
+
+inline double ExpOf(double x) {
+  // e^x = 2^k e^r, |r| <= ln2 / 2, e^r by its Taylor series to r^13 (the rest below 1e-17).
+  const double xc = x < -708.0 ? -708.0 : x;
+  constexpr double kShift = 0x1.8p52;  // adding it rounds to an integer held in the low bits
+  const double shifted = xc * 1.4426950408889634 + kShift;
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(shifted);
+  const double k = shifted - kShift;
+  const double r = (xc - k * kLn2Hi) - k * kLn2Lo;
+  double p = 1.0 / 6227020800.0;
+  p = p * r + 1.0 / 479001600.0;
+  p = p * r + 1.0 / 39916800.0;
+  p = p * r + 1.0 / 3628800.0;
+  p = p * r + 1.0 / 362880.0;
+  p = p * r + 1.0 / 40320.0;
+  p = p * r + 1.0 / 5040.0;
+  p = p * r + 1.0 / 720.0;
+  p = p * r + 1.0 / 120.0;
+  p = p * r + 1.0 / 24.0;
+  p = p * r + 1.0 / 6.0;
+  p = p * r + 0.5;
+  p = p * r + 1.0;
+  p = p * r + 1.0;
+  const double value = p * std::bit_cast<double>((bits + 1023) << 52);  // times 2^k
+  return x < -708.0 ? 0.0 : value;
+}
+
+// phi = |tau|^p / m^(1/n) at every Gauss point, from the squared stresses t2: ln phi =
+// p ln|tau| + L. False where a stress or phi would overflow; phi = 0 where the stress is zero.
+// Four points at a time where the processor has AVX2, two elsewhere; the same values either way.
+__attribute__((target_clones("avx2", "default"))) bool Fluidities(int points, double halfPower, const double* t2, const double* logFluidity, double* exponent,
+                double* phi) {
+  bool overflow = false;
+  for (int k = 0; k < points; ++k) overflow |= !(t2[k] <= kMaxSquare);
+  if (overflow) return false;
+  for (int k = 0; k < points; ++k) exponent[k] = halfPower * LogOf(t2[k] > 0 ? t2[k] : 1.0) + logFluidity[k];
+  // exp works out every point's, so a zero stress's exponent must stay finite.
+  for (int k = 0; k < points; ++k) overflow |= t2[k] > 0 && !(exponent[k] <= kMaxExponent);
+  if (overflow) return false;
+  for (int k = 0; k < points; ++k) {
+    const double value = ExpOf(exponent[k]);
+    phi[k] = t2[k] > 0 ? value : 0.0;
   }
-  const double exponent = 0.5 * power * std::log(t2) + logFluidity;
-  if (!(exponent <= kMaxExponent)) return false;
-  phi = std::exp(exponent);
   return true;
 }
 
@@ -77,6 +145,14 @@ bool Fluidity(double t2, double power, double logFluidity, double& phi) {
 // int (H - y) gx dy = 0. Phi is strictly convex, so its one minimum solves the step.
 // False if a point overflowed.
 bool Evaluate(const StepQuadrature& q, const Unknowns& u, Evaluation& e) {
+  const int points = q.intervals * kGaussPoints;
+  std::array<double, kMaxPoints> tauZ, tauX, t2, exponent, phi;
+  for (int k = 0; k < points; ++k) {
+    tauZ[k] = u[0] + u[2] * q.xi[k];
+    tauX[k] = u[1] + u[3] * q.xi[k];
+    t2[k] = tauZ[k] * tauZ[k] + tauX[k] * tauX[k];
+  }
+  if (!Fluidities(points, q.halfPower, t2.data(), q.logFluidity.data(), exponent.data(), phi.data())) return false;
   double psi = 0;
   double vz = 0, vx = 0, mz = 0, mx = 0;
   // Moments sum w * xi^k * D of the 2x2 tangent D = phi (I + p tau tau^T / |tau|^2).
@@ -87,33 +163,32 @@ bool Evaluate(const StepQuadrature& q, const Unknowns& u, Evaluation& e) {
     for (int g = 0; g < kGaussPoints; ++g, ++k) {
       const double xi = q.xi[k];
       const double w = q.weight[k];
-      const double tz = u[0] + u[2] * xi;
-      const double tx = u[1] + u[3] * xi;
-      const double t2 = tz * tz + tx * tx;
-      double phi = 0;
-      if (!Fluidity(t2, q.power, q.logFluidity[k], phi)) return false;
-      const double gz = phi * tz;
-      const double gx = phi * tx;
+      const double tz = tauZ[k];
+      const double tx = tauX[k];
+      const double gz = phi[k] * tz;
+      const double gx = phi[k] * tx;
       e.shearZ[k] = gz;
       e.shearX[k] = gx;
       intervalZ += w * gz;
       intervalX += w * gx;
       mz += w * xi * gz;
       mx += w * xi * gx;
-      psi += w * phi * t2;
-      const double c = t2 > 0 ? q.power / t2 : 0.0;
-      const double dzz = w * phi * (1 + c * tz * tz);
-      const double dzx = w * phi * (c * tz * tx);
-      const double dxx = w * phi * (1 + c * tx * tx);
+      psi += w * phi[k] * t2[k];
+      const double c = t2[k] > 0 ? q.power / t2[k] : 0.0;
+      const double wPhi = w * phi[k];
+      const double dzz = wPhi * (1 + c * tz * tz);
+      const double dzx = wPhi * (c * tz * tx);
+      const double dxx = wPhi * (1 + c * tx * tx);
+      const double xi2 = xi * xi;
       zz0 += dzz;
       zz1 += dzz * xi;
-      zz2 += dzz * xi * xi;
+      zz2 += dzz * xi2;
       zx0 += dzx;
       zx1 += dzx * xi;
-      zx2 += dzx * xi * xi;
+      zx2 += dzx * xi2;
       xx0 += dxx;
       xx1 += dxx * xi;
-      xx2 += dxx * xi * xi;
+      xx2 += dxx * xi2;
     }
     e.intervalVelZ[i] = intervalZ;
     e.intervalVelX[i] = intervalX;
@@ -211,6 +286,7 @@ StepQuadrature BuildQuadrature(const CalcState& s, double depth) {
   const double n = s.PowerIndex;
   q.intervals = s.NDiv;
   q.power = 1.0 / n - 1.0;
+  q.halfPower = 0.5 * q.power;
   q.potentialFactor = n / (n + 1.0);
   // -ln m / n at the nodes; linear in the temperature, so linear inside an interval.
   const double logK = std::log(s.StdViscosity) + (1.0 - n) * std::log(s.StdShearRate);
@@ -255,27 +331,37 @@ void WriteProfiles(CalcState& s, const StepQuadrature& q, const Unknowns& u, con
   const int points = s.NDiv * kGaussPoints;
   std::copy(e.shearZ.begin(), e.shearZ.begin() + points, s.GaussShearZ.begin());
   std::copy(e.shearX.begin(), e.shearX.begin() + points, s.GaussShearX.begin());
+  const int nodes = s.NDiv + 1;
+  std::array<double, kProfileSize> tauZ, tauX, t2, logFluidity, exponent, phi;
+  for (int j = 0; j < nodes; ++j) {
+    const double xi = j * s.StepY / depth;
+    tauZ[j] = u[0] + u[2] * xi;
+    tauX[j] = u[1] + u[3] * xi;
+    t2[j] = tauZ[j] * tauZ[j] + tauX[j] * tauX[j];
+    logFluidity[j] = -(logK - s.TempCoeff * (s.Temp[j] - s.StdTemp)) / n;
+  }
+  // Cannot overflow at a solution; if it did, every node's rate would read 0.
+  if (!Fluidities(nodes, q.halfPower, t2.data(), logFluidity.data(), exponent.data(), phi.data())) phi.fill(0);
+  // 1 / phi, unless the stress vanishes (or nearly, phi below e^-700): then the law at the
+  // standard rate.
+  static const double smallestFluidity = std::exp(-kMaxExponent);
   double velZ = 0, velX = 0;
-  for (int j = 0; j <= s.NDiv; ++j) {
+  for (int j = 0; j < nodes; ++j) {
     if (j > 0) {
       velZ += e.intervalVelZ[j - 1];
       velX += e.intervalVelX[j - 1];
     }
-    const double xi = j * s.StepY / depth;
-    const double tz = u[0] + u[2] * xi;
-    const double tx = u[1] + u[3] * xi;
-    const double t2 = tz * tz + tx * tx;
-    const double logM = logK - s.TempCoeff * (s.Temp[j] - s.StdTemp);
-    double phi = 0;
-    if (!Fluidity(t2, q.power, -logM / n, phi)) phi = 0;  // cannot happen at a solution
-    s.ShearZ[j] = phi * tz;
-    s.ShearX[j] = phi * tx;
+    s.ShearZ[j] = phi[j] * tauZ[j];
+    s.ShearX[j] = phi[j] * tauX[j];
     s.VelZ[j] = velZ;
     s.VelX[j] = velX;
-    // 1 / phi, unless the stress vanishes (or nearly): then the law at the standard rate.
-    const bool finiteInverse = phi > 0 && -std::log(phi) <= kMaxExponent;
-    const double atStdRate = std::exp(logM + (n - 1.0) * std::log(s.StdShearRate));
-    s.Viscosity[j] = finiteInverse ? 1.0 / phi : std::fmin(atStdRate, std::numeric_limits<double>::max());
+    if (phi[j] >= smallestFluidity) {
+      s.Viscosity[j] = 1.0 / phi[j];
+    } else {
+      const double logM = logK - s.TempCoeff * (s.Temp[j] - s.StdTemp);
+      const double atStdRate = std::exp(logM + (n - 1.0) * std::log(s.StdShearRate));
+      s.Viscosity[j] = std::fmin(atStdRate, std::numeric_limits<double>::max());
+    }
   }
 }
 
