@@ -120,11 +120,19 @@ inline double ExpOf(double x) {
   return x < -708.0 ? 0.0 : value;
 }
 
-// phi = |tau|^p / m^(1/n) at every Gauss point, from the squared stresses t2: ln phi =
-// p ln|tau| + L. False where a stress or phi would overflow; phi = 0 where the stress is zero.
+// The stresses tau = (u0 + u2 xi, u1 + u3 xi) at the given depth fractions, their squares t2
+// and phi = |tau|^p / m^(1/n): ln phi = p ln|tau| + L. False where a stress or phi would
+// overflow; phi = 0 where the stress is zero.
 // Four points at a time where the processor has AVX2, two elsewhere; the same values either way.
-__attribute__((target_clones("avx2", "default"))) bool Fluidities(int points, double halfPower, const double* t2, const double* logFluidity, double* exponent,
-                double* phi) {
+__attribute__((target_clones("avx2", "default"))) bool Fluidities(int points, double halfPower, const Unknowns& u,
+                                                                   const double* xi, const double* logFluidity,
+                                                                   double* tauZ, double* tauX, double* t2,
+                                                                   double* exponent, double* phi) {
+  for (int k = 0; k < points; ++k) {
+    tauZ[k] = u[0] + u[2] * xi[k];
+    tauX[k] = u[1] + u[3] * xi[k];
+    t2[k] = tauZ[k] * tauZ[k] + tauX[k] * tauX[k];
+  }
   bool overflow = false;
   for (int k = 0; k < points; ++k) overflow |= !(t2[k] <= kMaxSquare);
   if (overflow) return false;
@@ -147,12 +155,43 @@ __attribute__((target_clones("avx2", "default"))) bool Fluidities(int points, do
 bool Evaluate(const StepQuadrature& q, const Unknowns& u, Evaluation& e) {
   const int points = q.intervals * kGaussPoints;
   std::array<double, kMaxPoints> tauZ, tauX, t2, exponent, phi;
-  for (int k = 0; k < points; ++k) {
-    tauZ[k] = u[0] + u[2] * q.xi[k];
-    tauX[k] = u[1] + u[3] * q.xi[k];
-    t2[k] = tauZ[k] * tauZ[k] + tauX[k] * tauX[k];
+  if (!Fluidities(points, q.halfPower, u, q.xi.data(), q.logFluidity.data(), tauZ.data(), tauX.data(), t2.data(),
+                  exponent.data(), phi.data())) {
+    return false;
   }
-  if (!Fluidities(points, q.halfPower, t2.data(), q.logFluidity.data(), exponent.data(), phi.data())) return false;
+  // Every point's terms first, in a loop that vectorises; then the sums, point by point in
+  // depth order as ever.
+  std::array<double, kMaxPoints> wgz, wgx, mzt, mxt, psit, zz0t, zz1t, zz2t, zx0t, zx1t, zx2t, xx0t, xx1t, xx2t;
+  for (int k = 0; k < points; ++k) {
+    const double xi = q.xi[k];
+    const double w = q.weight[k];
+    const double tz = tauZ[k];
+    const double tx = tauX[k];
+    const double gz = phi[k] * tz;
+    const double gx = phi[k] * tx;
+    e.shearZ[k] = gz;
+    e.shearX[k] = gx;
+    wgz[k] = w * gz;
+    wgx[k] = w * gx;
+    mzt[k] = w * xi * gz;
+    mxt[k] = w * xi * gx;
+    psit[k] = w * phi[k] * t2[k];
+    const double inverse = q.power / t2[k];  // the flags are restored after the solve
+    const double c = t2[k] > 0 ? inverse : 0.0;
+    const double wPhi = w * phi[k];
+    const double dzz = wPhi * (1 + c * tz * tz);
+    const double dzx = wPhi * (c * tz * tx);
+    const double dxx = wPhi * (1 + c * tx * tx);
+    zz0t[k] = dzz;
+    zz1t[k] = dzz * xi;
+    zz2t[k] = dzz * xi * xi;
+    zx0t[k] = dzx;
+    zx1t[k] = dzx * xi;
+    zx2t[k] = dzx * xi * xi;
+    xx0t[k] = dxx;
+    xx1t[k] = dxx * xi;
+    xx2t[k] = dxx * xi * xi;
+  }
   double psi = 0;
   double vz = 0, vx = 0, mz = 0, mx = 0;
   // Moments sum w * xi^k * D of the 2x2 tangent D = phi (I + p tau tau^T / |tau|^2).
@@ -161,34 +200,20 @@ bool Evaluate(const StepQuadrature& q, const Unknowns& u, Evaluation& e) {
   for (int i = 0; i < q.intervals; ++i) {
     double intervalZ = 0, intervalX = 0;
     for (int g = 0; g < kGaussPoints; ++g, ++k) {
-      const double xi = q.xi[k];
-      const double w = q.weight[k];
-      const double tz = tauZ[k];
-      const double tx = tauX[k];
-      const double gz = phi[k] * tz;
-      const double gx = phi[k] * tx;
-      e.shearZ[k] = gz;
-      e.shearX[k] = gx;
-      intervalZ += w * gz;
-      intervalX += w * gx;
-      mz += w * xi * gz;
-      mx += w * xi * gx;
-      psi += w * phi[k] * t2[k];
-      const double c = t2[k] > 0 ? q.power / t2[k] : 0.0;
-      const double wPhi = w * phi[k];
-      const double dzz = wPhi * (1 + c * tz * tz);
-      const double dzx = wPhi * (c * tz * tx);
-      const double dxx = wPhi * (1 + c * tx * tx);
-      const double xi2 = xi * xi;
-      zz0 += dzz;
-      zz1 += dzz * xi;
-      zz2 += dzz * xi2;
-      zx0 += dzx;
-      zx1 += dzx * xi;
-      zx2 += dzx * xi2;
-      xx0 += dxx;
-      xx1 += dxx * xi;
-      xx2 += dxx * xi2;
+      intervalZ += wgz[k];
+      intervalX += wgx[k];
+      mz += mzt[k];
+      mx += mxt[k];
+      psi += psit[k];
+      zz0 += zz0t[k];
+      zz1 += zz1t[k];
+      zz2 += zz2t[k];
+      zx0 += zx0t[k];
+      zx1 += zx1t[k];
+      zx2 += zx2t[k];
+      xx0 += xx0t[k];
+      xx1 += xx1t[k];
+      xx2 += xx2t[k];
     }
     e.intervalVelZ[i] = intervalZ;
     e.intervalVelX[i] = intervalX;
@@ -332,16 +357,16 @@ void WriteProfiles(CalcState& s, const StepQuadrature& q, const Unknowns& u, con
   std::copy(e.shearZ.begin(), e.shearZ.begin() + points, s.GaussShearZ.begin());
   std::copy(e.shearX.begin(), e.shearX.begin() + points, s.GaussShearX.begin());
   const int nodes = s.NDiv + 1;
-  std::array<double, kProfileSize> tauZ, tauX, t2, logFluidity, exponent, phi;
+  std::array<double, kProfileSize> xi{}, logFluidity{}, tauZ, tauX, t2, exponent, phi;
   for (int j = 0; j < nodes; ++j) {
-    const double xi = j * s.StepY / depth;
-    tauZ[j] = u[0] + u[2] * xi;
-    tauX[j] = u[1] + u[3] * xi;
-    t2[j] = tauZ[j] * tauZ[j] + tauX[j] * tauX[j];
+    xi[j] = j * s.StepY / depth;
     logFluidity[j] = -(logK - s.TempCoeff * (s.Temp[j] - s.StdTemp)) / n;
   }
   // Cannot overflow at a solution; if it did, every node's rate would read 0.
-  if (!Fluidities(nodes, q.halfPower, t2.data(), logFluidity.data(), exponent.data(), phi.data())) phi.fill(0);
+  if (!Fluidities(nodes, q.halfPower, u, xi.data(), logFluidity.data(), tauZ.data(), tauX.data(), t2.data(),
+                  exponent.data(), phi.data())) {
+    phi.fill(0);
+  }
   // 1 / phi, unless the stress vanishes (or nearly, phi below e^-700): then the law at the
   // standard rate.
   static const double smallestFluidity = std::exp(-kMaxExponent);
@@ -368,8 +393,9 @@ void WriteProfiles(CalcState& s, const StepQuadrature& q, const Unknowns& u, con
 }  // namespace
 
 bool SolveConsistentFlowField(CalcState& s) {
-  std::fexcept_t savedFlags;
-  std::fegetexceptflag(&savedFlags, FE_ALL_EXCEPT);
+  // The flags raised before stay; those the solve raises are cleared (rarely any but inexact,
+  // which a run has long raised): testing is cheap, saving and restoring them is not.
+  const int raisedBefore = std::fetestexcept(FE_ALL_EXCEPT);
 
   const double depth = s.NDiv * s.StepY;
   const StepQuadrature q = BuildQuadrature(s, depth);
@@ -403,7 +429,7 @@ bool SolveConsistentFlowField(CalcState& s) {
     s.PressGradX = u[3] / depth;
     WriteProfiles(s, q, u, *current, depth);
   }
-  std::fesetexceptflag(&savedFlags, FE_ALL_EXCEPT);
+  if (const int raisedHere = std::fetestexcept(FE_ALL_EXCEPT) & ~raisedBefore) std::feclearexcept(raisedHere);
   return solved;
 }
 
