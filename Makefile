@@ -36,9 +36,17 @@ test-sanitize: deps
 	cmake --build --preset sanitize
 	ctest --preset sanitize
 
+# What engineers wait for: the default run in both models, a three-zone screw, its operating
+# point, a characteristic of 31 outputs, a flood-fed operating point and a sweep of 1000 cases.
+# `make bench BEFORE=<revision>` times an earlier tree beside this one in the same run.
+BENCH_FILTER := ^BM_(DefaultRun|DefaultRunConsistent|ScrewOfZones|OperatingPointOfZones|Characteristic31|FloodFedOperatingPoint|Sweep1000)(/|$$)
 bench: deps $(BUILD)/CMakeCache.txt
+ifdef BEFORE
+	bench/compare_speed.sh $(BEFORE)
+else
 	cmake --build --preset release --target kelvado-bench
-	$(BUILD)/bench/kelvado-bench
+	$(BUILD)/bench/kelvado-bench --benchmark_filter='$(BENCH_FILTER)'
+endif
 
 gui: deps $(BUILD)/CMakeCache.txt
 	cmake --build --preset release --target kelvado

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cfenv>
+#include <cstdint>
 #include <cmath>
 #include <limits>
 
@@ -34,6 +36,7 @@ constexpr double kPotentialNoise = 1e-13;
 struct StepQuadrature {
   int intervals = 0;
   double power = 0;  // 1/n - 1
+  double halfPower = 0;
   double potentialFactor = 0;  // n / (n + 1)
   std::array<double, kMaxPoints> xi{};
   std::array<double, kMaxPoints> weight{};
@@ -57,17 +60,90 @@ struct Evaluation {
   std::array<double, kMaxPoints> shearX;
 };
 
-// The shear rate of stress (tz, tx) is phi * (tz, tx) with ln phi = p ln|tau| + L. Returns
-// false (phi untouched) where that would overflow; phi = 0 where the stress is zero.
-bool Fluidity(double t2, double power, double logFluidity, double& phi) {
-  if (!(t2 <= kMaxSquare)) return false;
-  if (t2 == 0) {
-    phi = 0;
-    return true;
+// ln x for a finite x > 0 and e^x for x <= kMaxExponent, written without branches or library
+// calls so that the loops over all Gauss points vectorise. Both are within a few units in the
+// last place of the library's (e^x is 0 below -708, where the library's is subnormal).
+constexpr double kLn2Hi = 6.93147180369123816490e-01;  // ln 2 with its low 32 bits zero
+constexpr double kLn2Lo = 1.90821492927058770002e-10;
+
+inline double LogOf(double x) {
+  // x = 2^k z with z in [sqrt(1/2), sqrt(2)); a subnormal x is scaled by 2^64 first.
+  // Both sides of each choice are worked out first, so that it is a select the loops vectorise.
+  const bool tiny = x < std::numeric_limits<double>::min();
+  const double scaled = x * 0x1p64;
+  const std::uint64_t ix = std::bit_cast<std::uint64_t>(tiny ? scaled : x);
+  constexpr std::uint64_t kHalfRoot2 = 0x3fe6a09e667f3bcdULL;
+  const std::uint64_t top = (ix - kHalfRoot2 + (1024ULL << 52)) >> 52;  // k + 1024
+  const double k = std::bit_cast<double>(top | 0x4330000000000000ULL) - (0x1p52 + 1024.0) - (tiny ? 64.0 : 0.0);
+  const double z = std::bit_cast<double>(ix - ((top - 1024) << 52));
+  // ln z = 2 atanh(f) = 2 f (1 + s/3 + s^2/5 + ...), f = (z - 1) / (z + 1), s = f^2 < 0.0295.
+  const double f = (z - 1.0) / (z + 1.0);
+  const double sq = f * f;
+  double p = 1.0 / 23;
+  p = p * sq + 1.0 / 21;
+  p = p * sq + 1.0 / 19;
+  p = p * sq + 1.0 / 17;
+  p = p * sq + 1.0 / 15;
+  p = p * sq + 1.0 / 13;
+  p = p * sq + 1.0 / 11;
+  p = p * sq + 1.0 / 9;
+  p = p * sq + 1.0 / 7;
+  p = p * sq + 1.0 / 5;
+  p = p * sq + 1.0 / 3;
+  const double twoF = 2.0 * f;
+  return k * kLn2Hi + (twoF + twoF * sq * p + k * kLn2Lo);
+}
+
+inline double ExpOf(double x) {
+  // e^x = 2^k e^r, |r| <= ln2 / 2, e^r by its Taylor series to r^13 (the rest below 1e-17).
+  const double xc = x < -708.0 ? -708.0 : x;
+  constexpr double kShift = 0x1.8p52;  // adding it rounds to an integer held in the low bits
+  const double shifted = xc * 1.4426950408889634 + kShift;
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(shifted);
+  const double k = shifted - kShift;
+  const double r = (xc - k * kLn2Hi) - k * kLn2Lo;
+  double p = 1.0 / 6227020800.0;
+  p = p * r + 1.0 / 479001600.0;
+  p = p * r + 1.0 / 39916800.0;
+  p = p * r + 1.0 / 3628800.0;
+  p = p * r + 1.0 / 362880.0;
+  p = p * r + 1.0 / 40320.0;
+  p = p * r + 1.0 / 5040.0;
+  p = p * r + 1.0 / 720.0;
+  p = p * r + 1.0 / 120.0;
+  p = p * r + 1.0 / 24.0;
+  p = p * r + 1.0 / 6.0;
+  p = p * r + 0.5;
+  p = p * r + 1.0;
+  p = p * r + 1.0;
+  const double value = p * std::bit_cast<double>((bits + 1023) << 52);  // times 2^k
+  return x < -708.0 ? 0.0 : value;
+}
+
+// The stresses tau = (u0 + u2 xi, u1 + u3 xi) at the given depth fractions, their squares t2
+// and phi = |tau|^p / m^(1/n): ln phi = p ln|tau| + L. False where a stress or phi would
+// overflow; phi = 0 where the stress is zero.
+// Four points at a time where the processor has AVX2, two elsewhere; the same values either way.
+__attribute__((target_clones("avx2", "default"))) bool Fluidities(int points, double halfPower, const Unknowns& u,
+                                                                   const double* xi, const double* logFluidity,
+                                                                   double* tauZ, double* tauX, double* t2,
+                                                                   double* exponent, double* phi) {
+  for (int k = 0; k < points; ++k) {
+    tauZ[k] = u[0] + u[2] * xi[k];
+    tauX[k] = u[1] + u[3] * xi[k];
+    t2[k] = tauZ[k] * tauZ[k] + tauX[k] * tauX[k];
   }
-  const double exponent = 0.5 * power * std::log(t2) + logFluidity;
-  if (!(exponent <= kMaxExponent)) return false;
-  phi = std::exp(exponent);
+  bool overflow = false;
+  for (int k = 0; k < points; ++k) overflow |= !(t2[k] <= kMaxSquare);
+  if (overflow) return false;
+  for (int k = 0; k < points; ++k) exponent[k] = halfPower * LogOf(t2[k] > 0 ? t2[k] : 1.0) + logFluidity[k];
+  // exp works out every point's, so a zero stress's exponent must stay finite.
+  for (int k = 0; k < points; ++k) overflow |= t2[k] > 0 && !(exponent[k] <= kMaxExponent);
+  if (overflow) return false;
+  for (int k = 0; k < points; ++k) {
+    const double value = ExpOf(exponent[k]);
+    phi[k] = t2[k] > 0 ? value : 0.0;
+  }
   return true;
 }
 
@@ -77,6 +153,45 @@ bool Fluidity(double t2, double power, double logFluidity, double& phi) {
 // int (H - y) gx dy = 0. Phi is strictly convex, so its one minimum solves the step.
 // False if a point overflowed.
 bool Evaluate(const StepQuadrature& q, const Unknowns& u, Evaluation& e) {
+  const int points = q.intervals * kGaussPoints;
+  std::array<double, kMaxPoints> tauZ, tauX, t2, exponent, phi;
+  if (!Fluidities(points, q.halfPower, u, q.xi.data(), q.logFluidity.data(), tauZ.data(), tauX.data(), t2.data(),
+                  exponent.data(), phi.data())) {
+    return false;
+  }
+  // Every point's terms first, in a loop that vectorises; then the sums, point by point in
+  // depth order as ever.
+  std::array<double, kMaxPoints> wgz, wgx, mzt, mxt, psit, zz0t, zz1t, zz2t, zx0t, zx1t, zx2t, xx0t, xx1t, xx2t;
+  for (int k = 0; k < points; ++k) {
+    const double xi = q.xi[k];
+    const double w = q.weight[k];
+    const double tz = tauZ[k];
+    const double tx = tauX[k];
+    const double gz = phi[k] * tz;
+    const double gx = phi[k] * tx;
+    e.shearZ[k] = gz;
+    e.shearX[k] = gx;
+    wgz[k] = w * gz;
+    wgx[k] = w * gx;
+    mzt[k] = w * xi * gz;
+    mxt[k] = w * xi * gx;
+    psit[k] = w * phi[k] * t2[k];
+    const double inverse = q.power / t2[k];  // the flags are restored after the solve
+    const double c = t2[k] > 0 ? inverse : 0.0;
+    const double wPhi = w * phi[k];
+    const double dzz = wPhi * (1 + c * tz * tz);
+    const double dzx = wPhi * (c * tz * tx);
+    const double dxx = wPhi * (1 + c * tx * tx);
+    zz0t[k] = dzz;
+    zz1t[k] = dzz * xi;
+    zz2t[k] = dzz * xi * xi;
+    zx0t[k] = dzx;
+    zx1t[k] = dzx * xi;
+    zx2t[k] = dzx * xi * xi;
+    xx0t[k] = dxx;
+    xx1t[k] = dxx * xi;
+    xx2t[k] = dxx * xi * xi;
+  }
   double psi = 0;
   double vz = 0, vx = 0, mz = 0, mx = 0;
   // Moments sum w * xi^k * D of the 2x2 tangent D = phi (I + p tau tau^T / |tau|^2).
@@ -85,35 +200,20 @@ bool Evaluate(const StepQuadrature& q, const Unknowns& u, Evaluation& e) {
   for (int i = 0; i < q.intervals; ++i) {
     double intervalZ = 0, intervalX = 0;
     for (int g = 0; g < kGaussPoints; ++g, ++k) {
-      const double xi = q.xi[k];
-      const double w = q.weight[k];
-      const double tz = u[0] + u[2] * xi;
-      const double tx = u[1] + u[3] * xi;
-      const double t2 = tz * tz + tx * tx;
-      double phi = 0;
-      if (!Fluidity(t2, q.power, q.logFluidity[k], phi)) return false;
-      const double gz = phi * tz;
-      const double gx = phi * tx;
-      e.shearZ[k] = gz;
-      e.shearX[k] = gx;
-      intervalZ += w * gz;
-      intervalX += w * gx;
-      mz += w * xi * gz;
-      mx += w * xi * gx;
-      psi += w * phi * t2;
-      const double c = t2 > 0 ? q.power / t2 : 0.0;
-      const double dzz = w * phi * (1 + c * tz * tz);
-      const double dzx = w * phi * (c * tz * tx);
-      const double dxx = w * phi * (1 + c * tx * tx);
-      zz0 += dzz;
-      zz1 += dzz * xi;
-      zz2 += dzz * xi * xi;
-      zx0 += dzx;
-      zx1 += dzx * xi;
-      zx2 += dzx * xi * xi;
-      xx0 += dxx;
-      xx1 += dxx * xi;
-      xx2 += dxx * xi * xi;
+      intervalZ += wgz[k];
+      intervalX += wgx[k];
+      mz += mzt[k];
+      mx += mxt[k];
+      psi += psit[k];
+      zz0 += zz0t[k];
+      zz1 += zz1t[k];
+      zz2 += zz2t[k];
+      zx0 += zx0t[k];
+      zx1 += zx1t[k];
+      zx2 += zx2t[k];
+      xx0 += xx0t[k];
+      xx1 += xx1t[k];
+      xx2 += xx2t[k];
     }
     e.intervalVelZ[i] = intervalZ;
     e.intervalVelX[i] = intervalX;
@@ -211,6 +311,7 @@ StepQuadrature BuildQuadrature(const CalcState& s, double depth) {
   const double n = s.PowerIndex;
   q.intervals = s.NDiv;
   q.power = 1.0 / n - 1.0;
+  q.halfPower = 0.5 * q.power;
   q.potentialFactor = n / (n + 1.0);
   // -ln m / n at the nodes; linear in the temperature, so linear inside an interval.
   const double logK = std::log(s.StdViscosity) + (1.0 - n) * std::log(s.StdShearRate);
@@ -255,35 +356,46 @@ void WriteProfiles(CalcState& s, const StepQuadrature& q, const Unknowns& u, con
   const int points = s.NDiv * kGaussPoints;
   std::copy(e.shearZ.begin(), e.shearZ.begin() + points, s.GaussShearZ.begin());
   std::copy(e.shearX.begin(), e.shearX.begin() + points, s.GaussShearX.begin());
+  const int nodes = s.NDiv + 1;
+  std::array<double, kProfileSize> xi{}, logFluidity{}, tauZ, tauX, t2, exponent, phi;
+  for (int j = 0; j < nodes; ++j) {
+    xi[j] = j * s.StepY / depth;
+    logFluidity[j] = -(logK - s.TempCoeff * (s.Temp[j] - s.StdTemp)) / n;
+  }
+  // Cannot overflow at a solution; if it did, every node's rate would read 0.
+  if (!Fluidities(nodes, q.halfPower, u, xi.data(), logFluidity.data(), tauZ.data(), tauX.data(), t2.data(),
+                  exponent.data(), phi.data())) {
+    phi.fill(0);
+  }
+  // 1 / phi, unless the stress vanishes (or nearly, phi below e^-700): then the law at the
+  // standard rate.
+  static const double smallestFluidity = std::exp(-kMaxExponent);
   double velZ = 0, velX = 0;
-  for (int j = 0; j <= s.NDiv; ++j) {
+  for (int j = 0; j < nodes; ++j) {
     if (j > 0) {
       velZ += e.intervalVelZ[j - 1];
       velX += e.intervalVelX[j - 1];
     }
-    const double xi = j * s.StepY / depth;
-    const double tz = u[0] + u[2] * xi;
-    const double tx = u[1] + u[3] * xi;
-    const double t2 = tz * tz + tx * tx;
-    const double logM = logK - s.TempCoeff * (s.Temp[j] - s.StdTemp);
-    double phi = 0;
-    if (!Fluidity(t2, q.power, -logM / n, phi)) phi = 0;  // cannot happen at a solution
-    s.ShearZ[j] = phi * tz;
-    s.ShearX[j] = phi * tx;
+    s.ShearZ[j] = phi[j] * tauZ[j];
+    s.ShearX[j] = phi[j] * tauX[j];
     s.VelZ[j] = velZ;
     s.VelX[j] = velX;
-    // 1 / phi, unless the stress vanishes (or nearly): then the law at the standard rate.
-    const bool finiteInverse = phi > 0 && -std::log(phi) <= kMaxExponent;
-    const double atStdRate = std::exp(logM + (n - 1.0) * std::log(s.StdShearRate));
-    s.Viscosity[j] = finiteInverse ? 1.0 / phi : std::fmin(atStdRate, std::numeric_limits<double>::max());
+    if (phi[j] >= smallestFluidity) {
+      s.Viscosity[j] = 1.0 / phi[j];
+    } else {
+      const double logM = logK - s.TempCoeff * (s.Temp[j] - s.StdTemp);
+      const double atStdRate = std::exp(logM + (n - 1.0) * std::log(s.StdShearRate));
+      s.Viscosity[j] = std::fmin(atStdRate, std::numeric_limits<double>::max());
+    }
   }
 }
 
 }  // namespace
 
 bool SolveConsistentFlowField(CalcState& s) {
-  std::fexcept_t savedFlags;
-  std::fegetexceptflag(&savedFlags, FE_ALL_EXCEPT);
+  // The flags raised before stay; those the solve raises are cleared (rarely any but inexact,
+  // which a run has long raised): testing is cheap, saving and restoring them is not.
+  const int raisedBefore = std::fetestexcept(FE_ALL_EXCEPT);
 
   const double depth = s.NDiv * s.StepY;
   const StepQuadrature q = BuildQuadrature(s, depth);
@@ -317,7 +429,7 @@ bool SolveConsistentFlowField(CalcState& s) {
     s.PressGradX = u[3] / depth;
     WriteProfiles(s, q, u, *current, depth);
   }
-  std::fesetexceptflag(&savedFlags, FE_ALL_EXCEPT);
+  if (const int raisedHere = std::fetestexcept(FE_ALL_EXCEPT) & ~raisedBefore) std::feclearexcept(raisedHere);
   return solved;
 }
 

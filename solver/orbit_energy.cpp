@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "solver/batch_math.h"
 #include "solver/calc_state.h"
 #include "solver/consistent_flow.h"
 #include "solver/fp_fault.h"
@@ -269,9 +270,15 @@ Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withStart) {
 // temperature of the cell it leaves (upwind, implicit). The exchanges cancel in pairs, so the
 // enthalpy carried changes by exactly the heating less the wall heat; the matrix stays
 // diagonally dominant by rho c F_i' / dz, so no temperature leaves the old ones' range.
-// Returns the heat conducted into the walls per unit length, cal/(cm s).
-double MarchOrbits(CalcState& s, const Orbits& o, double width, double dz) {
-  const double rhoC = s.Density * s.SpecificHeat / dz;
+//
+// The march takes kMarchSubsteps such steps of dz / kMarchSubsteps on one flow field. After
+// the first the flows carrying the temperatures are the step's, so nothing is exchanged and
+// every later substep has the same matrix: its elimination is worked out beside the first's,
+// the two chains of divisions overlapping. Adds the heat conducted into the walls over the
+// step to WallCooling, cal/s.
+void MarchOrbits(CalcState& s, const Orbits& o, double width, double dz) {
+  const double substep = dz / kMarchSubsteps;
+  const double rhoC = s.Density * s.SpecificHeat / substep;
   const double wall = s.BarrelTemp;
   CellArray exchange{};  // slot i: X_i, outer to inner; X_0 = X_M = 0
   double before = 0, now = 0;
@@ -280,8 +287,9 @@ double MarchOrbits(CalcState& s, const Orbits& o, double width, double dz) {
     now += width * o.flow[i];
     exchange[i] = before - now;
   }
-  // Forward elimination leaves T_i = rhs_i + link_i T_{i+1}.
-  CellArray link{}, rhs{};
+  // Forward elimination leaves T_i = rhs_i + link_i T_{i+1}; the later substeps' matrix
+  // keeps its sub-diagonal and the inverse of its pivots for their right-hand sides.
+  CellArray link, rhs, laterLink, laterLower, laterInverse;
   for (int i = 1; i <= kCells; ++i) {
     const double inFromOuter = rhoC * std::max(exchange[i - 1], 0.0);
     const double outToOuter = rhoC * std::max(-exchange[i - 1], 0.0);
@@ -289,27 +297,47 @@ double MarchOrbits(CalcState& s, const Orbits& o, double width, double dz) {
     const double inFromInner = rhoC * std::max(-exchange[i], 0.0);
     const double lower = width * o.conductance[i - 1] + inFromOuter;  // times T_{i-1}
     const double upper = width * o.conductance[i] + inFromInner;      // times T_{i+1}
-    double diag = rhoC * width * o.flow[i] + outToInner + outToOuter + width * (o.conductance[i - 1] + o.conductance[i]);
+    const double carried = rhoC * width * o.flow[i];
+    const double conduction = width * (o.conductance[i - 1] + o.conductance[i]);
+    double diag = carried + outToInner + outToOuter + conduction;
     double b = rhoC * s.OrbitFlow[i] * s.OrbitTemp[i] + width * o.heating[i];
+    double laterDiag = carried + conduction;
+    const double laterLowerI = width * o.conductance[i - 1];
     if (i == 1) {
       b += lower * wall;  // no exchange with the walls: the outermost edge carries no flow
     } else {
       diag -= lower * link[i - 1];
       b += lower * rhs[i - 1];
+      laterDiag -= laterLowerI * laterLink[i - 1];
     }
-    link[i] = upper / diag;
-    rhs[i] = b / diag;
+    const double inverse = 1.0 / diag;  // one division on each chain, not two
+    link[i] = upper * inverse;
+    rhs[i] = b * inverse;
+    laterInverse[i] = 1.0 / laterDiag;
+    laterLink[i] = width * o.conductance[i] * laterInverse[i];
+    laterLower[i] = laterLowerI;
   }
   s.OrbitTemp[kCells] = rhs[kCells];
   for (int i = kCells - 1; i >= 1; --i) s.OrbitTemp[i] = rhs[i] + link[i] * s.OrbitTemp[i + 1];
   for (int i = 1; i <= kCells; ++i) s.OrbitFlow[i] = width * o.flow[i];
-  return width * o.conductance[0] * (s.OrbitTemp[1] - wall);
+  s.WallCooling += width * o.conductance[0] * (s.OrbitTemp[1] - wall) * substep;
+  for (int m = 1; m < kMarchSubsteps; ++m) {
+    for (int i = 1; i <= kCells; ++i) {
+      double b = rhoC * s.OrbitFlow[i] * s.OrbitTemp[i] + width * o.heating[i];
+      b += laterLower[i] * (i == 1 ? wall : rhs[i - 1]);
+      rhs[i] = b * laterInverse[i];
+    }
+    s.OrbitTemp[kCells] = rhs[kCells];
+    for (int i = kCells - 1; i >= 1; --i) s.OrbitTemp[i] = rhs[i] + laterLink[i] * s.OrbitTemp[i + 1];
+    s.WallCooling += width * o.conductance[0] * (s.OrbitTemp[1] - wall) * substep;
+  }
 }
 
-// The temperature of the orbit at a normalised stream function (linear between cell centres
-// in the cells' index, the walls' temperature on the outermost orbit).
-double TempOfLevel(const CalcState& s, double level) {
-  const double at = std::asin(std::sqrt(std::clamp(level, 0.0, 1.0))) * (2.0 / std::numbers::pi) * kCells + 0.5;
+// The temperature of the orbit at a place in the cells' index (from AsinOfRoots of the
+// normalised stream function): linear between cell centres, the walls' temperature on the
+// outermost orbit.
+double TempOfCellIndex(const CalcState& s, double rootAngle) {
+  const double at = rootAngle * (2.0 / std::numbers::pi) * kCells + 0.5;
   if (at <= 1.0) return s.BarrelTemp + (s.OrbitTemp[1] - s.BarrelTemp) * std::fmax(0.0, (at - 0.5) * 2.0);
   if (at >= kCells) return s.OrbitTemp[kCells];
   const int i = static_cast<int>(at);
@@ -330,15 +358,23 @@ double LevelAt(const FineField& f, double y) {
 // the next flow field sees the orbits' temperatures inside every interval, not a line
 // between its nodes (which misses the thin hot layers next to the walls).
 void OrbitsToDepth(CalcState& s, const FineField& f) {
-  for (int j = 0; j <= s.NDiv; ++j) s.Temp[j] = TempOfLevel(s, f.level[j * kSubdivisions]);
-  s.Temp[0] = s.BarrelTemp;
-  s.Temp[s.NDiv] = s.BarrelTemp;
+  // The levels of the nodes, then of the Gauss points, turned into angles all at once.
+  constexpr int kPlaces = kProfileSize + 3 * (kProfileSize - 1);
+  std::array<double, kPlaces> level, angle;
+  const int nodes = s.NDiv + 1;
+  for (int j = 0; j < nodes; ++j) level[j] = f.level[j * kSubdivisions];
   const double at[kFlowGaussPoints] = {0.5 - kFlowGaussSpread, 0.5, 0.5 + kFlowGaussSpread};
   for (int i = 0; i < s.NDiv; ++i) {
     for (int g = 0; g < kFlowGaussPoints; ++g) {
-      s.GaussTemp[static_cast<std::size_t>(kFlowGaussPoints * i + g)] = TempOfLevel(s, LevelAt(f, (i + at[g]) * f.h * kSubdivisions));
+      level[nodes + kFlowGaussPoints * i + g] = LevelAt(f, (i + at[g]) * f.h * kSubdivisions);
     }
   }
+  const int places = nodes + kFlowGaussPoints * s.NDiv;
+  AsinOfRoots(places, level.data(), angle.data());
+  for (int j = 0; j < nodes; ++j) s.Temp[j] = TempOfCellIndex(s, angle[j]);
+  s.Temp[0] = s.BarrelTemp;
+  s.Temp[s.NDiv] = s.BarrelTemp;
+  for (int k = 0; k < kFlowGaussPoints * s.NDiv; ++k) s.GaussTemp[k] = TempOfCellIndex(s, angle[nodes + k]);
   s.GaussTempSet = 1;
 }
 
@@ -422,9 +458,7 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
 
   // The march in substeps on the step's flow field: the implicit conduction lags the
   // temperatures' rise by a part of the step; the substeps make that part smaller.
-  for (int m = 0; m < kMarchSubsteps; ++m) {
-    s.WallCooling += MarchOrbits(s, orbits, W, dz / kMarchSubsteps) * (dz / kMarchSubsteps);
-  }
+  MarchOrbits(s, orbits, W, dz);
   OrbitsToDepth(s, fine);
   CheckFaultFlags("the energy step");
   s.PosZ = lastStep ? s.ChannelLength : s.PosZ + s.StepZ;

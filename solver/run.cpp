@@ -276,7 +276,7 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     if (auto warning = NegativeStretchWarning(belowZero, lowestKgf)) outcome.warnings.push_back(std::move(*warning));
   }
   if (auto warning = HotMeltWarning(s.AvgTemp, request.maxProcessingTemp)) outcome.warnings.push_back(std::move(*warning));
-  outcome.record.outlet = RecordOutlet(s);
+  if (request.keepOutletProfiles) outcome.record.outlet = RecordOutlet(s);
   return RunStatus::Finished;
 }
 
@@ -285,6 +285,13 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
 RunOutcome RunCalculation(const RunRequest& request, RunServices& services, ResultsSink& sink) {
   // About 240 kB: kept off the caller's stack, which may be a worker thread's.
   auto state = std::make_unique<CalcState>();
+  return RunCalculation(request, services, sink, *state);
+}
+
+RunOutcome RunCalculation(const RunRequest& request, RunServices& services, ResultsSink& sink, CalcState& reused) {
+  // Made anew in place: every field as a fresh state has it, with no copy of 240 kB.
+  std::destroy_at(&reused);
+  CalcState* const state = std::construct_at(&reused);
   RunOutcome outcome;
   ReadInputData(*state, request.inputs, request.decimalSeparator, services);
   if (state->InputValid == 0) {

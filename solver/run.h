@@ -51,6 +51,9 @@ struct RunRequest {
   std::size_t keptSteps = kKeepNoSteps;
   // False for a run that keeps numbers only (sweeps, pictures): no results file at all.
   bool writeResultsFile = true;
+  // False for a run whose outcome is its summary alone (a sweep's case): no outlet profiles
+  // in the record.
+  bool keepOutletProfiles = true;
   FlowModel flowModel = FlowModel::Classic;
   // A screw of zones in series (consistent model only); empty: the case's one channel.
   std::vector<ScrewZone> zones;
@@ -108,6 +111,9 @@ struct RunOutcome {
 // through `sink` (the request's file names are the sink's business). Reports through the
 // services as the window would; never throws for anything the run itself meets.
 RunOutcome RunCalculation(const RunRequest& request, RunServices& services, ResultsSink& sink);
+// The same in the caller's calculation state, made anew at the start and left as the run
+// ended: a caller running case after case (a sweep's worker) keeps one and allocates none.
+RunOutcome RunCalculation(const RunRequest& request, RunServices& services, ResultsSink& sink, CalcState& state);
 
 // Short English name of a status, for logs, tables and CSV.
 const char* StatusName(RunStatus status);

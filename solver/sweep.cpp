@@ -18,19 +18,23 @@
 namespace kelvado {
 namespace {
 
-SweepResult RunOne(const SweepCase& c, const SweepOptions& options) {
+// One case in the worker's own calculation state.
+SweepResult RunOne(SweepCase&& c, const SweepOptions& options, CalcState& state) {
   QuietServices services(options.cancel);
-  RunRequest request{c.inputs, {}, options.decimalSeparator};
+  RunRequest request;
+  request.inputs = std::move(c.inputs);
+  request.decimalSeparator = options.decimalSeparator;
   request.flowModel = options.flowModel;
-  request.zones = c.zones;
+  request.zones = std::move(c.zones);
   request.writeResultsFile = false;  // a sweep keeps numbers, not files
+  request.keepOutletProfiles = false;
   NoResultsFile none;
-  const RunOutcome outcome = RunCalculation(request, services, none);
+  RunOutcome outcome = RunCalculation(request, services, none, state);
   SweepResult result;
   result.status = outcome.status;
   // A table keeps the shown text of a run that did not converge; the cause is a run's line.
   const bool gaveUp = outcome.status == RunStatus::InnerFailed || outcome.status == RunStatus::ClosureFailed;
-  result.message = outcome.detail.empty() || gaveUp ? services.message : outcome.detail;
+  result.message = outcome.detail.empty() || gaveUp ? std::move(services.message) : std::move(outcome.detail);
   result.summary = outcome.summary;
   return result;
 }
@@ -55,6 +59,8 @@ void StreamSweep(const SweepStream& stream, const SweepOptions& options) {
   std::atomic<std::size_t> next{0};
   std::atomic<std::size_t> done{0};
   auto worker = [&] {
+    // One calculation state for all of this worker's cases (about 240 kB, off its stack).
+    const auto state = std::make_unique<CalcState>();
     for (std::size_t i = next++; i < count; i = next++) {
       {
         std::unique_lock<std::mutex> guard(lock);
@@ -66,8 +72,8 @@ void StreamSweep(const SweepStream& stream, const SweepOptions& options) {
         if (options.cancel != nullptr && options.cancel->load()) {
           result.status = RunStatus::Cancelled;
         } else {
-          const SweepCase c = stream.make(i);
-          result = c.settled ? *c.settled : RunOne(c, options);
+          SweepCase c = stream.make(i);
+          result = c.settled ? std::move(*c.settled) : RunOne(std::move(c), options, *state);
           const std::size_t finished = ++done;
           if (options.progress) options.progress(finished, count);
         }

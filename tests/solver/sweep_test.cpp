@@ -8,6 +8,7 @@
 #include <cmath>
 #include <mutex>
 #include <stdexcept>
+#include <variant>
 
 #include "tests/solver/run_fixture.h"
 
@@ -46,6 +47,39 @@ TEST(RunSweep, EachRowEqualsASingleRunOfTheSameInputs) {
   EXPECT_EQ(results[4].status, RunStatus::InnerFailed);
   EXPECT_EQ(results[4].message, "** This case does not converge. It seems <n> value is too small.");
   EXPECT_EQ(results[5].status, RunStatus::ImproperInput);
+}
+
+// A worker runs its cases one after the other in one calculation state: a screw of zones, a
+// case that fails part way and the default must each end as their own run ends alone.
+TEST(RunSweep, ConsistentCasesInOneWorkerEqualTheirOwnRuns) {
+  const auto zones = std::get<std::vector<ScrewZone>>(ParseZones({"turns=4,depth=0.6", "turns=8,depth=0.25"}));
+  std::vector<SweepCase> cases;
+  cases.push_back({DefaultsWith({{Field::OutputRate, "55"}}), std::nullopt, zones});
+  cases.push_back({DefaultsWith({{Field::FlowRateRatio, "0.001"}})});
+  cases.push_back({DefaultsWith({{Field::PowerIndex, "0.5"}})});
+  cases.push_back({DefaultsWith({})});
+  SweepOptions options;
+  options.threads = 1;
+  options.flowModel = FlowModel::Consistent;
+  const std::vector<SweepResult> results = RunSweep(cases, options);
+  ASSERT_EQ(results.size(), cases.size());
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    RunRequest request{cases[i].inputs, {}};
+    request.writeResultsFile = false;
+    request.flowModel = FlowModel::Consistent;
+    request.zones = cases[i].zones;
+    QuietServices services;
+    NoResultsFile none;
+    const RunOutcome alone = RunCalculation(request, services, none);
+    EXPECT_EQ(results[i].status, alone.status) << i;
+    EXPECT_EQ(results[i].message, alone.detail.empty() ? services.message : alone.detail) << i;
+    EXPECT_EQ(results[i].summary.OutletPressure, alone.summary.OutletPressure) << i;
+    EXPECT_EQ(results[i].summary.AvgTemp, alone.summary.AvgTemp) << i;
+    EXPECT_EQ(results[i].summary.Cooling2KW, alone.summary.Cooling2KW) << i;
+  }
+  EXPECT_EQ(results[0].status, RunStatus::Finished);
+  EXPECT_NE(results[1].status, RunStatus::Finished);
+  EXPECT_EQ(results[3].status, RunStatus::Finished);
 }
 
 TEST(StreamSweep, HandsOnEveryResultInOrderWithFewCasesWaiting) {
