@@ -16,7 +16,6 @@
 #include "solver/calc_state.h"
 #include "solver/consistent_flow.h"
 #include "solver/fp_fault.h"
-#include "solver/operating.h"
 #include "solver/sweep.h"
 #include "solver/units.h"
 
@@ -113,11 +112,13 @@ class PelletMarch {
   double poolMass = 0;  // kg/s of melt at the end of melting (all of it once the bed is gone)
   double poolEnthalpy = 0;  // J/kg above the melt at its melting temperature
 
- private:
-  double MeltSpecificHeat() const { return c_.meltSpecificHeat * kJoulePerKgKPerCalPerGC; }
+  double MeltSpecificHeat() const { return c_.meltSpecificHeat * kJoulePerKgKPerCalPerGC; }  // J/(kg K)
+  // J/kg from the pellets as they enter to melt at the melting temperature.
   double SolidHeatToMelt() const {
     return material_.solidSpecificHeat * (material_.meltingTemp - c_.inletTemp) + material_.heatOfFusion;
   }
+
+ private:
   void Record(PelletOutcome& out, double turn, ScrewStage stage, double ratio, std::optional<double> temp,
               std::optional<double> film) {
     out.profile.push_back(ScrewStep{turn, stage, ratio, pressure / kGfPerKgf, temp, film});
@@ -386,9 +387,7 @@ PelletOutcome RunPelletScrew(const PelletRequest& request, RunServices& services
     out.run.detail = fault.what();
     return out;
   }
-  const double solidHeat = request.pellet[PelletField::SolidSpecificHeat] * kJoulePerKgKPerCalPerGC *
-                               (request.pellet[PelletField::MeltingTemp] - c.inletTemp) +
-                           request.pellet[PelletField::HeatOfFusion] * kJoulePerCal * 1000;
+  const double solidHeat = march.SolidHeatToMelt();
 
   if (!march.melted) {
     // No melt stage: the results hold the stages that were.
@@ -446,7 +445,7 @@ PelletOutcome RunPelletScrew(const PelletRequest& request, RunServices& services
   p.energy.barrelHeat -= s.Cooling2KW;
   p.energy.viscousWork += s.TotalPowerKW - s.PressurePowerKW;
   p.energy.enthalpyRise =
-      c.output / 3600 * (solidHeat + c.meltSpecificHeat * kJoulePerKgKPerCalPerGC * (s.AvgTemp - request.pellet[PelletField::MeltingTemp])) / 1000;
+      c.output / 3600 * (solidHeat + march.MeltSpecificHeat() * (s.AvgTemp - request.pellet[PelletField::MeltingTemp])) / 1000;
   const std::vector<std::string> meltWarnings = out.run.warnings;
   out.run.warnings = Warnings(p);
   out.run.warnings.insert(out.run.warnings.end(), meltWarnings.begin(), meltWarnings.end());
