@@ -141,6 +141,15 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
                                      kelvado::Field::ChannelDepth, kelvado::Field::ScrewPitch}) {
     connect(edits_[static_cast<std::size_t>(field)], &QLineEdit::textChanged, screw_, &ScrewPanel::channelChanged);
   }
+  connect(screw_, &ScrewPanel::zonesShown, this, &TForm1::showZonedFields);
+  // Zones are refused in the classic model: said as soon as there are any, not only at Run.
+  auto noteModel = [this](kelvado::FlowModel model) {
+    screw_->setZonesNote(model == kelvado::FlowModel::Classic
+                             ? QString::fromLatin1(kelvado::messages::kZonesNeedConsistentModel)
+                             : QString());
+  };
+  connect(flowModelBox_, &FlowModelBox::modelChanged, screw_, noteModel);
+  noteModel(flowModel());
 
   // Group captions are larger than the rest of the window's text.
   setFont(PixelFont(font(), 12));
@@ -360,6 +369,18 @@ ScrewPanel::Channel TForm1::screwChannel() const {
   };
   return {number(kelvado::Field::BarrelDiameter), number(kelvado::Field::ScrewPitch),
           number(kelvado::Field::ChannelDepth), number(kelvado::Field::LengthRatio), decimalSeparator_};
+}
+
+// A zoned run takes its turns and depths from the zones and its flow from the screw speed: the
+// fields it would have read are shown greyed, as the material's are, and say why.
+void TForm1::showZonedFields(bool zoned) {
+  for (const kelvado::Field field : {kelvado::Field::LengthRatio, kelvado::Field::ChannelDepth,
+                                     kelvado::Field::FlowRateRatio}) {
+    const auto i = static_cast<std::size_t>(field);
+    edits_[i]->setEnabled(!zoned && kelvado::kInputFields[i].editable);
+    edits_[i]->setToolTip(zoned ? QStringLiteral("Not used: replaced by the zones and the screw speed on the Screw page")
+                                : InputTip(kelvado::kInputFields[i]));
+  }
 }
 
 ScrewPanel::Zones TForm1::screwZones() {

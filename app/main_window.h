@@ -105,6 +105,7 @@ class TForm1 : public QWidget {
   // The Screw page's zones for a run in the flow model on show: the message of what is wrong
   // with them, or with running them in that model.
   ScrewPanel::Zones screwZones();
+  void showZonedFields(bool zoned);
   ScrewPanel::Channel screwChannel() const;
   // A zoned request driven at the Screw page's speed; false, with the message shown, when the
   // zones or the speed will not do.

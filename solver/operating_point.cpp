@@ -188,6 +188,7 @@ class Search {
     run.status = outcome.status;
     run.message = std::move(outcome.message);
     run.summary = outcome.summary;
+    run.warnings = std::move(outcome.warnings);
     if (run.status == RunStatus::Finished) run.die = die_.FlowAt(VolumeRateOf(output, die_.melt()), run.summary.AvgTemp);
     result_.runs.push_back(run);
     if (options_.progress) options_.progress(run, result_.runs.size());

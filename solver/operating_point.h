@@ -60,6 +60,7 @@ struct ScrewRun {
   RunStatus status = RunStatus::Finished;
   std::string message;     // the run's message or fault, when it did not finish
   OutletSummary summary;   // when finished
+  std::vector<std::string> warnings;  // of the screw run, when finished
   DieFlow die;             // when finished: at the run's mean outlet temperature
   double DiePressureDrop() const { return die.pressureDrop / kGfPerKgf; }    // kgf/cm2
   double Residual() const { return summary.OutletPressure - DiePressureDrop(); }  // kgf/cm2

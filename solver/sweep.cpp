@@ -36,6 +36,7 @@ SweepResult RunOne(SweepCase&& c, const SweepOptions& options, CalcState& state)
   const bool gaveUp = outcome.status == RunStatus::InnerFailed || outcome.status == RunStatus::ClosureFailed;
   result.message = outcome.detail.empty() || gaveUp ? std::move(services.message) : std::move(outcome.detail);
   result.summary = outcome.summary;
+  result.warnings = std::move(outcome.warnings);
   return result;
 }
 

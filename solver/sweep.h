@@ -25,6 +25,7 @@ struct SweepResult {
   RunStatus status = RunStatus::Finished;
   std::string message;  // the message the run showed, or the fault it met
   OutletSummary summary;
+  std::vector<std::string> warnings{};  // of a finished run, as the run gives them
 };
 
 struct SweepCase {

@@ -583,7 +583,10 @@ void DiePanel::showResult() {
   if (!failures.isEmpty() && !status.isEmpty()) {
     status += QStringLiteral(" Did not finish at %1.").arg(failures.join(QStringLiteral(", ")));
   }
-  for (const std::string& warning : r.warnings) status += QStringLiteral(" Warning: %1").arg(Sentence(warning));
+  // The die's warnings, then the screw run's at the point: numbers that hold but are not ordinary.
+  std::vector<std::string> warnings = r.warnings;
+  if (r.status == OperatingPointStatus::Found) warnings.insert(warnings.end(), r.point.warnings.begin(), r.point.warnings.end());
+  for (const std::string& warning : warnings) status += QStringLiteral(" Warning: %1").arg(Sentence(warning));
   numbers_->setText(numbers);
   if (!status.isEmpty()) status_->setText(status);
 }

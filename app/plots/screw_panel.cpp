@@ -367,9 +367,16 @@ void ScrewPanel::setRpmText(const QString& text) {
 
 void ScrewPanel::channelChanged() { refresh(); }
 
+void ScrewPanel::setZonesNote(const QString& note) {
+  note_ = note;
+  refresh();
+}
+
 void ScrewPanel::refresh() {
   const Channel channel = source_();
-  status_->setText(zones().problem);
+  const QString problem = zones().problem;
+  status_->setText(problem.isEmpty() && table_->rowCount() > 0 ? note_ : problem);
+  emit zonesShown(table_->rowCount() > 0);
   // The zones up to the first that cannot be read; without zones, the case's one channel.
   std::vector<kelvado::ScrewZone> drawn;
   for (int row = 0; row < table_->rowCount(); ++row) {

@@ -68,6 +68,9 @@ class ScrewPanel : public QWidget {
   void setRpmText(const QString& text);
 
   Profile profile() const { return profile_; }
+  // What the rest of the window says against running any zones (the flow model chosen): shown
+  // under the table, once the zones themselves read, whenever there are zones.
+  void setZonesNote(const QString& note);
 
   // A finished run fed with pellets: the solid bed, pressure and temperature along the whole
   // screw, under the screw's drawing, until cleared (another run, another case).
@@ -85,6 +88,8 @@ class ScrewPanel : public QWidget {
   void zonesEdited();
   // The user typed in the screw speed box.
   void rpmEdited();
+  // The table was filled or edited: whether it has zones now.
+  void zonesShown(bool any);
 
  private:
   void addZone();
@@ -101,5 +106,6 @@ class ScrewPanel : public QWidget {
   ScrewDrawing* drawing_ = nullptr;
   BedDrawing* bed_ = nullptr;
   Profile profile_;
+  QString note_;
   bool filling_ = false;  // the table is being set, not edited
 };

@@ -36,6 +36,7 @@ class ScrewPageTest : public QObject {
   void zoneBoundariesAreMarkedAlongTheChannel();
   void characteristicRunsTheZones();
   void drawingIsToScaleAndFollowsTheFields();
+  void zonesGreyTheFieldsTheyReplaceAndNeedTheConsistentModel();
 
  private:
   QLineEdit* edit(int number) const { return window_harness::Edit(*form_, number); }
@@ -189,6 +190,30 @@ void ScrewPageTest::drawingIsToScaleAndFollowsTheFields() {
   QCOMPARE(profile.sections.size(), std::size_t(1));
   QCOMPARE(profile.sections[0].to, 8.0 * 7.0);
   QCOMPARE(profile.sections[0].rootFrom, 4.0 - 0.25);
+}
+
+// L/D (2), channel depth (3) and the flow-rate ratio (7) are not read by a run of zones.
+void ScrewPageTest::zonesGreyTheFieldsTheyReplaceAndNeedTheConsistentModel() {
+  const auto* status = screw()->findChild<QLabel*>(QStringLiteral("ScrewStatus"));
+  auto* add = screw()->findChild<QPushButton*>(QStringLiteral("ScrewAdd"));
+  const QString depthTip = edit(3)->toolTip();
+  add->click();
+  for (const int number : {2, 3, 7}) {
+    QVERIFY2(!edit(number)->isEnabled() && edit(number)->toolTip().contains(QStringLiteral("zones")), qPrintable(edit(number)->toolTip()));
+  }
+  QVERIFY(edit(1)->isEnabled() && edit(4)->isEnabled() && edit(6)->isEnabled());
+  QVERIFY(status->text().isEmpty());
+  screw()->showZoneTexts({});
+  for (const int number : {2, 3, 7}) QVERIFY(edit(number)->isEnabled());
+  QCOMPARE(edit(3)->toolTip(), depthTip);
+
+  // In the classic model, a zone added is at once said to need the consistent one.
+  form_->setFlowModel(kelvado::FlowModel::Classic);
+  QVERIFY(status->text().isEmpty());
+  add->click();
+  QCOMPARE(status->text(), QString::fromLatin1(kelvado::messages::kZonesNeedConsistentModel));
+  form_->setFlowModel(kelvado::FlowModel::Consistent);
+  QVERIFY(status->text().isEmpty());
 }
 
 QTEST_MAIN(ScrewPageTest)
