@@ -196,7 +196,6 @@ void ScrewPageTest::drawingIsToScaleAndFollowsTheFields() {
 void ScrewPageTest::zonesGreyTheFieldsTheyReplaceAndNeedTheConsistentModel() {
   const auto* status = screw()->findChild<QLabel*>(QStringLiteral("ScrewStatus"));
   auto* add = screw()->findChild<QPushButton*>(QStringLiteral("ScrewAdd"));
-  const QString depthTip = edit(3)->toolTip();
   add->click();
   for (const int number : {2, 3, 7}) {
     QVERIFY2(!edit(number)->isEnabled() && edit(number)->toolTip().contains(QStringLiteral("zones")), qPrintable(edit(number)->toolTip()));
@@ -205,7 +204,7 @@ void ScrewPageTest::zonesGreyTheFieldsTheyReplaceAndNeedTheConsistentModel() {
   QVERIFY(status->text().isEmpty());
   screw()->showZoneTexts({});
   for (const int number : {2, 3, 7}) QVERIFY(edit(number)->isEnabled());
-  QCOMPARE(edit(3)->toolTip(), depthTip);
+  QVERIFY2(edit(3)->toolTip().startsWith(QStringLiteral("Channel Depth, in cm")), qPrintable(edit(3)->toolTip()));
 
   // In the classic model, a zone added is at once said to need the consistent one.
   form_->setFlowModel(kelvado::FlowModel::Classic);
