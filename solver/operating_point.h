@@ -60,8 +60,8 @@ struct ScrewRun {
   RunStatus status = RunStatus::Finished;
   std::string message;     // the run's message or fault, when it did not finish
   OutletSummary summary;   // when finished
-  std::vector<std::string> warnings;  // of the screw run, when finished
   DieFlow die;             // when finished: at the run's mean outlet temperature
+  std::vector<std::string> warnings{};  // of the screw run, when finished
   double DiePressureDrop() const { return die.pressureDrop / kGfPerKgf; }    // kgf/cm2
   double Residual() const { return summary.OutletPressure - DiePressureDrop(); }  // kgf/cm2
 };
