@@ -7,6 +7,7 @@
 #include "case/pellet_case.h"
 #include "case/case_plan.h"
 #include "cli/console_services.h"
+#include "cli/run_command.h"
 #include "cli/summary.h"
 #include "cli/usage_error.h"
 #include "cli/zone_texts.h"
@@ -77,26 +78,11 @@ ExitCode RunPelletsFromCommandLine(const RunOptions& options, const CaseData& c,
   ConsoleServices services(err);
   const PelletOutcome outcome = RunPelletScrew(request, services);
   const RunOutcome& run = outcome.run;
-  switch (run.status) {
-    case RunStatus::ArithmeticFault:
-      err << "Arithmetic fault: " << run.detail << "; the run stopped.\n";
-      break;
-    case RunStatus::WriteError:
-      err << "Write error on the results file: " << run.detail << "; an earlier file of that name is left as it was.\n";
-      break;
-    case RunStatus::Cancelled:
-      err << "The run was cancelled.\n";
-      break;
-    case RunStatus::ImproperInput:
-      if (!run.detail.empty() && run.detail != services.LastMessage()) err << run.detail << ".\n";
-      break;
-    case RunStatus::Finished:
-      WritePlastication(out, outcome.plastication);
-      if (!run.record.outlet.empty()) WriteSummary(out, run.summary, separator, options.pressureUnit);
-      for (const std::string& warning : run.warnings) err << "Warning: " << warning << '\n';
-      break;
-    default:
-      break;
+  SayHowTheRunEnded(run, CutResultFileName(options.resultFileName), services, err);
+  if (run.status == RunStatus::Finished) {
+    WritePlastication(out, outcome.plastication);
+    if (!run.record.outlet.empty()) WriteSummary(out, run.summary, separator, options.pressureUnit);
+    for (const std::string& warning : run.warnings) err << "Warning: " << warning << '\n';
   }
   ExitCode code = ExitCodeFor(run.status);
   if (run.status == RunStatus::Cancelled) code = InterruptExitCode().value_or(code);

@@ -81,6 +81,33 @@ std::vector<std::string> InputPaths(const RunOptions& options) {
   return paths;
 }
 
+void SayHowTheRunEnded(const RunOutcome& outcome, const std::string& resultFile, const ConsoleServices& shown,
+                       std::ostream& err) {
+  switch (outcome.status) {
+    case RunStatus::ArithmeticFault:
+      err << "Arithmetic fault: " << outcome.detail << "; the run stopped.\n";
+      break;
+    case RunStatus::WriteError:
+      err << "Write error on the results file '" << resultFile << "': " << outcome.detail
+          << "; the run stopped and an earlier file of that name is left as it was.\n";
+      break;
+    case RunStatus::Cancelled:
+      err << "The run was cancelled.\n";
+      break;
+    case RunStatus::ImproperInput:
+      // The run's own message does not say which field a text that is no number was in.
+      if (!outcome.detail.empty() && outcome.detail != shown.LastMessage()) err << outcome.detail << ".\n";
+      break;
+    case RunStatus::InnerFailed:
+    case RunStatus::ClosureFailed:
+      // The run's own message stays as it always was; the line after it names the cause.
+      if (!outcome.detail.empty() && outcome.detail != shown.LastMessage()) err << outcome.detail << '\n';
+      break;
+    default:
+      break;
+  }
+}
+
 ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::ostream& err) {
   const char separator =
       options.decimalSeparator ? *options.decimalSeparator : SeparatorFromEnvironment();
@@ -102,33 +129,10 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
   ConsoleServices services(err);
   const RunOutcome outcome = RunInto(request, services, IsStandardOutput(outputs[0]));
 
-  // The run shows its own messages; these two endings are for the front end to report.
-  switch (outcome.status) {
-    case RunStatus::ArithmeticFault:
-      err << "Arithmetic fault: " << outcome.detail << "; the run stopped.\n";
-      break;
-    case RunStatus::WriteError:
-      err << "Write error on the results file '" << CutResultFileName(options.resultFileName)
-          << "': " << outcome.detail << "; the run stopped and an earlier file of that name is left as it was.\n";
-      break;
-    case RunStatus::Cancelled:
-      err << "The run was cancelled.\n";
-      break;
-    case RunStatus::ImproperInput:
-      // The run's own message does not say which field a text that is no number was in.
-      if (!outcome.detail.empty() && outcome.detail != services.LastMessage()) err << outcome.detail << ".\n";
-      break;
-    case RunStatus::InnerFailed:
-    case RunStatus::ClosureFailed:
-      // The run's own message stays as it always was; the line after it names the cause.
-      if (!outcome.detail.empty()) err << outcome.detail << '\n';
-      break;
-    case RunStatus::Finished:
-      WriteSummary(out, outcome.summary, separator, options.pressureUnit);
-      for (const std::string& warning : outcome.warnings) err << "Warning: " << warning << '\n';
-      break;
-    default:
-      break;
+  SayHowTheRunEnded(outcome, CutResultFileName(options.resultFileName), services, err);
+  if (outcome.status == RunStatus::Finished) {
+    WriteSummary(out, outcome.summary, separator, options.pressureUnit);
+    for (const std::string& warning : outcome.warnings) err << "Warning: " << warning << '\n';
   }
   // A failed run's own status says more than a file it could not export.
   ExitCode code = ExitCodeFor(outcome.status);

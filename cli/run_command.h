@@ -8,12 +8,19 @@
 #include <vector>
 
 #include "files/exit_codes.h"
+#include "cli/console_services.h"
 #include "cli/options.h"
 
 namespace kelvado::cli {
 
 // The files a command reads (the inputs file), which none of its outputs may name.
 std::vector<std::string> InputPaths(const RunOptions& options);
+
+// The lines a run that did not finish adds to its own messages (`shown`: the services it
+// showed them through): a fault or a write error, a cancel, the field of an improper text,
+// the cause of an iteration that gave up. Nothing for a finished run.
+void SayHowTheRunEnded(const RunOutcome& outcome, const std::string& resultFile, const ConsoleServices& shown,
+                       std::ostream& err);
 
 ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::ostream& err);
 
