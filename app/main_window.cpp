@@ -68,6 +68,7 @@ constexpr QSize kFirstSize(1310, 656);
 const QString kGeometryKey = QStringLiteral("window/geometry");
 const QString kSplitterKey = QStringLiteral("window/splitter");
 const QString kPageKey = QStringLiteral("window/plotPage");
+const QString kFinishBoxKey = QStringLiteral("window/finishBox");
 
 QSvgWidget* Picture(const QString& name, const QString& resource, QSize size, QWidget* parent) {
   auto* picture = new QSvgWidget(resource, parent);
@@ -195,7 +196,11 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
       [this](const QString& text) { dialogs_->showMessage(text); },
       [this](int field, const QString& text) { showInputProblem(field, text); },
       [this] { chooser_->refreshFileList(); },
-      [this] { dialogs_->showFinishDialog(); },
+      [this] {
+        // The box after each run is the program's habit; engineers running many cases
+        // turn it off (View menu) and read the summary line instead.
+        if (WindowSettings().value(kFinishBoxKey, true).toBool()) dialogs_->showFinishDialog();
+      },
       [this](double turns, double totalTurns) { showProgress(turns, totalTurns); },
   };
   connect(&run_, &BackgroundRun::finished, this, &TForm1::runEnded);
@@ -671,6 +676,11 @@ QMenuBar* TForm1::buildMenuBar() {
     action->setActionGroup(group);
     connect(action, &QAction::triggered, this, [this, unit = info.unit] { setPressureUnit(unit); });
   }
+  QAction* finishBox = view->addAction(QStringLiteral("&Finish box after each run"));
+  finishBox->setObjectName(QStringLiteral("actionFinishBox"));
+  finishBox->setCheckable(true);
+  finishBox->setChecked(WindowSettings().value(kFinishBoxKey, true).toBool());
+  connect(finishBox, &QAction::toggled, this, [](bool on) { WindowSettings().setValue(kFinishBoxKey, on); });
   help_menu::AddHelpMenu(bar, this);
   return bar;
 }

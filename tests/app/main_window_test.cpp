@@ -105,6 +105,7 @@ class WindowTest : public QObject {
   void openingFolderMovesResultsFile();
   void resultsFileOnAFifoOrTheMaterialsIsRefusedBeforeTheRun();
   void twoRunsShowFinishDialogTwice();
+  void finishBoxTurnedOffStaysOff();
   void improperInputShowsMessageAndWritesNothing();
   void arithmeticFaultIsReportedByName();
   void cancelDeletesFileWithoutDialog();
@@ -311,6 +312,24 @@ void WindowTest::twoRunsShowFinishDialogTwice() {
   QCOMPARE(finishForm->findChild<QLabel*>("Label1")->text(),
            QStringLiteral("Calculation is successfully finished !"));
   QCOMPARE(finishForm->findChild<QLabel*>("Label2")->text(), QStringLiteral("2008.8.3"));
+}
+
+void WindowTest::finishBoxTurnedOffStaysOff() {
+  auto* option = form_->findChild<QAction*>("actionFinishBox");
+  QVERIFY(option && option->isChecked());
+  option->trigger();
+  QVERIFY(runByEnter(edit(1)));
+  QCOMPARE(form_->lastOutcome().status, kelvado::RunStatus::Finished);
+  QCOMPARE(dialogs_.finishDialogs, 0);
+  // The next window remembers the choice; turned on again, the box is back.
+  form_.reset();
+  form_ = window_harness::OpenWindow(&dialogs_, dir_->path());
+  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  option = form_->findChild<QAction*>("actionFinishBox");
+  QVERIFY(!option->isChecked());
+  option->trigger();
+  QVERIFY(runByEnter(edit(1)));
+  QCOMPARE(dialogs_.finishDialogs, 1);
 }
 
 void WindowTest::improperInputShowsMessageAndWritesNothing() {
