@@ -306,6 +306,11 @@ void MaterialBoxTest::fittedMaterialIsSavedRenamedAndRemoved() {
     QCOMPARE(cli.exitCode(), 0);
     QCOMPARE(ReadAll(QDir(dir_->path()).filePath(QStringLiteral("cli.txt"))), windowFile);
   }
+  // Opened again, the case's exact values are the material's: shown rounded as before.
+  choose(QStringLiteral("LDPE"));
+  QVERIFY(form_->caseSession()->open(QDir(dir_->path()).filePath(QStringLiteral("grade7.kvcase"))));
+  QCOMPARE(choice()->currentText(), QStringLiteral("Grade 7"));
+  QCOMPARE(edit(13)->text(), QStringLiteral("15.2957"));
 
   ManageMaterialsDialog manage(dialogs_, *form_->materialBox());
   dialogs_.answers << QStringLiteral("Grade 8");
