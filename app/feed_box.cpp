@@ -7,6 +7,7 @@
 #include <QLineEdit>
 
 #include "app/caption_palette.h"
+#include "app/rounded_field.h"
 #include "solver/input.h"
 
 namespace {
@@ -75,14 +76,17 @@ void FeedBox::setFeed(kelvado::Feed feed) { choice_->setCurrentIndex(choice_->fi
 kelvado::PelletTexts FeedBox::texts() const {
   kelvado::PelletTexts texts;
   for (std::size_t i = 0; i < edits_.size(); ++i) {
-    const QString text = edits_[i]->text().trimmed();
+    const QString text = rounded_field::Text(edits_[i]).trimmed();
     if (!text.isEmpty()) texts[i] = text.toStdString();
   }
   return texts;
 }
 
 void FeedBox::setTexts(const kelvado::PelletTexts& texts) {
-  for (std::size_t i = 0; i < edits_.size(); ++i) edits_[i]->setText(QString::fromStdString(texts[i].value_or("")));
+  for (std::size_t i = 0; i < edits_.size(); ++i) {
+    rounded_field::Forget(edits_[i]);
+    edits_[i]->setText(QString::fromStdString(texts[i].value_or("")));
+  }
 }
 
 std::array<QLineEdit*, kelvado::kSolidStateCount> FeedBox::solidFields() const {

@@ -33,6 +33,7 @@
 #include "app/help_menu.h"
 #include "app/input_tips.h"
 #include "app/material_box.h"
+#include "app/rounded_field.h"
 #include "app/material_fit_dialog.h"
 #include "app/pixel_font.h"
 #include "app/plots/die_panel.h"
@@ -354,7 +355,8 @@ QWidget* TForm1::buildButtons() {
 
 kelvado::RunRequest TForm1::makeRequest() const {
   kelvado::RunRequest request;
-  for (int i = 0; i < kelvado::kInputCount; ++i) request.inputs[i] = edits_[i]->text().toStdString();
+  // A material's exact values, not the rounded texts shown, unless the field was edited.
+  for (int i = 0; i < kelvado::kInputCount; ++i) request.inputs[i] = rounded_field::Text(edits_[i]).toStdString();
   // The run cuts the name as typed and places it in the open folder: the folder never
   // counts towards the name's length.
   request.resultFileName = QFile::encodeName(fileNameEdit_->text()).toStdString();
@@ -363,7 +365,10 @@ kelvado::RunRequest TForm1::makeRequest() const {
   request.encoding = kelvado::TextEncoding::ShiftJis;
   request.keptSteps = plots::kPlottedStepsAtMost;
   request.flowModel = flowModel();
-  if (const kelvado::Material* material = material_->currentMaterial()) request.maxProcessingTemp = material->maxProcessingTemp;
+  if (const kelvado::Material* material = material_->currentMaterial()) {
+    request.maxProcessingTemp = material->maxProcessingTemp;
+    request.fittedWindow = material->fitted;
+  }
   return request;
 }
 
@@ -689,7 +694,7 @@ void TForm1::updateTitle() { setWindowTitle(session_->windowTitle()); }
 
 kelvado::CaseData TForm1::caseData() const {
   kelvado::CaseData data;
-  for (int i = 0; i < kelvado::kInputCount; ++i) data.inputs[i] = edits_[i]->text().toStdString();
+  for (int i = 0; i < kelvado::kInputCount; ++i) data.inputs[i] = rounded_field::Text(edits_[i]).toStdString();
   data.flowModel = flowModel();
   data.dieSections = dieSections_;
   data.zones = zones_;
@@ -712,7 +717,10 @@ void TForm1::applyCase(const kelvado::CaseData& data) {
   }
   plots_->clearResults();
   screw_->clearPelletRun();
-  for (int i = 0; i < kelvado::kInputCount; ++i) edits_[i]->setText(QString::fromStdString(data.inputs[i]));
+  for (int i = 0; i < kelvado::kInputCount; ++i) {
+    rounded_field::Forget(edits_[i]);  // the case's text, even where it reads as the rounded one
+    edits_[i]->setText(QString::fromStdString(data.inputs[i]));
+  }
   // The case's own material, never the last session's.
   const QString mismatch = material_->showCase(data);
   if (!mismatch.isEmpty()) dialogs_->showWarning(QStringLiteral("Material"), mismatch);

@@ -14,6 +14,7 @@
 
 #include "app/caption_palette.h"
 #include "app/dialogs.h"
+#include "app/rounded_field.h"
 #include "app/settings.h"
 #include "case/compose.h"
 #include "solver/input_fields.h"
@@ -72,7 +73,7 @@ MaterialBox::MaterialBox(WindowDialogs& dialogs, const Fields& fields, std::func
     connect(field, &QLineEdit::textEdited, this, [this] {
       if (!isCustom()) return;
       QStringList texts;
-      for (const QLineEdit* f : fields_) texts << f->text();
+      for (const QLineEdit* f : fields_) texts << rounded_field::Text(f);
       WindowSettings().setValue(kCustomTextsKey, texts);
     });
   }
@@ -192,7 +193,9 @@ const kelvado::Material* MaterialBox::currentMaterial() const { return materialA
 
 kelvado::InputTexts MaterialBox::fieldTexts() const {
   kelvado::InputTexts texts;
-  for (std::size_t i = 0; i < fields_.size(); ++i) texts[kelvado::kMaterialFields[i]] = fields_[i]->text().toStdString();
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    texts[kelvado::kMaterialFields[i]] = rounded_field::Text(fields_[i]).toStdString();
+  }
   return texts;
 }
 
@@ -214,6 +217,13 @@ void MaterialBox::showChoice(int index) {
   }
   const kelvado::Material* material = materialAt(index);
   const bool custom = material == nullptr;
+  // A material's values, exact in the fields, are shown rounded for reading.
+  if (!custom) {
+    for (QLineEdit* field : fields_) rounded_field::Show(field, rounded_field::Text(field), separator_());
+    for (QLineEdit* field : solid_) {
+      if (field) rounded_field::Show(field, rounded_field::Text(field), separator_());
+    }
+  }
   for (QLineEdit* field : fields_) field->setEnabled(custom);
   for (QLineEdit* field : solid_) {
     if (field) field->setEnabled(custom);
@@ -224,7 +234,7 @@ void MaterialBox::showChoice(int index) {
   settings.setValue(kChoiceKey, custom ? kCustom : Text(material->name));
   if (custom) {
     QStringList texts;
-    for (const QLineEdit* field : fields_) texts << field->text();
+    for (const QLineEdit* field : fields_) texts << rounded_field::Text(field);
     settings.setValue(kCustomTextsKey, texts);
   }
   emit choiceChanged();
@@ -268,7 +278,7 @@ void MaterialBox::saveCustom() {
   std::array<double, kelvado::kSolidStateCount> solid{};
   bool allSolid = solid_[0] != nullptr;
   for (std::size_t i = 0; allSolid && i < solid.size(); ++i) {
-    const std::optional<double> value = kelvado::ParseNumber(solid_[i]->text().toStdString(), separator_());
+    const std::optional<double> value = kelvado::ParseNumber(rounded_field::Text(solid_[i]).toStdString(), separator_());
     allSolid = value.has_value();
     if (value) solid[i] = *value;
   }
@@ -372,7 +382,7 @@ void MaterialBox::fillSolid(const kelvado::Material& material, bool onlyEmpty) {
 void MaterialBox::rememberCustomSolid() const {
   if (!solid_[0]) return;
   QStringList texts;
-  for (const QLineEdit* field : solid_) texts << field->text();
+  for (const QLineEdit* field : solid_) texts << rounded_field::Text(field);
   WindowSettings().setValue(kCustomSolidKey, texts);
 }
 

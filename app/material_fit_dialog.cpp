@@ -47,6 +47,15 @@ QLineEdit* Field(const QString& text = {}) {
 
 QString Shown(double value, int digits = 6) { return QString::number(value, 'g', digits); }
 
+// The thermal fields: typed in SI, kept in the program's units.
+struct Thermal {
+  kelvado::Field field;
+  double toSi;
+};
+constexpr Thermal kThermal[] = {{kelvado::Field::Density, kelvado::kKgPerM3PerGPerCm3},
+                                {kelvado::Field::SpecificHeat, kelvado::kJoulePerKgKPerCalPerGC},
+                                {kelvado::Field::Conductivity, kelvado::kWattPerMKPerCalPerCmSC}};
+
 // The two ends of a window side by side.
 QWidget* Pair(QLineEdit* from, QLineEdit* to) {
   auto* row = new QWidget;
@@ -196,10 +205,20 @@ void MaterialFitDialog::openTable() {
 void MaterialFitDialog::showThermalOf(int index) {
   const kelvado::Material* m = box_.catalog().Find(like_->itemText(index).toStdString());
   if (!m) return;
-  // The program's units shown in SI, through the one table of factors.
-  density_->setText(Shown(m->Value(kelvado::Field::Density) * kelvado::kKgPerM3PerGPerCm3, 12));
-  specificHeat_->setText(Shown(m->Value(kelvado::Field::SpecificHeat) * kelvado::kJoulePerKgKPerCalPerGC, 12));
-  conductivity_->setText(Shown(m->Value(kelvado::Field::Conductivity) * kelvado::kWattPerMKPerCalPerCmSC, 12));
+  // The program's units shown in SI, through the one table of factors, rounded for reading;
+  // the material's own values stay behind them.
+  const std::array<QLineEdit*, 3> edits{density_, specificHeat_, conductivity_};
+  for (std::size_t i = 0; i < edits.size(); ++i) {
+    const kelvado::Field field = kThermal[i].field;
+    likeValues_[i] = m->Value(field);
+    likeShown_[i] = Shown(likeValues_[i] * kThermal[i].toSi);
+    edits[i]->setText(likeShown_[i]);
+    edits[i]->setToolTip(QStringLiteral("%1 %2 of %3, saved exactly unless this text is edited")
+                             .arg(QString::fromStdString(kelvado::ExactNumberText(likeValues_[i])),
+                                  QString::fromUtf8(kelvado::FieldInfo(field).unit.data(),
+                                                    qsizetype(kelvado::FieldInfo(field).unit.size())),
+                                  QString::fromStdString(m->name)));
+  }
 }
 
 std::optional<double> MaterialFitDialog::number(const QLineEdit* edit, bool required, const QString& what) const {
@@ -385,14 +404,23 @@ bool MaterialFitDialog::save() {
     error = QStringLiteral("Give the material a name.");
   } else {
     try {
-      // SI typed, the program's units kept.
-      const double density = *number(density_, true, QStringLiteral("The density")) / kelvado::kKgPerM3PerGPerCm3;
-      const double heat = *number(specificHeat_, true, QStringLiteral("The specific heat")) / kelvado::kJoulePerKgKPerCalPerGC;
-      const double conduct = *number(conductivity_, true, QStringLiteral("The conductivity")) / kelvado::kWattPerMKPerCalPerCmSC;
-      kelvado::Material m = kelvado::FittedMaterial(*fit_, name.toStdString(), density, heat, conduct,
+      // SI typed, the program's units kept; a text left as shown is the material's own value.
+      const std::array<QLineEdit*, 3> edits{density_, specificHeat_, conductivity_};
+      const QString what[] = {QStringLiteral("The density"), QStringLiteral("The specific heat"),
+                              QStringLiteral("The conductivity")};
+      std::array<double, 3> thermal{};
+      bool typed = false;
+      for (std::size_t i = 0; i < edits.size(); ++i) {
+        const bool kept = edits[i]->text().trimmed() == likeShown_[i];
+        thermal[i] = kept ? likeValues_[i] : *number(edits[i], true, what[i]) / kThermal[i].toSi;
+        typed = typed || !kept;
+      }
+      kelvado::Material m = kelvado::FittedMaterial(*fit_, name.toStdString(), thermal[0], thermal[1], thermal[2],
                                                     kelvado::FitSourceText(*fit_, what_, "the Kelvado window"));
-      m.conversion = std::string(kelvado::kFitConversion) +
-                     " Thermal values typed in SI: kg/m3 / 1000, J/(kg K) / 4186.8, W/(m K) / 418.68.";
+      m.conversion = std::string(kelvado::kFitConversion) + " Density, specific heat and conductivity of '" +
+                     like_->currentText().toStdString() + "'" +
+                     (typed ? ", those typed in SI over them: kg/m3 / 1000, J/(kg K) / 4186.8, W/(m K) / 418.68."
+                            : ".");
       if (const auto problem = kelvado::ThermalProblem(m)) throw kelvado::FitError(*problem);
       error = box_.saveMaterial(std::move(m));
     } catch (const kelvado::FitError& e) {

@@ -5,6 +5,8 @@
 // model in SI units, drawn over the data on log-log axes per temperature, and saved under a
 // name among the user's materials with the thermal values of a material or typed in SI.
 #include <QDialog>
+#include <QString>
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -59,4 +61,8 @@ class MaterialFitDialog : public QDialog {
   std::vector<kelvado::ViscosityPoint> points_;  // as fitted
   std::optional<kelvado::PowerLawFit> fit_;
   std::string what_;  // where the points came from, for the source
+  // The thermal values of the material chosen, in the program's units, and the SI texts shown
+  // for them: a text left as shown saves the material's own value, not one back from SI.
+  std::array<double, 3> likeValues_{};
+  std::array<QString, 3> likeShown_;
 };

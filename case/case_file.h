@@ -31,6 +31,8 @@ struct CaseData {
   std::optional<std::string> material;
   // The highest processing temperature of the material looked up for the fields, if it gives one.
   std::optional<double> maxProcessingTemp;
+  // The window the looked-up material's viscosity was fitted over, if it records one.
+  std::optional<FittedWindow> fittedWindow;
   // How the screw is fed, and a pellet feed's values as texts (the grade's from the material,
   // where it has them, under the file's and the options').
   Feed feed = Feed::Melt;

@@ -33,6 +33,7 @@ CaseData ComposeCase(const InputsFile* file, const CaseSources& given, char sepa
     const Material material = FindMaterial(*c.material, catalog);
     ApplyMaterial(material, c.inputs, separator);
     c.maxProcessingTemp = material.maxProcessingTemp;
+    c.fittedWindow = material.fitted;
     if (material.solid) {
       for (std::size_t i = 0; i < kSolidStateCount; ++i) c.pellet[i] = ExactNumberText((*material.solid)[i], separator);
     }

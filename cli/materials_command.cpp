@@ -89,6 +89,10 @@ void PrintMaterialsJson(const MaterialCatalog& catalog, std::ostream& out) {
     for (std::size_t i = 0; i < kMaterialFields.size(); ++i) {
       entry[std::string(FieldInfo(kMaterialFields[i]).optionName)] = m.values[i];
     }
+    if (m.fitted) {
+      entry["fitted-temps"] = {m.fitted->tempFrom, m.fitted->tempTo};
+      entry["fitted-shear-rates"] = {m.fitted->shearRateFrom, m.fitted->shearRateTo};
+    }
     list.push_back(std::move(entry));
   }
   out << JsonText(list);

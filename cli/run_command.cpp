@@ -123,6 +123,7 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
   RunRequest request{c.inputs, options.resultFileName, separator, options.encoding};
   request.flowModel = c.flowModel;
   request.maxProcessingTemp = c.maxProcessingTemp;
+  request.fittedWindow = c.fittedWindow;
   if (const std::optional<ExitCode> refused = DriveBySpeed(options, c, separator, request, err)) return *refused;
   // The steps are kept only for the exports that write them.
   if (options.jsonFile || options.csvFolder) request.keptSteps = kKeepEverySteps;

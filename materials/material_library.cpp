@@ -29,6 +29,8 @@ using Json = nlohmann::ordered_json;
 constexpr std::size_t kMaxMaterialsFileBytes = 4 << 20;
 constexpr std::string_view kUserSource = "entered by the user";
 constexpr const char* kMaxProcessingTempKey = "max-processing-temp";
+constexpr const char* kFittedTempsKey = "fitted-temps";
+constexpr const char* kFittedShearRatesKey = "fitted-shear-rates";
 
 template <typename... Parts>
 [[noreturn]] void Fail(const Parts&... parts) {
@@ -76,7 +78,8 @@ Material ParseEntry(const Json& entry, const std::string& where) {
     const bool known = key == "name" || key == "family" || key == "source" || key == "conversion" ||
                        std::any_of(kMaterialFields.begin(), kMaterialFields.end(),
                                    [&key](Field f) { return FieldInfo(f).optionName == key; }) ||
-                       IsSolidStateKey(key) || key == kMaxProcessingTempKey;
+                       IsSolidStateKey(key) || key == kMaxProcessingTempKey ||
+                       key == kFittedTempsKey || key == kFittedShearRatesKey;
     if (!known) Fail(where, "has an unknown key '", key, "'");
   }
   Material m;
@@ -117,6 +120,20 @@ Material ParseEntry(const Json& entry, const std::string& where) {
     }
     m.maxProcessingTemp = it->get<double>();
   }
+  // The fitted window: [from, to] of temperatures above absolute zero and of shear rates above zero.
+  auto range = [&](const char* key, double above, const char* what) -> std::optional<std::pair<double, double>> {
+    const auto it = entry.find(key);
+    if (it == entry.end()) return std::nullopt;
+    const bool ok = it->is_array() && it->size() == 2 && (*it)[0].is_number() && (*it)[1].is_number() &&
+                    std::isfinite((*it)[0].get<double>()) && std::isfinite((*it)[1].get<double>()) &&
+                    (*it)[0].get<double>() > above && (*it)[0].get<double>() <= (*it)[1].get<double>();
+    if (!ok) Fail(named, "'", key, "' is not [from, to] of ", what);
+    return std::pair{(*it)[0].get<double>(), (*it)[1].get<double>()};
+  };
+  const auto temps = range(kFittedTempsKey, kAbsoluteZero, "temperatures above absolute zero, from at most to");
+  const auto rates = range(kFittedShearRatesKey, 0, "shear rates above zero, from at most to");
+  if (temps.has_value() != rates.has_value()) Fail(named, "gives one of '", kFittedTempsKey, "' and '", kFittedShearRatesKey, "'; give both or neither");
+  if (temps) m.fitted = FittedWindow{temps->first, temps->second, rates->first, rates->second};
   return m;
 }
 
@@ -132,6 +149,10 @@ Json EntryJson(const Material& m) {
     for (std::size_t i = 0; i < kSolidStateCount; ++i) entry[std::string(kPelletFields[i].name)] = (*m.solid)[i];
   }
   if (m.maxProcessingTemp) entry[kMaxProcessingTempKey] = *m.maxProcessingTemp;
+  if (m.fitted) {
+    entry[kFittedTempsKey] = {m.fitted->tempFrom, m.fitted->tempTo};
+    entry[kFittedShearRatesKey] = {m.fitted->shearRateFrom, m.fitted->shearRateTo};
+  }
   return entry;
 }
 

@@ -15,6 +15,7 @@
 
 #include "plastication/pellet_inputs.h"
 #include "solver/input.h"
+#include "solver/run_warnings.h"
 
 namespace kelvado {
 
@@ -34,6 +35,10 @@ struct Material {
   // The highest melt temperature the grade is processed at (C), "max-processing-temp" in a
   // file, where the source gives one: a run hotter at the outlet warns.
   std::optional<double> maxProcessingTemp = std::nullopt;
+  // The temperatures and shear rates of the data a fitted material's viscosity came from,
+  // "fitted-temps" and "fitted-shear-rates" in a file ([from, to] each, both or neither): a
+  // run that leaves them warns.
+  std::optional<FittedWindow> fitted = std::nullopt;
 
   double Value(Field field) const;
 };
@@ -55,7 +60,8 @@ class MaterialWriteError : public MaterialError {
 // Parses a materials file's content, `{"materials": [ {...}, ... ]}`; `origin` names it in
 // the messages. Every entry needs a name (no '#', no control character, no blanks at the
 // ends), a source and the eight values as finite numbers; optionally the pellets' solid-state
-// values (all or none) and "max-processing-temp"; no other keys are taken.
+// values (all or none), "max-processing-temp" and the fitted window (both ranges or neither);
+// no other keys are taken.
 std::vector<Material> ParseMaterials(std::string_view content, std::string_view origin);
 
 // The file read and parsed; a file larger than 4 MiB is refused.

@@ -159,6 +159,7 @@ Material FittedMaterial(const PowerLawFit& fit, std::string name, double density
   m.family = "fitted power law";
   m.source = std::move(source);
   m.values = {density, specificHeat, conductivity, fit.eta0, fit.referenceShearRate, fit.referenceTemp, fit.n, fit.b};
+  m.fitted = FittedWindow{fit.tempRange.from, fit.tempRange.to, fit.shearRateRange.from, fit.shearRateRange.to};
   return m;
 }
 

@@ -92,7 +92,7 @@ std::string FitSourceText(const PowerLawFit& fit, const std::string& what, const
 inline constexpr const char* kFitConversion = "Least squares on ln eta, every point alike; 1 gf.s/cm2 = 98.0665 Pa.s.";
 
 // A material of the fit's five viscosity values and the three thermal ones given (g/cm3,
-// cal/(g.C), cal/(cm.s.C)); `source` says what was fitted.
+// cal/(g.C), cal/(cm.s.C)); `source` says what was fitted. It keeps the fit's window.
 Material FittedMaterial(const PowerLawFit& fit, std::string name, double density, double specificHeat,
                         double conductivity, std::string source);
 

@@ -206,6 +206,17 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
   std::vector<std::pair<double, double>> belowZero;  // stretches of turns at a pressure below zero
   std::vector<double> lowest;                        // the lowest pressure of each, gf/cm2
   StepRecord last;
+  // The temperatures and shear rates met, against a fitted material's window.
+  RunSpan seen;
+  auto meet = [&](bool shear) {
+    if (!request.fittedWindow) return;
+    for (int j = 0; j <= s.NDiv; ++j) {
+      seen.AddTemp(s.Temp[j]);
+      if (shear) seen.AddShearRate(std::sqrt(s.ShearZ[j] * s.ShearZ[j] + s.ShearX[j] * s.ShearX[j]));
+    }
+  };
+  if (request.fittedWindow) seen.AddTemp(s.InletTemp);
+  meet(false);  // the starting profile: no flow field solved yet
   do {
     if (services.CancelRequested()) return RunStatus::Cancelled;
     ClearMatrixBlock(s);
@@ -239,6 +250,7 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     check(!classic);
     if (firstViolation && !classic) return EndUnstable(*firstViolation, false, services, outcome);
     last = RecordStep(s, step);
+    meet(true);
     KeepStep(outcome.record, last, request.keptSteps);
     if (s.PowerIndexSubstituted == 1) {
       s.PowerIndexSubstituted = 0;
@@ -276,6 +288,9 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     if (auto warning = NegativeStretchWarning(belowZero, lowestKgf)) outcome.warnings.push_back(std::move(*warning));
   }
   if (auto warning = HotMeltWarning(s.AvgTemp, request.maxProcessingTemp)) outcome.warnings.push_back(std::move(*warning));
+  if (request.fittedWindow) {
+    for (std::string& warning : FittedWindowWarnings(seen, *request.fittedWindow)) outcome.warnings.push_back(std::move(warning));
+  }
   if (request.keepOutletProfiles) outcome.record.outlet = RecordOutlet(s);
   return RunStatus::Finished;
 }

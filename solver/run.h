@@ -12,6 +12,7 @@
 #include "solver/input.h"
 #include "solver/results_sink.h"
 #include "solver/run_record.h"
+#include "solver/run_warnings.h"
 #include "solver/screw_zones.h"
 #include "solver/services.h"
 
@@ -68,6 +69,9 @@ struct RunRequest {
   // The material's highest processing temperature (C), where it gives one: a finished run
   // hotter at the outlet warns (else above kHotMeltTemp, solver/run_warnings.h).
   std::optional<double> maxProcessingTemp;
+  // The window the material's viscosity was fitted over, where it records one: a finished run
+  // whose temperatures or shear rates leave it warns.
+  std::optional<FittedWindow> fittedWindow;
 };
 
 enum class RunStatus {

@@ -40,6 +40,38 @@ std::optional<std::string> HotMeltWarning(double meanOutletTemp, std::optional<d
          ": the melt would degrade; check the barrel temperature, the screw speed and the material's values.";
 }
 
+std::vector<std::string> FittedWindowWarnings(const RunSpan& seen, const FittedWindow& window) {
+  std::vector<std::string> warnings;
+  // "SUBJECT reaches HIGH, ABOVE above the WINDOW ...", or goes down to LOW, or runs from one to the other.
+  auto outside = [&warnings](const std::string& subject, const std::string& fitted, const std::string& low,
+                             const std::string& high, const std::optional<std::string>& below,
+                             const std::optional<std::string>& above) {
+    const std::string over = " the material was fitted over", tail = "; its viscosity there is extrapolated.";
+    if (below && above) {
+      warnings.push_back(subject + " runs from " + low + " to " + high + ", outside the " + fitted + over + " (" +
+                         *below + " below, " + *above + " above)" + tail);
+    } else if (above) {
+      warnings.push_back(subject + " reaches " + high + ", " + *above + " above the " + fitted + over + tail);
+    } else if (below) {
+      warnings.push_back(subject + " goes down to " + low + ", " + *below + " below the " + fitted + over + tail);
+    }
+  };
+  auto temp = [](double value) { return Fixed(value, 1) + " \u00B0C"; };
+  auto when = [](bool beyond, std::string text) { return beyond ? std::optional(std::move(text)) : std::nullopt; };
+  outside("The melt's temperature", Short(window.tempFrom, 6) + " to " + Short(window.tempTo, 6) + " \u00B0C",
+          temp(seen.tempLow), temp(seen.tempHigh),
+          when(seen.tempLow < window.tempFrom - kFittedTempSlack, temp(window.tempFrom - seen.tempLow)),
+          when(seen.tempHigh > window.tempTo + kFittedTempSlack, temp(seen.tempHigh - window.tempTo)));
+  // Shear rates span decades: how far is a factor.
+  const double under = window.shearRateFrom / seen.shearRateLow;
+  const double over = seen.shearRateHigh / window.shearRateTo;
+  outside("The shear rate", Short(window.shearRateFrom, 6) + " to " + Short(window.shearRateTo, 6) + " 1/s",
+          Short(seen.shearRateLow, 4) + " 1/s", Short(seen.shearRateHigh, 4) + " 1/s",
+          when(under > kFittedShearRateSlack, "a factor of " + Short(under, 3)),
+          when(over > kFittedShearRateSlack, "a factor of " + Short(over, 3)));
+  return warnings;
+}
+
 std::optional<std::string> NegativeStretchWarning(const std::vector<std::pair<double, double>>& turns, double lowest) {
   if (turns.empty()) return std::nullopt;
   std::string where;

@@ -2,6 +2,7 @@
 #pragma once
 // Warnings that travel with a finished run: numbers that hold as computed but that an
 // engineer must not read as an ordinary operating point.
+#include <cmath>
 #include <optional>
 #include <string>
 #include <utility>
@@ -26,6 +27,34 @@ inline constexpr double kHotMeltTemp = 450;  // C
 // For a negative outlet pressure (kgf/cm2): the output is above what the screw conveys at
 // that speed against no pressure.
 std::optional<std::string> NegativePressureWarning(double outletPressure, double rpm);
+
+// The temperatures (C) and shear rates (1/s) of the data a material's viscosity was fitted to:
+// outside them the power law is extrapolated.
+struct FittedWindow {
+  double tempFrom = 0, tempTo = 0;
+  double shearRateFrom = 0, shearRateTo = 0;
+  bool operator==(const FittedWindow&) const = default;
+};
+
+// What a run met: the lowest and highest melt temperature and shear rate over the nodes of
+// every step, the inlet's and the barrel's temperatures among them.
+struct RunSpan {
+  double tempLow = INFINITY, tempHigh = -INFINITY;
+  double shearRateLow = INFINITY, shearRateHigh = -INFINITY;
+  void AddTemp(double temp) { tempLow = std::fmin(tempLow, temp), tempHigh = std::fmax(tempHigh, temp); }
+  void AddShearRate(double rate) {
+    shearRateLow = std::fmin(shearRateLow, rate), shearRateHigh = std::fmax(shearRateHigh, rate);
+  }
+};
+
+// Below these a run is taken as inside its fitted window: a difference the message would show
+// as 0.0 C or a factor of 1.00 is no warning.
+inline constexpr double kFittedTempSlack = 0.05;         // C
+inline constexpr double kFittedShearRateSlack = 1.005;   // factor
+
+// For a run whose temperatures or shear rates leave the window its material was fitted over:
+// one warning for each, naming how far.
+std::vector<std::string> FittedWindowWarnings(const RunSpan& seen, const FittedWindow& window);
 
 // For a mean outlet temperature above the material's highest processing temperature, or above
 // kHotMeltTemp where the material gives none.

@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <cmath>
 #include <QDir>
+#include <QLabel>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
@@ -18,6 +19,7 @@
 
 #include "app/manage_materials_dialog.h"
 #include "app/material_box.h"
+#include "app/case_session.h"
 #include "app/material_fit_dialog.h"
 #include "solver/input_fields.h"
 #include "tests/app/window_harness.h"
@@ -248,8 +250,11 @@ void MaterialBoxTest::unreadableFilesAreReportedOnceAndLeaveTheDefaults() {
 
 
 // A table made from known parameters (eta0 = 1500 Pa.s at 210 C and 100 1/s, n = 0.4,
-// b = 0.015 1/C) gives them back, is saved with LDPE's thermal values through their SI
-// texts, then renamed and removed; the library's materials stay.
+// b = 0.015 1/C) gives them back, is saved with the default melt's thermal values as the
+// library gives them (not back from the SI texts shown), then renamed and removed; the
+// library's materials stay. Its fields show it rounded, exact in the tips; the window runs
+// the exact values, as the command line does, warns outside the fitted window, and a case
+// saved from it runs the same on the command line.
 void MaterialBoxTest::fittedMaterialIsSavedRenamedAndRemoved() {
   QString table = QStringLiteral("temp_C,shear_rate_per_s,viscosity_Pa_s\n");
   for (const double temp : {190.0, 210.0, 230.0}) {
@@ -267,17 +272,45 @@ void MaterialBoxTest::fittedMaterialIsSavedRenamedAndRemoved() {
   QVERIFY(std::abs(fit.lastFit()->b - 0.015) < 1e-9);
   fit.findChild<QLineEdit*>(QStringLiteral("FitName"))->setText(QStringLiteral("Grade 7"));
   auto* like = fit.findChild<QComboBox*>(QStringLiteral("FitLike"));
-  like->setCurrentIndex(like->findText(QStringLiteral("LDPE")));
+  like->setCurrentIndex(0);
   QVERIFY(fit.save());
   QCOMPARE(choice()->currentText(), QStringLiteral("Grade 7"));
   QVERIFY(std::abs(edit(16)->text().toDouble() - 0.4) < 1e-9);
   const nlohmann::json saved = Entry(UserMaterialsPath(), "Grade 7");
-  const nlohmann::json ldpe = Entry(QStringLiteral(KELVADO_MATERIALS_FILE), "LDPE");
-  for (const char* key : {"density", "specific-heat", "conductivity"}) {
-    QVERIFY2(std::abs(saved.at(key).get<double>() / ldpe.at(key).get<double>() - 1) < 1e-12, key);
-  }
+  QCOMPARE(saved.at("specific-heat").dump(), std::string("0.68"));
+  const nlohmann::json melt = ReadJson(QStringLiteral(KELVADO_MATERIALS_FILE)).at("materials").at(0);
+  for (const char* key : {"density", "specific-heat", "conductivity"}) QVERIFY2(saved.at(key) == melt.at(key), key);
   QVERIFY(saved.at("source").get<std::string>().find("a pasted table: 24 points") != std::string::npos);
+  QCOMPARE(saved.at("fitted-temps").dump(), std::string("[190.0,230.0]"));
+  QCOMPARE(saved.at("fitted-shear-rates").dump(), std::string("[5.0,5000.0]"));
   QVERIFY(dialogs_.warnings.isEmpty());
+
+  // eta0 = 1500 / 98.0665 gf.s/cm2: six digits shown, every digit in the tip.
+  const QString exact = QString::fromStdString(saved.at("std-viscosity").dump());
+  QVERIFY2(exact.size() > 10, qPrintable(exact));
+  QCOMPARE(edit(13)->text(), QStringLiteral("15.2957"));
+  QVERIFY2(edit(13)->toolTip().contains(QStringLiteral("Exact value: ") + exact), qPrintable(edit(13)->toolTip()));
+  QCOMPARE(edit(9)->text(), QStringLiteral("0.68"));
+  QVERIFY(window_harness::RunByEnter(*form_, edit(1)));
+  const QByteArray windowFile = ReadAll(resultPath());
+  const QString status = form_->findChild<QLabel*>(QStringLiteral("PlotStatus"))->toolTip();
+  QVERIFY2(status.contains(QStringLiteral("above the 190 to 230 \u00b0C the material was fitted over")), qPrintable(status));
+  dialogs_.fileAnswers << QDir(dir_->path()).filePath(QStringLiteral("grade7.kvcase"));
+  QVERIFY(form_->caseSession()->saveAs());
+  for (const QStringList& args : {QStringList{QStringLiteral("--material"), QStringLiteral("Grade 7")},
+                                  QStringList{QStringLiteral("--inputs"), QStringLiteral("grade7.kvcase")}}) {
+    QProcess cli;
+    cli.setWorkingDirectory(dir_->path());
+    cli.start(QStringLiteral(KELVADO_CLI), args + QStringList{QStringLiteral("-o"), QStringLiteral("cli.txt")});
+    QVERIFY(cli.waitForFinished(window_harness::kRunTimeoutMs));
+    QCOMPARE(cli.exitCode(), 0);
+    QCOMPARE(ReadAll(QDir(dir_->path()).filePath(QStringLiteral("cli.txt"))), windowFile);
+  }
+  // Opened again, the case's exact values are the material's: shown rounded as before.
+  choose(QStringLiteral("LDPE"));
+  QVERIFY(form_->caseSession()->open(QDir(dir_->path()).filePath(QStringLiteral("grade7.kvcase"))));
+  QCOMPARE(choice()->currentText(), QStringLiteral("Grade 7"));
+  QCOMPARE(edit(13)->text(), QStringLiteral("15.2957"));
 
   ManageMaterialsDialog manage(dialogs_, *form_->materialBox());
   dialogs_.answers << QStringLiteral("Grade 8");

@@ -41,6 +41,10 @@ TEST_F(Materials, ListedWithSourcesAndAsJson) {
     EXPECT_NE(table.out.find(m.at("source").get<std::string>().substr(0, 40)), std::string::npos);
   }
   EXPECT_NE(Run({"--help"}).out.find(" materials [--json]"), std::string::npos);
+  // The default melt's specific heat as the library writes it, in both lists.
+  EXPECT_NE(json.out.find("\"specific-heat\":0.68,"), std::string::npos) << json.out;
+  const std::string melt = table.out.substr(table.out.find("Default melt"), 120);
+  EXPECT_NE(melt.find(" 0.68 "), std::string::npos) << melt;
 }
 
 // The material's values reach the run as its eight fields would; a field option still wins.
@@ -142,6 +146,57 @@ TEST_F(Materials, UnitsChangeThePrintedPressureOnly) {
   for (std::size_t r = 1; r < rows.size(); ++r) {
     const std::string shown = Fixed(std::stod(rows[r][2]) * 14.2233433, 1).append("  ");
     EXPECT_NE(psi.out.find(shown), std::string::npos) << shown << '\n' << psi.out;
+  }
+}
+
+// A material with the default melt's values fitted over a window: a run leaving it warns,
+// naming how far, against the golden file's outlet (300.00 to 320.25 C, 96.318 to 200.61 1/s
+// at the outlet, 300 C at the inlet). A file without the window reads as before.
+TEST_F(Materials, ARunOutsideTheFittedWindowWarns) {
+  std::filesystem::create_directories(dir_.file("config/kelvado"));
+  auto fitted = [this](const std::string& keys) {
+    WriteBytes(dir_.file("config/kelvado/materials.json"),
+               R"({"materials": [{"name": "Fitted melt", "source": "mine", "density": 0.96, "specific-heat": 0.68,
+                   "conductivity": 0.00052, "std-viscosity": 10.5, "std-shear-rate": 100, "std-temp": 290,
+                   "power-index": 0.786, "temp-coeff": 0.0337)" + keys + "}]}");
+    return Run({"--material", "Fitted melt", "-o", "r.txt"});
+  };
+  const std::string over = " the material was fitted over; its viscosity there is extrapolated.";
+  for (const std::string& keys : {std::string(), std::string(R"(, "fitted-temps": [280, 340], "fitted-shear-rates": [10, 1000])")}) {
+    const CliResult inside = fitted(keys);
+    ASSERT_EQ(inside.exitCode, 0) << inside.err;
+    EXPECT_EQ(inside.err.find("fitted over"), std::string::npos) << inside.err;
+    EXPECT_EQ(Read("r.txt"), ReadBytes(KELVADO_TEST_DATA "/default_result.txt"));
+  }
+  const CliResult hot = fitted(R"(, "fitted-temps": [280, 310], "fitted-shear-rates": [10, 1000])");
+  ASSERT_EQ(hot.exitCode, 0) << hot.err;
+  const std::size_t at = hot.err.find("The melt's temperature reaches ");
+  ASSERT_NE(at, std::string::npos) << hot.err;
+  std::size_t used = 0;
+  const double reached = std::stod(hot.err.substr(at + 30), &used);
+  EXPECT_GE(reached, 320.2);
+  EXPECT_NE(hot.err.find(" \u00B0C," + Fixed(reached - 310, 1) + " \u00B0C above the 280 to 310 \u00B0C" + over),
+            std::string::npos) << hot.err;
+  EXPECT_NE(fitted(R"(, "fitted-temps": [305, 340], "fitted-shear-rates": [10, 1000])")
+                .err.find("The melt's temperature goes down to 300.0 \u00B0C, 5.0 \u00B0C below the 305 to 340 \u00B0C" + over),
+            std::string::npos);
+  const CliResult shear = fitted(R"(, "fitted-temps": [280, 340], "fitted-shear-rates": [120, 150])");
+  const std::size_t from = shear.err.find("The shear rate runs from ");
+  ASSERT_NE(from, std::string::npos) << shear.err;
+  const double low = std::stod(shear.err.substr(from + 25), &used);
+  const double high = std::stod(shear.err.substr(from + 25 + used + 8));
+  EXPECT_LE(low, 96.32);
+  EXPECT_GE(high, 200.6);
+  EXPECT_NE(shear.err.find("outside the 120 to 150 1/s the material was fitted over (a factor of "), std::string::npos);
+  // The library's materials record no window, and warn of none.
+  EXPECT_EQ(Run({"--material", "LDPE", "--inlet-temp", "200", "--barrel-temp", "200"}).err.find("fitted over"),
+            std::string::npos);
+  // Half a window, or one upside down, is refused with the file and the key.
+  for (const char* keys : {R"(, "fitted-temps": [280, 340])", R"(, "fitted-temps": [340, 280], "fitted-shear-rates": [10, 1000])"}) {
+    const CliResult refused = fitted(keys);
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("materials.json: material 1 ('Fitted melt') "), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("fitted-temps'"), std::string::npos) << refused.err;
   }
 }
 
