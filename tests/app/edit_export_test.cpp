@@ -241,10 +241,11 @@ void EditExportTest::characteristicCsvHoldsThePlottedNumbersAndKeepsAReadOnlyFil
   for (int i = 0; i < 3; ++i) {
     const QStringList cells = lines[i + 1].split(QLatin1Char(','));
     QCOMPARE(cells.size(), 5);
-    QCOMPARE(cells[0].toDouble(), pressures[i].x());
+    // Exactly, not to QCOMPARE's twelve digits: the file has every digit of the double.
+    QVERIFY2(cells[0].toDouble() == pressures[i].x(), qPrintable(lines[i + 1]));
     QVERIFY(qAbs(cells[1].toDouble() - 85.0) < 1e-9);
-    QCOMPARE(cells[2].toDouble(), pressures[i].y());
-    QCOMPARE(cells[3].toDouble(), temperatures[i].y());
+    QVERIFY2(cells[2].toDouble() == pressures[i].y(), qPrintable(lines[i + 1]));
+    QVERIFY2(cells[3].toDouble() == temperatures[i].y(), qPrintable(lines[i + 1]));
     QCOMPARE(cells[4], QStringLiteral("finished"));
   }
 
