@@ -8,6 +8,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QImage>
 #include <QLineSeries>
@@ -108,6 +109,20 @@ void EditExportTest::fieldAndChoiceEditsUndoIntoTheRun() {
   QTest::keySequence(edit(6), QKeySequence::Undo);
   QCOMPARE(edit(6)->text(), QStringLiteral("60.0"));
   QCOMPARE(edit(12)->text(), QStringLiteral("280"));
+
+  // "Custom" opens the material's fields; undone, the library's melt greys them again with
+  // its own density, whatever was typed there.
+  auto* material = form_->findChild<QComboBox*>(QStringLiteral("MaterialChoice"));
+  const QString melt = material->currentText();
+  material->setCurrentIndex(material->count() - 1);
+  QCOMPARE(action("actionUndo")->text(), QStringLiteral("&Undo Material"));
+  type(8, QStringLiteral("0.91"));
+  QCOMPARE(action("actionUndo")->text(), QStringLiteral("&Undo Density"));
+  action("actionUndo")->trigger();
+  QCOMPARE(edit(8)->text(), QStringLiteral("0.96"));
+  action("actionUndo")->trigger();
+  QCOMPARE(material->currentText(), melt);
+  QVERIFY(!edit(8)->isEnabled());
 
   form_->findChild<QRadioButton*>(QStringLiteral("FlowModel_consistent"))->click();
   QCOMPARE(action("actionUndo")->text(), QStringLiteral("&Undo Flow Model"));
