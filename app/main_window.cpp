@@ -26,6 +26,8 @@
 
 #include "app/caption_palette.h"
 #include "app/case_session.h"
+#include "app/edit_history.h"
+#include "app/edit_menu.h"
 #include "app/feed_box.h"
 #include "app/flow_model_box.h"
 #include "app/folder_chooser.h"
@@ -186,6 +188,8 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
   connect(feed_, &FeedBox::changed, session_, &CaseSession::contentChanged);
   connect(feed_, &FeedBox::runRequested, this, [this] { okButton_->click(); });
   outer->setMenuBar(buildMenuBar());
+  history_ = new EditHistory(*this);
+  edit_menu::AddEditMenu(*this, *history_, *dialogs_);
   plots_->setPressureUnit(display_units::RememberedPressureUnit());
   screw_->setPressureUnit(display_units::RememberedPressureUnit());
 
@@ -736,6 +740,8 @@ void TForm1::applyCase(const kelvado::CaseData& data) {
   screw_->showZoneTexts(zones_);
   caseRpm_ = data.rpm;
   if (data.rpm) screw_->setRpmText(QString::fromStdString(*data.rpm));
+  // An undo must never reach back into the case before.
+  if (history_) history_->reset();
 }
 
 // The die of the case is the die page's: an edit there that makes a die is the case's die,

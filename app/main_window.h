@@ -24,6 +24,7 @@
 #include "solver/run.h"
 
 class CaseSession;
+class EditHistory;
 class FeedBox;
 class FlowModelBox;
 class FolderChooser;
@@ -46,6 +47,7 @@ class TForm1 : public QWidget {
 
   // The decimal separator for reading the fields and writing the file.
   void setDecimalSeparator(char separator) { decimalSeparator_ = separator; }
+  char decimalSeparator() const { return decimalSeparator_; }
 
   FolderChooser* folderChooser() const { return chooser_; }
   ResultsPlots* resultsPlots() const { return plots_; }
@@ -65,6 +67,8 @@ class TForm1 : public QWidget {
 
   // The case on show: the seventeen fields, the flow model and the die.
   CaseSession* caseSession() const { return session_; }
+  // Edit → Undo and Redo; started afresh by every case applied.
+  EditHistory* editHistory() const { return history_; }
   kelvado::CaseData caseData() const;
   void applyCase(const kelvado::CaseData& data);
   // The flow model of the next run: the one the box beside the inputs shows.
@@ -151,6 +155,7 @@ class TForm1 : public QWidget {
   std::optional<kelvado::PelletOutcome> lastPellet_;
   std::vector<double> runZoneEnds_;  // of the last run fed with pellets, turns from the hopper
   CaseSession* session_ = nullptr;
+  EditHistory* history_ = nullptr;
   std::vector<std::string> dieSections_;
   // The case's zones: as a file gave them until the Screw page edits them.
   std::vector<std::string> zones_;

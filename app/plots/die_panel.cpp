@@ -278,6 +278,32 @@ void DiePanel::showSectionTexts(const std::vector<std::string>& texts) {
   setSections(sections);
 }
 
+QList<QStringList> DiePanel::cellTexts() const {
+  QList<QStringList> rows;
+  for (int row = 0; row < table_->rowCount(); ++row) {
+    QStringList cells{qobject_cast<QComboBox*>(table_->cellWidget(row, kTypeColumn))->currentText()};
+    for (int c = 1; c <= kDimensionColumns; ++c) cells << table_->item(row, c)->text();
+    rows << cells;
+  }
+  return rows;
+}
+
+void DiePanel::restoreCellTexts(const QList<QStringList>& rows) {
+  {
+    const QSignalBlocker blocker(table_);
+    table_->setRowCount(0);
+    for (const QStringList& cells : rows) {
+      DieSection section;
+      for (const DieShape shape : kShapes) {
+        if (cells.value(kTypeColumn) == QString::fromLatin1(kelvado::DieShapeName(shape))) section.shape = shape;
+      }
+      fillNewRow(section);
+      for (int c = 1; c <= kDimensionColumns; ++c) table_->item(table_->rowCount() - 1, c)->setText(cells.value(c));
+    }
+  }
+  emit sectionsEdited();
+}
+
 void DiePanel::setRpm(double rpm) { rpm_->setValue(rpm); }
 
 void DiePanel::setPressureUnit(display_units::PressureUnit unit) {

@@ -53,6 +53,10 @@ class DiePanel : public QWidget {
   // can not be read is left out).
   std::optional<std::vector<std::string>> sectionTexts() const;
   void showSectionTexts(const std::vector<std::string>& texts);
+  // Every row as shown (the section's type, then its cells as typed); put back, they are an
+  // edit of the user's (sectionsEdited).
+  QList<QStringList> cellTexts() const;
+  void restoreCellTexts(const QList<QStringList>& rows);
   void setRpm(double rpm);
   // The unit of the plot's pressures and of the numbers beside it; what is shown is shown again.
   void setPressureUnit(display_units::PressureUnit unit);

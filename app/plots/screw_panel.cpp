@@ -282,6 +282,21 @@ void ScrewPanel::setRow(int row, const QStringList& cells) {
   for (int c = 0; c < table_->columnCount(); ++c) table_->setItem(row, c, new QTableWidgetItem(cells.value(c)));
 }
 
+QList<QStringList> ScrewPanel::cellTexts() const {
+  QList<QStringList> rows;
+  for (int row = 0; row < table_->rowCount(); ++row) rows << cellsOf(row);
+  return rows;
+}
+
+void ScrewPanel::restoreCellTexts(const QList<QStringList>& rows) {
+  filling_ = true;
+  table_->setRowCount(int(rows.size()));
+  for (int row = 0; row < int(rows.size()); ++row) setRow(row, rows[row]);
+  filling_ = false;
+  refresh();
+  emit zonesEdited();
+}
+
 void ScrewPanel::showZoneTexts(const std::vector<std::string>& texts) {
   const char separator = source_().decimalSeparator;
   auto number = [separator](const std::optional<double>& value) {

@@ -62,6 +62,9 @@ class ScrewPanel : public QWidget {
   std::vector<std::string> zoneTexts() const;
   // Reads every row and marks the cells that are wrong; the problem names the zone.
   Zones zones();
+  // Every cell as typed, row by row; put back, they are an edit of the user's (zonesEdited).
+  QList<QStringList> cellTexts() const;
+  void restoreCellTexts(const QList<QStringList>& rows);
 
   // The screw speed box, as typed; it is remembered between sessions.
   QString rpmText() const;
