@@ -34,7 +34,7 @@
 #include "app/plots/plot_export.h"
 #include "app/plots/results_plots.h"
 #include "app/plots/screw_panel.h"
-#include "cli/result_table.h"
+#include "report/result_table.h"
 #include "files/output_file.h"
 #include "solver/input.h"
 
@@ -49,7 +49,7 @@ QString CellText(const QTableWidget& table, int row, int column) {
 
 // Empty, a number typed with the window's separator (or the other, as the pages read them), or
 // a text.
-kelvado::cli::Cell CsvCell(const QString& text, char separator) {
+kelvado::Cell CsvCell(const QString& text, char separator) {
   const std::string bytes = text.trimmed().toStdString();
   if (bytes.empty()) return std::monostate{};
   if (const std::optional<double> value = kelvado::ParseNumber(bytes, separator)) return *value;
@@ -266,14 +266,14 @@ QString Tsv(const ShownTable& table) {
 }
 
 QByteArray Csv(const ShownTable& table) {
-  kelvado::cli::ResultTable csv;
+  kelvado::ResultTable csv;
   for (const QString& heading : table.headings) csv.columns.push_back({heading.toStdString(), {}});
   for (const QStringList& row : table.rows) {
-    std::vector<kelvado::cli::Cell> cells;
+    std::vector<kelvado::Cell> cells;
     for (const QString& cell : row) cells.push_back(CsvCell(cell, table.separator));
     csv.rows.push_back(std::move(cells));
   }
-  const std::string bytes = kelvado::cli::TableCsv(csv);
+  const std::string bytes = kelvado::TableCsv(csv);
   return QByteArray(bytes.data(), qsizetype(bytes.size()));
 }
 

@@ -8,7 +8,7 @@
 #include "case/range.h"
 #include "cli/pellet_study_command.h"
 #include "cli/pellet_run_command.h"
-#include "cli/result_table.h"
+#include "report/result_table.h"
 #include "cli/table_units.h"
 #include "cli/usage_error.h"
 #include "cli/zone_texts.h"

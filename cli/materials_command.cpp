@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "cli/options.h"
-#include "cli/result_table.h"
+#include "report/result_table.h"
 #include "cli/usage_error.h"
 #include "report/json_document.h"
 #include "solver/input_fields.h"

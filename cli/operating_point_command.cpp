@@ -12,7 +12,7 @@
 #include "cli/zone_texts.h"
 #include "solver/sweep.h"
 #include "solver/units.h"
-#include "cli/result_table.h"
+#include "report/result_table.h"
 #include "cli/run_command.h"
 #include "cli/table_units.h"
 #include "cli/usage_error.h"

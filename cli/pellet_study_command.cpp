@@ -6,7 +6,7 @@
 #include "case/pellet_case.h"
 #include "case/range.h"
 #include "cli/pellet_run_command.h"
-#include "cli/result_table.h"
+#include "report/result_table.h"
 #include "cli/table_units.h"
 #include "cli/usage_error.h"
 #include "cli/zone_texts.h"

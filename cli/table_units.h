@@ -3,7 +3,7 @@
 // The printed tables in the pressure unit the user asked for; their CSV keeps kgf/cm2.
 #include <vector>
 
-#include "cli/result_table.h"
+#include "report/result_table.h"
 #include "solver/units.h"
 
 namespace kelvado::cli {

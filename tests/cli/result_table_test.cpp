@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "cli/result_table.h"
+#include "report/result_table.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-namespace kelvado::cli {
+namespace kelvado {
 
 struct Column {
   static constexpr int kShortest = -1;
@@ -65,4 +65,4 @@ std::string TableCsv(const ResultTable& table);
 std::string CsvHeading(const std::vector<Column>& columns);
 std::string CsvRow(const std::vector<Cell>& row);
 
-}  // namespace kelvado::cli
+}  // namespace kelvado

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "cli/result_table.h"
+#include "report/result_table.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,7 +12,7 @@
 #include "report/number_format.h"
 #include "solver/input.h"
 
-namespace kelvado::cli {
+namespace kelvado {
 namespace {
 
 // Characters on the screen, taking every UTF-8 sequence for one.
@@ -123,4 +123,4 @@ std::string TableCsv(const ResultTable& table) {
   return csv;
 }
 
-}  // namespace kelvado::cli
+}  // namespace kelvado
