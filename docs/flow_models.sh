@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: Apache-2.0
 # Draws docs/flow_models.png: the default case's first-step down-channel pressure gradient
 # Gz against the power-law index n, in both flow models and in the fine reference, and prints
-# the table of the README's "Flow models" section.
+# the table of the manual's "Flow models" section.
 #
 # Needs the command line and the reference program built, jq and gnuplot (Debian packages
 # jq and gnuplot-nox):

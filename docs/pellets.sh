@@ -1,6 +1,6 @@
 #!/bin/sh
 # SPDX-License-Identifier: Apache-2.0
-# Draws docs/pellets.png: the three-zone screw of the README fed with LDPE pellets at 25 °C,
+# Draws docs/pellets.png: the three-zone screw of the manual fed with LDPE pellets at 25 °C,
 # its barrel at 140, 200 and 220 °C by zone, with the sheet die at 80 rpm, at the output it
 # gives: the solid bed, the mean melt temperature and the pressure along the whole screw,
 # the zones and where melting starts and ends marked.

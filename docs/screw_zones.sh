@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: Apache-2.0
 # Draws docs/screw_zones.png: pressure and mean temperature along a three-zone screw (4 turns
 # at 0.6 cm, 4 turns from 0.6 to 0.25 cm, 12 turns at 0.25 cm) at its operating point with
-# the sheet die of the README at 80 rpm, the zone boundaries marked.
+# the sheet die of the manual at 80 rpm, the zone boundaries marked.
 #
 # Needs the command line built, jq and gnuplot (Debian packages jq and gnuplot-nox):
 #   cmake --build build/release -j1 --target kelvado-cli

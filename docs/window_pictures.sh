@@ -1,8 +1,8 @@
 #!/bin/sh
 # SPDX-License-Identifier: Apache-2.0
-# Makes the window's pictures of the README with the commands the README gives: window.png
+# Makes the window's pictures of the manual with the commands the manual gives: window.png
 # (the default case run), window_compare.png (examples/sheet-line.kvcase with its runs at 40 and
-# 80 kg/hr kept), plot_pressure.png, operating_point.png (the die page after the README's
+# 80 kg/hr kept), plot_pressure.png, operating_point.png (the die page after the manual's
 # example) and report_page1.png and report_page2.png (the first two pages of the sheet-line
 # case's report in MPa, at 60 dpi).
 #
