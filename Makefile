@@ -6,7 +6,8 @@
 
 PACKAGES := cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev \
             qt6-base-dev qt6-svg-dev qt6-charts-dev qt6-pdf-dev libgl-dev \
-            clang libclang-rt-14-dev xvfb xdotool xauth help2man appstream man-db
+            clang libclang-rt-14-dev xvfb xdotool xauth help2man appstream man-db \
+            gnuplot-nox jq ghostscript
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 BUILD := build/release
 

@@ -16,18 +16,20 @@ namespace {
 // The version the program reports, as `kelvado --version` prints it.
 QString ProgramVersion() { return QCoreApplication::applicationVersion(); }
 
+QString NotInstalled() { return QStringLiteral("The manual (manual.md) is not installed."); }
+
 }  // namespace
 
-// share/doc/kelvado beside the program's folder, as installed (bin/ and share/) and as the
-// build tree lays it out for its programs and, a folder further down, its tests.
-QString ManualPath() {
-  QDir folder(QCoreApplication::applicationDirPath());
+QString ManualPath(const QString& programFolder) {
+  QDir folder(programFolder);
   for (int up = 0; up < 3 && folder.cdUp(); ++up) {
-    const QFileInfo readme(folder.filePath(QStringLiteral("share/doc/kelvado/README.md")));
-    if (readme.isFile()) return readme.canonicalFilePath();
+    const QFileInfo manual(folder.filePath(QStringLiteral("share/doc/kelvado/manual.md")));
+    if (manual.isFile()) return manual.canonicalFilePath();
   }
   return {};
 }
+
+QString ManualPath() { return ManualPath(QCoreApplication::applicationDirPath()); }
 
 namespace {
 
@@ -37,7 +39,7 @@ QString AboutText() {
   return QStringLiteral("<b>Kelvado %1</b><p>Non-isothermal melt flow in the metering zone of a single-screw "
                         "extruder.</p><p>Licensed under the Apache License, version 2.0 (Apache-2.0).</p><p>%2</p>")
       .arg(ProgramVersion().toHtmlEscaped(),
-           manual.isEmpty() ? QStringLiteral("The manual (README.md) is not installed.")
+           manual.isEmpty() ? NotInstalled()
                             : QStringLiteral("The manual: %1").arg(manual.toHtmlEscaped()));
 }
 
@@ -53,7 +55,7 @@ void AddHelpMenu(QMenuBar* bar, QWidget* window) {
     const QString path = ManualPath();
     if (path.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
       QMessageBox::information(window, QStringLiteral("Manual"),
-                               path.isEmpty() ? QStringLiteral("The manual (README.md) is not installed.")
+                               path.isEmpty() ? NotInstalled()
                                               : QStringLiteral("No viewer opened the manual; it is %1.").arg(path));
     }
   });

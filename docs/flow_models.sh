@@ -2,12 +2,12 @@
 # SPDX-License-Identifier: Apache-2.0
 # Draws docs/flow_models.png: the default case's first-step down-channel pressure gradient
 # Gz against the power-law index n, in both flow models and in the fine reference, and prints
-# the table of the README's "Flow models" section.
+# the table of the manual's "Flow models" section.
 #
 # Needs the command line and the reference program built, jq and gnuplot (Debian packages
 # jq and gnuplot-nox):
 #   cmake --build build/release -j1 --target kelvado-cli kelvado-flow-reference
-#   docs/flow_models.sh [BUILD_DIR]          # from the top folder; BUILD_DIR default build/release
+#   docs/flow_models.sh [BUILD_DIR [OUT_DIR]]   # from the top folder; default build/release, docs
 #
 # Each point is one run of kelvado-cli --json (default case, --power-index n) and its
 # steps[0].pressGradZ_gf_per_cm3. The classic model runs its first step at n = 0.55 when
@@ -46,7 +46,7 @@ cut -f1-4,6 "$tmp/joined" >"$tmp/gz"
 gnuplot <<EOF
 set terminal pngcairo size 900,560 font "DejaVu Sans,11" enhanced
 set encoding utf8
-set output "docs/flow_models.png"
+set output "$out/flow_models.png"
 set title "Default case, first step: down-channel pressure gradient against the power-law index"
 set xlabel "power-law index n (-)"
 set ylabel "first-step down-channel pressure gradient Gz (gf/cm³)"
@@ -73,4 +73,4 @@ awk -F '\t' '$1 == 1 || $1 == 0.786 || $1 == 0.6 || $1 == 0.4 {
   note = $1 < 0.55 ? sprintf(" (step 2: %.1f)", $3) : ""
   printf "| %g | %.1f%s | %.1f | %.1f | %.2f |\n", $1, $2, note, $4, $5, $2 / $5
 }' "$tmp/gz" | sort -t '|' -k2 -nr
-echo "wrote docs/flow_models.png" >&2
+echo "wrote $out/flow_models.png" >&2

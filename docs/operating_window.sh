@@ -7,7 +7,7 @@
 #
 # Needs the command line built, jq and gnuplot (Debian packages jq and gnuplot-nox):
 #   cmake --build build/release -j1 --target kelvado-cli
-#   docs/operating_window.sh [BUILD_DIR]     # from the top folder; BUILD_DIR default build/release
+#   docs/operating_window.sh [BUILD_DIR [OUT_DIR]]   # from the top folder; default build/release, docs
 #
 # Each point is one run of kelvado-cli --json at --flow-rate-ratio q. A run that does not
 # finish (exit status not 0) is a gap. The back-flow onset is the largest q at which the
@@ -35,7 +35,7 @@ onset=$(awk -F '\t' '$7 == 1 { last = $1 } END { print last }' "$tmp/map")
 gnuplot <<EOF
 set terminal pngcairo size 900,760 font "DejaVu Sans,11" enhanced
 set encoding utf8
-set output "docs/operating_window.png"
+set output "$out/operating_window.png"
 set multiplot layout 2,1 title "Default case (n = 0.786, b = 0.0337, 60 kg/hr): the whole characteristic"
 set xrange [0:0.72]
 set grid
@@ -59,4 +59,4 @@ EOF
 awk -F '\t' '{ n++; if ($2 == $2 + 0) c++; if ($5 == $5 + 0) k++ }
   END { printf "%d flow-rate ratios: classic finishes %d, consistent %d\n", n, c, k }' "$tmp/map"
 echo "back-flow onset: $onset" >&2
-echo "wrote docs/operating_window.png" >&2
+echo "wrote $out/operating_window.png" >&2

@@ -1,13 +1,13 @@
 #!/bin/sh
 # SPDX-License-Identifier: Apache-2.0
-# Draws docs/pellets.png: the three-zone screw of the README fed with LDPE pellets at 25 °C,
+# Draws docs/pellets.png: the three-zone screw of the manual fed with LDPE pellets at 25 °C,
 # its barrel at 140, 200 and 220 °C by zone, with the sheet die at 80 rpm, at the output it
 # gives: the solid bed, the mean melt temperature and the pressure along the whole screw,
 # the zones and where melting starts and ends marked.
 #
 # Needs the command line built, jq and gnuplot (Debian packages jq and gnuplot-nox):
 #   cmake --build build/release -j1 --target kelvado-cli
-#   docs/pellets.sh [BUILD_DIR]          # from the top folder; BUILD_DIR default build/release
+#   docs/pellets.sh [BUILD_DIR [OUT_DIR]]   # from the top folder; default build/release, docs
 set -eu
 . "$(dirname "$0")/picture_setup.sh"
 need_built "$cli"
@@ -27,7 +27,7 @@ jq -r '.screwProfile[] | [.turn, .solidBedRatio, (.meanMeltTemperature_C // "NaN
 gnuplot <<EOF
 set terminal pngcairo size 900,720 font "DejaVu Sans,11" enhanced
 set encoding utf8
-set output "docs/pellets.png"
+set output "$out/pellets.png"
 set multiplot layout 2,1 title sprintf("Three-zone screw fed with LDPE pellets at 80 rpm: %.2f kg/hr, limited by the $limit", $output)
 set xrange [0:20]
 set grid
@@ -54,4 +54,4 @@ set yrange [0:*]
 plot "$tmp/profile" using 1:4 with lines lw 2 lc rgb "#1f5fbf" title "pressure"
 unset multiplot
 EOF
-echo "wrote docs/pellets.png ($output kg/hr, limited by the $limit)" >&2
+echo "wrote $out/pellets.png ($output kg/hr, limited by the $limit)" >&2

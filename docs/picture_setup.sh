@@ -1,11 +1,13 @@
 # SPDX-License-Identifier: Apache-2.0
 # What every picture script of this folder starts with, sourced after `set -eu`: the build
-# folder ($1, default build/release) and the command line in it, checks that the programs
-# named are built and that jq and gnuplot are there, and a temporary folder removed on exit.
+# folder ($1, default build/release) and the command line in it, the folder the picture goes
+# to ($2, default this one), checks that the programs named are built and that jq and gnuplot
+# are there, and a temporary folder removed on exit.
 export LC_ALL=C.UTF-8
 
 build=${1:-build/release}
 cli=$build/cli/kelvado-cli
+out=$(mkdir -p "${2:-$(dirname "$0")}" && cd "${2:-$(dirname "$0")}" && pwd)
 
 # The programs given must be built; see the head of the script for how.
 need_built() {

@@ -2,11 +2,11 @@
 # SPDX-License-Identifier: Apache-2.0
 # Draws docs/screw_zones.png: pressure and mean temperature along a three-zone screw (4 turns
 # at 0.6 cm, 4 turns from 0.6 to 0.25 cm, 12 turns at 0.25 cm) at its operating point with
-# the sheet die of the README at 80 rpm, the zone boundaries marked.
+# the sheet die of the manual at 80 rpm, the zone boundaries marked.
 #
 # Needs the command line built, jq and gnuplot (Debian packages jq and gnuplot-nox):
 #   cmake --build build/release -j1 --target kelvado-cli
-#   docs/screw_zones.sh [BUILD_DIR]          # from the top folder; BUILD_DIR default build/release
+#   docs/screw_zones.sh [BUILD_DIR [OUT_DIR]]   # from the top folder; default build/release, docs
 set -eu
 . "$(dirname "$0")/picture_setup.sh"
 need_built "$cli"
@@ -24,7 +24,7 @@ jq -r '.steps[] | [.turns, .pressure_gf_per_cm2 / 1000, .avgTemp_C] | @tsv' "$tm
 gnuplot <<EOF
 set terminal pngcairo size 900,620 font "DejaVu Sans,11" enhanced
 set encoding utf8
-set output "docs/screw_zones.png"
+set output "$out/screw_zones.png"
 set title sprintf("Three-zone screw at 80 rpm, at its operating point with the sheet die (%.2f kg/hr)", $output)
 set xlabel "position along the screw (turns)"
 set ylabel "pressure (kgf/cm²)"
@@ -42,4 +42,4 @@ set label 3 "metering: 0.25 cm" at 8.3, graph 0.95
 plot "$tmp/steps" using 1:2 with lines lw 2 lc rgb "#1f5fbf" title "pressure", \
      "" using 1:3 axes x1y2 with lines lw 2 lc rgb "#c62828" title "mean temperature"
 EOF
-echo "wrote docs/screw_zones.png (operating point $output kg/hr)" >&2
+echo "wrote $out/screw_zones.png (operating point $output kg/hr)" >&2

@@ -1,8 +1,8 @@
 #!/bin/sh
 # SPDX-License-Identifier: Apache-2.0
-# Makes the window's pictures of the README with the commands the README gives: window.png
-# (the default case run), window_compare.png (docs/sheet-line.kvcase with its runs at 40 and
-# 80 kg/hr kept), plot_pressure.png, operating_point.png (the die page after the README's
+# Makes the window's pictures of the manual with the commands the manual gives: window.png
+# (the default case run), window_compare.png (examples/sheet-line.kvcase with its runs at 40 and
+# 80 kg/hr kept), plot_pressure.png, operating_point.png (the die page after the manual's
 # example) and report_page1.png and report_page2.png (the first two pages of the sheet-line
 # case's report in MPa, at 60 dpi).
 #
@@ -10,7 +10,7 @@
 # no display: the window draws offscreen, with settings of its own (never the user's) and the
 # report dated by SOURCE_DATE_EPOCH, so that the same program makes the same bytes.
 #   cmake --build build/release -j1 --target kelvado
-#   docs/window_pictures.sh [BUILD_DIR [OUT_DIR]]    # from the top folder; default build/release, docs
+#   docs/window_pictures.sh [BUILD_DIR [OUT_DIR]]   # from the top folder; default build/release, docs
 set -eu
 export LC_ALL=C.UTF-8 QT_QPA_PLATFORM=offscreen SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-1796601600}
 docs=$(cd "$(dirname "$0")" && pwd)
@@ -31,7 +31,7 @@ picture() {
   shift
   rm -rf "$tmp/case" "$tmp/config"
   mkdir "$tmp/case"
-  cp "$docs/sheet-line.kvcase" "$tmp/case/"
+  cp "$docs/../examples/sheet-line.kvcase" "$tmp/case/"
   (cd "$tmp/case" && XDG_CONFIG_HOME="$tmp/config" "$kelvado" "$@" 2>"$tmp/log") ||
     { cat "$tmp/log" >&2; echo "$name: kelvado $* failed" >&2; exit 1; }
 }

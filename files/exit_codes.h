@@ -26,7 +26,7 @@ enum ExitCode : int {
   kExitTerminated = 143,     // ... or SIGTERM
 };
 
-// Each status as the help, and so the manual pages, and the README's table say it: one
+// Each status as the help, and so the manual pages, and the user's manual's table say it: one
 // line, no '|'.
 struct ExitStatusMeaning {
   ExitCode code;

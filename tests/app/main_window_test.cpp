@@ -115,6 +115,7 @@ class WindowTest : public QObject {
   void flowModelReachesTheRunAndIsRemembered();
   void everyInputTipsItsUnitAndRange();
   void aboutShowsVersionLicenceAndManual();
+  void manualFoundWhereAnInstallationPutsIt();
 
  private:
   QLineEdit* edit(int number) const { return window_harness::Edit(*form_, number); }
@@ -488,13 +489,26 @@ void WindowTest::aboutShowsVersionLicenceAndManual() {
   QVERIFY(box && box->isVisible());
   QVERIFY2(box->text().contains(QStringLiteral("Kelvado 7.8.9")), qPrintable(box->text()));
   QVERIFY(box->text().contains(QStringLiteral("Apache-2.0")));
-  // The manual is the README, found beside the program (the build tree lays it out as an
-  // installation does).
+  // The user's manual, found beside the program: in the build tree, the source's own with its
+  // pictures beside it.
   const QString manual = help_menu::ManualPath();
-  QCOMPARE(QFileInfo(manual).fileName(), QStringLiteral("README.md"));
-  QVERIFY(ReadAll(manual).startsWith("# Kelvado"));
+  QCOMPARE(manual, QFileInfo(QStringLiteral(KELVADO_SOURCE_DIR "/docs/manual.md")).canonicalFilePath());
+  QVERIFY(ReadAll(manual).startsWith("# Kelvado: the user's manual"));
   QVERIFY(box->text().contains(manual));
   QVERIFY(form_->findChild<QAction*>(QStringLiteral("actionManual")));
+}
+
+// Installed, the manual is <prefix>/share/doc/kelvado/manual.md for a program in <prefix>/bin;
+// without it there is none (and Help says it is not installed).
+void WindowTest::manualFoundWhereAnInstallationPutsIt() {
+  QTemporaryDir prefix;
+  QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("bin")));
+  const QString bin = prefix.filePath(QStringLiteral("bin"));
+  QVERIFY(help_menu::ManualPath(bin).isEmpty());
+  QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("share/doc/kelvado")));
+  const QString installed = prefix.filePath(QStringLiteral("share/doc/kelvado/manual.md"));
+  QVERIFY(QFile::copy(QStringLiteral(KELVADO_SOURCE_DIR "/docs/manual.md"), installed));
+  QCOMPARE(help_menu::ManualPath(bin), QFileInfo(installed).canonicalFilePath());
 }
 
 QTEST_MAIN(WindowTest)

@@ -51,12 +51,12 @@ StatusRows HelpTable(const std::string& help) {
   return rows;
 }
 
-// "| N | meaning |" under the README's "### Exit statuses".
-StatusRows ReadmeTable() {
+// "| N | meaning |" under the manual's "### Exit statuses".
+StatusRows ManualTable() {
   StatusRows rows;
   const std::regex row(R"(\| (\d+) \| (.*) \|)");
   bool inside = false;
-  for (const std::string& line : Lines(ReadBytes(KELVADO_SOURCE_DIR "/README.md"))) {
+  for (const std::string& line : Lines(ReadBytes(KELVADO_SOURCE_DIR "/docs/manual.md"))) {
     std::smatch m;
     if (line.starts_with("#")) inside = line == "### Exit statuses";
     if (inside && std::regex_match(line, m, row)) rows.emplace_back(std::stoi(m[1]), m[2]);
@@ -81,13 +81,13 @@ std::set<int> Numbers(const StatusRows& rows) {
   return numbers;
 }
 
-TEST(ExitStatus, ReadmeAndHelpTablesAreTheProgramsStatuses) {
+TEST(ExitStatus, ManualAndHelpTablesAreTheProgramsStatuses) {
   const std::set<int> program = HeaderStatuses();
   ASSERT_GE(program.size(), 13u);  // 0 to 10, 130, 143
   const StatusRows help = HelpTable(Program({"--help"}).out);
   EXPECT_EQ(Numbers(help), program);
   EXPECT_EQ(help.size(), program.size());  // each once
-  EXPECT_EQ(ReadmeTable(), help);          // the same numbers with the same words
+  EXPECT_EQ(ManualTable(), help);          // the same numbers with the same words
   // Each command's help ends with the same table, and so does the manual page made of it.
   EXPECT_EQ(HelpTable(Program({"die-curve", "--help"}).out), help);
 #ifdef KELVADO_GUI

@@ -244,23 +244,23 @@ TEST_F(MaterialFit, ModelWindowsOfOneValueOrBeyondPhysicsAreRefused) {
   }
 }
 
-// The README's fitting examples, run on the example file it names: each command prints what
-// the README shows after it, warnings included, the saved file's folder aside.
-TEST_F(MaterialFit, ReadmeExamplesPrintWhatTheReadmeShows) {
+// The manual's fitting examples, run on the example file it names: each command prints what
+// the manual shows after it, warnings included, the saved file's folder aside.
+TEST_F(MaterialFit, ManualExamplesPrintWhatTheManualShows) {
   WriteBytes(dir_.file("grade7.csv"), ReadBytes(KELVADO_SOURCE_DIR "/examples/grade7.csv"));
-  std::vector<std::string> readme;
-  std::istringstream in(ReadBytes(KELVADO_SOURCE_DIR "/README.md"));
-  for (std::string line; std::getline(in, line);) readme.push_back(line);
+  std::vector<std::string> manual;
+  std::istringstream in(ReadBytes(KELVADO_SOURCE_DIR "/docs/manual.md"));
+  for (std::string line; std::getline(in, line);) manual.push_back(line);
   int checked = 0;
-  for (std::size_t i = 0; i < readme.size(); ++i) {
-    if (readme[i].rfind("$ kelvado-cli materials ", 0) != 0) continue;
+  for (std::size_t i = 0; i < manual.size(); ++i) {
+    if (manual[i].rfind("$ kelvado-cli materials ", 0) != 0) continue;
     // The command, over continued lines, without its comment; then what it prints.
-    std::string command = readme[i].substr(2);
-    while (command.back() == '\\') command = command.substr(0, command.size() - 1) + readme[++i];
+    std::string command = manual[i].substr(2);
+    while (command.back() == '\\') command = command.substr(0, command.size() - 1) + manual[++i];
     command = command.substr(0, command.find("  #"));
     std::vector<std::string> shown;
-    while (i + 1 < readme.size() && readme[i + 1].rfind("$ ", 0) != 0 && readme[i + 1].rfind("```", 0) != 0) {
-      shown.push_back(readme[++i]);
+    while (i + 1 < manual.size() && manual[i + 1].rfind("$ ", 0) != 0 && manual[i + 1].rfind("```", 0) != 0) {
+      shown.push_back(manual[++i]);
     }
     if (shown.empty()) continue;
     std::vector<std::string> args;  // words, a double-quoted one whole

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-// A screw fed with pellets as a user runs it: the README's worked example, the files a run
+// A screw fed with pellets as a user runs it: the manual's worked example, the files a run
 // writes, and the values and cases it refuses.
 #include <gtest/gtest.h>
 
@@ -30,11 +30,11 @@ class Pellets : public ::testing::Test {
   TempDir dir_;
 };
 
-// Every `$ kelvado-cli ...` block of the README's section on pellets, and what it prints.
-std::vector<std::pair<std::vector<std::string>, std::string>> ReadmeExamples() {
-  const std::string readme = ReadBytes(KELVADO_SOURCE_DIR "/README.md");
-  const std::size_t start = readme.find("## From pellets to die");
-  const std::string section = readme.substr(start, readme.find("\n## ", start + 1) - start);
+// Every `$ kelvado-cli ...` block of the manual's section on pellets, and what it prints.
+std::vector<std::pair<std::vector<std::string>, std::string>> ManualExamples() {
+  const std::string manual = ReadBytes(KELVADO_SOURCE_DIR "/docs/manual.md");
+  const std::size_t start = manual.find("## From pellets to die");
+  const std::string section = manual.substr(start, manual.find("\n## ", start + 1) - start);
   std::vector<std::pair<std::vector<std::string>, std::string>> examples;
   const std::regex block("```console\n\\$ kelvado-cli ([^\n]*)\n([^`]*)```");
   for (auto it = std::sregex_iterator(section.begin(), section.end(), block); it != std::sregex_iterator(); ++it) {
@@ -46,8 +46,8 @@ std::vector<std::pair<std::vector<std::string>, std::string>> ReadmeExamples() {
   return examples;
 }
 
-TEST_F(Pellets, TheReadmesWorkedExampleRunsAsPrinted) {
-  const auto examples = ReadmeExamples();
+TEST_F(Pellets, TheManualsWorkedExampleRunsAsPrinted) {
+  const auto examples = ManualExamples();
   ASSERT_EQ(examples.size(), 2u);
   for (const auto& [args, printed] : examples) {
     const CliResult run = Run(args, false);

@@ -1,6 +1,7 @@
 #!/bin/sh
 # SPDX-License-Identifier: Apache-2.0
-# An installation into a fresh prefix: every file in its standard folder, both manual pages
+# An installation into a fresh prefix: every file in its standard folder, the user's manual
+# with its pictures and examples, its links resolving, both manual pages
 # readable with their degree signs and their usages one a line, no generated MIME database
 # (the system makes it), no installed binary holding the source tree's path, the programs
 # finding their data under the prefix, and the completion offering what the program says,
@@ -20,7 +21,7 @@ for file in bin/kelvado-cli bin/kelvado share/man/man1/kelvado-cli.1 share/man/m
             share/applications/kelvado.desktop share/mime/packages/kelvado-case.xml share/kelvado/materials.json \
             share/icons/hicolor/scalable/apps/kelvado.svg share/icons/hicolor/48x48/apps/kelvado.png \
             share/icons/hicolor/256x256/apps/kelvado.png share/doc/kelvado/LICENSE \
-            share/doc/kelvado/examples/grade7.csv share/doc/kelvado/examples/sheet-line.kvcase; do
+            share/doc/kelvado/manual.md share/doc/kelvado/window.png; do
   [ -s "$prefix/$file" ] || fail "missing $file"
 done
 for page in kelvado-cli kelvado; do
@@ -33,10 +34,26 @@ usages=$("$prefix/bin/kelvado-cli" --help | grep -c -E '^(Usage: |       )kelvad
 listed=$(MANWIDTH=200 LC_ALL=C.UTF-8 man -l "$page" 2>/dev/null | sed -n '/^SYNOPSIS/,/^DESCRIPTION/p' | grep -c '^ *kelvado-cli ')
 [ "$usages" -gt 5 ] && [ "$listed" = "$usages" ] || fail "kelvado-cli.1 lists $listed usages of $usages"
 [ -z "$(find "$prefix/share/mime" -type f ! -path "*/packages/*")" ] || fail "a generated MIME database in the prefix"
-# The installed manual's pictures, as its links name them.
-for picture in $(grep -o '](docs/[^)]*\.png)' "$prefix/share/doc/kelvado/README.md" | sed 's/^](//; s/)$//'); do
-  [ -s "$prefix/share/doc/kelvado/$picture" ] || fail "the manual's picture $picture is not installed"
+# The user's manual with its pictures and the examples' files beside it: every relative link
+# or picture of the installed manual names a file there, every #anchor one of its headings.
+doc=$prefix/share/doc/kelvado
+[ -s "$doc/manual.md" ] || fail "the manual is not installed"
+for example in "$src"/examples/*; do
+  [ -s "$doc/examples/${example##*/}" ] || fail "the example ${example##*/} is not installed"
 done
+anchors=$(awk '/^```/ { fenced = !fenced; next } !fenced && /^#+ / { sub(/^#+ /, ""); print }' "$doc/manual.md" |
+  tr 'A-Z' 'a-z' | sed "s/[^a-z0-9 _-]//g; s/ /-/g")
+links=$(grep -o '\]([^) ]*)' "$doc/manual.md" | sed 's/^](//; s/)$//')
+pictures=0
+for link in $links; do
+  case $link in
+    http*) ;;
+    \#*) printf '%s\n' "$anchors" | grep -qx -- "${link#\#}" || fail "the manual's link $link names no heading" ;;
+    *) [ -s "$doc/$link" ] || fail "the manual's link $link names no installed file"
+       case $link in *.png) pictures=$((pictures + 1)) ;; esac ;;
+  esac
+done
+[ "$pictures" -ge 10 ] || fail "the manual shows $pictures pictures"
 
 # Screenshots for the software centres, each a picture the repository holds.
 shots=$(sed -n 's|.*<image>https://raw.githubusercontent.com/kelvado/kelvado/main/\(.*\)</image>.*|\1|p' \
