@@ -25,6 +25,12 @@ FolderChooser::FolderChooser(QWidget* parent) : QWidget(parent) {
   folders_->setObjectName(QStringLiteral("DirectoryListBox1"));
   files_ = new QListWidget(this);
   files_->setObjectName(QStringLiteral("FileListBox1"));
+  // A long name is cut in its middle, where the ending that tells files apart stays; its tip
+  // shows it whole.
+  for (QListWidget* list : {folders_, files_}) {
+    list->setTextElideMode(Qt::ElideMiddle);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  }
   // None of the three is reached by Tab; a click gives each the keyboard.
   for (QWidget* w : {static_cast<QWidget*>(drives_), static_cast<QWidget*>(folders_),
                      static_cast<QWidget*>(files_)}) {
@@ -37,6 +43,9 @@ FolderChooser::FolderChooser(QWidget* parent) : QWidget(parent) {
   layout->addWidget(drives_, 0, 0, 1, 2);
   layout->addWidget(folders_, 1, 0);
   layout->addWidget(files_, 1, 1);
+  // The files' names (the case's, the results file's) get the larger share.
+  layout->setColumnStretch(0, 2);
+  layout->setColumnStretch(1, 3);
 
   // Double-click and Enter open a folder; activation is not used, since some desktops
   // activate on a single click.
@@ -64,7 +73,8 @@ void FolderChooser::refreshFileList() {
   files_->clear();
   const QIcon icon = style()->standardIcon(QStyle::SP_FileIcon);
   for (const QString& name : folder_.entryList(QDir::Files, QDir::Name)) {
-    files_->addItem(new QListWidgetItem(icon, name));
+    auto* item = new QListWidgetItem(icon, name, files_);
+    item->setToolTip(name);
   }
 }
 
@@ -117,6 +127,7 @@ void FolderChooser::fillFolders() {
     const QString name = depth == 0 ? path : QFileInfo(path).fileName();
     current = new QListWidgetItem(openIcon, QString(depth * 2, QLatin1Char(' ')) + name);
     current->setData(kPathRole, path);
+    current->setToolTip(path);
     folders_->addItem(current);
     ++depth;
   }
@@ -124,6 +135,7 @@ void FolderChooser::fillFolders() {
   for (const QString& name : folder_.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
     auto* item = new QListWidgetItem(closedIcon, indent + name);
     item->setData(kPathRole, folder_.filePath(name));
+    item->setToolTip(folder_.filePath(name));
     folders_->addItem(item);
   }
   folders_->setCurrentItem(current);
