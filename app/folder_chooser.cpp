@@ -40,12 +40,11 @@ FolderChooser::FolderChooser(QWidget* parent) : QWidget(parent) {
   auto* layout = new QGridLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(4);
-  layout->addWidget(drives_, 0, 0, 1, 2);
+  // The files under the folders, so that each list has the column's width: the case's and
+  // the results file's names show whole.
+  layout->addWidget(drives_, 0, 0);
   layout->addWidget(folders_, 1, 0);
-  layout->addWidget(files_, 1, 1);
-  // The files' names (the case's, the results file's) get the larger share.
-  layout->setColumnStretch(0, 2);
-  layout->setColumnStretch(1, 3);
+  layout->addWidget(files_, 2, 0);
 
   // Double-click and Enter open a folder; activation is not used, since some desktops
   // activate on a single click.

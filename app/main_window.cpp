@@ -637,8 +637,8 @@ void TForm1::setArrangement(int level) {
     columns_->addWidget(rightSide_, 0, 1);
   }
   // At once, so that the sizes asked for next are those of this arrangement.
+  for (QLayout* layout : panel_->findChildren<QLayout*>()) layout->invalidate();
   inputGroup_->updateGeometry();
-  columns_->invalidate();
 }
 
 // The width the inputs need in an arrangement, with a scroll bar when they are taller than `height`.
@@ -657,16 +657,14 @@ void TForm1::arrangeInputs(int width) {
   setArrangement(level);
 }
 
-// The inputs as wide as the widest arrangement that leaves the plots their tabs and buttons
-// side by side, or else their tabs whole; the plots take the rest.
+// The inputs as wide as the widest arrangement that leaves the plots their tabs whole; the
+// plots take the rest.
 void TForm1::narrowInputs() {
   const int room = splitter_->width() - splitter_->handleWidth();
   const int height = splitter_->height();
   int inputs = -1;
-  for (const int plots : {plots_->wideWidth(), plots_->minimumSizeHint().width()}) {
-    for (int level = 0; level < kArrangements && inputs < 0; ++level) {
-      if (const int need = inputsWidth(level, height); room - need >= plots) inputs = need;
-    }
+  for (int level = 0; level < kArrangements && inputs < 0; ++level) {
+    if (const int need = inputsWidth(level, height); room - need >= plots_->minimumSizeHint().width()) inputs = need;
   }
   if (inputs < 0) inputs = inputsWidth(kArrangements - 1, height);
   arrangeInputs(inputs);

@@ -13,6 +13,9 @@
 #include <QGraphicsTextItem>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <cmath>
 #include <QScrollArea>
 #include <QLegend>
 #include <QLegendMarker>
@@ -26,6 +29,8 @@
 
 #include "app/case_session.h"
 #include "app/feed_box.h"
+#include "app/manage_materials_dialog.h"
+#include "app/material_fit_dialog.h"
 #include "app/plots/results_plots.h"
 #include "tests/app/window_harness.h"
 
@@ -142,6 +147,7 @@ class LayoutTest : public QObject {
 
   void nothingClippedWithTwoKeptRuns();
   void nothingOverlapsOrIsCutOnASmallScreen();
+  void dialogsFitASmallScreen();
   void layoutIsRememberedBetweenSessions();
   void largerWindowGivesItsRoomToThePlots();
   void screenshotWithKeptRunsIsTheFirstSize();
@@ -254,9 +260,10 @@ void LayoutTest::nothingOverlapsOrIsCutOnASmallScreen() {
         for (const QString& name : names) {
           const QList<QListWidgetItem*> found = files->findItems(name, Qt::MatchExactly);
           QCOMPARE(found.size(), 1);
-          const int needed = files->fontMetrics().horizontalAdvance(name) + files->iconSize().width() + 8;
-          QVERIFY2(files->visualItemRect(found.front()).width() >= needed &&
-                       files->viewport()->rect().contains(files->visualItemRect(found.front())),
+          // The icon, the text and the item's margins within the list's view.
+          const QRect item = files->visualItemRect(found.front());
+          const int needed = files->fontMetrics().horizontalAdvance(name) + files->style()->pixelMetric(QStyle::PM_ListViewIconSize) + 12;
+          QVERIFY2(qMin(item.right(), files->viewport()->width()) - item.left() >= needed,
                    qPrintable(where + QStringLiteral(": ") + name + QStringLiteral(" is cut")));
         }
       }
@@ -264,6 +271,34 @@ void LayoutTest::nothingOverlapsOrIsCutOnASmallScreen() {
   }
   // Room for the frame of a window 1024 x 600 with its title.
   QVERIFY(form_->minimumSizeHint().height() <= 560);
+}
+
+void LayoutTest::dialogsFitASmallScreen() {
+  // A window 1024 x 600 with its title: what a dialog may take.
+  const QSize screen(1024, 560);
+  // Measured viscosities at four temperatures, three shear rates each.
+  QString table = QStringLiteral("temp_C,shear_rate_per_s,viscosity_Pa_s\n");
+  for (const int temp : {190, 210, 230, 250}) {
+    for (const int rate : {5, 100, 5000}) {
+      table += QStringLiteral("%1,%2,%3\n").arg(temp).arg(rate).arg(2e4 * std::exp(-0.015 * (temp - 190)) * std::pow(rate, -0.6));
+    }
+  }
+  MaterialFitDialog data(MaterialFitDialog::Source::Data, dialogs_, *form_->materialBox(), form_.get());
+  data.findChild<QPlainTextEdit*>(QStringLiteral("FitTable"))->setPlainText(table);
+  QVERIFY(data.fit());
+  MaterialFitDialog model(MaterialFitDialog::Source::Model, dialogs_, *form_->materialBox(), form_.get());
+  ManageMaterialsDialog materials(dialogs_, *form_->materialBox(), form_.get());
+  for (QDialog* dialog : std::initializer_list<QDialog*>{&data, &model, &materials}) {
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    const QSize least = dialog->minimumSizeHint().expandedTo(dialog->minimumSize());
+    QVERIFY2(least.width() <= screen.width() && least.height() <= screen.height(), qPrintable(dialog->windowTitle()));
+    dialog->resize(dialog->sizeHint().boundedTo(screen).expandedTo(least));
+    QCoreApplication::processEvents();
+    const QStringList wrong = Clipped(dialog) + Overlapping(dialog);
+    QVERIFY2(wrong.isEmpty(), qPrintable(dialog->windowTitle() + QStringLiteral(": ") + wrong.join(u'\n')));
+    dialog->hide();
+  }
 }
 
 void LayoutTest::layoutIsRememberedBetweenSessions() {
