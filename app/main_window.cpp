@@ -111,6 +111,7 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
   inputScroll_->setFrameShape(QFrame::NoFrame);
   inputScroll_->setWidgetResizable(true);
   inputScroll_->setWidget(panel);
+  inputScroll_->setFocusPolicy(Qt::NoFocus);  // the first field has the keyboard
   inputScroll_->installEventFilter(this);
   panel_ = panel;
   auto* splitter = splitter_ = new QSplitter(Qt::Horizontal);

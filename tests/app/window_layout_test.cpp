@@ -352,6 +352,27 @@ void LayoutTest::screenshotWithKeptRunsIsTheFirstSize() {
   QCOMPARE(kelvado.exitCode(), 1);
   QVERIFY(kelvado.readAllStandardError().contains("output of forty ended as improper input"));
   QVERIFY(!QFile::exists(picture + QStringLiteral(".bad.png")));
+
+  // Any page or dialog at the size of a small screen; a size that is none is a usage error.
+  const QString small = QDir(dir_->path()).filePath(QStringLiteral("small.png"));
+  kelvado.start(QStringLiteral(KELVADO_EXE), {QStringLiteral("--screenshot"), small, QStringLiteral("--size"),
+                                              QStringLiteral("1024x600"), QStringLiteral("--page"), QStringLiteral("Die")});
+  QVERIFY(kelvado.waitForFinished(60000));
+  QCOMPARE(kelvado.exitCode(), 0);
+  QCOMPARE(QImage(small).size(), QSize(1024, 600));
+  kelvado.start(QStringLiteral(KELVADO_EXE), {QStringLiteral("--screenshot"), small, QStringLiteral("--size"),
+                                              QStringLiteral("1024x600"), QStringLiteral("--dialog"), QStringLiteral("fit-model")});
+  QVERIFY(kelvado.waitForFinished(60000));
+  QCOMPARE(kelvado.exitCode(), 0);
+  QVERIFY(QImage(small).height() <= 600);
+  for (const QStringList& wrong : {QStringList{QStringLiteral("--size"), QStringLiteral("1024by600")},
+                                   QStringList{QStringLiteral("--dialog"), QStringLiteral("settings")},
+                                   QStringList{QStringLiteral("--fit-table"), small}}) {
+    kelvado.start(QStringLiteral(KELVADO_EXE), QStringList{QStringLiteral("--screenshot"), small + QStringLiteral(".no.png")} + wrong);
+    QVERIFY(kelvado.waitForFinished(60000));
+    QCOMPARE(kelvado.exitCode(), 2);
+    QVERIFY(!QFile::exists(small + QStringLiteral(".no.png")));
+  }
 }
 
 QTEST_MAIN(LayoutTest)
