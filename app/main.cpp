@@ -10,7 +10,8 @@
 //           [--size WxH] [--page NAME] the window at that size, that page in front (Channel, Outlet,
 //           [--dialog NAME]           Characteristic, Die, Screw), or one of its dialogs (fit-data with
 //           [--fit-table CSV]         the table given, fit-model with the README's Cross-WLF example,
-//                                     materials, finish, about) as large as it is but within that size
+//           [--scroll-inputs]         materials, finish, about) as large as it is but within that size;
+//                                     the inputs scrolled to the pellets' group, or to their end
 //   kelvado --plot-screenshot FILE    runs the default case and writes one of its plots (PNG or
 //           [--plot KEY]              SVG by the extension; KEY as listed by --help)
 //   kelvado --die-screenshot FILE     finds the operating point of the default case with a sheet
@@ -27,6 +28,8 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QFileInfo>
 #include <QScreen>
@@ -43,6 +46,7 @@
 #include "report/results_file.h"
 #include "app/case_session.h"
 #include "app/dialogs.h"
+#include "app/feed_box.h"
 #include "app/finish_dialog.h"
 #include "app/manage_materials_dialog.h"
 #include "app/material_fit_dialog.h"
@@ -271,7 +275,7 @@ int KeepRunsAt(TForm1& form, const kelvado::CaseData& data, const QStringList& o
 // The options of the headless modes, which make one file each.
 struct HeadlessOptions {
   QCommandLineOption screenshot, withPlots, compare, plotScreenshot, plot, dieScreenshot, report, pressureUnit;
-  QCommandLineOption size, page, dialog, fitTable;
+  QCommandLineOption size, page, dialog, fitTable, scrollInputs;
 };
 
 QString Dashed(const QCommandLineOption& option) { return QStringLiteral("--") + option.names().constLast(); }
@@ -292,7 +296,8 @@ QString HeadlessConflict(const QCommandLineParser& parser, const HeadlessOptions
   for (const Needs& needs : {Needs{&o.withPlots, &o.screenshot}, Needs{&o.compare, &o.withPlots},
                              Needs{&o.plot, &o.plotScreenshot}, Needs{&o.pressureUnit, &o.report},
                              Needs{&o.size, &o.screenshot}, Needs{&o.page, &o.screenshot},
-                             Needs{&o.dialog, &o.screenshot}, Needs{&o.fitTable, &o.dialog}}) {
+                             Needs{&o.dialog, &o.screenshot}, Needs{&o.fitTable, &o.dialog},
+                             Needs{&o.scrollInputs, &o.screenshot}}) {
     if (parser.isSet(*needs.option) && !parser.isSet(*needs.mode)) {
       return QStringLiteral("%1 goes with %2").arg(Dashed(*needs.option), Dashed(*needs.mode));
     }
@@ -380,7 +385,7 @@ std::unique_ptr<QWidget> OpenDialog(TForm1& form, WindowDialogs& dialogs, const 
 
 // The window, or one of its dialogs, at the size asked: 0, or the exit status.
 int WriteWindowShot(TForm1& form, const QString& path, std::optional<QSize> size, const QString& page,
-                    const QString& dialogName, const QString& table) {
+                    const QString& dialogName, const QString& table, bool scrollInputs) {
   if (!page.isEmpty() && !ShowPage(form, page)) {
     qCritical("kelvado: no page named %s", qPrintable(page));
     return kelvado::kExitUsage;
@@ -405,6 +410,16 @@ int WriteWindowShot(TForm1& form, const QString& path, std::optional<QSize> size
     shown = dialog.get();
   }
   for (int pass = 0; pass < 3; ++pass) QCoreApplication::processEvents();
+  if (scrollInputs) {
+    // To the pellets' group when it is shown, else to the end.
+    auto* inputs = Named<QScrollArea>(form, "InputScroll");
+    if (form.feedBox()->isVisible()) {
+      inputs->ensureWidgetVisible(form.feedBox());
+    } else {
+      inputs->verticalScrollBar()->setValue(inputs->verticalScrollBar()->maximum());
+    }
+    QCoreApplication::processEvents();
+  }
   QString error;
   if (!output_bytes::WritePng(path, shown->grab().toImage(), &error)) {
     qCritical("kelvado: %s", qPrintable(error));
@@ -536,6 +551,9 @@ int main(int argc, char** argv) {
                                     QStringLiteral("With --dialog fit-data: the measured viscosities (CSV) to fit."),
                                     QStringLiteral("CSV"));
   parser.addOption(fitTable);
+  const QCommandLineOption scrollInputs(QStringLiteral("scroll-inputs"),
+                                        QStringLiteral("With --screenshot: the inputs scrolled to the pellets' group, or to their end."));
+  parser.addOption(scrollInputs);
   parser.addPositionalArgument(QStringLiteral("CASE"), QStringLiteral("A case file to open (.kvcase)."),
                                QStringLiteral("[CASE]"));
   // Qt ends an unknown option with 1; a usage error is 2, as on the command line.
@@ -552,7 +570,7 @@ int main(int argc, char** argv) {
   const QString casePath = positional.value(0);
   const QString conflict = HeadlessConflict(
       parser, {screenshot, withPlots, compare, plotScreenshot, plot, dieScreenshot, report, pressureUnit, size, page,
-               dialog, fitTable},
+               dialog, fitTable, scrollInputs},
       !casePath.isEmpty());
   if (!conflict.isEmpty()) {
     qCritical("kelvado: %s", qPrintable(conflict));
@@ -584,7 +602,8 @@ int main(int argc, char** argv) {
                 qPrintable(parser.value(size)));
       return kelvado::kExitUsage;
     }
-    return WriteWindowShot(form, path, shotSize, parser.value(page), parser.value(dialog), parser.value(fitTable));
+    return WriteWindowShot(form, path, shotSize, parser.value(page), parser.value(dialog), parser.value(fitTable),
+                           parser.isSet(scrollInputs));
   }
 
   const QScreen* screen = form.screen();

@@ -217,7 +217,10 @@ int ResultsPlots::wideWidth() const {
 QSize ResultsPlots::minimumSizeHint() const {
   const QMargins m = layout()->contentsMargins();
   const QSize own = QWidget::minimumSizeHint();
-  const int tabs = m.left() + m.right() + tabs_->tabBar()->sizeHint().width() + 4;
+  // The tabs whole, and every page as wide as it needs (the frame around them 4 pixels).
+  int tabs = tabs_->tabBar()->sizeHint().width();
+  for (int page = 0; page < tabs_->count(); ++page) tabs = qMax(tabs, tabs_->widget(page)->minimumSizeHint().width());
+  tabs += m.left() + m.right() + 4;
   const int row = m.left() + m.right() + buttons_->sizeHint().width() + status_->minimumSizeHint().width();
   // With the buttons in the tabs' corner, the row above grows to their height once they go up.
   const int up = tabs_->cornerWidget() ? qMax(0, buttons_->sizeHint().height() - status_->minimumSizeHint().height()) : 0;

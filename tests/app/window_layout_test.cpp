@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QGraphicsTextItem>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -81,6 +82,13 @@ QStringList Clipped(const QWidget* window) {
     const auto* label = qobject_cast<const QLabel*>(w);
     if ((button && !button->text().isEmpty()) || combo || (label && !label->wordWrap() && !label->text().isEmpty())) {
       if (w->width() < w->sizeHint().width()) clipped << name + QStringLiteral(" is narrower than its text");
+    }
+    if (const auto* header = qobject_cast<const QHeaderView*>(w); header && header->orientation() == Qt::Horizontal) {
+      for (int section = 0; section < header->count(); ++section) {
+        if (header->sectionSize(section) < header->sectionSizeHint(section)) {
+          clipped << name + QStringLiteral(" cuts the heading of column %1").arg(section + 1);
+        }
+      }
     }
     if (combo) {
       // A box may want less than its text; the field it shows the text in must hold it.
