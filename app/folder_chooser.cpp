@@ -25,6 +25,12 @@ FolderChooser::FolderChooser(QWidget* parent) : QWidget(parent) {
   folders_->setObjectName(QStringLiteral("DirectoryListBox1"));
   files_ = new QListWidget(this);
   files_->setObjectName(QStringLiteral("FileListBox1"));
+  // A long name is cut in its middle, where the ending that tells files apart stays; its tip
+  // shows it whole.
+  for (QListWidget* list : {folders_, files_}) {
+    list->setTextElideMode(Qt::ElideMiddle);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  }
   // None of the three is reached by Tab; a click gives each the keyboard.
   for (QWidget* w : {static_cast<QWidget*>(drives_), static_cast<QWidget*>(folders_),
                      static_cast<QWidget*>(files_)}) {
@@ -34,9 +40,11 @@ FolderChooser::FolderChooser(QWidget* parent) : QWidget(parent) {
   auto* layout = new QGridLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(4);
-  layout->addWidget(drives_, 0, 0, 1, 2);
+  // The files under the folders, so that each list has the column's width: the case's and
+  // the results file's names show whole.
+  layout->addWidget(drives_, 0, 0);
   layout->addWidget(folders_, 1, 0);
-  layout->addWidget(files_, 1, 1);
+  layout->addWidget(files_, 2, 0);
 
   // Double-click and Enter open a folder; activation is not used, since some desktops
   // activate on a single click.
@@ -64,7 +72,8 @@ void FolderChooser::refreshFileList() {
   files_->clear();
   const QIcon icon = style()->standardIcon(QStyle::SP_FileIcon);
   for (const QString& name : folder_.entryList(QDir::Files, QDir::Name)) {
-    files_->addItem(new QListWidgetItem(icon, name));
+    auto* item = new QListWidgetItem(icon, name, files_);
+    item->setToolTip(name);
   }
 }
 
@@ -117,6 +126,7 @@ void FolderChooser::fillFolders() {
     const QString name = depth == 0 ? path : QFileInfo(path).fileName();
     current = new QListWidgetItem(openIcon, QString(depth * 2, QLatin1Char(' ')) + name);
     current->setData(kPathRole, path);
+    current->setToolTip(path);
     folders_->addItem(current);
     ++depth;
   }
@@ -124,6 +134,7 @@ void FolderChooser::fillFolders() {
   for (const QString& name : folder_.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
     auto* item = new QListWidgetItem(closedIcon, indent + name);
     item->setData(kPathRole, folder_.filePath(name));
+    item->setToolTip(folder_.filePath(name));
     folders_->addItem(item);
   }
   folders_->setCurrentItem(current);

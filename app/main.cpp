@@ -7,6 +7,11 @@
 //   kelvado --screenshot FILE         renders the window to a PNG without showing it, then exits;
 //                                     with --with-plots, after running the default case
 //           [--compare OUTPUTS]       and, first, keeping the case at these outputs for comparison
+//           [--size WxH] [--page NAME] the window at that size, that page in front (Channel, Outlet,
+//           [--dialog NAME]           Characteristic, Die, Screw), or one of its dialogs (fit-data with
+//           [--fit-table CSV]         the table given, fit-model with the README's Cross-WLF example,
+//           [--scroll-inputs]         materials, finish, about) as large as it is but within that size;
+//                                     the inputs scrolled to the pellets' group, or to their end
 //   kelvado --plot-screenshot FILE    runs the default case and writes one of its plots (PNG or
 //           [--plot KEY]              SVG by the extension; KEY as listed by --help)
 //   kelvado --die-screenshot FILE     finds the operating point of the default case with a sheet
@@ -19,7 +24,13 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QEventLoop>
+#include <QAbstractButton>
 #include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
 #include <QFileInfo>
 #include <QScreen>
 #include <QSettings>
@@ -28,12 +39,17 @@
 #include <cstring>
 #include <initializer_list>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <variant>
 
 #include "report/results_file.h"
 #include "app/case_session.h"
 #include "app/dialogs.h"
+#include "app/feed_box.h"
+#include "app/finish_dialog.h"
+#include "app/manage_materials_dialog.h"
+#include "app/material_fit_dialog.h"
 #include "app/main_window.h"
 #include "app/material_box.h"
 #include "app/output_bytes.h"
@@ -259,6 +275,7 @@ int KeepRunsAt(TForm1& form, const kelvado::CaseData& data, const QStringList& o
 // The options of the headless modes, which make one file each.
 struct HeadlessOptions {
   QCommandLineOption screenshot, withPlots, compare, plotScreenshot, plot, dieScreenshot, report, pressureUnit;
+  QCommandLineOption size, page, dialog, fitTable, scrollInputs;
 };
 
 QString Dashed(const QCommandLineOption& option) { return QStringLiteral("--") + option.names().constLast(); }
@@ -277,7 +294,10 @@ QString HeadlessConflict(const QCommandLineParser& parser, const HeadlessOptions
     const QCommandLineOption* mode;
   };
   for (const Needs& needs : {Needs{&o.withPlots, &o.screenshot}, Needs{&o.compare, &o.withPlots},
-                             Needs{&o.plot, &o.plotScreenshot}, Needs{&o.pressureUnit, &o.report}}) {
+                             Needs{&o.plot, &o.plotScreenshot}, Needs{&o.pressureUnit, &o.report},
+                             Needs{&o.size, &o.screenshot}, Needs{&o.page, &o.screenshot},
+                             Needs{&o.dialog, &o.screenshot}, Needs{&o.fitTable, &o.dialog},
+                             Needs{&o.scrollInputs, &o.screenshot}}) {
     if (parser.isSet(*needs.option) && !parser.isSet(*needs.mode)) {
       return QStringLiteral("%1 goes with %2").arg(Dashed(*needs.option), Dashed(*needs.mode));
     }
@@ -289,6 +309,123 @@ QString HeadlessConflict(const QCommandLineParser& parser, const HeadlessOptions
     return QStringLiteral("--compare keeps at most %1 runs, not %2").arg(kMaxComparedRuns).arg(count);
   }
   return {};
+}
+
+// "1024x600" as a size; none for anything else.
+std::optional<QSize> SizeOf(const QString& text) {
+  const QStringList parts = text.split(QLatin1Char('x'));
+  bool wide = false, high = false;
+  const QSize size(parts.value(0).toInt(&wide), parts.value(1).toInt(&high));
+  if (parts.size() != 2 || !wide || !high || size.width() < 200 || size.height() < 200 || size.width() > 10000 ||
+      size.height() > 10000) {
+    return std::nullopt;
+  }
+  return size;
+}
+
+// The window's page named, in front; false when there is none of that name.
+bool ShowPage(TForm1& form, const QString& name) {
+  auto* tabs = form.findChild<QTabWidget*>(QStringLiteral("PlotTabs"));
+  for (int page = 0; page < tabs->count(); ++page) {
+    if (tabs->tabText(page).compare(name, Qt::CaseInsensitive) == 0) {
+      tabs->setCurrentIndex(page);
+      return true;
+    }
+  }
+  return false;
+}
+
+template <typename Widget>
+Widget* Named(const QWidget& parent, const char* name) {
+  return parent.findChild<Widget*>(QLatin1String(name));
+}
+
+// One of the window's dialogs as the user would see it on a screen of `screen`: its own size,
+// no larger than the screen. Null for a name that is none of them; `table`, the measured
+// viscosities the data fit is shown with.
+std::unique_ptr<QWidget> OpenDialog(TForm1& form, WindowDialogs& dialogs, const QString& name, const QString& table) {
+  std::unique_ptr<QWidget> dialog;
+  if (name == QLatin1String("fit-data") || name == QLatin1String("fit-model")) {
+    const bool data = name == QLatin1String("fit-data");
+    auto fit = std::make_unique<MaterialFitDialog>(data ? MaterialFitDialog::Source::Data : MaterialFitDialog::Source::Model,
+                                                   dialogs, *form.materialBox(), &form);
+    if (data && !table.isEmpty()) {
+      QFile file(table);
+      if (!file.open(QIODevice::ReadOnly)) {
+        qCritical("kelvado: %s can not be read: %s", qPrintable(table), qPrintable(file.errorString()));
+        return nullptr;
+      }
+      Named<QPlainTextEdit>(*fit, "FitTable")->setPlainText(QString::fromUtf8(file.readAll()));
+    } else if (!data) {
+      // The README's example: the Cross-WLF model of a data sheet.
+      const char* values[] = {"0.2842", "27300", "4.5e13", "263.15", "28.7", "51.6"};
+      for (int i = 0; i < 6; ++i) {
+        Named<QLineEdit>(*fit, QStringLiteral("FitParameter%1").arg(i).toLatin1().constData())->setText(QLatin1String(values[i]));
+      }
+      Named<QLineEdit>(*fit, "FitShearFrom")->setText(QStringLiteral("10"));
+      Named<QLineEdit>(*fit, "FitShearTo")->setText(QStringLiteral("1000"));
+      Named<QLineEdit>(*fit, "FitTempFrom")->setText(QStringLiteral("200"));
+      Named<QLineEdit>(*fit, "FitTempTo")->setText(QStringLiteral("260"));
+    }
+    if (!data || !table.isEmpty()) fit->fit();
+    dialog = std::move(fit);
+  } else if (name == QLatin1String("materials")) {
+    dialog = std::make_unique<ManageMaterialsDialog>(dialogs, *form.materialBox(), &form);
+  } else if (name == QLatin1String("finish")) {
+    dialog = std::make_unique<TFinishForm>(&form);
+  } else if (name == QLatin1String("about")) {
+    Named<QAction>(form, "actionAbout")->trigger();
+    auto* about = Named<QWidget>(form, "AboutBox");
+    about->hide();
+    about->setParent(nullptr);
+    dialog.reset(about);
+  }
+  return dialog;
+}
+
+// The window, or one of its dialogs, at the size asked: 0, or the exit status.
+int WriteWindowShot(TForm1& form, const QString& path, std::optional<QSize> size, const QString& page,
+                    const QString& dialogName, const QString& table, bool scrollInputs) {
+  if (!page.isEmpty() && !ShowPage(form, page)) {
+    qCritical("kelvado: no page named %s", qPrintable(page));
+    return kelvado::kExitUsage;
+  }
+  form.setAttribute(Qt::WA_DontShowOnScreen);
+  form.show();
+  if (size) form.resize(*size);
+  QWidget* shown = &form;
+  StderrDialogs dialogs;
+  std::unique_ptr<QWidget> dialog;
+  if (!dialogName.isEmpty()) {
+    dialog = OpenDialog(form, dialogs, dialogName, table);
+    if (!dialog) {
+      qCritical("kelvado: no dialog named %s (one of: fit-data, fit-model, materials, finish, about)",
+                qPrintable(dialogName));
+      return kelvado::kExitUsage;
+    }
+    dialog->setAttribute(Qt::WA_DontShowOnScreen);
+    dialog->show();
+    const QSize screen = size.value_or(form.size());
+    dialog->resize(dialog->sizeHint().expandedTo(dialog->minimumSize()).boundedTo(screen).expandedTo(dialog->minimumSizeHint()));
+    shown = dialog.get();
+  }
+  for (int pass = 0; pass < 3; ++pass) QCoreApplication::processEvents();
+  if (scrollInputs) {
+    // To the pellets' group when it is shown, else to the end.
+    auto* inputs = Named<QScrollArea>(form, "InputScroll");
+    if (form.feedBox()->isVisible()) {
+      inputs->ensureWidgetVisible(form.feedBox());
+    } else {
+      inputs->verticalScrollBar()->setValue(inputs->verticalScrollBar()->maximum());
+    }
+    QCoreApplication::processEvents();
+  }
+  QString error;
+  if (!output_bytes::WritePng(path, shown->grab().toImage(), &error)) {
+    qCritical("kelvado: %s", qPrintable(error));
+    return output_bytes::FailedWriteStatus();
+  }
+  return 0;
 }
 
 // The example of the README on the die page, at a size where its numbers read well.
@@ -397,6 +534,26 @@ int main(int argc, char** argv) {
           .arg(display_units::PressureUnitKeys()),
       QStringLiteral("UNIT"));
   parser.addOption(pressureUnit);
+  const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("With --screenshot: the window's size, as 1024x600."),
+                                QStringLiteral("WxH"));
+  parser.addOption(size);
+  const QCommandLineOption page(QStringLiteral("page"),
+                                QStringLiteral("With --screenshot: the page in front (Channel, Outlet, Characteristic, Die, Screw)."),
+                                QStringLiteral("NAME"));
+  parser.addOption(page);
+  const QCommandLineOption dialog(
+      QStringLiteral("dialog"),
+      QStringLiteral("With --screenshot: render this dialog of the window instead (fit-data, fit-model, materials, "
+                     "finish, about), no larger than the window."),
+      QStringLiteral("NAME"));
+  parser.addOption(dialog);
+  const QCommandLineOption fitTable(QStringLiteral("fit-table"),
+                                    QStringLiteral("With --dialog fit-data: the measured viscosities (CSV) to fit."),
+                                    QStringLiteral("CSV"));
+  parser.addOption(fitTable);
+  const QCommandLineOption scrollInputs(QStringLiteral("scroll-inputs"),
+                                        QStringLiteral("With --screenshot: the inputs scrolled to the pellets' group, or to their end."));
+  parser.addOption(scrollInputs);
   parser.addPositionalArgument(QStringLiteral("CASE"), QStringLiteral("A case file to open (.kvcase)."),
                                QStringLiteral("[CASE]"));
   // Qt ends an unknown option with 1; a usage error is 2, as on the command line.
@@ -412,7 +569,8 @@ int main(int argc, char** argv) {
   }
   const QString casePath = positional.value(0);
   const QString conflict = HeadlessConflict(
-      parser, {screenshot, withPlots, compare, plotScreenshot, plot, dieScreenshot, report, pressureUnit},
+      parser, {screenshot, withPlots, compare, plotScreenshot, plot, dieScreenshot, report, pressureUnit, size, page,
+               dialog, fitTable, scrollInputs},
       !casePath.isEmpty());
   if (!conflict.isEmpty()) {
     qCritical("kelvado: %s", qPrintable(conflict));
@@ -438,14 +596,14 @@ int main(int argc, char** argv) {
       form.resultsPlots()->showOutcome(RunCase(*data), data->flowModel);
     }
     if (WasInterrupted()) return Interrupted();
-    form.setAttribute(Qt::WA_DontShowOnScreen);
-    form.show();
-    QString error;
-    if (!output_bytes::WritePng(path, form.grab().toImage(), &error)) {
-      qCritical("kelvado: %s", qPrintable(error));
-      return output_bytes::FailedWriteStatus();
+    std::optional<QSize> shotSize;
+    if (parser.isSet(size) && !(shotSize = SizeOf(parser.value(size)))) {
+      qCritical("kelvado: --size takes WIDTHxHEIGHT from 200 to 10000 pixels, as 1024x600, not %s",
+                qPrintable(parser.value(size)));
+      return kelvado::kExitUsage;
     }
-    return 0;
+    return WriteWindowShot(form, path, shotSize, parser.value(page), parser.value(dialog), parser.value(fitTable),
+                           parser.isSet(scrollInputs));
   }
 
   const QScreen* screen = form.screen();

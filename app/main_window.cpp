@@ -17,6 +17,8 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -106,11 +108,22 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
     }
     return base;
   });
+  // The inputs scroll when the window is lower than they are tall; their groups wrap into
+  // fewer columns when it is narrow (arrangeInputs).
+  inputScroll_ = new QScrollArea;
+  inputScroll_->setObjectName(QStringLiteral("InputScroll"));
+  inputScroll_->setFrameShape(QFrame::NoFrame);
+  inputScroll_->setWidgetResizable(true);
+  inputScroll_->setWidget(panel);
+  inputScroll_->setFocusPolicy(Qt::NoFocus);  // the first field has the keyboard
+  inputScroll_->installEventFilter(this);
+  panel_ = panel;
   auto* splitter = splitter_ = new QSplitter(Qt::Horizontal);
   splitter->setObjectName(QStringLiteral("Splitter1"));
-  splitter->addWidget(panel);
+  splitter->addWidget(inputScroll_);
   splitter->addWidget(plots_);
   splitter->setCollapsible(0, false);
+  connect(splitter, &QSplitter::splitterMoved, this, [this] { userSplit_ = true; });
   splitter->setStretchFactor(0, 0);
   splitter->setStretchFactor(1, 1);
   auto* outer = new QVBoxLayout(this);
@@ -132,11 +145,13 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
   // A taller window gives its height to the plots and the folders, never to gaps in the inputs.
   left->addStretch(1);
   left->addWidget(buildButtons());
-  auto* columns = new QHBoxLayout(panel);
+  auto* columns = columns_ = new QGridLayout(panel);
   columns->setContentsMargins(8, 8, 8, 8);
   columns->setSpacing(8);
-  columns->addLayout(left);
-  columns->addWidget(buildRightSide(), 1);
+  columns->addLayout(left, 0, 0);
+  rightSide_ = buildRightSide();
+  columns->addWidget(rightSide_, 0, 1);
+  columns->setColumnStretch(1, 1);
   // The screw's page follows the fields it draws from.
   screw_ = new ScrewPanel([this] { return screwChannel(); });
   plots_->addPage(screw_, QStringLiteral("Screw"),
@@ -285,6 +300,16 @@ QWidget* TForm1::buildInputGroup() {
   material_->setSolidFields(feed_->solidFields());
   inputGrid->addWidget(feed_, kMaterialRow, 2, 14 - kMaterialRow, 1);
   inputGrid->setColumnStretch(0, 1);
+  inputGrid_ = inputGrid;
+  inputGroup_ = input;
+  // The pellets' group shown or hidden changes the width the inputs need.
+  connect(feed_->choice(), &QComboBox::currentIndexChanged, this, [this] {
+    if (isVisible() && !userSplit_) {
+      narrowInputs();
+    } else {
+      arrangeInputs(inputScroll_->width());
+    }
+  });
   return input;
 }
 
@@ -600,7 +625,71 @@ void TForm1::showEvent(QShowEvent* event) {
   narrowInputs();
 }
 
-void TForm1::narrowInputs() { splitter_->setSizes({splitter_->widget(0)->minimumSizeHint().width(), width()}); }
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // Until the user moves the splitter, the inputs take the room their arrangement needs.
+  if (splitterRestored_ && !userSplit_ && event->size().width() != event->oldSize().width()) narrowInputs();
+}
+
+// The arrangements of the inputs' groups, widest first: all side by side; the pellets' group
+// under the viscosity's; and then the screw picture and the folders under the inputs too.
+constexpr int kArrangements = 3;
+
+void TForm1::setArrangement(int level) {
+  if (level == arrangement_) return;
+  arrangement_ = level;
+  constexpr int kMaterialRow = static_cast<int>(kelvado::Field::Density);
+  inputGrid_->removeWidget(feed_);
+  if (level >= 1) {
+    inputGrid_->addWidget(feed_, 14, 0, 1, 2);
+  } else {
+    inputGrid_->addWidget(feed_, kMaterialRow, 2, 14 - kMaterialRow, 1);
+  }
+  columns_->removeWidget(rightSide_);
+  if (level >= 2) {
+    columns_->addWidget(rightSide_, 1, 0);
+  } else {
+    columns_->addWidget(rightSide_, 0, 1);
+  }
+  // At once, so that the sizes asked for next are those of this arrangement.
+  for (QLayout* layout : panel_->findChildren<QLayout*>()) layout->invalidate();
+  inputGroup_->updateGeometry();
+}
+
+// The width the inputs need in an arrangement, with a scroll bar when they are taller than `height`.
+int TForm1::inputsWidth(int level, int height) {
+  setArrangement(level);
+  const QSize need = panel_->minimumSizeHint();
+  const int bar = need.height() > height ? inputScroll_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
+  return need.width() + bar;
+}
+
+// The widest arrangement that fits the width.
+void TForm1::arrangeInputs(int width) {
+  const int height = inputScroll_->height();
+  int level = 0;
+  while (level + 1 < kArrangements && inputsWidth(level, height) > width) ++level;
+  setArrangement(level);
+}
+
+// The inputs as wide as the widest arrangement that leaves the plots their tabs whole; the
+// plots take the rest.
+void TForm1::narrowInputs() {
+  const int room = splitter_->width() - splitter_->handleWidth();
+  const int height = splitter_->height();
+  int inputs = -1;
+  for (int level = 0; level < kArrangements && inputs < 0; ++level) {
+    if (const int need = inputsWidth(level, height); room - need >= plots_->minimumSizeHint().width()) inputs = need;
+  }
+  if (inputs < 0) inputs = inputsWidth(kArrangements - 1, height);
+  arrangeInputs(inputs);
+  splitter_->setSizes({inputs, room - inputs});
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == inputScroll_ && event->type() == QEvent::Resize) arrangeInputs(inputScroll_->width());
+  return QWidget::eventFilter(watched, event);
+}
 
 void TForm1::closeEvent(QCloseEvent* event) {
   // Unsaved changes are asked about first, once: "Cancel" leaves a run going as it was.
@@ -630,6 +719,7 @@ bool TForm1::restoreLayout() {
   const WindowSettings settings;
   plots_->setCurrentPage(settings.value(kPageKey, 0).toInt());
   splitterRestored_ = settings.contains(kSplitterKey) && splitter_->restoreState(settings.value(kSplitterKey).toByteArray());
+  userSplit_ = splitterRestored_;
   return settings.contains(kGeometryKey) && restoreGeometry(settings.value(kGeometryKey).toByteArray());
 }
 

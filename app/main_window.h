@@ -33,6 +33,8 @@ class MaterialBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QGridLayout;
+class QScrollArea;
 class QSplitter;
 class ResultsPlots;
 
@@ -98,6 +100,8 @@ class TForm1 : public QWidget {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BitBtn1Click();
@@ -128,6 +132,10 @@ class TForm1 : public QWidget {
   QMenuBar* buildMenuBar();
   void updateTitle();
   void connectDiePage();
+  // The inputs' groups in fewer columns as the width shrinks (0: all side by side).
+  void setArrangement(int level);
+  int inputsWidth(int level, int height);
+  void arrangeInputs(int width);
   // The window's size, the splitter between inputs and plots and the page in front, kept
   // between sessions; restoreLayout says whether there was a size to restore.
   void rememberLayout() const;
@@ -141,6 +149,14 @@ class TForm1 : public QWidget {
   FeedBox* feed_ = nullptr;
   ResultsPlots* plots_ = nullptr;
   QSplitter* splitter_ = nullptr;
+  QScrollArea* inputScroll_ = nullptr;
+  QWidget* panel_ = nullptr;  // the inputs, in the scroll area
+  QGridLayout* columns_ = nullptr;
+  QGridLayout* inputGrid_ = nullptr;
+  QWidget* inputGroup_ = nullptr;
+  QWidget* rightSide_ = nullptr;
+  int arrangement_ = 0;
+  bool userSplit_ = false;  // the user moved the splitter, or it was restored
   bool restoredGeometry_ = false;
   bool splitterRestored_ = false;  // or placed at the first show
   QPushButton* okButton_ = nullptr;

@@ -21,6 +21,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QScrollArea>
+#include <QStyle>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <cmath>
@@ -68,6 +70,22 @@ QWidget* Pair(QLineEdit* from, QLineEdit* to) {
   return row;
 }
 
+// Whole when the screen has the height, scrolled up and down on a low one; never sideways.
+class UpDownScroll final : public QScrollArea {
+ public:
+  explicit UpDownScroll(QWidget* content) {
+    setWidget(content);
+    setWidgetResizable(true);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  }
+  QSize sizeHint() const override { return widget()->sizeHint() + QSize(bar(), 0); }
+  QSize minimumSizeHint() const override { return {widget()->minimumSizeHint().width() + bar(), 120}; }
+
+ private:
+  int bar() const { return style()->pixelMetric(QStyle::PM_ScrollBarExtent); }
+};
+
 }  // namespace
 
 MaterialFitDialog::MaterialFitDialog(Source source, WindowDialogs& dialogs, MaterialBox& box, QWidget* parent)
@@ -77,6 +95,8 @@ MaterialFitDialog::MaterialFitDialog(Source source, WindowDialogs& dialogs, Mate
 
   shearFrom_ = Field(), shearTo_ = Field(), tempFrom_ = Field(), tempTo_ = Field();
   refTemp_ = Field(), refShear_ = Field(QStringLiteral("100"));
+  shearFrom_->setObjectName(QStringLiteral("FitShearFrom")), shearTo_->setObjectName(QStringLiteral("FitShearTo"));
+  tempFrom_->setObjectName(QStringLiteral("FitTempFrom")), tempTo_->setObjectName(QStringLiteral("FitTempTo"));
   refTemp_->setPlaceholderText(QStringLiteral("the middle"));
   auto* windows = new QGroupBox(source == Source::Data ? QStringLiteral("Fit the points inside (empty: all)")
                                                        : QStringLiteral("Sample the model over"));
@@ -126,7 +146,9 @@ MaterialFitDialog::MaterialFitDialog(Source source, WindowDialogs& dialogs, Mate
   auto* close = new QDialogButtonBox(QDialogButtonBox::Close);
   connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-  auto* left = new QVBoxLayout;
+  auto* leftSide = new QWidget;
+  auto* left = new QVBoxLayout(leftSide);
+  left->setContentsMargins(0, 0, 0, 0);
   left->addWidget(source == Source::Data ? buildDataSide() : buildModelSide());
   left->addWidget(windows);
   left->addWidget(fitButton);
@@ -135,7 +157,7 @@ MaterialFitDialog::MaterialFitDialog(Source source, WindowDialogs& dialogs, Mate
   right->addWidget(chart_, 1);
   right->addWidget(result_);
   auto* columns = new QHBoxLayout;
-  columns->addLayout(left);
+  columns->addWidget(new UpDownScroll(leftSide));
   columns->addLayout(right, 1);
   auto* outer = new QVBoxLayout(this);
   outer->addLayout(columns, 1);

@@ -25,6 +25,7 @@
 
 #include "app/dialogs.h"
 #include "app/plots/plot_chart.h"
+#include "app/plots/table_headers.h"
 #include "app/settings.h"
 #include "solver/ranges.h"
 #include "solver/units.h"
@@ -97,10 +98,10 @@ DiePanel::DiePanel(WindowDialogs& dialogs, CharacteristicPanel::BaseSource sourc
 
   table_ = new QTableWidget(0, 1 + kDimensionColumns);
   table_->setObjectName(QStringLiteral("DieSections"));
-  table_->setHorizontalHeaderLabels({QStringLiteral("Section"), QStringLiteral("Diameter, width\nor outer (cm)"),
-                                     QStringLiteral("Gap or\ninner (cm)"), QStringLiteral("Length\n(cm)")});
-  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  table_->setHorizontalHeaderLabels({QStringLiteral("Section"), QStringLiteral("Diameter,\nwidth or\nouter (cm)"),
+                                     QStringLiteral("Gap or\ninner\n(cm)"), QStringLiteral("Length\n(cm)")});
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  KeepHeadingsWhole(table_);
   table_->setFocusPolicy(Qt::ClickFocus);
   table_->setMaximumHeight(table_->horizontalHeader()->sizeHint().height() +
                            3 * table_->verticalHeader()->defaultSectionSize() + 4);

@@ -14,6 +14,7 @@
 #include <QLineSeries>
 #include <QMenu>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QTabBar>
 #include <QValueAxis>
 #include <QTabWidget>
@@ -186,7 +187,7 @@ ResultsPlots::ResultsPlots(WindowDialogs& dialogs, CharacteristicPanel::BaseSour
 
   // The line above the plots has a row of its own, the names of the kept runs another while
   // there are any; the buttons sit beside the tabs.
-  auto* buttons = new QWidget;
+  auto* buttons = buttons_ = new QWidget;
   auto* buttonRow = new QHBoxLayout(buttons);
   buttonRow->setContentsMargins(0, 0, 0, 2);
   buttonRow->addWidget(keepButton_);
@@ -197,11 +198,47 @@ ResultsPlots::ResultsPlots(WindowDialogs& dialogs, CharacteristicPanel::BaseSour
   // A little room at the window's edge, so that no frame touches it.
   layout->setContentsMargins(0, 0, 4, 4);
   layout->setSpacing(2);
-  layout->addWidget(status_);
+  statusRow_ = new QHBoxLayout;
+  statusRow_->setContentsMargins(0, 0, 0, 0);
+  statusRow_->addWidget(status_, 1);
+  layout->addLayout(statusRow_);
   layout->addWidget(keptKey_);
   layout->addWidget(tabs_, 1);
 
   clearResults();
+}
+
+int ResultsPlots::wideWidth() const {
+  const QMargins m = layout()->contentsMargins();
+  // The tab bar's frame and the room between the tabs and the buttons.
+  return m.left() + m.right() + tabs_->tabBar()->sizeHint().width() + buttons_->sizeHint().width() + 8;
+}
+
+QSize ResultsPlots::minimumSizeHint() const {
+  const QMargins m = layout()->contentsMargins();
+  const QSize own = QWidget::minimumSizeHint();
+  // The tabs whole, and every page as wide as it needs (the frame around them 4 pixels).
+  int tabs = tabs_->tabBar()->sizeHint().width();
+  for (int page = 0; page < tabs_->count(); ++page) tabs = qMax(tabs, tabs_->widget(page)->minimumSizeHint().width());
+  tabs += m.left() + m.right() + 4;
+  const int row = m.left() + m.right() + buttons_->sizeHint().width() + status_->minimumSizeHint().width();
+  // With the buttons in the tabs' corner, the row above grows to their height once they go up.
+  const int up = tabs_->cornerWidget() ? qMax(0, buttons_->sizeHint().height() - status_->minimumSizeHint().height()) : 0;
+  return {qMax(tabs, row), own.height() + up};
+}
+
+void ResultsPlots::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  const bool beside = width() >= wideWidth();
+  if (beside == (tabs_->cornerWidget() == buttons_)) return;
+  if (beside) {
+    statusRow_->removeWidget(buttons_);
+    tabs_->setCornerWidget(buttons_, Qt::TopRightCorner);
+  } else {
+    tabs_->setCornerWidget(nullptr, Qt::TopRightCorner);
+    statusRow_->addWidget(buttons_);
+  }
+  buttons_->show();
 }
 
 void ResultsPlots::clearResults() {
@@ -221,7 +258,7 @@ QChartView* ResultsPlots::makeView(PlotId id) {
   view->setRenderHint(QPainter::Antialiasing);
   view->setFocusPolicy(Qt::NoFocus);
   // Two of them side by side on the outlet page: the narrowest that still reads.
-  view->setMinimumSize(230, 170);
+  view->setMinimumSize(230, 150);
   addSaveAction(view, plots::LookOf(id).title.toLower());
   views_[Index(id)] = view;
   return view;

@@ -25,6 +25,7 @@ class QAction;
 class WindowDialogs;
 class QChart;
 class QChartView;
+class QHBoxLayout;
 class QLabel;
 class QTabWidget;
 class QToolButton;
@@ -89,6 +90,14 @@ class ResultsPlots : public QWidget {
   // material, flow model, zones, case), so that no two read alike.
   QStringList keptRuns() const;
 
+  // Narrower than the tabs and the buttons beside them, the buttons go up beside the summary
+  // line; the tabs always show whole.
+  int wideWidth() const;
+  QSize minimumSizeHint() const override;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
   static std::size_t Index(plots::PlotId id) { return static_cast<std::size_t>(id); }
   QChartView* makeView(plots::PlotId id);
@@ -111,6 +120,8 @@ class ResultsPlots : public QWidget {
   DiePanel* die_ = nullptr;
   QTabWidget* tabs_ = nullptr;
   QLabel* status_ = nullptr;
+  QWidget* buttons_ = nullptr;  // keep, clear and save
+  QHBoxLayout* statusRow_ = nullptr;
   QToolButton* saveButton_ = nullptr;
   QToolButton* keepButton_ = nullptr;
   QToolButton* clearButton_ = nullptr;

@@ -14,6 +14,7 @@
 #include <array>
 #include <cmath>
 
+#include "app/plots/table_headers.h"
 #include "app/settings.h"
 #include "solver/input.h"
 
@@ -29,11 +30,11 @@ struct Column {
 };
 constexpr std::array<Column, 6> kColumns{{
     {"Turns", "Turns of the zone, above zero", "turns=", false},
-    {"Depth from\n(cm)", "Depth from (cm): the channel depth at the zone's start", ",depth=", false},
-    {"Depth to\n(cm)", "Depth to (cm): the depth at the zone's end; empty: the depth from", ":", true},
+    {"Depth\nfrom\n(cm)", "Depth from (cm): the channel depth at the zone's start", ",depth=", false},
+    {"Depth\nto (cm)", "Depth to (cm): the depth at the zone's end; empty: the depth from", ":", true},
     {"Pitch\n(cm)", "Pitch (cm); empty: the case's Screw Pitch", ",pitch=", true},
-    {"Flight width\n(cm)", "Flight width (cm); empty: the case's Flight Width", ",flight-width=", true},
-    {"Barrel temp.\n(\u00b0C)", "Barrel temperature (\u00b0C) along the zone; empty: the case's", ",barrel-temp=",
+    {"Flight\nwidth\n(cm)", "Flight width (cm); empty: the case's Flight Width", ",flight-width=", true},
+    {"Barrel\ntemp.\n(\u00b0C)", "Barrel temperature (\u00b0C) along the zone; empty: the case's", ",barrel-temp=",
      true}}};
 constexpr int kDepthFrom = 1;
 constexpr int kDepthTo = 2;
@@ -185,8 +186,8 @@ ScrewPanel::ScrewPanel(ChannelSource source, QWidget* parent) : QWidget(parent),
     header->setToolTip(QString::fromUtf8(kColumns[c].name));
     table_->setHorizontalHeaderItem(c, header);
   }
-  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  KeepHeadingsWhole(table_);
   table_->setFocusPolicy(Qt::ClickFocus);
   table_->setMaximumHeight(table_->horizontalHeader()->sizeHint().height() +
                            4 * table_->verticalHeader()->defaultSectionSize() + 4);

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 // The window as a user first sees it, 1310 x 656, with two runs kept for comparison: every
-// text of its plots, tabs, buttons and boxes is shown whole; and what it remembers of its
-// layout between sessions.
+// text of its plots, tabs, buttons and boxes is shown whole; at 1024 x 600 (a small laptop's
+// screen) and at 1310 x 656, fed with melt or with pellets, nothing overlaps, nothing is cut
+// and no file name is cut; and what it remembers of its layout between sessions.
 #include <QAbstractButton>
 #include <QChart>
 #include <QChartView>
@@ -10,7 +11,13 @@
 #include <QImage>
 #include <QProcess>
 #include <QGraphicsTextItem>
+#include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <cmath>
+#include <QScrollArea>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QSplitter>
@@ -22,6 +29,9 @@
 #include <QToolButton>
 
 #include "app/case_session.h"
+#include "app/feed_box.h"
+#include "app/manage_materials_dialog.h"
+#include "app/material_fit_dialog.h"
 #include "app/plots/results_plots.h"
 #include "tests/app/window_harness.h"
 
@@ -55,14 +65,30 @@ QStringList Clipped(const QWidget* window) {
   QStringList clipped;
   for (const QWidget* w : window->findChildren<QWidget*>()) {
     if (!w->isVisibleTo(window) || w->window() != window) continue;
-    const QRect inWindow(w->mapTo(window, QPoint(0, 0)), w->size());
+    // What scrolls is inside its scrolled content; the rest inside the window.
+    const QWidget* frame = window;
+    for (const QWidget* up = w->parentWidget(); up && up != window; up = up->parentWidget()) {
+      const auto* scroll = qobject_cast<const QScrollArea*>(up);
+      if (scroll && (scroll->widget() == w || scroll->widget()->isAncestorOf(w))) {
+        frame = scroll->widget();  // tall as it is: the scroll bar shows the rest
+        break;
+      }
+    }
+    const QRect inFrame(w->mapTo(frame, QPoint(0, 0)), w->size());
     const QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
-    if (!window->rect().contains(inWindow)) clipped << name + QStringLiteral(" reaches past the window");
+    if (!frame->rect().contains(inFrame)) clipped << name + QStringLiteral(" reaches past the window");
     const auto* button = qobject_cast<const QAbstractButton*>(w);
     const auto* combo = qobject_cast<const QComboBox*>(w);
     const auto* label = qobject_cast<const QLabel*>(w);
     if ((button && !button->text().isEmpty()) || combo || (label && !label->wordWrap() && !label->text().isEmpty())) {
       if (w->width() < w->sizeHint().width()) clipped << name + QStringLiteral(" is narrower than its text");
+    }
+    if (const auto* header = qobject_cast<const QHeaderView*>(w); header && header->orientation() == Qt::Horizontal) {
+      for (int section = 0; section < header->count(); ++section) {
+        if (header->sectionSize(section) < header->sectionSizeHint(section)) {
+          clipped << name + QStringLiteral(" cuts the heading of column %1").arg(section + 1);
+        }
+      }
     }
     if (combo) {
       // A box may want less than its text; the field it shows the text in must hold it.
@@ -84,6 +110,40 @@ QStringList Clipped(const QWidget* window) {
   return clipped;
 }
 
+// Two visible widgets of one parent that cover each other, and what is squeezed below the
+// least size its layout asks for or, inside the scrolled inputs, wider than their view.
+QStringList Overlapping(const QWidget* window) {
+  QStringList found;
+  auto name = [](const QWidget* w) {
+    return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
+  };
+  QList<QWidget*> parents = window->findChildren<QWidget*>();
+  parents << const_cast<QWidget*>(window);
+  for (const QWidget* parent : parents) {
+    if (!parent->isVisibleTo(window) || parent->window() != window) continue;
+    if (parent->layout() && (parent->width() < parent->minimumSizeHint().width() ||
+                             parent->height() < parent->minimumSizeHint().height())) {
+      found << name(parent) + QStringLiteral(" is squeezed below its least size");
+    }
+    if (const auto* scroll = qobject_cast<const QScrollArea*>(parent); scroll && scroll->widget()) {
+      if (scroll->widget()->width() > scroll->viewport()->width()) found << name(scroll) + QStringLiteral(" scrolls sideways");
+    }
+    QList<const QWidget*> children;
+    for (const QObject* child : parent->children()) {
+      const auto* w = qobject_cast<const QWidget*>(child);
+      if (w && !w->isWindow() && w->isVisibleTo(window)) children << w;
+    }
+    for (qsizetype i = 0; i < children.size(); ++i) {
+      for (qsizetype j = i + 1; j < children.size(); ++j) {
+        if (children[i]->geometry().intersects(children[j]->geometry())) {
+          found << name(children[i]) + QStringLiteral(" overlaps ") + name(children[j]);
+        }
+      }
+    }
+  }
+  return found;
+}
+
 }  // namespace
 
 class LayoutTest : public QObject {
@@ -94,6 +154,8 @@ class LayoutTest : public QObject {
   void cleanup();
 
   void nothingClippedWithTwoKeptRuns();
+  void nothingOverlapsOrIsCutOnASmallScreen();
+  void dialogsFitASmallScreen();
   void layoutIsRememberedBetweenSessions();
   void largerWindowGivesItsRoomToThePlots();
   void screenshotWithKeptRunsIsTheFirstSize();
@@ -170,6 +232,83 @@ void LayoutTest::nothingClippedWithTwoKeptRuns() {
   }
 }
 
+void LayoutTest::nothingOverlapsOrIsCutOnASmallScreen() {
+  // The names a user reads in the folder's file list: the case's and the results file's.
+  const QStringList names{QStringLiteral("sheet-line.kvcase"), QStringLiteral("result.txt")};
+  for (const QString& name : names) {
+    QFile file(QDir(dir_->path()).filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+  }
+  form_->folderChooser()->refreshFileList();
+  QVERIFY(run());
+  QComboBox* feed = form_->feedBox()->choice();
+  for (const QSize size : {QSize(1024, 600), kFirstSize}) {
+    for (const int fed : {0, 1}) {
+      form_->resize(size);
+      feed->setCurrentIndex(fed);
+      QCoreApplication::processEvents();
+      const QString where = QStringLiteral("%1 x %2, %3").arg(size.width()).arg(size.height()).arg(feed->currentText());
+      QCOMPARE(form_->size(), size);
+      QCOMPARE(form_->feedBox()->isVisible(), fed == 1);
+      for (int page = 0; page < tabs()->count(); ++page) {
+        tabs()->setCurrentIndex(page);
+        QCoreApplication::processEvents();
+        const QStringList wrong = Clipped(form_.get()) + Overlapping(form_.get());
+        QVERIFY2(wrong.isEmpty(), qPrintable(QStringLiteral("%1, %2: %3").arg(where, tabs()->tabText(page), wrong.join(u'\n'))));
+        const QTabBar* bar = tabs()->tabBar();
+        for (const QToolButton* arrow : bar->findChildren<QToolButton*>()) QVERIFY2(!arrow->isVisible(), qPrintable(where));
+        for (int tab = 0; tab < bar->count(); ++tab) QVERIFY2(bar->rect().contains(bar->tabRect(tab)), qPrintable(where));
+      }
+      // The summary above the plots stays one line high whatever it says.
+      const QLabel* summary = form_->findChild<QLabel*>(QStringLiteral("PlotStatus"));
+      QVERIFY2(summary->height() < 2 * summary->fontMetrics().height(), qPrintable(where));
+      // Each file's name shows whole beside its icon.
+      if (size == kFirstSize) {
+        const auto* files = form_->findChild<QListWidget*>(QStringLiteral("FileListBox1"));
+        for (const QString& name : names) {
+          const QList<QListWidgetItem*> found = files->findItems(name, Qt::MatchExactly);
+          QCOMPARE(found.size(), 1);
+          // The icon, the text and the item's margins within the list's view.
+          const QRect item = files->visualItemRect(found.front());
+          const int needed = files->fontMetrics().horizontalAdvance(name) + files->style()->pixelMetric(QStyle::PM_ListViewIconSize) + 12;
+          QVERIFY2(qMin(item.right(), files->viewport()->width()) - item.left() >= needed,
+                   qPrintable(where + QStringLiteral(": ") + name + QStringLiteral(" is cut")));
+        }
+      }
+    }
+  }
+  // Room for the frame of a window 1024 x 600 with its title.
+  QVERIFY(form_->minimumSizeHint().height() <= 560);
+}
+
+void LayoutTest::dialogsFitASmallScreen() {
+  // A window 1024 x 600 with its title: what a dialog may take.
+  const QSize screen(1024, 560);
+  // Measured viscosities at four temperatures, three shear rates each.
+  QString table = QStringLiteral("temp_C,shear_rate_per_s,viscosity_Pa_s\n");
+  for (const int temp : {190, 210, 230, 250}) {
+    for (const int rate : {5, 100, 5000}) {
+      table += QStringLiteral("%1,%2,%3\n").arg(temp).arg(rate).arg(2e4 * std::exp(-0.015 * (temp - 190)) * std::pow(rate, -0.6));
+    }
+  }
+  MaterialFitDialog data(MaterialFitDialog::Source::Data, dialogs_, *form_->materialBox(), form_.get());
+  data.findChild<QPlainTextEdit*>(QStringLiteral("FitTable"))->setPlainText(table);
+  QVERIFY(data.fit());
+  MaterialFitDialog model(MaterialFitDialog::Source::Model, dialogs_, *form_->materialBox(), form_.get());
+  ManageMaterialsDialog materials(dialogs_, *form_->materialBox(), form_.get());
+  for (QDialog* dialog : std::initializer_list<QDialog*>{&data, &model, &materials}) {
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    const QSize least = dialog->minimumSizeHint().expandedTo(dialog->minimumSize());
+    QVERIFY2(least.width() <= screen.width() && least.height() <= screen.height(), qPrintable(dialog->windowTitle()));
+    dialog->resize(dialog->sizeHint().boundedTo(screen).expandedTo(least));
+    QCoreApplication::processEvents();
+    const QStringList wrong = Clipped(dialog) + Overlapping(dialog);
+    QVERIFY2(wrong.isEmpty(), qPrintable(dialog->windowTitle() + QStringLiteral(": ") + wrong.join(u'\n')));
+    dialog->hide();
+  }
+}
+
 void LayoutTest::layoutIsRememberedBetweenSessions() {
   const QString sheet = QDir(dir_->path()).filePath(QStringLiteral("sheet.kvcase"));
   QFile file(sheet);
@@ -221,6 +360,27 @@ void LayoutTest::screenshotWithKeptRunsIsTheFirstSize() {
   QCOMPARE(kelvado.exitCode(), 1);
   QVERIFY(kelvado.readAllStandardError().contains("output of forty ended as improper input"));
   QVERIFY(!QFile::exists(picture + QStringLiteral(".bad.png")));
+
+  // Any page or dialog at the size of a small screen; a size that is none is a usage error.
+  const QString small = QDir(dir_->path()).filePath(QStringLiteral("small.png"));
+  kelvado.start(QStringLiteral(KELVADO_EXE), {QStringLiteral("--screenshot"), small, QStringLiteral("--size"),
+                                              QStringLiteral("1024x600"), QStringLiteral("--page"), QStringLiteral("Die")});
+  QVERIFY(kelvado.waitForFinished(60000));
+  QCOMPARE(kelvado.exitCode(), 0);
+  QCOMPARE(QImage(small).size(), QSize(1024, 600));
+  kelvado.start(QStringLiteral(KELVADO_EXE), {QStringLiteral("--screenshot"), small, QStringLiteral("--size"),
+                                              QStringLiteral("1024x600"), QStringLiteral("--dialog"), QStringLiteral("fit-model")});
+  QVERIFY(kelvado.waitForFinished(60000));
+  QCOMPARE(kelvado.exitCode(), 0);
+  QVERIFY(QImage(small).height() <= 600);
+  for (const QStringList& wrong : {QStringList{QStringLiteral("--size"), QStringLiteral("1024by600")},
+                                   QStringList{QStringLiteral("--dialog"), QStringLiteral("settings")},
+                                   QStringList{QStringLiteral("--fit-table"), small}}) {
+    kelvado.start(QStringLiteral(KELVADO_EXE), QStringList{QStringLiteral("--screenshot"), small + QStringLiteral(".no.png")} + wrong);
+    QVERIFY(kelvado.waitForFinished(60000));
+    QCOMPARE(kelvado.exitCode(), 2);
+    QVERIFY(!QFile::exists(small + QStringLiteral(".no.png")));
+  }
 }
 
 QTEST_MAIN(LayoutTest)
