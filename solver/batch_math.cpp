@@ -2,7 +2,7 @@
 #include "solver/batch_math.h"
 
 #include <array>
-#include <cfenv>
+#include "solver/fp_flags.h"
 #include <cmath>
 #include <numbers>
 
@@ -35,7 +35,7 @@ const Centres& TheCentres() {
 __attribute__((target_clones("avx2", "default"))) void AsinOfRoots(int count, const double* x, double* out) {
   // Built to vectorise, the loop may work out both sides of a choice, one of them at an
   // operand the other side keeps out (1 / 0 at x = 1): the flags are left as they were found.
-  const int raisedBefore = std::fetestexcept(FE_ALL_EXCEPT);
+  const int raisedBefore = RaisedSolverFlags();
   const Centres& c = TheCentres();
   for (int k = 0; k < count; ++k) {
     const double clamped = x[k] < 0.0 ? 0.0 : (x[k] > 1.0 ? 1.0 : x[k]);
@@ -65,7 +65,7 @@ __attribute__((target_clones("avx2", "default"))) void AsinOfRoots(int count, co
     const double angle = centre + (u + u * u2 * p);
     out[k] = upper ? std::numbers::pi / 2 - angle : angle;
   }
-  if (const int raisedHere = std::fetestexcept(FE_ALL_EXCEPT) & ~raisedBefore) std::feclearexcept(raisedHere);
+  if (const int raisedHere = RaisedSolverFlags() & ~raisedBefore) ClearSolverFlags(raisedHere);
 }
 
 }  // namespace kelvado

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cfenv>
+#include "solver/fp_flags.h"
 #include <cstdint>
 #include <cmath>
 #include <limits>
@@ -395,7 +395,7 @@ void WriteProfiles(CalcState& s, const StepQuadrature& q, const Unknowns& u, con
 bool SolveConsistentFlowField(CalcState& s) {
   // The flags raised before stay; those the solve raises are cleared (rarely any but inexact,
   // which a run has long raised): testing is cheap, saving and restoring them is not.
-  const int raisedBefore = std::fetestexcept(FE_ALL_EXCEPT);
+  const int raisedBefore = RaisedSolverFlags();
 
   const double depth = s.NDiv * s.StepY;
   const StepQuadrature q = BuildQuadrature(s, depth);
@@ -429,7 +429,7 @@ bool SolveConsistentFlowField(CalcState& s) {
     s.PressGradX = u[3] / depth;
     WriteProfiles(s, q, u, *current, depth);
   }
-  if (const int raisedHere = std::fetestexcept(FE_ALL_EXCEPT) & ~raisedBefore) std::feclearexcept(raisedHere);
+  if (const int raisedHere = RaisedSolverFlags() & ~raisedBefore) ClearSolverFlags(raisedHere);
   return solved;
 }
 

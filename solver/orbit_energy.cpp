@@ -70,9 +70,10 @@ const SubPointWeights& Weights() {
   return weights;
 }
 
-// The flow field of the step on the fine grid and the stream function's levels. False when
-// the cross-channel flow does not circulate (no layer flows against the barrel).
-bool BuildFineField(const CalcState& s, FineField& f) {
+// The flow field of the step on the fine grid and the stream function's levels; the integrals
+// of |w| only withStart (the orbits' starting temperatures need them, nothing else). False
+// when the cross-channel flow does not circulate (no layer flows against the barrel).
+bool BuildFineField(const CalcState& s, FineField& f, bool withStart) {
   const int n = s.NDiv * kSubdivisions;
   f.count = n;
   f.h = s.StepY / kSubdivisions;
@@ -105,16 +106,22 @@ bool BuildFineField(const CalcState& s, FineField& f) {
       f.cumHeat[at] = (s.RootStressZ + s.PressGradZ * y) * w[at] + (s.RootStressX + s.PressGradX * y) * u[at] -
                       s.PressGradZ * f.cumFlow[at] - s.PressGradX * cross;
       if (k == kSubdivisions) nodeCross = cross;
-      const double t = s.Temp[i] + (s.Temp[i + 1] - s.Temp[i]) * (static_cast<double>(k) / kSubdivisions);
-      speedTemp[at] = std::fabs(w[at]) * t;
     }
     nodeW = w[(i + 1) * kSubdivisions];
     nodeU = u[(i + 1) * kSubdivisions];
     nodeFlow = f.cumFlow[(i + 1) * kSubdivisions];
   }
-  for (int i = 1; i <= n; ++i) {
-    f.cumSpeed[i] = f.cumSpeed[i - 1] + 0.5 * f.h * (std::fabs(w[i - 1]) + std::fabs(w[i]));
-    f.cumSpeedTemp[i] = f.cumSpeedTemp[i - 1] + 0.5 * f.h * (speedTemp[i - 1] + speedTemp[i]);
+  if (withStart) {
+    for (int i = 0; i < s.NDiv; ++i) {
+      for (int k = i == 0 ? 0 : 1; k <= kSubdivisions; ++k) {
+        const double t = s.Temp[i] + (s.Temp[i + 1] - s.Temp[i]) * (static_cast<double>(k) / kSubdivisions);
+        speedTemp[i * kSubdivisions + k] = std::fabs(w[i * kSubdivisions + k]) * t;
+      }
+    }
+    for (int i = 1; i <= n; ++i) {
+      f.cumSpeed[i] = f.cumSpeed[i - 1] + 0.5 * f.h * (std::fabs(w[i - 1]) + std::fabs(w[i]));
+      f.cumSpeedTemp[i] = f.cumSpeedTemp[i - 1] + 0.5 * f.h * (speedTemp[i - 1] + speedTemp[i]);
+    }
   }
 
   // The upper layer moves with the barrel, the lower one against it; one reversal.
@@ -383,7 +390,7 @@ void OrbitsToDepth(CalcState& s, const FineField& f) {
 SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
   s.ChannelEnd = 0;
   FineField fine;
-  if (!BuildFineField(s, fine)) {
+  if (!BuildFineField(s, fine, s.OrbitsStarted == 0)) {
     s.MarchUnbounded = 1;
     return {};
   }
@@ -420,7 +427,11 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
     s.InletAvgTemp = s.AvgTemp;
     s.InletTempSet = 1.0;
   }
-  for (int j = 0; j <= N; ++j) s.ShearRate[j] = std::hypot(s.ShearZ[j], s.ShearX[j]);
+  // The root of the sum of squares (no call per node); hypot only where that overflows.
+  for (int j = 0; j <= N; ++j) s.ShearRate[j] = std::sqrt(s.ShearZ[j] * s.ShearZ[j] + s.ShearX[j] * s.ShearX[j]);
+  for (int j = 0; j <= N; ++j) {
+    if (std::isinf(s.ShearRate[j])) s.ShearRate[j] = std::hypot(s.ShearZ[j], s.ShearX[j]);
+  }
   for (int i = 1; i <= N; ++i) {
     const double mid = (s.ShearRate[i - 1] + s.ShearRate[i]) / 2.0;
     s.MixingDegree += mid * dz * s.StepY * W / s.VolumeRate;
