@@ -38,9 +38,10 @@ struct StepQuadrature {
   double power = 0;  // 1/n - 1
   double halfPower = 0;
   double potentialFactor = 0;  // n / (n + 1)
-  std::array<double, kMaxPoints> xi{};
-  std::array<double, kMaxPoints> weight{};
-  std::array<double, kMaxPoints> logFluidity{};
+  // Only the first intervals * kGaussPoints are written and read.
+  std::array<double, kMaxPoints> xi;
+  std::array<double, kMaxPoints> weight;
+  std::array<double, kMaxPoints> logFluidity;
   // The four conditions' right-hand sides: Vbz, Vbx, Vbz - Q/(W H), Vbx.
   std::array<double, 4> target{};
 };
@@ -53,9 +54,9 @@ struct Evaluation {
   double scale = 0;  // size of the potential's terms, for the rounding allowance
   std::array<double, 4> gradient{};  // the four conditions' residuals, cm/s
   std::array<double, 10> hessian{};  // upper triangle by rows: 00 01 02 03 11 12 13 22 23 33
-  std::array<double, kProfileSize> intervalVelZ{};
-  std::array<double, kProfileSize> intervalVelX{};
-  // At every Gauss point; left uninitialised, as every point in use is written first.
+  // Per interval and at every Gauss point; left uninitialised, as every one in use is written first.
+  std::array<double, kProfileSize> intervalVelZ;
+  std::array<double, kProfileSize> intervalVelX;
   std::array<double, kMaxPoints> shearZ;
   std::array<double, kMaxPoints> shearX;
 };
@@ -123,8 +124,9 @@ inline double ExpOf(double x) {
 // The stresses tau = (u0 + u2 xi, u1 + u3 xi) at the given depth fractions, their squares t2
 // and phi = |tau|^p / m^(1/n): ln phi = p ln|tau| + L. False where a stress or phi would
 // overflow; phi = 0 where the stress is zero.
-// Four points at a time where the processor has AVX2, two elsewhere; the same values either way.
-__attribute__((target_clones("avx2", "default"))) bool Fluidities(int points, double halfPower, const Unknowns& u,
+// Eight points at a time where the processor has AVX-512, four with AVX2, two elsewhere; the
+// same values either way.
+__attribute__((target_clones("avx512f", "avx2", "default"))) bool Fluidities(int points, double halfPower, const Unknowns& u,
                                                                    const double* xi, const double* logFluidity,
                                                                    double* tauZ, double* tauX, double* t2,
                                                                    double* exponent, double* phi) {
@@ -147,6 +149,51 @@ __attribute__((target_clones("avx2", "default"))) bool Fluidities(int points, do
   return true;
 }
 
+// Every Gauss point's shear rates and its terms of the sums: the speeds' and flows'
+// integrands, the potential's and the moments of the tangent.
+struct PointTerms {
+  std::array<double, kMaxPoints> wgz, wgx, mzt, mxt, psit, zz0t, zz1t, zz2t, zx0t, zx1t, zx2t, xx0t, xx1t, xx2t;
+};
+
+// Eight points at a time where the processor has AVX-512, four with AVX2, two elsewhere; the
+// same values either way.
+__attribute__((target_clones("avx512f", "avx2", "default"))) void Terms(int points, double power, const double* xiAt,
+                                                                       const double* weight, const double* tauZ,
+                                                                       const double* tauX, const double* t2,
+                                                                       const double* phi, double* shearZ,
+                                                                       double* shearX, PointTerms& t) {
+  for (int k = 0; k < points; ++k) {
+    const double xi = xiAt[k];
+    const double w = weight[k];
+    const double tz = tauZ[k];
+    const double tx = tauX[k];
+    const double gz = phi[k] * tz;
+    const double gx = phi[k] * tx;
+    shearZ[k] = gz;
+    shearX[k] = gx;
+    t.wgz[k] = w * gz;
+    t.wgx[k] = w * gx;
+    t.mzt[k] = w * xi * gz;
+    t.mxt[k] = w * xi * gx;
+    t.psit[k] = w * phi[k] * t2[k];
+    const double inverse = power / t2[k];  // the flags are restored after the solve
+    const double c = t2[k] > 0 ? inverse : 0.0;
+    const double wPhi = w * phi[k];
+    const double dzz = wPhi * (1 + c * tz * tz);
+    const double dzx = wPhi * (c * tz * tx);
+    const double dxx = wPhi * (1 + c * tx * tx);
+    t.zz0t[k] = dzz;
+    t.zz1t[k] = dzz * xi;
+    t.zz2t[k] = dzz * xi * xi;
+    t.zx0t[k] = dzx;
+    t.zx1t[k] = dzx * xi;
+    t.zx2t[k] = dzx * xi * xi;
+    t.xx0t[k] = dxx;
+    t.xx1t[k] = dxx * xi;
+    t.xx2t[k] = dxx * xi * xi;
+  }
+}
+
 // The potential  Phi(u) = integral of n/(n+1) m^(-1/n) |tau|^(1+1/n) dy - u . target,  its
 // gradient and Hessian at u. The gradient is (int gz - Vbz, int gx - Vbx, int xi gz - (Vbz -
 // Q/(W H)), int xi gx - Vbx): barrel speeds, and with them Q/W = int (H - y) gz dy and
@@ -161,37 +208,10 @@ bool Evaluate(const StepQuadrature& q, const Unknowns& u, Evaluation& e) {
   }
   // Every point's terms first, in a loop that vectorises; then the sums, point by point in
   // depth order as ever.
-  std::array<double, kMaxPoints> wgz, wgx, mzt, mxt, psit, zz0t, zz1t, zz2t, zx0t, zx1t, zx2t, xx0t, xx1t, xx2t;
-  for (int k = 0; k < points; ++k) {
-    const double xi = q.xi[k];
-    const double w = q.weight[k];
-    const double tz = tauZ[k];
-    const double tx = tauX[k];
-    const double gz = phi[k] * tz;
-    const double gx = phi[k] * tx;
-    e.shearZ[k] = gz;
-    e.shearX[k] = gx;
-    wgz[k] = w * gz;
-    wgx[k] = w * gx;
-    mzt[k] = w * xi * gz;
-    mxt[k] = w * xi * gx;
-    psit[k] = w * phi[k] * t2[k];
-    const double inverse = q.power / t2[k];  // the flags are restored after the solve
-    const double c = t2[k] > 0 ? inverse : 0.0;
-    const double wPhi = w * phi[k];
-    const double dzz = wPhi * (1 + c * tz * tz);
-    const double dzx = wPhi * (c * tz * tx);
-    const double dxx = wPhi * (1 + c * tx * tx);
-    zz0t[k] = dzz;
-    zz1t[k] = dzz * xi;
-    zz2t[k] = dzz * xi * xi;
-    zx0t[k] = dzx;
-    zx1t[k] = dzx * xi;
-    zx2t[k] = dzx * xi * xi;
-    xx0t[k] = dxx;
-    xx1t[k] = dxx * xi;
-    xx2t[k] = dxx * xi * xi;
-  }
+  PointTerms t;
+  Terms(points, q.power, q.xi.data(), q.weight.data(), tauZ.data(), tauX.data(), t2.data(), phi.data(),
+        e.shearZ.data(), e.shearX.data(), t);
+  const auto& [wgz, wgx, mzt, mxt, psit, zz0t, zz1t, zz2t, zx0t, zx1t, zx2t, xx0t, xx1t, xx2t] = t;
   double psi = 0;
   double vz = 0, vx = 0, mz = 0, mx = 0;
   // Moments sum w * xi^k * D of the 2x2 tangent D = phi (I + p tau tau^T / |tau|^2).
@@ -405,7 +425,6 @@ bool SolveConsistentFlowField(CalcState& s) {
   // Warm start: this state's gradients and the root stresses of its node-0 profiles.
   const Unknowns warm{s.Viscosity[0] * s.ShearZ[0], s.Viscosity[0] * s.ShearX[0],
                       s.PressGradZ * depth, s.PressGradX * depth};
-  const Unknowns starts[2] = {warm, NewtonianStart(s, q, depth, speedScale)};
 
   Evaluation buffers[2];
   Evaluation* current = &buffers[0];
@@ -413,8 +432,9 @@ bool SolveConsistentFlowField(CalcState& s) {
   int iterations = 0;
   bool solved = false;
   Unknowns u{};
-  for (const Unknowns& start : starts) {
-    u = start;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    // The Newtonian start only where the warm one failed.
+    u = attempt == 0 ? warm : NewtonianStart(s, q, depth, speedScale);
     bool finite = true;
     for (const double v : u) finite = finite && std::isfinite(v);
     if (finite && Minimise(q, speedScale, u, current, trial, iterations)) {
