@@ -10,6 +10,7 @@
 #include "solver/calc_state.h"
 #include "solver/consistent_flow.h"
 #include "solver/fp_fault.h"
+#include "solver/lanes.h"
 #include "solver/results_sink.h"
 #include "solver/screw_zones.h"
 #include "solver/units.h"
@@ -269,6 +270,54 @@ Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withStart) {
   return o;
 }
 
+// The cells' tridiagonal systems  diag_i T_i = b_i + lower_i T_{i-1} + upper_i T_{i+1}  (the
+// walls' temperature moved into b_1, lower_1 = upper_M = 0) eliminated from both ends at once
+// and met in the middle: two chains of divisions half as long, side by side in the two lanes
+// of a Lanes (the top half's cell i in the down lane, the bottom half's cell M + 1 - i in the
+// cross lane). Slot k of the pairs holds cells 1 + k and M - k; near is the coefficient of
+// the cell eliminated before (lower_i, upper_{M-k}), far that of the cell beyond (upper_i,
+// lower_{M-k}).
+constexpr int kPairs = kCells / 2;
+static_assert(kCells % 2 == 0, "the cells are eliminated in pairs from both ends");
+using PairArray = std::array<Lanes, kPairs>;
+
+Lanes PairOf(const CellArray& a, int k) { return LanesOf(a[static_cast<std::size_t>(1 + k)], a[static_cast<std::size_t>(kCells - k)]); }
+
+// A system's elimination: cell T = rhs + link T(next towards the middle), and the middle's.
+struct TwoWayFactors {
+  PairArray link{}, inverse{};
+};
+
+// Forward elimination of the factors only.
+TwoWayFactors FactorTwoWay(const CellArray& lower, const CellArray& diag, const CellArray& upper) {
+  TwoWayFactors f;
+  Lanes link = BothLanes(0.0);
+  for (int k = 0; k < kPairs; ++k) {
+    const Lanes near = LanesOf(lower[static_cast<std::size_t>(1 + k)], upper[static_cast<std::size_t>(kCells - k)]);
+    const Lanes far = LanesOf(upper[static_cast<std::size_t>(1 + k)], lower[static_cast<std::size_t>(kCells - k)]);
+    const Lanes inverse = BothLanes(1.0) / (PairOf(diag, k) - near * link);
+    link = far * inverse;
+    f.link[static_cast<std::size_t>(k)] = link;
+    f.inverse[static_cast<std::size_t>(k)] = inverse;
+  }
+  return f;
+}
+
+// The temperatures from the right-hand sides' eliminated values rhs (slot k as the factors).
+void MeetAndSubstitute(const TwoWayFactors& f, const PairArray& rhs, Profile& t) {
+  const Lanes last = f.link[kPairs - 1], value = rhs[kPairs - 1];
+  // T_m = rhs + link T_{m+1}, T_{m+1} = rhs' + link' T_m, m = M / 2.
+  const double top = (Down(value) + Down(last) * Cross(value)) / (1.0 - Down(last) * Cross(last));
+  Lanes at = LanesOf(top, Cross(value) + Cross(last) * top);
+  t[kPairs] = Down(at);
+  t[kPairs + 1] = Cross(at);
+  for (int k = kPairs - 2; k >= 0; --k) {
+    at = rhs[static_cast<std::size_t>(k)] + f.link[static_cast<std::size_t>(k)] * at;
+    t[static_cast<std::size_t>(1 + k)] = Down(at);
+    t[static_cast<std::size_t>(kCells - k)] = Cross(at);
+  }
+}
+
 // Backward Euler over a step dz, per channel (flows in cm3/s):
 //   rho c (F_i T_i - F_i' T_i') / dz = exchange + conduction + heating,
 // F' the flows that carried the old temperatures T', F the step's. Where the flow field has
@@ -280,9 +329,8 @@ Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withStart) {
 //
 // The march takes kMarchSubsteps such steps of dz / kMarchSubsteps on one flow field. After
 // the first the flows carrying the temperatures are the step's, so nothing is exchanged and
-// every later substep has the same matrix: its elimination is worked out beside the first's,
-// the two chains of divisions overlapping. Adds the heat conducted into the walls over the
-// step to WallCooling, cal/s.
+// every later substep has the same matrix: its elimination is worked out beside the first's.
+// Adds the heat conducted into the walls over the step to WallCooling, cal/s.
 void MarchOrbits(CalcState& s, const Orbits& o, double width, double dz) {
   const double substep = dz / kMarchSubsteps;
   const double rhoC = s.Density * s.SpecificHeat / substep;
@@ -294,48 +342,52 @@ void MarchOrbits(CalcState& s, const Orbits& o, double width, double dz) {
     now += width * o.flow[i];
     exchange[i] = before - now;
   }
-  // Forward elimination leaves T_i = rhs_i + link_i T_{i+1}; the later substeps' matrix
-  // keeps its sub-diagonal and the inverse of its pivots for their right-hand sides.
-  CellArray link, rhs, laterLink, laterLower, laterInverse;
+  CellArray lower, upper, diag, b, laterLower, laterUpper, laterDiag, heat;
   for (int i = 1; i <= kCells; ++i) {
     const double inFromOuter = rhoC * std::max(exchange[i - 1], 0.0);
     const double outToOuter = rhoC * std::max(-exchange[i - 1], 0.0);
     const double outToInner = rhoC * std::max(exchange[i], 0.0);
     const double inFromInner = rhoC * std::max(-exchange[i], 0.0);
-    const double lower = width * o.conductance[i - 1] + inFromOuter;  // times T_{i-1}
-    const double upper = width * o.conductance[i] + inFromInner;      // times T_{i+1}
     const double carried = rhoC * width * o.flow[i];
     const double conduction = width * (o.conductance[i - 1] + o.conductance[i]);
-    double diag = carried + outToInner + outToOuter + conduction;
-    double b = rhoC * s.OrbitFlow[i] * s.OrbitTemp[i] + width * o.heating[i];
-    double laterDiag = carried + conduction;
-    const double laterLowerI = width * o.conductance[i - 1];
-    if (i == 1) {
-      b += lower * wall;  // no exchange with the walls: the outermost edge carries no flow
-    } else {
-      diag -= lower * link[i - 1];
-      b += lower * rhs[i - 1];
-      laterDiag -= laterLowerI * laterLink[i - 1];
-    }
-    const double inverse = 1.0 / diag;  // one division on each chain, not two
-    link[i] = upper * inverse;
-    rhs[i] = b * inverse;
-    laterInverse[i] = 1.0 / laterDiag;
-    laterLink[i] = width * o.conductance[i] * laterInverse[i];
-    laterLower[i] = laterLowerI;
+    lower[i] = width * o.conductance[i - 1] + inFromOuter;  // times T_{i-1}
+    upper[i] = width * o.conductance[i] + inFromInner;      // times T_{i+1}
+    diag[i] = carried + outToInner + outToOuter + conduction;
+    heat[i] = width * o.heating[i];
+    b[i] = rhoC * s.OrbitFlow[i] * s.OrbitTemp[i] + heat[i];
+    laterLower[i] = width * o.conductance[i - 1];
+    laterUpper[i] = width * o.conductance[i];
+    laterDiag[i] = carried + conduction;
   }
-  s.OrbitTemp[kCells] = rhs[kCells];
-  for (int i = kCells - 1; i >= 1; --i) s.OrbitTemp[i] = rhs[i] + link[i] * s.OrbitTemp[i + 1];
+  // No exchange with the walls: the outermost edge carries no flow, and the walls are held.
+  b[1] += lower[1] * wall;
+  heat[1] += laterLower[1] * wall;  // the later substeps' b_1 alike
+  lower[1] = laterLower[1] = 0;
+
+  const TwoWayFactors first = FactorTwoWay(lower, diag, upper);
+  const TwoWayFactors later = FactorTwoWay(laterLower, laterDiag, laterUpper);
+  // The first substep's right-hand side, eliminated.
+  PairArray rhs;
+  Lanes value = BothLanes(0.0);
+  for (int k = 0; k < kPairs; ++k) {
+    const Lanes near = LanesOf(lower[static_cast<std::size_t>(1 + k)], upper[static_cast<std::size_t>(kCells - k)]);
+    value = (PairOf(b, k) + near * value) * first.inverse[static_cast<std::size_t>(k)];
+    rhs[static_cast<std::size_t>(k)] = value;
+  }
+  MeetAndSubstitute(first, rhs, s.OrbitTemp);
   for (int i = 1; i <= kCells; ++i) s.OrbitFlow[i] = width * o.flow[i];
   s.WallCooling += width * o.conductance[0] * (s.OrbitTemp[1] - wall) * substep;
   for (int m = 1; m < kMarchSubsteps; ++m) {
-    for (int i = 1; i <= kCells; ++i) {
-      double b = rhoC * s.OrbitFlow[i] * s.OrbitTemp[i] + width * o.heating[i];
-      b += laterLower[i] * (i == 1 ? wall : rhs[i - 1]);
-      rhs[i] = b * laterInverse[i];
+    value = BothLanes(0.0);
+    for (int k = 0; k < kPairs; ++k) {
+      const std::size_t top = static_cast<std::size_t>(1 + k), bottom = static_cast<std::size_t>(kCells - k);
+      const Lanes carriedIn = LanesOf(rhoC * s.OrbitFlow[top] * s.OrbitTemp[top] + heat[top],
+                                      rhoC * s.OrbitFlow[bottom] * s.OrbitTemp[bottom] + heat[bottom]);
+      const Lanes near = LanesOf(laterLower[top], laterUpper[bottom]);
+      value = (carriedIn + near * value) * later.inverse[static_cast<std::size_t>(k)];
+      rhs[static_cast<std::size_t>(k)] = value;
     }
-    s.OrbitTemp[kCells] = rhs[kCells];
-    for (int i = kCells - 1; i >= 1; --i) s.OrbitTemp[i] = rhs[i] + laterLink[i] * s.OrbitTemp[i + 1];
+    MeetAndSubstitute(later, rhs, s.OrbitTemp);
     s.WallCooling += width * o.conductance[0] * (s.OrbitTemp[1] - wall) * substep;
   }
 }
