@@ -157,11 +157,10 @@ struct PointTerms {
 
 // Eight points at a time where the processor has AVX-512, four with AVX2, two elsewhere; the
 // same values either way.
-__attribute__((target_clones("avx512f", "avx2", "default"))) void Terms(int points, double power, const double* xiAt,
-                                                                       const double* weight, const double* tauZ,
-                                                                       const double* tauX, const double* t2,
-                                                                       const double* phi, double* shearZ,
-                                                                       double* shearX, PointTerms& t) {
+__attribute__((target_clones("avx512f", "avx2", "default"))) void Terms(
+    int points, double power, const double* __restrict xiAt, const double* __restrict weight,
+    const double* __restrict tauZ, const double* __restrict tauX, const double* __restrict t2,
+    const double* __restrict phi, double* __restrict shearZ, double* __restrict shearX, PointTerms& __restrict t) {
   for (int k = 0; k < points; ++k) {
     const double xi = xiAt[k];
     const double w = weight[k];
