@@ -82,35 +82,42 @@ bool BuildFineField(const CalcState& s, FineField& f, bool withStart) {
   FineArray u, w, speedTemp;
 
   const SubPointWeights& weights = Weights();
-  double nodeW = 0, nodeU = 0, nodeFlow = 0, nodeCross = 0;
+  // Down-channel and cross-channel values side by side in the lanes: w and u, the flows
+  // integrated down and across, the root stresses and the pressure gradients.
+  const Lanes step = BothLanes(s.StepY);
+  const Lanes rootStress = LanesOf(s.RootStressZ, s.RootStressX);
+  const Lanes gradient = LanesOf(s.PressGradZ, s.PressGradX);
+  Lanes node = BothLanes(0.0), nodeFlow = BothLanes(0.0);
   for (int i = 0; i < s.NDiv; ++i) {
-    const double* gz = &s.GaussShearZ[static_cast<std::size_t>(kFlowGaussPoints * i)];
-    const double* gx = &s.GaussShearX[static_cast<std::size_t>(kFlowGaussPoints * i)];
+    Lanes g[kFlowGaussPoints];
+    for (int p = 0; p < kFlowGaussPoints; ++p) {
+      const auto at = static_cast<std::size_t>(kFlowGaussPoints * i + p);
+      g[p] = LanesOf(s.GaussShearZ[at], s.GaussShearX[at]);
+    }
+    Lanes speed = node, flow = nodeFlow;
     for (int k = i == 0 ? 0 : 1; k <= kSubdivisions; ++k) {
       const int at = i * kSubdivisions + k;
-      double riseZ = 0, riseX = 0, flowZ = 0, flowX = 0;
-      for (int g = 0; g < kFlowGaussPoints; ++g) {
-        riseZ += gz[g] * weights.integral[k][g];
-        riseX += gx[g] * weights.integral[k][g];
-        flowZ += gz[g] * weights.second[k][g];
-        flowX += gx[g] * weights.second[k][g];
+      Lanes rise = BothLanes(0.0), second = BothLanes(0.0);
+      for (int p = 0; p < kFlowGaussPoints; ++p) {
+        rise = rise + g[p] * BothLanes(weights.integral[k][p]);
+        second = second + g[p] * BothLanes(weights.second[k][p]);
       }
       const double y = at * f.h;
       const double x = static_cast<double>(k) / kSubdivisions;
-      w[at] = nodeW + s.StepY * riseZ;
-      u[at] = nodeU + s.StepY * riseX;
-      f.cumFlow[at] = nodeFlow + s.StepY * (nodeW * x + s.StepY * flowZ);
-      const double cross = nodeCross + s.StepY * (nodeU * x + s.StepY * flowX);
+      speed = node + step * rise;
+      flow = nodeFlow + step * (node * BothLanes(x) + step * second);
+      w[at] = Down(speed);
+      u[at] = Cross(speed);
+      f.cumFlow[at] = Down(flow);
       // The stresses are linear in depth, tau = tau0 + G y, so the dissipation tau . dv/dy
       // integrates by parts to tau . v - G . (integral of v dy): exactly the barrel's work less
       // the pressure's over the whole depth, as the power balance counts them.
-      f.cumHeat[at] = (s.RootStressZ + s.PressGradZ * y) * w[at] + (s.RootStressX + s.PressGradX * y) * u[at] -
-                      s.PressGradZ * f.cumFlow[at] - s.PressGradX * cross;
-      if (k == kSubdivisions) nodeCross = cross;
+      const Lanes work = (rootStress + gradient * BothLanes(y)) * speed;
+      const Lanes pressure = gradient * flow;
+      f.cumHeat[at] = ((Down(work) + Cross(work)) - Down(pressure)) - Cross(pressure);
     }
-    nodeW = w[(i + 1) * kSubdivisions];
-    nodeU = u[(i + 1) * kSubdivisions];
-    nodeFlow = f.cumFlow[(i + 1) * kSubdivisions];
+    node = speed;
+    nodeFlow = flow;
   }
   if (withStart) {
     for (int i = 0; i < s.NDiv; ++i) {
