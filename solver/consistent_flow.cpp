@@ -53,12 +53,14 @@ struct Evaluation {
   double potential = 0;
   double scale = 0;  // size of the potential's terms, for the rounding allowance
   std::array<double, 4> gradient{};  // the four conditions' residuals, cm/s
-  std::array<double, 10> hessian{};  // upper triangle by rows: 00 01 02 03 11 12 13 22 23 33
+  std::array<double, 10> hessian{};  // upper triangle by rows: 00 01 02 03 11 12 13 22 23 33 (on demand)
   // Per interval and at every Gauss point; left uninitialised, as every one in use is written first.
   std::array<double, kProfileSize> intervalVelZ;
   std::array<double, kProfileSize> intervalVelX;
   std::array<double, kMaxPoints> shearZ;
   std::array<double, kMaxPoints> shearX;
+  // The stresses, their squares and the fluidities, for the Hessian.
+  std::array<double, kMaxPoints> tauZ, tauX, t2, phi;
 };
 
 // ln x for a finite x > 0 and e^x for x <= kMaxExponent, written without branches or library
@@ -149,25 +151,26 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) bool Fluidities(int
   return true;
 }
 
-// Every Gauss point's shear rates and its terms of the sums: the speeds' and flows'
-// integrands, the potential's and the moments of the tangent.
-struct PointTerms {
-  std::array<double, kMaxPoints> wgz, wgx, mzt, mxt, psit, zz0t, zz1t, zz2t, zx0t, zx1t, zx2t, xx0t, xx1t, xx2t;
+// Every Gauss point's shear rates and its terms of the speeds', the flows' and the
+// potential's sums; then, only where a Newton step follows, its terms of the Hessian's.
+struct GradientTerms {
+  std::array<double, kMaxPoints> wgz, wgx, mzt, mxt, psit;
+};
+struct HessianTerms {
+  std::array<double, kMaxPoints> zz0t, zz1t, zz2t, zx0t, zx1t, zx2t, xx0t, xx1t, xx2t;
 };
 
 // Eight points at a time where the processor has AVX-512, four with AVX2, two elsewhere; the
 // same values either way.
-__attribute__((target_clones("avx512f", "avx2", "default"))) void Terms(
-    int points, double power, const double* __restrict xiAt, const double* __restrict weight,
-    const double* __restrict tauZ, const double* __restrict tauX, const double* __restrict t2,
-    const double* __restrict phi, double* __restrict shearZ, double* __restrict shearX, PointTerms& __restrict t) {
+__attribute__((target_clones("avx512f", "avx2", "default"))) void TermsOfGradient(
+    int points, const double* __restrict xiAt, const double* __restrict weight, const double* __restrict tauZ,
+    const double* __restrict tauX, const double* __restrict t2, const double* __restrict phi,
+    double* __restrict shearZ, double* __restrict shearX, GradientTerms& __restrict t) {
   for (int k = 0; k < points; ++k) {
     const double xi = xiAt[k];
     const double w = weight[k];
-    const double tz = tauZ[k];
-    const double tx = tauX[k];
-    const double gz = phi[k] * tz;
-    const double gx = phi[k] * tx;
+    const double gz = phi[k] * tauZ[k];
+    const double gx = phi[k] * tauX[k];
     shearZ[k] = gz;
     shearX[k] = gx;
     t.wgz[k] = w * gz;
@@ -175,6 +178,18 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void Terms(
     t.mzt[k] = w * xi * gz;
     t.mxt[k] = w * xi * gx;
     t.psit[k] = w * phi[k] * t2[k];
+  }
+}
+
+__attribute__((target_clones("avx512f", "avx2", "default"))) void TermsOfHessian(
+    int points, double power, const double* __restrict xiAt, const double* __restrict weight,
+    const double* __restrict tauZ, const double* __restrict tauX, const double* __restrict t2,
+    const double* __restrict phi, HessianTerms& __restrict t) {
+  for (int k = 0; k < points; ++k) {
+    const double xi = xiAt[k];
+    const double w = weight[k];
+    const double tz = tauZ[k];
+    const double tx = tauX[k];
     const double inverse = power / t2[k];  // the flags are restored after the solve
     const double c = t2[k] > 0 ? inverse : 0.0;
     const double wPhi = w * phi[k];
@@ -193,46 +208,34 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void Terms(
   }
 }
 
-// The potential  Phi(u) = integral of n/(n+1) m^(-1/n) |tau|^(1+1/n) dy - u . target,  its
-// gradient and Hessian at u. The gradient is (int gz - Vbz, int gx - Vbx, int xi gz - (Vbz -
-// Q/(W H)), int xi gx - Vbx): barrel speeds, and with them Q/W = int (H - y) gz dy and
-// int (H - y) gx dy = 0. Phi is strictly convex, so its one minimum solves the step.
-// False if a point overflowed.
+// The potential  Phi(u) = integral of n/(n+1) m^(-1/n) |tau|^(1+1/n) dy - u . target  and its
+// gradient at u, keeping what the Hessian needs. The gradient is (int gz - Vbz, int gx - Vbx,
+// int xi gz - (Vbz - Q/(W H)), int xi gx - Vbx): barrel speeds, and with them
+// Q/W = int (H - y) gz dy and int (H - y) gx dy = 0. Phi is strictly convex, so its one
+// minimum solves the step. False if a point overflowed.
 bool Evaluate(const StepQuadrature& q, const Unknowns& u, Evaluation& e) {
   const int points = q.intervals * kGaussPoints;
-  std::array<double, kMaxPoints> tauZ, tauX, t2, exponent, phi;
-  if (!Fluidities(points, q.halfPower, u, q.xi.data(), q.logFluidity.data(), tauZ.data(), tauX.data(), t2.data(),
-                  exponent.data(), phi.data())) {
+  std::array<double, kMaxPoints> exponent;
+  if (!Fluidities(points, q.halfPower, u, q.xi.data(), q.logFluidity.data(), e.tauZ.data(), e.tauX.data(),
+                  e.t2.data(), exponent.data(), e.phi.data())) {
     return false;
   }
   // Every point's terms first, in a loop that vectorises; then the sums, point by point in
   // depth order as ever.
-  PointTerms t;
-  Terms(points, q.power, q.xi.data(), q.weight.data(), tauZ.data(), tauX.data(), t2.data(), phi.data(),
-        e.shearZ.data(), e.shearX.data(), t);
-  const auto& [wgz, wgx, mzt, mxt, psit, zz0t, zz1t, zz2t, zx0t, zx1t, zx2t, xx0t, xx1t, xx2t] = t;
+  GradientTerms t;
+  TermsOfGradient(points, q.xi.data(), q.weight.data(), e.tauZ.data(), e.tauX.data(), e.t2.data(), e.phi.data(),
+                  e.shearZ.data(), e.shearX.data(), t);
   double psi = 0;
   double vz = 0, vx = 0, mz = 0, mx = 0;
-  // Moments sum w * xi^k * D of the 2x2 tangent D = phi (I + p tau tau^T / |tau|^2).
-  double zz0 = 0, zz1 = 0, zz2 = 0, zx0 = 0, zx1 = 0, zx2 = 0, xx0 = 0, xx1 = 0, xx2 = 0;
   int k = 0;
   for (int i = 0; i < q.intervals; ++i) {
     double intervalZ = 0, intervalX = 0;
     for (int g = 0; g < kGaussPoints; ++g, ++k) {
-      intervalZ += wgz[k];
-      intervalX += wgx[k];
-      mz += mzt[k];
-      mx += mxt[k];
-      psi += psit[k];
-      zz0 += zz0t[k];
-      zz1 += zz1t[k];
-      zz2 += zz2t[k];
-      zx0 += zx0t[k];
-      zx1 += zx1t[k];
-      zx2 += zx2t[k];
-      xx0 += xx0t[k];
-      xx1 += xx1t[k];
-      xx2 += xx2t[k];
+      intervalZ += t.wgz[k];
+      intervalX += t.wgx[k];
+      mz += t.mzt[k];
+      mx += t.mxt[k];
+      psi += t.psit[k];
     }
     e.intervalVelZ[i] = intervalZ;
     e.intervalVelX[i] = intervalX;
@@ -248,9 +251,30 @@ bool Evaluate(const StepQuadrature& q, const Unknowns& u, Evaluation& e) {
   e.potential = psi - linear;
   e.scale = psi + linearSize;
   e.gradient = {vz - q.target[0], vx - q.target[1], mz - q.target[2], mx - q.target[3]};
-  e.hessian = {zz0, zx0, zz1, zx1, xx0, zx1, xx1, zz2, zx2, xx2};
   return std::isfinite(e.potential) && std::isfinite(vz) && std::isfinite(vx) &&
          std::isfinite(mz) && std::isfinite(mx);
+}
+
+// The Hessian at the point e was evaluated at: the moments sum w * xi^k * D of the 2x2
+// tangent D = phi (I + p tau tau^T / |tau|^2).
+void EvaluateHessian(const StepQuadrature& q, Evaluation& e) {
+  const int points = q.intervals * kGaussPoints;
+  HessianTerms t;
+  TermsOfHessian(points, q.power, q.xi.data(), q.weight.data(), e.tauZ.data(), e.tauX.data(), e.t2.data(),
+                 e.phi.data(), t);
+  double zz0 = 0, zz1 = 0, zz2 = 0, zx0 = 0, zx1 = 0, zx2 = 0, xx0 = 0, xx1 = 0, xx2 = 0;
+  for (int k = 0; k < points; ++k) {
+    zz0 += t.zz0t[k];
+    zz1 += t.zz1t[k];
+    zz2 += t.zz2t[k];
+    zx0 += t.zx0t[k];
+    zx1 += t.zx1t[k];
+    zx2 += t.zx2t[k];
+    xx0 += t.xx0t[k];
+    xx1 += t.xx1t[k];
+    xx2 += t.xx2t[k];
+  }
+  e.hessian = {zz0, zx0, zz1, zx1, xx0, zx1, xx1, zz2, zx2, xx2};
 }
 
 // Solves H d = -g by Cholesky; false if H is not numerically positive definite.
@@ -305,6 +329,7 @@ bool Minimise(const StepQuadrature& q, double speedScale, Unknowns& u, Evaluatio
     if (taken >= kConsistentFlowIterCap) return false;
     ++iterations;
     Unknowns d{};
+    EvaluateHessian(q, *current);
     if (!NewtonDirection(*current, d)) return false;
     double slope = 0;
     for (int a = 0; a < 4; ++a) slope += current->gradient[a] * d[a];
