@@ -316,7 +316,7 @@ bool NewtonDirection(const Evaluation& e, Unknowns& d) {
 
 double LargestResidual(const Evaluation& e) {
   double largest = 0;
-  for (const double r : e.gradient) largest = std::fmax(largest, std::fabs(r));
+  for (const double r : e.gradient) largest = std::fabs(r) > largest ? std::fabs(r) : largest;  // fmax, inline
   return largest;
 }
 
@@ -359,15 +359,22 @@ StepQuadrature BuildQuadrature(const CalcState& s, double depth) {
   q.potentialFactor = n / (n + 1.0);
   // -ln m / n at the nodes; linear in the temperature, so linear inside an interval.
   const double logK = std::log(s.StdViscosity) + (1.0 - n) * std::log(s.StdShearRate);
-  int k = 0;
-  for (int i = 0; i < s.NDiv; ++i) {
-    const double l0 = -(logK - s.TempCoeff * (s.Temp[i] - s.StdTemp)) / n;
-    const double l1 = -(logK - s.TempCoeff * (s.Temp[i + 1] - s.StdTemp)) / n;
+  const int points = s.NDiv * kGaussPoints;
+  std::array<double, kMaxPoints> at;  // i + the Gauss point's place in interval i
+  for (int i = 0, k = 0; i < s.NDiv; ++i) {
     for (int g = 0; g < kGaussPoints; ++g, ++k) {
-      q.xi[k] = (i + kGaussAt[g]) * s.StepY / depth;
+      at[k] = i + kGaussAt[g];
       q.weight[k] = kGaussWeight[g] * s.StepY;
-      q.logFluidity[k] = s.GaussTempSet == 1 ? -(logK - s.TempCoeff * (s.GaussTemp[k] - s.StdTemp)) / n
-                                             : l0 + (l1 - l0) * kGaussAt[g];
+    }
+  }
+  for (int k = 0; k < points; ++k) q.xi[k] = at[k] * s.StepY / depth;
+  if (s.GaussTempSet == 1) {
+    for (int k = 0; k < points; ++k) q.logFluidity[k] = -(logK - s.TempCoeff * (s.GaussTemp[k] - s.StdTemp)) / n;
+  } else {
+    for (int i = 0, k = 0; i < s.NDiv; ++i) {
+      const double l0 = -(logK - s.TempCoeff * (s.Temp[i] - s.StdTemp)) / n;
+      const double l1 = -(logK - s.TempCoeff * (s.Temp[i + 1] - s.StdTemp)) / n;
+      for (int g = 0; g < kGaussPoints; ++g, ++k) q.logFluidity[k] = l0 + (l1 - l0) * kGaussAt[g];
     }
   }
   const double drag = s.BarrelSpeedZ - s.VolumeRate / (s.ChannelWidth * depth);

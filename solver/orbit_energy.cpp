@@ -18,6 +18,9 @@
 namespace kelvado {
 namespace {
 
+// fmax(x, floor) for a floor that is a number, inline rather than a library call.
+inline double AtLeast(double x, double floor) { return x > floor ? x : floor; }
+
 constexpr int kSubdivisions = 5;  // fine intervals per interval of the depth grid
 constexpr int kMarchSubsteps = 2;  // backward-Euler steps of the temperatures per flow field
 constexpr int kCells = kOrbitCells;
@@ -268,11 +271,11 @@ Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withStart) {
     // profile's range; this one stays inside it and is w's own where nothing flows back.
     if (withStart && o.flow[i] > 0) o.start[i] = strips(f.cumSpeedTemp, i) / strips(f.cumSpeed, i);
     if (i < kCells) {
-      o.conductance[i] = k / std::fmax(lowCentre[i + 1] - lowCentre[i], minGap) +
-                         k / std::fmax(upCentre[i] - upCentre[i + 1], minGap);
+      o.conductance[i] = k / AtLeast(lowCentre[i + 1] - lowCentre[i], minGap) +
+                         k / AtLeast(upCentre[i] - upCentre[i + 1], minGap);
     }
   }
-  o.conductance[0] = k / std::fmax(lowCentre[1], minGap) + k / std::fmax(depth - upCentre[1], minGap);
+  o.conductance[0] = k / AtLeast(lowCentre[1], minGap) + k / AtLeast(depth - upCentre[1], minGap);
   o.conductance[kCells] = 0;
   return o;
 }
@@ -404,7 +407,7 @@ void MarchOrbits(CalcState& s, const Orbits& o, double width, double dz) {
 // outermost orbit.
 double TempOfCellIndex(const CalcState& s, double rootAngle) {
   const double at = rootAngle * (2.0 / std::numbers::pi) * kCells + 0.5;
-  if (at <= 1.0) return s.BarrelTemp + (s.OrbitTemp[1] - s.BarrelTemp) * std::fmax(0.0, (at - 0.5) * 2.0);
+  if (at <= 1.0) return s.BarrelTemp + (s.OrbitTemp[1] - s.BarrelTemp) * AtLeast((at - 0.5) * 2.0, 0.0);
   if (at >= kCells) return s.OrbitTemp[kCells];
   const int i = static_cast<int>(at);
   return s.OrbitTemp[i] + (s.OrbitTemp[i + 1] - s.OrbitTemp[i]) * (at - i);
@@ -416,8 +419,8 @@ double LevelAt(const FineField& f, double y) {
   const FinePlace p = PlaceOf(f, y);
   if (p.i != f.lastLower) return f.level[p.i] + (f.level[p.i + 1] - f.level[p.i]) * p.frac;
   const double y0 = p.i * f.h, y1 = y0 + f.h;
-  if (y <= f.centre) return f.level[p.i] + (1.0 - f.level[p.i]) * (y - y0) / std::fmax(f.centre - y0, 1e-300);
-  return 1.0 + (f.level[p.i + 1] - 1.0) * (y - f.centre) / std::fmax(y1 - f.centre, 1e-300);
+  if (y <= f.centre) return f.level[p.i] + (1.0 - f.level[p.i]) * (y - y0) / AtLeast(f.centre - y0, 1e-300);
+  return 1.0 + (f.level[p.i + 1] - 1.0) * (y - f.centre) / AtLeast(y1 - f.centre, 1e-300);
 }
 
 // Each depth node and each Gauss point of the flow field takes the temperature of its orbit:
