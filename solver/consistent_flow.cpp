@@ -79,46 +79,36 @@ inline double LogOf(double x) {
   const std::uint64_t top = (ix - kHalfRoot2 + (1024ULL << 52)) >> 52;  // k + 1024
   const double k = std::bit_cast<double>(top | 0x4330000000000000ULL) - (0x1p52 + 1024.0) - (tiny ? 64.0 : 0.0);
   const double z = std::bit_cast<double>(ix - ((top - 1024) << 52));
-  // ln z = 2 atanh(f) = 2 f (1 + s/3 + s^2/5 + ...), f = (z - 1) / (z + 1), s = f^2 < 0.0295.
+  // ln z = 2 atanh(f) = 2 f (1 + s/3 + s^2/5 + ...), f = (z - 1) / (z + 1), s = f^2 < 0.0295;
+  // the series to s^10 (the rest below 1e-18), by pairs and powers of s (Estrin's scheme):
+  // a short chain of dependent operations, where one term after another is a long one.
   const double f = (z - 1.0) / (z + 1.0);
   const double sq = f * f;
-  double p = 1.0 / 23;
-  p = p * sq + 1.0 / 21;
-  p = p * sq + 1.0 / 19;
-  p = p * sq + 1.0 / 17;
-  p = p * sq + 1.0 / 15;
-  p = p * sq + 1.0 / 13;
-  p = p * sq + 1.0 / 11;
-  p = p * sq + 1.0 / 9;
-  p = p * sq + 1.0 / 7;
-  p = p * sq + 1.0 / 5;
-  p = p * sq + 1.0 / 3;
+  const double s2 = sq * sq;
+  const double s4 = s2 * s2;
+  const double a0 = 1.0 / 3 + sq * (1.0 / 5), a1 = 1.0 / 7 + sq * (1.0 / 9), a2 = 1.0 / 11 + sq * (1.0 / 13);
+  const double a3 = 1.0 / 15 + sq * (1.0 / 17), a4 = 1.0 / 19 + sq * (1.0 / 21);
+  const double p = (a0 + s2 * a1) + s4 * ((a2 + s2 * a3) + s4 * a4);
   const double twoF = 2.0 * f;
   return k * kLn2Hi + (twoF + twoF * sq * p + k * kLn2Lo);
 }
 
 inline double ExpOf(double x) {
-  // e^x = 2^k e^r, |r| <= ln2 / 2, e^r by its Taylor series to r^13 (the rest below 1e-17).
+  // e^x = 2^k e^r, |r| <= ln2 / 2, e^r by its Taylor series to r^13 (the rest below 1e-17),
+  // by pairs and powers of r as ln's.
   const double xc = x < -708.0 ? -708.0 : x;
   constexpr double kShift = 0x1.8p52;  // adding it rounds to an integer held in the low bits
   const double shifted = xc * 1.4426950408889634 + kShift;
   const std::uint64_t bits = std::bit_cast<std::uint64_t>(shifted);
   const double k = shifted - kShift;
   const double r = (xc - k * kLn2Hi) - k * kLn2Lo;
-  double p = 1.0 / 6227020800.0;
-  p = p * r + 1.0 / 479001600.0;
-  p = p * r + 1.0 / 39916800.0;
-  p = p * r + 1.0 / 3628800.0;
-  p = p * r + 1.0 / 362880.0;
-  p = p * r + 1.0 / 40320.0;
-  p = p * r + 1.0 / 5040.0;
-  p = p * r + 1.0 / 720.0;
-  p = p * r + 1.0 / 120.0;
-  p = p * r + 1.0 / 24.0;
-  p = p * r + 1.0 / 6.0;
-  p = p * r + 0.5;
-  p = p * r + 1.0;
-  p = p * r + 1.0;
+  const double r2 = r * r;
+  const double r4 = r2 * r2;
+  const double r8 = r4 * r4;
+  const double a0 = 1.0 + r, a1 = 0.5 + r * (1.0 / 6), a2 = 1.0 / 24 + r * (1.0 / 120);
+  const double a3 = 1.0 / 720 + r * (1.0 / 5040), a4 = 1.0 / 40320 + r * (1.0 / 362880);
+  const double a5 = 1.0 / 3628800 + r * (1.0 / 39916800), a6 = 1.0 / 479001600 + r * (1.0 / 6227020800);
+  const double p = ((a0 + r2 * a1) + r4 * (a2 + r2 * a3)) + r8 * ((a4 + r2 * a5) + r4 * a6);
   const double value = p * std::bit_cast<double>((bits + 1023) << 52);  // times 2^k
   return x < -708.0 ? 0.0 : value;
 }
