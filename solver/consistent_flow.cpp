@@ -118,22 +118,23 @@ inline double ExpOf(double x) {
 // overflow; phi = 0 where the stress is zero.
 // Eight points at a time where the processor has AVX-512, four with AVX2, two elsewhere; the
 // same values either way.
-__attribute__((target_clones("avx512f", "avx2", "default"))) bool Fluidities(int points, double halfPower, const Unknowns& u,
-                                                                   const double* xi, const double* logFluidity,
-                                                                   double* tauZ, double* tauX, double* t2,
-                                                                   double* exponent, double* phi) {
+__attribute__((target_clones("avx512f", "avx2", "default"))) bool Fluidities(
+    int points, double halfPower, const Unknowns& u, const double* __restrict xi, const double* __restrict logFluidity,
+    double* __restrict tauZ, double* __restrict tauX, double* __restrict t2, double* __restrict exponent,
+    double* __restrict phi) {
   for (int k = 0; k < points; ++k) {
     tauZ[k] = u[0] + u[2] * xi[k];
     tauX[k] = u[1] + u[3] * xi[k];
     t2[k] = tauZ[k] * tauZ[k] + tauX[k] * tauX[k];
   }
-  bool overflow = false;
-  for (int k = 0; k < points; ++k) overflow |= !(t2[k] <= kMaxSquare);
-  if (overflow) return false;
+  // Counted in integers, which vectorise (an "or" of bools does not).
+  int overflow = 0;
+  for (int k = 0; k < points; ++k) overflow |= t2[k] <= kMaxSquare ? 0 : 1;
+  if (overflow != 0) return false;
   for (int k = 0; k < points; ++k) exponent[k] = halfPower * LogOf(t2[k] > 0 ? t2[k] : 1.0) + logFluidity[k];
   // exp works out every point's, so a zero stress's exponent must stay finite.
-  for (int k = 0; k < points; ++k) overflow |= t2[k] > 0 && !(exponent[k] <= kMaxExponent);
-  if (overflow) return false;
+  for (int k = 0; k < points; ++k) overflow |= (t2[k] > 0 ? 1 : 0) & (exponent[k] <= kMaxExponent ? 0 : 1);
+  if (overflow != 0) return false;
   for (int k = 0; k < points; ++k) {
     const double value = ExpOf(exponent[k]);
     phi[k] = t2[k] > 0 ? value : 0.0;
