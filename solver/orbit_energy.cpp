@@ -235,10 +235,10 @@ struct Orbits {
 
 Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withStart) {
   const CellLevels& c = Levels();
-  CellLevels lowAt{}, upAt{};
+  CellLevels lowAt, upAt;  // every slot written
   DepthsOfLevels(f, true, c, 2 * kCells + 1, lowAt.data());
   DepthsOfLevels(f, false, c, 2 * kCells + 1, upAt.data());
-  std::array<double, kCells + 1> lowEdge{}, upEdge{}, lowCentre{}, upCentre{};
+  std::array<double, kCells + 1> lowEdge, upEdge, lowCentre, upCentre;  // centres from slot 1
   for (int i = 0; i <= kCells; ++i) {
     lowEdge[i] = lowAt[2 * i];
     upEdge[i] = upAt[2 * i];
@@ -251,7 +251,7 @@ Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withStart) {
   lowEdge[0] = 0;
   upEdge[0] = depth;
 
-  std::array<FinePlace, kCells + 1> low{}, up{};
+  std::array<FinePlace, kCells + 1> low, up;
   for (int i = 0; i <= kCells; ++i) {
     low[i] = PlaceOf(f, lowEdge[i]);
     up[i] = PlaceOf(f, upEdge[i]);
@@ -295,23 +295,8 @@ Lanes PairOf(const CellArray& a, int k) { return LanesOf(a[static_cast<std::size
 
 // A system's elimination: cell T = rhs + link T(next towards the middle), and the middle's.
 struct TwoWayFactors {
-  PairArray link{}, inverse{};
+  PairArray link, inverse;  // every slot written
 };
-
-// Forward elimination of the factors only.
-TwoWayFactors FactorTwoWay(const CellArray& lower, const CellArray& diag, const CellArray& upper) {
-  TwoWayFactors f;
-  Lanes link = BothLanes(0.0);
-  for (int k = 0; k < kPairs; ++k) {
-    const Lanes near = LanesOf(lower[static_cast<std::size_t>(1 + k)], upper[static_cast<std::size_t>(kCells - k)]);
-    const Lanes far = LanesOf(upper[static_cast<std::size_t>(1 + k)], lower[static_cast<std::size_t>(kCells - k)]);
-    const Lanes inverse = BothLanes(1.0) / (PairOf(diag, k) - near * link);
-    link = far * inverse;
-    f.link[static_cast<std::size_t>(k)] = link;
-    f.inverse[static_cast<std::size_t>(k)] = inverse;
-  }
-  return f;
-}
 
 // The temperatures from the right-hand sides' eliminated values rhs (slot k as the factors).
 void MeetAndSubstitute(const TwoWayFactors& f, const PairArray& rhs, Profile& t) {
@@ -374,15 +359,29 @@ void MarchOrbits(CalcState& s, const Orbits& o, double width, double dz) {
   heat[1] += laterLower[1] * wall;  // the later substeps' b_1 alike
   lower[1] = laterLower[1] = 0;
 
-  const TwoWayFactors first = FactorTwoWay(lower, diag, upper);
-  const TwoWayFactors later = FactorTwoWay(laterLower, laterDiag, laterUpper);
-  // The first substep's right-hand side, eliminated.
+  // Both matrices' eliminations and the first substep's right-hand side in one loop: three
+  // chains side by side.
+  TwoWayFactors first, later;
   PairArray rhs;
-  Lanes value = BothLanes(0.0);
+  Lanes link = BothLanes(0.0), laterLink = BothLanes(0.0), value = BothLanes(0.0);
   for (int k = 0; k < kPairs; ++k) {
+    const auto slot = static_cast<std::size_t>(k);
     const Lanes near = LanesOf(lower[static_cast<std::size_t>(1 + k)], upper[static_cast<std::size_t>(kCells - k)]);
-    value = (PairOf(b, k) + near * value) * first.inverse[static_cast<std::size_t>(k)];
-    rhs[static_cast<std::size_t>(k)] = value;
+    const Lanes far = LanesOf(upper[static_cast<std::size_t>(1 + k)], lower[static_cast<std::size_t>(kCells - k)]);
+    const Lanes inverse = BothLanes(1.0) / (PairOf(diag, k) - near * link);
+    link = far * inverse;
+    first.link[slot] = link;
+    first.inverse[slot] = inverse;
+    value = (PairOf(b, k) + near * value) * inverse;
+    rhs[slot] = value;
+    const Lanes laterNear =
+        LanesOf(laterLower[static_cast<std::size_t>(1 + k)], laterUpper[static_cast<std::size_t>(kCells - k)]);
+    const Lanes laterFar =
+        LanesOf(laterUpper[static_cast<std::size_t>(1 + k)], laterLower[static_cast<std::size_t>(kCells - k)]);
+    const Lanes laterInverse = BothLanes(1.0) / (PairOf(laterDiag, k) - laterNear * laterLink);
+    laterLink = laterFar * laterInverse;
+    later.link[slot] = laterLink;
+    later.inverse[slot] = laterInverse;
   }
   MeetAndSubstitute(first, rhs, s.OrbitTemp);
   for (int i = 1; i <= kCells; ++i) s.OrbitFlow[i] = width * o.flow[i];
