@@ -399,7 +399,7 @@ void WriteProfiles(CalcState& s, const StepQuadrature& q, const Unknowns& u, con
   std::copy(e.shearZ.begin(), e.shearZ.begin() + points, s.GaussShearZ.begin());
   std::copy(e.shearX.begin(), e.shearX.begin() + points, s.GaussShearX.begin());
   const int nodes = s.NDiv + 1;
-  std::array<double, kProfileSize> xi{}, logFluidity{}, tauZ, tauX, t2, exponent, phi;
+  std::array<double, kProfileSize> xi, logFluidity, tauZ, tauX, t2, exponent, phi;  // nodes 0..NDiv
   for (int j = 0; j < nodes; ++j) {
     xi[j] = j * s.StepY / depth;
     logFluidity[j] = -(logK - s.TempCoeff * (s.Temp[j] - s.StdTemp)) / n;

@@ -226,11 +226,12 @@ const CellLevels& Levels() {
 }
 
 // The orbit cells of one step: flows, heating and conductances, per unit channel width.
+// Slots 1..M of each (conductance from 0) are written, the rest never read.
 struct Orbits {
-  CellArray flow{};         // down-channel flow of the cell's two strips, cm2/s
-  CellArray heating{};      // viscous heating, cal/(cm2 s) per unit length
+  CellArray flow;           // down-channel flow of the cell's two strips, cm2/s
+  CellArray heating;        // viscous heating, cal/(cm2 s) per unit length
   CellArray start{};        // the entering temperature (the first step's alone), C
-  CellArray conductance{};  // slot i: between cells i and i+1; slot 0: cell 1 and the walls
+  CellArray conductance;    // slot i: between cells i and i+1; slot 0: cell 1 and the walls
 };
 
 Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withStart) {
@@ -256,24 +257,37 @@ Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withStart) {
     low[i] = PlaceOf(f, lowEdge[i]);
     up[i] = PlaceOf(f, upEdge[i]);
   }
-  Orbits o;
-  auto strips = [&](const FineArray& cum, int i) {
-    return (CumulativeAt(cum, low[i]) - CumulativeAt(cum, low[i - 1])) +
-           (CumulativeAt(cum, up[i - 1]) - CumulativeAt(cum, up[i]));
+  // Each integral at each edge once; a cell's strips run between its two edges in each layer.
+  CellArray lowValue, upValue;
+  auto atEdges = [&](const FineArray& cum) {
+    for (int i = 0; i <= kCells; ++i) {
+      lowValue[i] = CumulativeAt(cum, low[i]);
+      upValue[i] = CumulativeAt(cum, up[i]);
+    }
   };
-  const double minGap = 1e-9 * depth;
-  const double k = s.Conductivity;
-  for (int i = 1; i <= kCells; ++i) {
-    o.flow[i] = strips(f.cumFlow, i);
-    o.heating[i] = strips(f.cumHeat, i) * kEnergyUnits.workToHeat;
+  auto strips = [&](int i) { return (lowValue[i] - lowValue[i - 1]) + (upValue[i - 1] - upValue[i]); };
+  Orbits o;
+  atEdges(f.cumFlow);
+  for (int i = 1; i <= kCells; ++i) o.flow[i] = strips(i);
+  atEdges(f.cumHeat);
+  for (int i = 1; i <= kCells; ++i) o.heating[i] = strips(i) * kEnergyUnits.workToHeat;
+  if (withStart) {
     // The mean of the entering profile over the cell's strips weighted by |w|: where one
     // strip flows backwards a mean weighted by w itself would extrapolate beyond the
     // profile's range; this one stays inside it and is w's own where nothing flows back.
-    if (withStart && o.flow[i] > 0) o.start[i] = strips(f.cumSpeedTemp, i) / strips(f.cumSpeed, i);
-    if (i < kCells) {
-      o.conductance[i] = k / AtLeast(lowCentre[i + 1] - lowCentre[i], minGap) +
-                         k / AtLeast(upCentre[i] - upCentre[i + 1], minGap);
+    CellArray speedTemp;
+    atEdges(f.cumSpeedTemp);
+    for (int i = 1; i <= kCells; ++i) speedTemp[i] = strips(i);
+    atEdges(f.cumSpeed);
+    for (int i = 1; i <= kCells; ++i) {
+      if (o.flow[i] > 0) o.start[i] = speedTemp[i] / strips(i);
     }
+  }
+  const double minGap = 1e-9 * depth;
+  const double k = s.Conductivity;
+  for (int i = 1; i < kCells; ++i) {
+    o.conductance[i] = k / AtLeast(lowCentre[i + 1] - lowCentre[i], minGap) +
+                       k / AtLeast(upCentre[i] - upCentre[i + 1], minGap);
   }
   o.conductance[0] = k / AtLeast(lowCentre[1], minGap) + k / AtLeast(depth - upCentre[1], minGap);
   o.conductance[kCells] = 0;
