@@ -84,7 +84,22 @@ bool BuildFineField(const CalcState& s, FineField& f, bool withStart) {
   f.cumFlow[0] = f.cumHeat[0] = f.cumSpeed[0] = f.cumSpeedTemp[0] = 0;
   FineArray u, w, speedTemp;
 
-  const SubPointWeights& weights = Weights();
+  // The weights in both lanes, loaded as they are used.
+  static const auto pairs = [] {
+    struct {
+      std::array<std::array<Lanes, kFlowGaussPoints>, kSubdivisions + 1> integral, second;
+      std::array<Lanes, kSubdivisions + 1> x;
+    } p;
+    const SubPointWeights& weights = Weights();
+    for (int k = 0; k <= kSubdivisions; ++k) {
+      for (int g = 0; g < kFlowGaussPoints; ++g) {
+        p.integral[k][g] = BothLanes(weights.integral[k][g]);
+        p.second[k][g] = BothLanes(weights.second[k][g]);
+      }
+      p.x[k] = BothLanes(static_cast<double>(k) / kSubdivisions);
+    }
+    return p;
+  }();
   // Down-channel and cross-channel values side by side in the lanes: w and u, the flows
   // integrated down and across, the root stresses and the pressure gradients.
   const Lanes step = BothLanes(s.StepY);
@@ -102,13 +117,12 @@ bool BuildFineField(const CalcState& s, FineField& f, bool withStart) {
       const int at = i * kSubdivisions + k;
       Lanes rise = BothLanes(0.0), second = BothLanes(0.0);
       for (int p = 0; p < kFlowGaussPoints; ++p) {
-        rise = rise + g[p] * BothLanes(weights.integral[k][p]);
-        second = second + g[p] * BothLanes(weights.second[k][p]);
+        rise = rise + g[p] * pairs.integral[k][p];
+        second = second + g[p] * pairs.second[k][p];
       }
       const double y = at * f.h;
-      const double x = static_cast<double>(k) / kSubdivisions;
       speed = node + step * rise;
-      flow = nodeFlow + step * (node * BothLanes(x) + step * second);
+      flow = nodeFlow + step * (node * pairs.x[k] + step * second);
       w[at] = Down(speed);
       u[at] = Cross(speed);
       f.cumFlow[at] = Down(flow);
