@@ -69,4 +69,18 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void AsinOfRoots(in
   if (const int raisedHere = RaisedSolverFlags() & ~raisedBefore) ClearSolverFlags(raisedHere);
 }
 
+// Eight values at a time where the processor has AVX-512, four with AVX2, two elsewhere; the
+// same values either way. A non-positive span's division is by 1 instead, its result unused.
+__attribute__((target_clones("avx512f", "avx2", "default"))) void PlacesOfLevels(
+    int count, const double* __restrict target, const double* __restrict fromLevel, const double* __restrict toLevel,
+    const double* __restrict from, const double* __restrict to, double* __restrict out) {
+  for (int k = 0; k < count; ++k) {
+    const double span = toLevel[k] - fromLevel[k];
+    const double ratio = (target[k] - fromLevel[k]) / (span > 0 ? span : 1.0);
+    const double clamped = ratio < 0.0 ? 0.0 : (1.0 < ratio ? 1.0 : ratio);
+    const double frac = span > 0 ? clamped : 1.0;
+    out[k] = from[k] + (to[k] - from[k]) * frac;
+  }
+}
+
 }  // namespace kelvado

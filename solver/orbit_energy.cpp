@@ -192,6 +192,7 @@ double CumulativeAt(const FineArray& cum, const FinePlace& p) {
 
 // The depths at which a layer's level reaches each of the ascending targets. The layer is
 // walked from its wall (level 0) to the centre (level 1).
+constexpr int kMaxTargets = 2 * kCells + 1;
 template <typename Targets>
 void DepthsOfLevels(const FineField& f, bool lower, const Targets& targets, int count, double* out) {
   // The layer's points in the order of rising level, ending at the centre.
@@ -211,6 +212,9 @@ void DepthsOfLevels(const FineField& f, bool lower, const Targets& targets, int 
     }
   };
   advance();
+  // The walk first, keeping each target's fine interval; then the places inside them, all
+  // at once.
+  std::array<double, kMaxTargets> from, to, fromLevel, toLevel;
   for (int k = 0; k < count; ++k) {
     const double target = targets[k];
     while (l1 < target && i != last) {
@@ -219,10 +223,12 @@ void DepthsOfLevels(const FineField& f, bool lower, const Targets& targets, int 
       l0 = f.level[i];
       advance();
     }
-    const double span = l1 - l0;
-    const double frac = span > 0 ? std::clamp((target - l0) / span, 0.0, 1.0) : 1.0;
-    out[k] = y0 + (y1 - y0) * frac;
+    from[k] = y0;
+    to[k] = y1;
+    fromLevel[k] = l0;
+    toLevel[k] = l1;
   }
+  PlacesOfLevels(count, targets.data(), fromLevel.data(), toLevel.data(), from.data(), to.data(), out);
 }
 
 // Edges (i = 0..M) and centres (i = 1..M) of the orbit cells in the normalised stream
