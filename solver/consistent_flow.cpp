@@ -81,7 +81,7 @@ inline double LogOf(double x) {
   const double z = std::bit_cast<double>(ix - ((top - 1024) << 52));
   // ln z = 2 atanh(f) = 2 f (1 + s/3 + s^2/5 + ...), f = (z - 1) / (z + 1), s = f^2 < 0.0295;
   // the series to s^10 (the rest below 1e-18), by pairs and powers of s (Estrin's scheme):
-  // a short chain of dependent operations, where one term after another is a long one.
+  // a short chain of dependent operations where Horner's term after term is a long one.
   const double f = (z - 1.0) / (z + 1.0);
   const double sq = f * f;
   const double s2 = sq * sq;

@@ -319,7 +319,7 @@ Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withStart) {
 // and met in the middle: two chains of divisions half as long, side by side in the two lanes
 // of a Lanes (the top half's cell i in the down lane, the bottom half's cell M + 1 - i in the
 // cross lane). Slot k of the pairs holds cells 1 + k and M - k; near is the coefficient of
-// the cell eliminated before (lower_i, upper_{M-k}), far that of the cell beyond (upper_i,
+// the cell eliminated before (lower_{1+k}, upper_{M-k}), far that of the cell beyond (upper_{1+k},
 // lower_{M-k}).
 constexpr int kPairs = kCells / 2;
 static_assert(kCells % 2 == 0, "the cells are eliminated in pairs from both ends");
