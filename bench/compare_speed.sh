@@ -27,7 +27,7 @@ cmake --build "$build" --target kelvado-bench -j 2 > /dev/null
 filter='^BM_(DefaultRun|DefaultRunConsistent|ScrewOfZones|OperatingPointOfZones|Characteristic31|Sweep1000)(/|$)'
 json=$(mktemp)
 "$build/bench/kelvado-bench" --benchmark_filter="$filter" --benchmark_repetitions="$repetitions" \
-  --benchmark_report_aggregates_only=true --benchmark_format=json > "$json"
+  --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true --benchmark_format=json > "$json"
 python3 - "$json" "$(git -C "$here" rev-parse --short "$revision")" <<'PY'
 import json, sys
 report = json.load(open(sys.argv[1]))

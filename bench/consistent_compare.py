@@ -7,8 +7,10 @@
 The cases: the default case; a map of flow-rate ratio (0.1 .. 0.9) by power-law index (0.4 .. 1);
 a few deeper, longer, hotter and colder ones; the README's three-zone screw at 80 rpm. Every
 number of the export must agree within the tolerance relative to the larger of the two, or to
-the largest size of its own field across the run (a velocity at the root next to the barrel's),
-and every other value (status, model, warnings) exactly. The Newton iterations of each step
+a millionth of the largest size of its own field across the run (a velocity crossing zero in a
+profile, a pressure crossing zero along the channel, whose own size says nothing of the
+error), and every other value (status, model, warnings) exactly. The largest gap plain
+relative to each number's own size is printed beside it, with where it is. The Newton iterations of each step
 (closureIter) may differ and are only summed. Exits 1 on any difference.
 """
 import argparse
@@ -67,13 +69,14 @@ def compare(old, new, tolerance):
     leaves(old, "", a)
     leaves(new, "", b)
     if a.keys() != b.keys():
-        return ["fields differ: %s" % sorted(a.keys() ^ b.keys())[:5]], 0.0, 0, 0
+        return ["fields differ: %s" % sorted(a.keys() ^ b.keys())[:5]], 0.0, (0.0, ""), 0, 0
     sizes = {}
     for values in (a, b):
         for path, v in values.items():
             if isinstance(v, (int, float)) and not isinstance(v, bool):
                 sizes[field(path)] = max(sizes.get(field(path), 0.0), abs(v))
     problems, worst, iters_old, iters_new = [], 0.0, 0, 0
+    plain = (0.0, "")
     for path in a:
         x, y = a[path], b[path]
         if path.endswith(".closureIter"):
@@ -88,9 +91,12 @@ def compare(old, new, tolerance):
         scale = max(abs(x), abs(y), sizes[field(path)] * FIELD_SHARE)
         gap = abs(x - y) / scale if scale > 0 else 0.0
         worst = max(worst, gap)
+        own = max(abs(x), abs(y))
+        if own > 0 and abs(x - y) / own > plain[0]:
+            plain = (abs(x - y) / own, "%s (%r against %r)" % (path, x, y))
         if gap > tolerance:
             problems.append("%s: %r against %r (%.3g)" % (path, x, y, gap))
-    return problems, worst, iters_old, iters_new
+    return problems, worst, plain, iters_old, iters_new
 
 
 def main():
@@ -100,6 +106,7 @@ def main():
     parser.add_argument("--tolerance", type=float, default=1e-9)
     options = parser.parse_args()
     failed, worst, count, iters = 0, 0.0, 0, [0, 0]
+    plain = (0.0, "")
     with tempfile.TemporaryDirectory() as folder:
         for name, args in cases():
             count += 1
@@ -111,8 +118,10 @@ def main():
                 continue
             if old is None:
                 continue
-            problems, gap, i_old, i_new = compare(old, new, options.tolerance)
+            problems, gap, own, i_old, i_new = compare(old, new, options.tolerance)
             worst = max(worst, gap)
+            if own[0] > plain[0]:
+                plain = (own[0], "%s %s" % (name, own[1]))
             iters[0] += i_old
             iters[1] += i_new
             if problems:
@@ -120,6 +129,7 @@ def main():
                 print("%s: %d numbers differ, first %s" % (name, len(problems), problems[0]))
     print("%d cases, %d differ; largest relative gap %.3g (tolerance %g); Newton iterations %d before, %d now"
           % (count, failed, worst, options.tolerance, iters[0], iters[1]))
+    print("largest gap plain relative to the number's own size: %.3g, %s" % plain)
     return 1 if failed else 0
 
 

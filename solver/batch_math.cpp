@@ -2,7 +2,7 @@
 #include "solver/batch_math.h"
 
 #include <array>
-#include <cfenv>
+#include "solver/fp_flags.h"
 #include <cmath>
 #include <numbers>
 
@@ -31,11 +31,12 @@ const Centres& TheCentres() {
 
 }  // namespace
 
-// Four values at a time where the processor has AVX2, two elsewhere; the same values either way.
-__attribute__((target_clones("avx2", "default"))) void AsinOfRoots(int count, const double* x, double* out) {
+// Eight values at a time where the processor has AVX-512, four with AVX2, two elsewhere; the
+// same values either way.
+__attribute__((target_clones("avx512f", "avx2", "default"))) void AsinOfRoots(int count, const double* x, double* out) {
   // Built to vectorise, the loop may work out both sides of a choice, one of them at an
   // operand the other side keeps out (1 / 0 at x = 1): the flags are left as they were found.
-  const int raisedBefore = std::fetestexcept(FE_ALL_EXCEPT);
+  const int raisedBefore = RaisedSolverFlags();
   const Centres& c = TheCentres();
   for (int k = 0; k < count; ++k) {
     const double clamped = x[k] < 0.0 ? 0.0 : (x[k] > 1.0 ? 1.0 : x[k]);
@@ -65,7 +66,21 @@ __attribute__((target_clones("avx2", "default"))) void AsinOfRoots(int count, co
     const double angle = centre + (u + u * u2 * p);
     out[k] = upper ? std::numbers::pi / 2 - angle : angle;
   }
-  if (const int raisedHere = std::fetestexcept(FE_ALL_EXCEPT) & ~raisedBefore) std::feclearexcept(raisedHere);
+  if (const int raisedHere = RaisedSolverFlags() & ~raisedBefore) ClearSolverFlags(raisedHere);
+}
+
+// Eight values at a time where the processor has AVX-512, four with AVX2, two elsewhere; the
+// same values either way. A non-positive span's division is by 1 instead, its result unused.
+__attribute__((target_clones("avx512f", "avx2", "default"))) void PlacesOfLevels(
+    int count, const double* __restrict target, const double* __restrict fromLevel, const double* __restrict toLevel,
+    const double* __restrict from, const double* __restrict to, double* __restrict out) {
+  for (int k = 0; k < count; ++k) {
+    const double span = toLevel[k] - fromLevel[k];
+    const double ratio = (target[k] - fromLevel[k]) / (span > 0 ? span : 1.0);
+    const double clamped = ratio < 0.0 ? 0.0 : (1.0 < ratio ? 1.0 : ratio);
+    const double frac = span > 0 ? clamped : 1.0;
+    out[k] = from[k] + (to[k] - from[k]) * frac;
+  }
 }
 
 }  // namespace kelvado

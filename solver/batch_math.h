@@ -10,4 +10,10 @@ namespace kelvado {
 // Leaves the floating-point exception flags as it found them; a NaN gives a NaN.
 void AsinOfRoots(int count, const double* x, double* out);
 
+// Where each of count targets falls between two places with known levels, by the line through
+// them: out[k] = from[k] + (to[k] - from[k]) * clamp((target[k] - fromLevel[k]) / span, 0, 1),
+// span = toLevel[k] - fromLevel[k], and out[k] = to[k] where the span is not positive.
+void PlacesOfLevels(int count, const double* target, const double* fromLevel, const double* toLevel,
+                    const double* from, const double* to, double* out);
+
 }  // namespace kelvado

@@ -10,12 +10,16 @@
 #include "solver/calc_state.h"
 #include "solver/consistent_flow.h"
 #include "solver/fp_fault.h"
+#include "solver/lanes.h"
 #include "solver/results_sink.h"
 #include "solver/screw_zones.h"
 #include "solver/units.h"
 
 namespace kelvado {
 namespace {
+
+// fmax(x, floor) for a floor that is a number, inline rather than a library call.
+inline double AtLeast(double x, double floor) { return x > floor ? x : floor; }
 
 constexpr int kSubdivisions = 5;  // fine intervals per interval of the depth grid
 constexpr int kMarchSubsteps = 2;  // backward-Euler steps of the temperatures per flow field
@@ -70,51 +74,79 @@ const SubPointWeights& Weights() {
   return weights;
 }
 
-// The flow field of the step on the fine grid and the stream function's levels. False when
-// the cross-channel flow does not circulate (no layer flows against the barrel).
-bool BuildFineField(const CalcState& s, FineField& f) {
+// The flow field of the step on the fine grid and the stream function's levels; the integrals
+// of |w| only withStart (the orbits' starting temperatures need them, nothing else). False
+// when the cross-channel flow does not circulate (no layer flows against the barrel).
+bool BuildFineField(const CalcState& s, FineField& f, bool withStart) {
   const int n = s.NDiv * kSubdivisions;
   f.count = n;
   f.h = s.StepY / kSubdivisions;
   f.cumFlow[0] = f.cumHeat[0] = f.cumSpeed[0] = f.cumSpeedTemp[0] = 0;
   FineArray u, w, speedTemp;
 
-  const SubPointWeights& weights = Weights();
-  double nodeW = 0, nodeU = 0, nodeFlow = 0, nodeCross = 0;
+  // The weights in both lanes, loaded as they are used.
+  static const auto pairs = [] {
+    struct {
+      std::array<std::array<Lanes, kFlowGaussPoints>, kSubdivisions + 1> integral, second;
+      std::array<Lanes, kSubdivisions + 1> x;
+    } p;
+    const SubPointWeights& weights = Weights();
+    for (int k = 0; k <= kSubdivisions; ++k) {
+      for (int g = 0; g < kFlowGaussPoints; ++g) {
+        p.integral[k][g] = BothLanes(weights.integral[k][g]);
+        p.second[k][g] = BothLanes(weights.second[k][g]);
+      }
+      p.x[k] = BothLanes(static_cast<double>(k) / kSubdivisions);
+    }
+    return p;
+  }();
+  // Down-channel and cross-channel values side by side in the lanes: w and u, the flows
+  // integrated down and across, the root stresses and the pressure gradients.
+  const Lanes step = BothLanes(s.StepY);
+  const Lanes rootStress = LanesOf(s.RootStressZ, s.RootStressX);
+  const Lanes gradient = LanesOf(s.PressGradZ, s.PressGradX);
+  Lanes node = BothLanes(0.0), nodeFlow = BothLanes(0.0);
   for (int i = 0; i < s.NDiv; ++i) {
-    const double* gz = &s.GaussShearZ[static_cast<std::size_t>(kFlowGaussPoints * i)];
-    const double* gx = &s.GaussShearX[static_cast<std::size_t>(kFlowGaussPoints * i)];
+    Lanes g[kFlowGaussPoints];
+    for (int p = 0; p < kFlowGaussPoints; ++p) {
+      const auto at = static_cast<std::size_t>(kFlowGaussPoints * i + p);
+      g[p] = LanesOf(s.GaussShearZ[at], s.GaussShearX[at]);
+    }
+    Lanes speed = node, flow = nodeFlow;
     for (int k = i == 0 ? 0 : 1; k <= kSubdivisions; ++k) {
       const int at = i * kSubdivisions + k;
-      double riseZ = 0, riseX = 0, flowZ = 0, flowX = 0;
-      for (int g = 0; g < kFlowGaussPoints; ++g) {
-        riseZ += gz[g] * weights.integral[k][g];
-        riseX += gx[g] * weights.integral[k][g];
-        flowZ += gz[g] * weights.second[k][g];
-        flowX += gx[g] * weights.second[k][g];
+      Lanes rise = BothLanes(0.0), second = BothLanes(0.0);
+      for (int p = 0; p < kFlowGaussPoints; ++p) {
+        rise = rise + g[p] * pairs.integral[k][p];
+        second = second + g[p] * pairs.second[k][p];
       }
       const double y = at * f.h;
-      const double x = static_cast<double>(k) / kSubdivisions;
-      w[at] = nodeW + s.StepY * riseZ;
-      u[at] = nodeU + s.StepY * riseX;
-      f.cumFlow[at] = nodeFlow + s.StepY * (nodeW * x + s.StepY * flowZ);
-      const double cross = nodeCross + s.StepY * (nodeU * x + s.StepY * flowX);
+      speed = node + step * rise;
+      flow = nodeFlow + step * (node * pairs.x[k] + step * second);
+      w[at] = Down(speed);
+      u[at] = Cross(speed);
+      f.cumFlow[at] = Down(flow);
       // The stresses are linear in depth, tau = tau0 + G y, so the dissipation tau . dv/dy
       // integrates by parts to tau . v - G . (integral of v dy): exactly the barrel's work less
       // the pressure's over the whole depth, as the power balance counts them.
-      f.cumHeat[at] = (s.RootStressZ + s.PressGradZ * y) * w[at] + (s.RootStressX + s.PressGradX * y) * u[at] -
-                      s.PressGradZ * f.cumFlow[at] - s.PressGradX * cross;
-      if (k == kSubdivisions) nodeCross = cross;
-      const double t = s.Temp[i] + (s.Temp[i + 1] - s.Temp[i]) * (static_cast<double>(k) / kSubdivisions);
-      speedTemp[at] = std::fabs(w[at]) * t;
+      const Lanes work = (rootStress + gradient * BothLanes(y)) * speed;
+      const Lanes pressure = gradient * flow;
+      f.cumHeat[at] = ((Down(work) + Cross(work)) - Down(pressure)) - Cross(pressure);
     }
-    nodeW = w[(i + 1) * kSubdivisions];
-    nodeU = u[(i + 1) * kSubdivisions];
-    nodeFlow = f.cumFlow[(i + 1) * kSubdivisions];
+    node = speed;
+    nodeFlow = flow;
   }
-  for (int i = 1; i <= n; ++i) {
-    f.cumSpeed[i] = f.cumSpeed[i - 1] + 0.5 * f.h * (std::fabs(w[i - 1]) + std::fabs(w[i]));
-    f.cumSpeedTemp[i] = f.cumSpeedTemp[i - 1] + 0.5 * f.h * (speedTemp[i - 1] + speedTemp[i]);
+  if (withStart) {
+    for (int i = 0; i < s.NDiv; ++i) {
+      for (int k = i == 0 ? 0 : 1; k <= kSubdivisions; ++k) {
+        const double t = s.Temp[i] + (s.Temp[i + 1] - s.Temp[i]) * (static_cast<double>(k) / kSubdivisions);
+        speedTemp[i * kSubdivisions + k] = std::fabs(w[i * kSubdivisions + k]) * t;
+      }
+    }
+    for (int i = 1; i <= n; ++i) {
+      f.cumSpeed[i] = f.cumSpeed[i - 1] + 0.5 * f.h * (std::fabs(w[i - 1]) + std::fabs(w[i]));
+      f.cumSpeedTemp[i] = f.cumSpeedTemp[i - 1] + 0.5 * f.h * (speedTemp[i - 1] + speedTemp[i]);
+    }
   }
 
   // The upper layer moves with the barrel, the lower one against it; one reversal.
@@ -160,6 +192,7 @@ double CumulativeAt(const FineArray& cum, const FinePlace& p) {
 
 // The depths at which a layer's level reaches each of the ascending targets. The layer is
 // walked from its wall (level 0) to the centre (level 1).
+constexpr int kMaxTargets = 2 * kCells + 1;
 template <typename Targets>
 void DepthsOfLevels(const FineField& f, bool lower, const Targets& targets, int count, double* out) {
   // The layer's points in the order of rising level, ending at the centre.
@@ -179,6 +212,9 @@ void DepthsOfLevels(const FineField& f, bool lower, const Targets& targets, int 
     }
   };
   advance();
+  // The walk first, keeping each target's fine interval; then the places inside them, all
+  // at once.
+  std::array<double, kMaxTargets> from, to, fromLevel, toLevel;
   for (int k = 0; k < count; ++k) {
     const double target = targets[k];
     while (l1 < target && i != last) {
@@ -187,10 +223,12 @@ void DepthsOfLevels(const FineField& f, bool lower, const Targets& targets, int 
       l0 = f.level[i];
       advance();
     }
-    const double span = l1 - l0;
-    const double frac = span > 0 ? std::clamp((target - l0) / span, 0.0, 1.0) : 1.0;
-    out[k] = y0 + (y1 - y0) * frac;
+    from[k] = y0;
+    to[k] = y1;
+    fromLevel[k] = l0;
+    toLevel[k] = l1;
   }
+  PlacesOfLevels(count, targets.data(), fromLevel.data(), toLevel.data(), from.data(), to.data(), out);
 }
 
 // Edges (i = 0..M) and centres (i = 1..M) of the orbit cells in the normalised stream
@@ -208,19 +246,20 @@ const CellLevels& Levels() {
 }
 
 // The orbit cells of one step: flows, heating and conductances, per unit channel width.
+// Slots 1..M of each (conductance from 0) are written, the rest never read.
 struct Orbits {
-  CellArray flow{};         // down-channel flow of the cell's two strips, cm2/s
-  CellArray heating{};      // viscous heating, cal/(cm2 s) per unit length
+  CellArray flow;           // down-channel flow of the cell's two strips, cm2/s
+  CellArray heating;        // viscous heating, cal/(cm2 s) per unit length
   CellArray start{};        // the entering temperature (the first step's alone), C
-  CellArray conductance{};  // slot i: between cells i and i+1; slot 0: cell 1 and the walls
+  CellArray conductance;    // slot i: between cells i and i+1; slot 0: cell 1 and the walls
 };
 
 Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withStart) {
   const CellLevels& c = Levels();
-  CellLevels lowAt{}, upAt{};
+  CellLevels lowAt, upAt;  // every slot written
   DepthsOfLevels(f, true, c, 2 * kCells + 1, lowAt.data());
   DepthsOfLevels(f, false, c, 2 * kCells + 1, upAt.data());
-  std::array<double, kCells + 1> lowEdge{}, upEdge{}, lowCentre{}, upCentre{};
+  std::array<double, kCells + 1> lowEdge, upEdge, lowCentre, upCentre;  // centres from slot 1
   for (int i = 0; i <= kCells; ++i) {
     lowEdge[i] = lowAt[2 * i];
     upEdge[i] = upAt[2 * i];
@@ -233,33 +272,79 @@ Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withStart) {
   lowEdge[0] = 0;
   upEdge[0] = depth;
 
-  std::array<FinePlace, kCells + 1> low{}, up{};
+  std::array<FinePlace, kCells + 1> low, up;
   for (int i = 0; i <= kCells; ++i) {
     low[i] = PlaceOf(f, lowEdge[i]);
     up[i] = PlaceOf(f, upEdge[i]);
   }
-  Orbits o;
-  auto strips = [&](const FineArray& cum, int i) {
-    return (CumulativeAt(cum, low[i]) - CumulativeAt(cum, low[i - 1])) +
-           (CumulativeAt(cum, up[i - 1]) - CumulativeAt(cum, up[i]));
+  // Each integral at each edge once; a cell's strips run between its two edges in each layer.
+  CellArray lowValue, upValue;
+  auto atEdges = [&](const FineArray& cum) {
+    for (int i = 0; i <= kCells; ++i) {
+      lowValue[i] = CumulativeAt(cum, low[i]);
+      upValue[i] = CumulativeAt(cum, up[i]);
+    }
   };
-  const double minGap = 1e-9 * depth;
-  const double k = s.Conductivity;
-  for (int i = 1; i <= kCells; ++i) {
-    o.flow[i] = strips(f.cumFlow, i);
-    o.heating[i] = strips(f.cumHeat, i) * kEnergyUnits.workToHeat;
+  auto strips = [&](int i) { return (lowValue[i] - lowValue[i - 1]) + (upValue[i - 1] - upValue[i]); };
+  Orbits o;
+  atEdges(f.cumFlow);
+  for (int i = 1; i <= kCells; ++i) o.flow[i] = strips(i);
+  atEdges(f.cumHeat);
+  for (int i = 1; i <= kCells; ++i) o.heating[i] = strips(i) * kEnergyUnits.workToHeat;
+  if (withStart) {
     // The mean of the entering profile over the cell's strips weighted by |w|: where one
     // strip flows backwards a mean weighted by w itself would extrapolate beyond the
     // profile's range; this one stays inside it and is w's own where nothing flows back.
-    if (withStart && o.flow[i] > 0) o.start[i] = strips(f.cumSpeedTemp, i) / strips(f.cumSpeed, i);
-    if (i < kCells) {
-      o.conductance[i] = k / std::fmax(lowCentre[i + 1] - lowCentre[i], minGap) +
-                         k / std::fmax(upCentre[i] - upCentre[i + 1], minGap);
+    CellArray speedTemp;
+    atEdges(f.cumSpeedTemp);
+    for (int i = 1; i <= kCells; ++i) speedTemp[i] = strips(i);
+    atEdges(f.cumSpeed);
+    for (int i = 1; i <= kCells; ++i) {
+      if (o.flow[i] > 0) o.start[i] = speedTemp[i] / strips(i);
     }
   }
-  o.conductance[0] = k / std::fmax(lowCentre[1], minGap) + k / std::fmax(depth - upCentre[1], minGap);
+  const double minGap = 1e-9 * depth;
+  const double k = s.Conductivity;
+  for (int i = 1; i < kCells; ++i) {
+    o.conductance[i] = k / AtLeast(lowCentre[i + 1] - lowCentre[i], minGap) +
+                       k / AtLeast(upCentre[i] - upCentre[i + 1], minGap);
+  }
+  o.conductance[0] = k / AtLeast(lowCentre[1], minGap) + k / AtLeast(depth - upCentre[1], minGap);
   o.conductance[kCells] = 0;
   return o;
+}
+
+// The cells' tridiagonal systems  diag_i T_i = b_i + lower_i T_{i-1} + upper_i T_{i+1}  (the
+// walls' temperature moved into b_1, lower_1 = upper_M = 0) eliminated from both ends at once
+// and met in the middle: two chains of divisions half as long, side by side in the two lanes
+// of a Lanes (the top half's cell i in the down lane, the bottom half's cell M + 1 - i in the
+// cross lane). Slot k of the pairs holds cells 1 + k and M - k; near is the coefficient of
+// the cell eliminated before (lower_{1+k}, upper_{M-k}), far that of the cell beyond (upper_{1+k},
+// lower_{M-k}).
+constexpr int kPairs = kCells / 2;
+static_assert(kCells % 2 == 0, "the cells are eliminated in pairs from both ends");
+using PairArray = std::array<Lanes, kPairs>;
+
+Lanes PairOf(const CellArray& a, int k) { return LanesOf(a[static_cast<std::size_t>(1 + k)], a[static_cast<std::size_t>(kCells - k)]); }
+
+// A system's elimination: cell T = rhs + link T(next towards the middle), and the middle's.
+struct TwoWayFactors {
+  PairArray link, inverse;  // every slot written
+};
+
+// The temperatures from the right-hand sides' eliminated values rhs (slot k as the factors).
+void MeetAndSubstitute(const TwoWayFactors& f, const PairArray& rhs, Profile& t) {
+  const Lanes last = f.link[kPairs - 1], value = rhs[kPairs - 1];
+  // T_m = rhs + link T_{m+1}, T_{m+1} = rhs' + link' T_m, m = M / 2.
+  const double top = (Down(value) + Down(last) * Cross(value)) / (1.0 - Down(last) * Cross(last));
+  Lanes at = LanesOf(top, Cross(value) + Cross(last) * top);
+  t[kPairs] = Down(at);
+  t[kPairs + 1] = Cross(at);
+  for (int k = kPairs - 2; k >= 0; --k) {
+    at = rhs[static_cast<std::size_t>(k)] + f.link[static_cast<std::size_t>(k)] * at;
+    t[static_cast<std::size_t>(1 + k)] = Down(at);
+    t[static_cast<std::size_t>(kCells - k)] = Cross(at);
+  }
 }
 
 // Backward Euler over a step dz, per channel (flows in cm3/s):
@@ -273,9 +358,8 @@ Orbits BuildOrbits(const CalcState& s, const FineField& f, bool withStart) {
 //
 // The march takes kMarchSubsteps such steps of dz / kMarchSubsteps on one flow field. After
 // the first the flows carrying the temperatures are the step's, so nothing is exchanged and
-// every later substep has the same matrix: its elimination is worked out beside the first's,
-// the two chains of divisions overlapping. Adds the heat conducted into the walls over the
-// step to WallCooling, cal/s.
+// every later substep has the same matrix: its elimination is worked out beside the first's.
+// Adds the heat conducted into the walls over the step to WallCooling, cal/s.
 void MarchOrbits(CalcState& s, const Orbits& o, double width, double dz) {
   const double substep = dz / kMarchSubsteps;
   const double rhoC = s.Density * s.SpecificHeat / substep;
@@ -287,48 +371,66 @@ void MarchOrbits(CalcState& s, const Orbits& o, double width, double dz) {
     now += width * o.flow[i];
     exchange[i] = before - now;
   }
-  // Forward elimination leaves T_i = rhs_i + link_i T_{i+1}; the later substeps' matrix
-  // keeps its sub-diagonal and the inverse of its pivots for their right-hand sides.
-  CellArray link, rhs, laterLink, laterLower, laterInverse;
+  CellArray lower, upper, diag, b, laterLower, laterUpper, laterDiag, heat;
   for (int i = 1; i <= kCells; ++i) {
     const double inFromOuter = rhoC * std::max(exchange[i - 1], 0.0);
     const double outToOuter = rhoC * std::max(-exchange[i - 1], 0.0);
     const double outToInner = rhoC * std::max(exchange[i], 0.0);
     const double inFromInner = rhoC * std::max(-exchange[i], 0.0);
-    const double lower = width * o.conductance[i - 1] + inFromOuter;  // times T_{i-1}
-    const double upper = width * o.conductance[i] + inFromInner;      // times T_{i+1}
     const double carried = rhoC * width * o.flow[i];
     const double conduction = width * (o.conductance[i - 1] + o.conductance[i]);
-    double diag = carried + outToInner + outToOuter + conduction;
-    double b = rhoC * s.OrbitFlow[i] * s.OrbitTemp[i] + width * o.heating[i];
-    double laterDiag = carried + conduction;
-    const double laterLowerI = width * o.conductance[i - 1];
-    if (i == 1) {
-      b += lower * wall;  // no exchange with the walls: the outermost edge carries no flow
-    } else {
-      diag -= lower * link[i - 1];
-      b += lower * rhs[i - 1];
-      laterDiag -= laterLowerI * laterLink[i - 1];
-    }
-    const double inverse = 1.0 / diag;  // one division on each chain, not two
-    link[i] = upper * inverse;
-    rhs[i] = b * inverse;
-    laterInverse[i] = 1.0 / laterDiag;
-    laterLink[i] = width * o.conductance[i] * laterInverse[i];
-    laterLower[i] = laterLowerI;
+    lower[i] = width * o.conductance[i - 1] + inFromOuter;  // times T_{i-1}
+    upper[i] = width * o.conductance[i] + inFromInner;      // times T_{i+1}
+    diag[i] = carried + outToInner + outToOuter + conduction;
+    heat[i] = width * o.heating[i];
+    b[i] = rhoC * s.OrbitFlow[i] * s.OrbitTemp[i] + heat[i];
+    laterLower[i] = width * o.conductance[i - 1];
+    laterUpper[i] = width * o.conductance[i];
+    laterDiag[i] = carried + conduction;
   }
-  s.OrbitTemp[kCells] = rhs[kCells];
-  for (int i = kCells - 1; i >= 1; --i) s.OrbitTemp[i] = rhs[i] + link[i] * s.OrbitTemp[i + 1];
+  // No exchange with the walls: the outermost edge carries no flow, and the walls are held.
+  b[1] += lower[1] * wall;
+  heat[1] += laterLower[1] * wall;  // the later substeps' b_1 alike
+  lower[1] = laterLower[1] = 0;
+
+  // Both matrices' eliminations and the first substep's right-hand side in one loop: three
+  // chains side by side.
+  TwoWayFactors first, later;
+  PairArray rhs;
+  Lanes link = BothLanes(0.0), laterLink = BothLanes(0.0), value = BothLanes(0.0);
+  for (int k = 0; k < kPairs; ++k) {
+    const auto slot = static_cast<std::size_t>(k);
+    const Lanes near = LanesOf(lower[static_cast<std::size_t>(1 + k)], upper[static_cast<std::size_t>(kCells - k)]);
+    const Lanes far = LanesOf(upper[static_cast<std::size_t>(1 + k)], lower[static_cast<std::size_t>(kCells - k)]);
+    const Lanes inverse = BothLanes(1.0) / (PairOf(diag, k) - near * link);
+    link = far * inverse;
+    first.link[slot] = link;
+    first.inverse[slot] = inverse;
+    value = (PairOf(b, k) + near * value) * inverse;
+    rhs[slot] = value;
+    const Lanes laterNear =
+        LanesOf(laterLower[static_cast<std::size_t>(1 + k)], laterUpper[static_cast<std::size_t>(kCells - k)]);
+    const Lanes laterFar =
+        LanesOf(laterUpper[static_cast<std::size_t>(1 + k)], laterLower[static_cast<std::size_t>(kCells - k)]);
+    const Lanes laterInverse = BothLanes(1.0) / (PairOf(laterDiag, k) - laterNear * laterLink);
+    laterLink = laterFar * laterInverse;
+    later.link[slot] = laterLink;
+    later.inverse[slot] = laterInverse;
+  }
+  MeetAndSubstitute(first, rhs, s.OrbitTemp);
   for (int i = 1; i <= kCells; ++i) s.OrbitFlow[i] = width * o.flow[i];
   s.WallCooling += width * o.conductance[0] * (s.OrbitTemp[1] - wall) * substep;
   for (int m = 1; m < kMarchSubsteps; ++m) {
-    for (int i = 1; i <= kCells; ++i) {
-      double b = rhoC * s.OrbitFlow[i] * s.OrbitTemp[i] + width * o.heating[i];
-      b += laterLower[i] * (i == 1 ? wall : rhs[i - 1]);
-      rhs[i] = b * laterInverse[i];
+    value = BothLanes(0.0);
+    for (int k = 0; k < kPairs; ++k) {
+      const std::size_t top = static_cast<std::size_t>(1 + k), bottom = static_cast<std::size_t>(kCells - k);
+      const Lanes carriedIn = LanesOf(rhoC * s.OrbitFlow[top] * s.OrbitTemp[top] + heat[top],
+                                      rhoC * s.OrbitFlow[bottom] * s.OrbitTemp[bottom] + heat[bottom]);
+      const Lanes near = LanesOf(laterLower[top], laterUpper[bottom]);
+      value = (carriedIn + near * value) * later.inverse[static_cast<std::size_t>(k)];
+      rhs[static_cast<std::size_t>(k)] = value;
     }
-    s.OrbitTemp[kCells] = rhs[kCells];
-    for (int i = kCells - 1; i >= 1; --i) s.OrbitTemp[i] = rhs[i] + laterLink[i] * s.OrbitTemp[i + 1];
+    MeetAndSubstitute(later, rhs, s.OrbitTemp);
     s.WallCooling += width * o.conductance[0] * (s.OrbitTemp[1] - wall) * substep;
   }
 }
@@ -338,7 +440,7 @@ void MarchOrbits(CalcState& s, const Orbits& o, double width, double dz) {
 // outermost orbit.
 double TempOfCellIndex(const CalcState& s, double rootAngle) {
   const double at = rootAngle * (2.0 / std::numbers::pi) * kCells + 0.5;
-  if (at <= 1.0) return s.BarrelTemp + (s.OrbitTemp[1] - s.BarrelTemp) * std::fmax(0.0, (at - 0.5) * 2.0);
+  if (at <= 1.0) return s.BarrelTemp + (s.OrbitTemp[1] - s.BarrelTemp) * AtLeast((at - 0.5) * 2.0, 0.0);
   if (at >= kCells) return s.OrbitTemp[kCells];
   const int i = static_cast<int>(at);
   return s.OrbitTemp[i] + (s.OrbitTemp[i + 1] - s.OrbitTemp[i]) * (at - i);
@@ -350,8 +452,8 @@ double LevelAt(const FineField& f, double y) {
   const FinePlace p = PlaceOf(f, y);
   if (p.i != f.lastLower) return f.level[p.i] + (f.level[p.i + 1] - f.level[p.i]) * p.frac;
   const double y0 = p.i * f.h, y1 = y0 + f.h;
-  if (y <= f.centre) return f.level[p.i] + (1.0 - f.level[p.i]) * (y - y0) / std::fmax(f.centre - y0, 1e-300);
-  return 1.0 + (f.level[p.i + 1] - 1.0) * (y - f.centre) / std::fmax(y1 - f.centre, 1e-300);
+  if (y <= f.centre) return f.level[p.i] + (1.0 - f.level[p.i]) * (y - y0) / AtLeast(f.centre - y0, 1e-300);
+  return 1.0 + (f.level[p.i + 1] - 1.0) * (y - f.centre) / AtLeast(y1 - f.centre, 1e-300);
 }
 
 // Each depth node and each Gauss point of the flow field takes the temperature of its orbit:
@@ -383,7 +485,7 @@ void OrbitsToDepth(CalcState& s, const FineField& f) {
 SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
   s.ChannelEnd = 0;
   FineField fine;
-  if (!BuildFineField(s, fine)) {
+  if (!BuildFineField(s, fine, s.OrbitsStarted == 0)) {
     s.MarchUnbounded = 1;
     return {};
   }
@@ -420,7 +522,11 @@ SinkWrite AdvanceOrbitEnergyStep(CalcState& s, ResultsSink& sink) {
     s.InletAvgTemp = s.AvgTemp;
     s.InletTempSet = 1.0;
   }
-  for (int j = 0; j <= N; ++j) s.ShearRate[j] = std::hypot(s.ShearZ[j], s.ShearX[j]);
+  // The root of the sum of squares (no call per node); hypot only where that overflows.
+  for (int j = 0; j <= N; ++j) s.ShearRate[j] = std::sqrt(s.ShearZ[j] * s.ShearZ[j] + s.ShearX[j] * s.ShearX[j]);
+  for (int j = 0; j <= N; ++j) {
+    if (std::isinf(s.ShearRate[j])) s.ShearRate[j] = std::hypot(s.ShearZ[j], s.ShearX[j]);
+  }
   for (int i = 1; i <= N; ++i) {
     const double mid = (s.ShearRate[i - 1] + s.ShearRate[i]) / 2.0;
     s.MixingDegree += mid * dz * s.StepY * W / s.VolumeRate;

@@ -219,7 +219,7 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
   meet(false);  // the starting profile: no flow field solved yet
   do {
     if (services.CancelRequested()) return RunStatus::Cancelled;
-    ClearMatrixBlock(s);
+    if (classic) ClearMatrixBlock(s);  // the classic energy step's system; the orbits need none
     if (s.Zones != nullptr) SetLocalSection(s, *s.Zones);
     // A zone ends where the next begins: its pressure there, its mean temperature below.
     const bool zoneEnds = s.Zones != nullptr && s.ZoneEntered == 1 && s.ZoneIndex > 0;
