@@ -17,6 +17,7 @@
 #include "app/plots/die_panel.h"
 #include "app/plots/results_plots.h"
 #include "app/plots/screw_panel.h"
+#include "app/rounded_field.h"
 #include "solver/input_fields.h"
 
 namespace {
@@ -139,7 +140,8 @@ void EditHistory::redo() {
 
 EditHistory::Inputs EditHistory::inputs() const {
   Inputs state;
-  for (const Field& field : fields_) state.texts << field.edit->text();
+  // A material's field holds its exact value behind the rounded one shown: that is what comes back.
+  for (const Field& field : fields_) state.texts << rounded_field::Text(field.edit);
   state.material = material_ ? material_->currentText() : QString();
   state.feed = window_.feedBox()->choice()->currentIndex();
   state.flowModel = int(window_.flowModel());
@@ -155,7 +157,8 @@ void EditHistory::putInputs(const Inputs& state, QWidget* shown) {
   window_.setFlowModel(kelvado::FlowModel(state.flowModel));
   window_.feedBox()->choice()->setCurrentIndex(state.feed);
   for (std::size_t i = 0; i < fields_.size(); ++i) {
-    if (fields_[i].edit->text() != state.texts.value(qsizetype(i))) fields_[i].edit->setText(state.texts.value(qsizetype(i)));
+    const QString text = state.texts.value(qsizetype(i));
+    if (rounded_field::Text(fields_[i].edit) != text) rounded_field::Show(fields_[i].edit, text, window_.decimalSeparator());
   }
   recorded_ = inputs();
   restoring_ = false;
@@ -237,7 +240,7 @@ bool EditHistory::eventFilter(QObject* watched, QEvent* event) {
     if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
         key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y)) {
       for (std::size_t i = 0; i < fields_.size(); ++i) {
-        if (fields_[i].edit == watched && fields_[i].edit->text() == recorded_.texts.value(qsizetype(i))) {
+        if (fields_[i].edit == watched && rounded_field::Text(fields_[i].edit) == recorded_.texts.value(qsizetype(i))) {
           event->ignore();
           return true;
         }

@@ -229,7 +229,12 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
 }
 
 // run_, the last member, goes first: a run still going is cancelled and waited for.
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+  // The fields lose focus while the window's children are destroyed, after this object's own
+  // part is gone: the history must not record those as edits.
+  delete history_;
+  history_ = nullptr;
+}
 
 QWidget* TForm1::buildInputGroup() {
   auto* input = new QGroupBox(QStringLiteral("Input Data"));

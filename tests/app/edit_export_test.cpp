@@ -24,6 +24,7 @@
 #include "app/plots/characteristic_panel.h"
 #include "app/plots/results_plots.h"
 #include "app/plots/screw_panel.h"
+#include "app/rounded_field.h"
 #include "tests/app/window_harness.h"
 
 namespace {
@@ -43,6 +44,7 @@ class EditExportTest : public QObject {
   void cleanup();
 
   void fieldAndChoiceEditsUndoIntoTheRun();
+  void undoKeepsTheExactValueBehindARoundedOne();
   void tableEditsUndoIntoTheRunAndShowTheirPage();
   void anotherCaseStartsTheHistoryAfresh();
   void tablesCopyAsTextAndPlotsAsPictures();
@@ -129,6 +131,23 @@ void EditExportTest::fieldAndChoiceEditsUndoIntoTheRun() {
   action("actionUndo")->trigger();
   QCOMPARE(form_->flowModel(), kelvado::FlowModel::Classic);
   QCOMPARE(edit(12)->text(), QStringLiteral("280"));
+}
+
+// A material's field shows its value rounded and a run reads the exact one behind it; an undo
+// and redo across that value bring back the exact value, not the rounded text shown.
+void EditExportTest::undoKeepsTheExactValueBehindARoundedOne() {
+  auto* material = form_->findChild<QComboBox*>(QStringLiteral("MaterialChoice"));
+  material->setCurrentIndex(material->count() - 1);  // Custom
+  const QString exact = QStringLiteral("15.298130957893875");
+  rounded_field::Show(edit(13), exact, '.');
+  QCOMPARE(edit(13)->text(), QStringLiteral("15.2981"));
+  type(12, QStringLiteral("280"));
+  action("actionUndo")->trigger();
+  QCOMPARE(rounded_field::Text(edit(13)), QStringLiteral("10.5"));
+  action("actionRedo")->trigger();
+  QCOMPARE(edit(13)->text(), QStringLiteral("15.2981"));
+  QCOMPARE(rounded_field::Text(edit(13)), exact);
+  QVERIFY(edit(13)->toolTip().contains(exact));
 }
 
 // A zone's turns changed on the Screw page: undo and redo put each back and the run is driven
