@@ -168,6 +168,8 @@ RunStatus March(CalcState& s, ResultsSink& sink, RunServices& services, RunOutco
     s.ProfB = ((s.BarrelTemp - s.InletTemp) * (-4)) / depth;
   }
   outcome.record.operating = RecordOperating(s);
+  outcome.record.calPerSecToKW =
+      (request.flowModel == FlowModel::Classic ? kClassicEnergyUnits : kEnergyUnits).calPerSecToKW;
   if (auto end = AfterWrite(s, services, sink.WriteHeader(s), outcome)) return *end;
   fileStarted = true;
 

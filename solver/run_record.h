@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "solver/units.h"
+
 namespace kelvado {
 
 struct CalcState;
@@ -77,6 +79,9 @@ struct RunRecord {
   // Of a partly filled channel: the stretches, from turn to turn, where it ran starved.
   std::vector<std::pair<double, double>> starvedTurns;
   std::int32_t keptStride = 1;     // every this many steps is kept while thinning
+  // The run's own factor from its heat flows (cal/s) to kW: the classic model's or the one
+  // calorie of every other calculation, so that a plot of the powers reads as its summary.
+  double calPerSecToKW = kCalPerSecToKW;
 };
 
 // Keeps `step` within `limit` steps: all of them while they fit, then evenly thinned (every

@@ -8,7 +8,6 @@ namespace {
 
 using kelvado::OutletNode;
 using kelvado::StepRecord;
-using kelvado::kCalPerSecToKW;
 
 const QString kTurns = QStringLiteral("Down-channel position (turns)");
 const QString kDepth = QStringLiteral("Depth from screw root (cm)");
@@ -66,9 +65,12 @@ QList<QList<QPointF>> PlotPoints(PlotId id, const kelvado::RunRecord& record, di
     case PlotId::MeanTemperature:
       return {Points(steps, turns, [](const StepRecord& s) { return s.AvgTemp; })};
     case PlotId::Power:
-      return {Points(steps, turns, [](const StepRecord& s) { return s.PowerInput * kCalPerSecToKW; }),
-              Points(steps, turns, [](const StepRecord& s) { return s.EnthalpyDiff * kCalPerSecToKW; }),
-              Points(steps, turns, [](const StepRecord& s) { return s.WallCooling * kCalPerSecToKW; })};
+    {
+      const double toKW = record.calPerSecToKW;
+      return {Points(steps, turns, [toKW](const StepRecord& s) { return s.PowerInput * toKW; }),
+              Points(steps, turns, [toKW](const StepRecord& s) { return s.EnthalpyDiff * toKW; }),
+              Points(steps, turns, [toKW](const StepRecord& s) { return s.WallCooling * toKW; })};
+    }
     case PlotId::OutletTemperature:
       return {Points(outlet, depth, [](const OutletNode& n) { return n.Temp; })};
     case PlotId::OutletVelocity:

@@ -616,6 +616,8 @@ void PlotsTest::classicPowerPlotSaysItsBalanceNeedNotClose() {
   QTest::mouseClick(form_->findChild<QRadioButton*>("FlowModel_consistent"), Qt::LeftButton);
   QVERIFY(run());
   QCOMPARE(chart(PlotId::Power)->title(), QStringLiteral("Power from the inlet"));
+  // In the consistent model's own calorie: the curve ends at the total power its summary gives.
+  QCOMPARE(Curves(chart(PlotId::Power))[0]->points().back().y(), form_->lastOutcome().summary.TotalPowerKW);
 }
 
 // The default case's classic run warns at length: the line above the tabs still takes one line
