@@ -86,12 +86,11 @@ void PrintMaterialsJson(const MaterialCatalog& catalog, std::ostream& out) {
     const Material& m = listed.material;
     Json entry = {{"name", m.name}, {"family", m.family}, {"source", m.source}, {"conversion", m.conversion},
                   {"origin", listed.origin}};
-    for (std::size_t i = 0; i < kMaterialFields.size(); ++i) {
-      entry[std::string(FieldInfo(kMaterialFields[i]).optionName)] = m.values[i];
-    }
-    if (m.fitted) {
-      entry["fitted-temps"] = {m.fitted->tempFrom, m.fitted->tempTo};
-      entry["fitted-shear-rates"] = {m.fitted->shearRateFrom, m.fitted->shearRateTo};
+    // Then everything the entry is saved with: the eight values, the pellets' solid-state data,
+    // the highest processing temperature and a fit's window, where the material has them.
+    const Json saved = MaterialEntryJson(m);
+    for (const auto& [key, value] : saved.items()) {
+      if (!entry.contains(key)) entry[key] = value;
     }
     list.push_back(std::move(entry));
   }

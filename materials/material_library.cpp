@@ -204,6 +204,8 @@ class MaterialsLock {
 
 }  // namespace
 
+nlohmann::ordered_json MaterialEntryJson(const Material& m) { return EntryJson(m); }
+
 double Material::Value(Field field) const {
   const auto it = std::find(kMaterialFields.begin(), kMaterialFields.end(), field);
   if (it == kMaterialFields.end()) throw std::out_of_range("not a material field");

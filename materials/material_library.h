@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include <nlohmann/json_fwd.hpp>
+
 #include "plastication/pellet_inputs.h"
 #include "solver/input.h"
 #include "solver/run_warnings.h"
@@ -56,6 +58,9 @@ class MaterialWriteError : public MaterialError {
  public:
   using MaterialError::MaterialError;
 };
+
+// The entry of a materials file for `m`: the keys and values it is saved with.
+nlohmann::ordered_json MaterialEntryJson(const Material& m);
 
 // Parses a materials file's content, `{"materials": [ {...}, ... ]}`; `origin` names it in
 // the messages. Every entry needs a name (no '#', no control character, no blanks at the

@@ -3,6 +3,7 @@
 // user's configuration folder inside it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
@@ -45,6 +46,17 @@ TEST_F(Materials, ListedWithSourcesAndAsJson) {
   EXPECT_NE(json.out.find("\"specific-heat\":0.68,"), std::string::npos) << json.out;
   const std::string melt = table.out.substr(table.out.find("Default melt"), 120);
   EXPECT_NE(melt.find(" 0.68 "), std::string::npos) << melt;
+  // Everything the library file gives a material is listed as given: the pellets' data and
+  // the highest processing temperature too.
+  const nlohmann::json library = nlohmann::json::parse(ReadBytes(KELVADO_SOURCE_DIR "/data/materials.json"));
+  int pelletMaterials = 0;
+  for (const auto& given : library.at("materials")) {
+    const auto listed = std::find_if(list.begin(), list.end(), [&](const auto& m) { return m.at("name") == given.at("name"); });
+    ASSERT_NE(listed, list.end()) << given.at("name");
+    for (const auto& [key, value] : given.items()) EXPECT_EQ(listed->at(key), value) << given.at("name") << " " << key;
+    pelletMaterials += given.contains("bulk-density") && given.contains("max-processing-temp");
+  }
+  EXPECT_GE(pelletMaterials, 3);
 }
 
 // The material's values reach the run as its eight fields would; a field option still wins.
