@@ -148,6 +148,8 @@ ExitCode OperatingPoint(const DieCommandLine& line, const Case& c, std::ostream&
   request.rpm = NumberOption(line.rpm, c.separator, "--rpm");
   if (!(request.rpm > 0)) throw UsageError::Of("--rpm takes a screw speed above zero, not '", *line.rpm, "'");
   request.die = c.die;
+  request.maxProcessingTemp = c.composed.maxProcessingTemp;
+  request.fittedWindow = c.composed.fittedWindow;
   if (line.outputRange) std::tie(request.outputFrom, request.outputTo) = OutputRangeOption(*line.outputRange, c.separator);
 
   OperatingPointOptions options;
@@ -158,6 +160,8 @@ ExitCode OperatingPoint(const DieCommandLine& line, const Case& c, std::ostream&
   ExitCode code = kExitFinished;
   switch (result.status) {
     case OperatingPointStatus::Found:
+      // The run at the point warns as a single run of it would (the window's die page says the same).
+      for (const std::string& warning : result.point.warnings) err << "Warning: " << warning << '\n';
       PrintTable(out, InUnit(PointTable(result), line.run.pressureUnit), c.separator);
       out << "(" << result.runs.size() << " screw runs, " << TwoDecimalsText(result.outputFrom, c.separator) << " to "
           << TwoDecimalsText(result.outputTo, c.separator) << " kg/hr searched)\n\n";

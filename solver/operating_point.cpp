@@ -184,6 +184,8 @@ class Search {
     once.decimalSeparator = separator;
     once.cancel = options_.cancel;
     once.flowModel = request_.flowModel;
+    once.maxProcessingTemp = request_.maxProcessingTemp;
+    once.fittedWindow = request_.fittedWindow;
     SweepResult outcome = std::move(RunSweep({screwCase}, once).front());
     run.status = outcome.status;
     run.message = std::move(outcome.message);

@@ -14,6 +14,7 @@
 // melt temperature leaps between two outputs) is no point.
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,6 +41,9 @@ struct OperatingPointRequest {
   double outputTo = 0;
   int scanPoints = 10;  // runs of the scan at most, both ends included
   double tolerance = 1e-3;  // of the output
+  // The material's limits, where it gives them: the screw runs warn past them.
+  std::optional<double> maxProcessingTemp;
+  std::optional<FittedWindow> fittedWindow;
 };
 
 enum class OperatingPointStatus {

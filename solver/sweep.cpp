@@ -28,6 +28,8 @@ SweepResult RunOne(SweepCase&& c, const SweepOptions& options, CalcState& state)
   request.zones = std::move(c.zones);
   request.writeResultsFile = false;  // a sweep keeps numbers, not files
   request.keepOutletProfiles = false;
+  request.maxProcessingTemp = options.maxProcessingTemp;
+  request.fittedWindow = options.fittedWindow;
   NoResultsFile none;
   RunOutcome outcome = RunCalculation(request, services, none, state);
   SweepResult result;

@@ -42,6 +42,10 @@ struct SweepOptions {
   std::function<void(std::size_t done, std::size_t total)> progress;
   // Set from any thread to stop: running cases end as cancelled, the rest are not started.
   const std::atomic<bool>* cancel = nullptr;
+  // The material's highest processing temperature and fitted window, where it gives them:
+  // each finished case warns as a single run of it would.
+  std::optional<double> maxProcessingTemp;
+  std::optional<FittedWindow> fittedWindow;
 };
 
 // Runs every case; results come back in the order of the cases. A sweep keeps numbers:

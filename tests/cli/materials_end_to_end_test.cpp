@@ -200,6 +200,10 @@ TEST_F(Materials, ARunOutsideTheFittedWindowWarns) {
   EXPECT_LE(low, 96.32);
   EXPECT_GE(high, 200.6);
   EXPECT_NE(shear.err.find("outside the 120 to 150 1/s the material was fitted over (a factor of "), std::string::npos);
+  // The operating point's run warns as the single run does.
+  const CliResult point = Run({"operating-point", "--material", "Fitted melt", "--rpm", "80", "--die", "slit:width=20,gap=0.08,length=4"});
+  ASSERT_EQ(point.exitCode, 0) << point.err;
+  EXPECT_NE(point.err.find("the 120 to 150 1/s the material was fitted over"), std::string::npos) << point.err;
   // The library's materials record no window, and warn of none.
   EXPECT_EQ(Run({"--material", "LDPE", "--inlet-temp", "200", "--barrel-temp", "200"}).err.find("fitted over"),
             std::string::npos);
