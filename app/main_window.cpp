@@ -101,6 +101,8 @@ TForm1::TForm1(WindowDialogs* dialogs, QWidget* parent)
   plots_ = new ResultsPlots(*dialogs_, [this] {
     const kelvado::RunRequest request = makeRequest();
     CharacteristicPanel::Base base{request.inputs, request.decimalSeparator, request.flowModel};
+    base.maxProcessingTemp = request.maxProcessingTemp;
+    base.fittedWindow = request.fittedWindow;
     if (screw_->zoneCount() > 0) {
       ScrewPanel::Zones zones = screwZones();
       base.zones = std::move(zones.zones);

@@ -6,6 +6,7 @@
 // mark, and the line under the boxes lists every such output.
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <vector>
 
@@ -34,6 +35,9 @@ class CharacteristicPanel : public QWidget {
     kelvado::FlowModel flowModel = kelvado::FlowModel::Classic;
     std::vector<kelvado::ScrewZone> zones{};
     QString zoneProblem{};  // set: nothing is run, this is said
+    // The material's limits, where it gives them: the runs warn past them.
+    std::optional<double> maxProcessingTemp{};
+    std::optional<kelvado::FittedWindow> fittedWindow{};
   };
   using BaseSource = std::function<Base()>;
 

@@ -414,6 +414,8 @@ bool DiePanel::run() {
   request.flowModel = base.flowModel;
   request.rpm = rpm_->value();
   request.zones = base.zones;
+  request.maxProcessingTemp = base.maxProcessingTemp;
+  request.fittedWindow = base.fittedWindow;
   if (!base.zoneProblem.isEmpty()) {
     dialogs_.showMessage(base.zoneProblem);
     return false;

@@ -3,6 +3,8 @@
 // they reach the command line's, "Custom" fields are saved among the user's materials for the
 // next window, and materials files that can not be read leave the window as it was.
 #include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QSignalSpy>
 #include <QPlainTextEdit>
 #include <cmath>
 #include <QDir>
@@ -21,6 +23,8 @@
 #include "app/material_box.h"
 #include "app/case_session.h"
 #include "app/material_fit_dialog.h"
+#include "app/plots/die_panel.h"
+#include "app/plots/results_plots.h"
 #include "solver/input_fields.h"
 #include "tests/app/window_harness.h"
 
@@ -295,6 +299,14 @@ void MaterialBoxTest::fittedMaterialIsSavedRenamedAndRemoved() {
   const QByteArray windowFile = ReadAll(resultPath());
   const QString status = form_->findChild<QLabel*>(QStringLiteral("PlotStatus"))->toolTip();
   QVERIFY2(status.contains(QStringLiteral("above the 190 to 230 \u00b0C the material was fitted over")), qPrintable(status));
+  // The die page's run at its point warns the same.
+  auto* die = form_->resultsPlots()->diePanel();
+  die->findChild<QDoubleSpinBox*>(QStringLiteral("DieRpm"))->setValue(80);
+  QSignalSpy searched(die, &DiePanel::finished);
+  QTest::mouseClick(die->findChild<QPushButton*>(QStringLiteral("DieRun")), Qt::LeftButton);
+  QVERIFY(searched.wait(60000));
+  const QString dieStatus = die->findChild<QLabel*>(QStringLiteral("DieStatus"))->text();
+  QVERIFY2(dieStatus.contains(QStringLiteral("the material was fitted over")), qPrintable(dieStatus));
   dialogs_.fileAnswers << QDir(dir_->path()).filePath(QStringLiteral("grade7.kvcase"));
   QVERIFY(form_->caseSession()->saveAs());
   for (const QStringList& args : {QStringList{QStringLiteral("--material"), QStringLiteral("Grade 7")},
