@@ -70,6 +70,7 @@ class MaterialBoxTest : public QObject {
   void customFieldsAreSavedForTheNextWindow();
   void unreadableFilesAreReportedOnceAndLeaveTheDefaults();
   void fittedMaterialIsSavedRenamedAndRemoved();
+  void typingUndoneInAFieldKeepsItsExactValue();
 
  private:
   QLineEdit* edit(int number) const { return window_harness::Edit(*form_, number); }
@@ -325,4 +326,39 @@ void MaterialBoxTest::fittedMaterialIsSavedRenamedAndRemoved() {
 }
 
 QTEST_MAIN(MaterialBoxTest)
+// A "Custom" field shown rounded, typed in and the typing undone in the field (Ctrl+Z), holds
+// its exact value again: the saved case has every digit, not the six shown.
+void MaterialBoxTest::typingUndoneInAFieldKeepsItsExactValue() {
+  QVERIFY(QDir().mkpath(QFileInfo(UserMaterialsPath()).path()));
+  {
+    QFile file(UserMaterialsPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"materials": [{"name": "Exact melt", "source": "mine", "density": 0.96, "specific-heat": 0.68,
+                   "conductivity": 0.00052, "std-viscosity": 15.298130957893875, "std-shear-rate": 100,
+                   "std-temp": 290, "power-index": 0.786, "temp-coeff": 0.0337}]})");
+  }
+  QVERIFY(reopen());
+  choose(QStringLiteral("Exact melt"));
+  choose(MaterialBox::kCustom);
+  QCOMPARE(edit(13)->text(), QStringLiteral("15.2981"));
+  edit(13)->setFocus();
+  QTest::keyClick(edit(13), Qt::Key_End);
+  QTest::keyClicks(edit(13), QStringLiteral("7"));
+  QCOMPARE(edit(13)->text(), QStringLiteral("15.29817"));
+  QTest::keyClick(edit(13), Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(edit(13)->text(), QStringLiteral("15.2981"));
+  edit(1)->setFocus();
+  const QString path = QDir(dir_->path()).filePath(QStringLiteral("exact.kvcase"));
+  dialogs_.fileAnswers << path;
+  QVERIFY(form_->caseSession()->saveAs());
+  const QByteArray saved = ReadAll(path);
+  QVERIFY2(saved.contains("= 15.298130957893875\n"), saved.constData());
+  // Typed over and left, it holds what was typed, and its tip no longer names the exact value.
+  edit(13)->setFocus();
+  edit(13)->selectAll();
+  QTest::keyClicks(edit(13), QStringLiteral("15.3"));
+  edit(1)->setFocus();
+  QVERIFY2(!edit(13)->toolTip().contains(QStringLiteral("15.298130957893875")), qPrintable(edit(13)->toolTip()));
+}
+
 #include "material_box_test.moc"
