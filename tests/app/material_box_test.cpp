@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <cmath>
+#include <QAction>
 #include <QDir>
 #include <QLabel>
 #include <QFile>
@@ -71,6 +72,7 @@ class MaterialBoxTest : public QObject {
   void unreadableFilesAreReportedOnceAndLeaveTheDefaults();
   void fittedMaterialIsSavedRenamedAndRemoved();
   void typingUndoneInAFieldKeepsItsExactValue();
+  void customTextsBroughtBackByAnUndoAreRemembered();
 
  private:
   QLineEdit* edit(int number) const { return window_harness::Edit(*form_, number); }
@@ -359,6 +361,24 @@ void MaterialBoxTest::typingUndoneInAFieldKeepsItsExactValue() {
   QTest::keyClicks(edit(13), QStringLiteral("15.3"));
   edit(1)->setFocus();
   QVERIFY2(!edit(13)->toolTip().contains(QStringLiteral("15.298130957893875")), qPrintable(edit(13)->toolTip()));
+}
+
+// "Custom" brought back by an undo, after another material was chosen, is remembered with the
+// texts it shows, not the other material's: the next window starts on them.
+void MaterialBoxTest::customTextsBroughtBackByAnUndoAreRemembered() {
+  choose(MaterialBox::kCustom);
+  edit(15)->setFocus();
+  edit(15)->selectAll();
+  QTest::keyClicks(edit(15), QStringLiteral("210.5"));
+  edit(1)->setFocus();  // left: one step
+  choose(QStringLiteral("LDPE"));
+  QCOMPARE(edit(15)->text(), QStringLiteral("200.0"));
+  form_->findChild<QAction*>(QStringLiteral("actionUndo"))->trigger();
+  QCOMPARE(choice()->currentText(), MaterialBox::kCustom);
+  QCOMPARE(edit(15)->text(), QStringLiteral("210.5"));
+  QVERIFY(reopen());
+  QCOMPARE(choice()->currentText(), MaterialBox::kCustom);
+  QCOMPARE(edit(15)->text(), QStringLiteral("210.5"));
 }
 
 #include "material_box_test.moc"
