@@ -160,6 +160,7 @@ void EditHistory::putInputs(const Inputs& state, QWidget* shown) {
     const QString text = state.texts.value(qsizetype(i));
     if (rounded_field::Text(fields_[i].edit) != text) rounded_field::Show(fields_[i].edit, text, window_.decimalSeparator());
   }
+  window_.materialBox()->rememberCustom();  // "Custom" chosen above took the texts before these
   recorded_ = inputs();
   restoring_ = false;
   // A field or choice the keyboard can reach takes the focus; the flow model's box cannot.

@@ -341,8 +341,8 @@ Widget* Named(const QWidget& parent, const char* name) {
 }
 
 // One of the window's dialogs as the user would see it on a screen of `screen`: its own size,
-// no larger than the screen. Null for a name that is none of them; `table`, the measured
-// viscosities the data fit is shown with.
+// no larger than the screen. Null, said why, for a name that is none of them or a table that
+// can not be read; `table`, the measured viscosities the data fit is shown with.
 std::unique_ptr<QWidget> OpenDialog(TForm1& form, WindowDialogs& dialogs, const QString& name, const QString& table) {
   std::unique_ptr<QWidget> dialog;
   if (name == QLatin1String("fit-data") || name == QLatin1String("fit-model")) {
@@ -379,6 +379,8 @@ std::unique_ptr<QWidget> OpenDialog(TForm1& form, WindowDialogs& dialogs, const 
     about->hide();
     about->setParent(nullptr);
     dialog.reset(about);
+  } else {
+    qCritical("kelvado: no dialog named %s (one of: fit-data, fit-model, materials, finish, about)", qPrintable(name));
   }
   return dialog;
 }
@@ -398,11 +400,7 @@ int WriteWindowShot(TForm1& form, const QString& path, std::optional<QSize> size
   std::unique_ptr<QWidget> dialog;
   if (!dialogName.isEmpty()) {
     dialog = OpenDialog(form, dialogs, dialogName, table);
-    if (!dialog) {
-      qCritical("kelvado: no dialog named %s (one of: fit-data, fit-model, materials, finish, about)",
-                qPrintable(dialogName));
-      return kelvado::kExitUsage;
-    }
+    if (!dialog) return kelvado::kExitUsage;  // said why
     dialog->setAttribute(Qt::WA_DontShowOnScreen);
     dialog->show();
     const QSize screen = size.value_or(form.size());

@@ -410,7 +410,7 @@ kelvado::RunRequest TForm1::makeRequest() const {
 
 ScrewPanel::Channel TForm1::screwChannel() const {
   auto number = [this](kelvado::Field field) {
-    return kelvado::ParseNumber(edits_[static_cast<std::size_t>(field)]->text().toStdString(), decimalSeparator_)
+    return kelvado::ParseNumber(rounded_field::Text(edits_[static_cast<std::size_t>(field)]).toStdString(), decimalSeparator_)
         .value_or(NAN);
   };
   return {number(kelvado::Field::BarrelDiameter), number(kelvado::Field::ScrewPitch),

@@ -71,10 +71,7 @@ MaterialBox::MaterialBox(WindowDialogs& dialogs, const Fields& fields, std::func
   connect(save_, &QPushButton::clicked, this, &MaterialBox::saveCustom);
   for (QLineEdit* field : fields_) {
     connect(field, &QLineEdit::textEdited, this, [this] {
-      if (!isCustom()) return;
-      QStringList texts;
-      for (const QLineEdit* f : fields_) texts << rounded_field::Text(f);
-      WindowSettings().setValue(kCustomTextsKey, texts);
+      if (isCustom()) rememberCustomFields();
     });
   }
 }
@@ -232,11 +229,7 @@ void MaterialBox::showChoice(int index) {
   if (custom) rememberCustomSolid();
   WindowSettings settings;
   settings.setValue(kChoiceKey, custom ? kCustom : Text(material->name));
-  if (custom) {
-    QStringList texts;
-    for (const QLineEdit* field : fields_) texts << rounded_field::Text(field);
-    settings.setValue(kCustomTextsKey, texts);
-  }
+  if (custom) rememberCustomFields();
   emit choiceChanged();
 }
 
@@ -377,6 +370,18 @@ void MaterialBox::fillSolid(const kelvado::Material& material, bool onlyEmpty) {
     if (!solid_[i] || (onlyEmpty && !solid_[i]->text().isEmpty())) continue;
     solid_[i]->setText(material.solid ? Text(kelvado::ExactNumberText((*material.solid)[i], separator_())) : QString());
   }
+}
+
+void MaterialBox::rememberCustom() const {
+  if (!isCustom()) return;
+  rememberCustomFields();
+  rememberCustomSolid();
+}
+
+void MaterialBox::rememberCustomFields() const {
+  QStringList texts;
+  for (const QLineEdit* field : fields_) texts << rounded_field::Text(field);
+  WindowSettings().setValue(kCustomTextsKey, texts);
 }
 
 void MaterialBox::rememberCustomSolid() const {

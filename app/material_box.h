@@ -65,6 +65,9 @@ class MaterialBox : public QWidget {
   void setSolidFields(const SolidFields& fields);
   // Fills the solid-state fields a case left empty from the material chosen, where it has them.
   void fillEmptySolidFields();
+  // "Custom" remembers, for the next window, the texts its fields hold now (their texts set
+  // by an undo, say, rather than typed).
+  void rememberCustom() const;
 
   static const QString kCustom;
 
@@ -88,6 +91,7 @@ class MaterialBox : public QWidget {
   int indexOf(const kelvado::Material* material) const;
   kelvado::InputTexts fieldTexts() const;
   void fillSolid(const kelvado::Material& material, bool onlyEmpty);
+  void rememberCustomFields() const;  // the eight
   void rememberCustomSolid() const;
 
   WindowDialogs& dialogs_;

@@ -27,10 +27,14 @@ void Show(QLineEdit* field, const QString& exact, char separator) {
   }
   if (!field->property(kWatched).toBool()) {
     field->setProperty(kWatched, true);
-    // Typed over, or set to another text (a case, New case): the exact text no longer holds.
-    QObject::connect(field, &QLineEdit::textEdited, field, [field] { Forget(field); });
+    // Set to another text (a case, New case), or left with another typed: the exact text no
+    // longer holds. Typing alone keeps it, so that the field's own undo back to the text shown
+    // brings it back.
     QObject::connect(field, &QLineEdit::textChanged, field, [field](const QString& text) {
-      if (text != field->property(kShown).toString()) Forget(field);
+      if (!field->isModified() && text != field->property(kShown).toString()) Forget(field);
+    });
+    QObject::connect(field, &QLineEdit::editingFinished, field, [field] {
+      if (field->text() != field->property(kShown).toString()) Forget(field);
     });
   }
   const QString shown = QString::fromStdString(rounded);

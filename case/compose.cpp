@@ -53,6 +53,21 @@ CaseData ComposeCase(const InputsFile* file, const CaseSources& given, char sepa
   if (given.flowModel) c.flowModel = *given.flowModel;
   if (given.feed) c.feed = *given.feed;
   ApplyPelletTexts(c.pellet, given.pellet);
+  // A case that writes the values of the material it names (as the window saves one) keeps
+  // that material's limits while its fields still hold them, as the window does: a run of it
+  // warns here as there. Where the material can not be found the case runs as it always did.
+  if (!given.material && c.material && fileGivesAll) {
+    MaterialCatalog loaded;
+    try {
+      if (!catalog) loaded = MaterialCatalog::Load();
+    } catch (const MaterialError&) {
+      return c;
+    }
+    if (const Material* material = CaseMaterial(c, catalog ? *catalog : loaded, separator)) {
+      c.maxProcessingTemp = material->maxProcessingTemp;
+      c.fittedWindow = material->fitted;
+    }
+  }
   return c;
 }
 

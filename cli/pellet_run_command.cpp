@@ -58,6 +58,8 @@ std::optional<PelletRequest> PelletRequestOf(const CaseData& c, char separator, 
   PelletRequest request;
   request.run = RunRequest{c.inputs, "", separator};
   request.run.flowModel = c.flowModel;
+  request.run.maxProcessingTemp = c.maxProcessingTemp;
+  request.run.fittedWindow = c.fittedWindow;
   request.run.zones = *zones;
   request.rpm = rpm;
   request.pellet = std::get<PelletInputs>(pellet);

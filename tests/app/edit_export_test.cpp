@@ -148,6 +148,14 @@ void EditExportTest::undoKeepsTheExactValueBehindARoundedOne() {
   QCOMPARE(edit(13)->text(), QStringLiteral("15.2981"));
   QCOMPARE(rounded_field::Text(edit(13)), exact);
   QVERIFY(edit(13)->toolTip().contains(exact));
+  // A typed depth brought back by a redo shows rounded; a zone added on the Screw page starts
+  // at the depth behind it.
+  type(3, QStringLiteral("0.2512345678"));
+  action("actionUndo")->trigger();
+  action("actionRedo")->trigger();
+  QCOMPARE(edit(3)->text(), QStringLiteral("0.251235"));
+  form_->screwPanel()->findChild<QPushButton*>(QStringLiteral("ScrewAdd"))->click();
+  QCOMPARE(zoneTable()->item(0, 1)->text(), QStringLiteral("0.2512345678"));
 }
 
 // A zone's turns changed on the Screw page: undo and redo put each back and the run is driven

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QPlainTextEdit>
 #include <cmath>
+#include <QAction>
 #include <QDir>
 #include <QLabel>
 #include <QFile>
@@ -74,6 +75,8 @@ class MaterialBoxTest : public QObject {
   void customFieldsAreSavedForTheNextWindow();
   void unreadableFilesAreReportedOnceAndLeaveTheDefaults();
   void fittedMaterialIsSavedRenamedAndRemoved();
+  void typingUndoneInAFieldKeepsItsExactValue();
+  void customTextsBroughtBackByAnUndoAreRemembered();
 
  private:
   QLineEdit* edit(int number) const { return window_harness::Edit(*form_, number); }
@@ -337,4 +340,57 @@ void MaterialBoxTest::fittedMaterialIsSavedRenamedAndRemoved() {
 }
 
 QTEST_MAIN(MaterialBoxTest)
+// A "Custom" field shown rounded, typed in and the typing undone in the field (Ctrl+Z), holds
+// its exact value again: the saved case has every digit, not the six shown.
+void MaterialBoxTest::typingUndoneInAFieldKeepsItsExactValue() {
+  QVERIFY(QDir().mkpath(QFileInfo(UserMaterialsPath()).path()));
+  {
+    QFile file(UserMaterialsPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"materials": [{"name": "Exact melt", "source": "mine", "density": 0.96, "specific-heat": 0.68,
+                   "conductivity": 0.00052, "std-viscosity": 15.298130957893875, "std-shear-rate": 100,
+                   "std-temp": 290, "power-index": 0.786, "temp-coeff": 0.0337}]})");
+  }
+  QVERIFY(reopen());
+  choose(QStringLiteral("Exact melt"));
+  choose(MaterialBox::kCustom);
+  QCOMPARE(edit(13)->text(), QStringLiteral("15.2981"));
+  edit(13)->setFocus();
+  QTest::keyClick(edit(13), Qt::Key_End);
+  QTest::keyClicks(edit(13), QStringLiteral("7"));
+  QCOMPARE(edit(13)->text(), QStringLiteral("15.29817"));
+  QTest::keyClick(edit(13), Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(edit(13)->text(), QStringLiteral("15.2981"));
+  edit(1)->setFocus();
+  const QString path = QDir(dir_->path()).filePath(QStringLiteral("exact.kvcase"));
+  dialogs_.fileAnswers << path;
+  QVERIFY(form_->caseSession()->saveAs());
+  const QByteArray saved = ReadAll(path);
+  QVERIFY2(saved.contains("= 15.298130957893875\n"), saved.constData());
+  // Typed over and left, it holds what was typed, and its tip no longer names the exact value.
+  edit(13)->setFocus();
+  edit(13)->selectAll();
+  QTest::keyClicks(edit(13), QStringLiteral("15.3"));
+  edit(1)->setFocus();
+  QVERIFY2(!edit(13)->toolTip().contains(QStringLiteral("15.298130957893875")), qPrintable(edit(13)->toolTip()));
+}
+
+// "Custom" brought back by an undo, after another material was chosen, is remembered with the
+// texts it shows, not the other material's: the next window starts on them.
+void MaterialBoxTest::customTextsBroughtBackByAnUndoAreRemembered() {
+  choose(MaterialBox::kCustom);
+  edit(15)->setFocus();
+  edit(15)->selectAll();
+  QTest::keyClicks(edit(15), QStringLiteral("210.5"));
+  edit(1)->setFocus();  // left: one step
+  choose(QStringLiteral("LDPE"));
+  QCOMPARE(edit(15)->text(), QStringLiteral("200.0"));
+  form_->findChild<QAction*>(QStringLiteral("actionUndo"))->trigger();
+  QCOMPARE(choice()->currentText(), MaterialBox::kCustom);
+  QCOMPARE(edit(15)->text(), QStringLiteral("210.5"));
+  QVERIFY(reopen());
+  QCOMPARE(choice()->currentText(), MaterialBox::kCustom);
+  QCOMPARE(edit(15)->text(), QStringLiteral("210.5"));
+}
+
 #include "material_box_test.moc"

@@ -381,6 +381,15 @@ void LayoutTest::screenshotWithKeptRunsIsTheFirstSize() {
     QCOMPARE(kelvado.exitCode(), 2);
     QVERIFY(!QFile::exists(small + QStringLiteral(".no.png")));
   }
+  // A table that can not be read is said so, not taken for a dialog of another name.
+  kelvado.start(QStringLiteral(KELVADO_EXE), {QStringLiteral("--screenshot"), small + QStringLiteral(".no.png"),
+                                              QStringLiteral("--dialog"), QStringLiteral("fit-data"),
+                                              QStringLiteral("--fit-table"), small + QStringLiteral(".none.csv")});
+  QVERIFY(kelvado.waitForFinished(60000));
+  QCOMPARE(kelvado.exitCode(), 2);
+  const QByteArray said = kelvado.readAllStandardError();
+  QVERIFY2(said.contains(".none.csv can not be read") && !said.contains("no dialog named"), said.constData());
+  QVERIFY(!QFile::exists(small + QStringLiteral(".no.png")));
 }
 
 QTEST_MAIN(LayoutTest)

@@ -216,5 +216,38 @@ TEST_F(Materials, ARunOutsideTheFittedWindowWarns) {
   }
 }
 
+// The fitted melt's window goes with a case that writes its values and names it (as the window
+// saves one) while they are its values, and with a screw fed with pellets.
+TEST_F(Materials, TheFittedWindowGoesWithACaseOfItsValuesAndWithPellets) {
+  std::filesystem::create_directories(dir_.file("config/kelvado"));
+  WriteBytes(dir_.file("config/kelvado/materials.json"),
+             R"({"materials": [{"name": "Fitted melt", "source": "mine", "density": 0.96, "specific-heat": 0.68,
+                 "conductivity": 0.00052, "std-viscosity": 10.5, "std-shear-rate": 100, "std-temp": 290,
+                 "power-index": 0.786, "temp-coeff": 0.0337, "bulk-density": 0.55, "solid-density": 0.915,
+                 "solid-specific-heat": 0.5493, "melting-temp": 110, "heat-of-fusion": 31.05,
+                 "barrel-friction": 0.45, "screw-friction": 0.25,
+                 "fitted-temps": [280, 310], "fitted-shear-rates": [10, 1000]}]})");
+  const std::string warned = "above the 280 to 310 \u00B0C the material was fitted over";
+  auto runCase = [this](const std::string& powerIndex) {
+    WriteBytes(dir_.file("case.kvcase"), "density = 0.96\nspecific-heat = 0.68\nconductivity = 0.00052\n"
+                                         "std-viscosity = 10.5\nstd-shear-rate = 100\nstd-temp = 290\npower-index = " +
+                                             powerIndex + "\ntemp-coeff = 0.0337\nmaterial = Fitted melt\n");
+    return Run({"--inputs", "case.kvcase", "-o", "r.txt"});
+  };
+  const CliResult named = runCase("0.786");
+  ASSERT_EQ(named.exitCode, 0) << named.err;
+  EXPECT_NE(named.err.find(warned), std::string::npos) << named.err;
+  EXPECT_EQ(Read("r.txt"), ReadBytes(KELVADO_TEST_DATA "/default_result.txt"));
+  // Another power index: no longer the fitted melt, whose window then says nothing.
+  const CliResult other = runCase("0.7");
+  ASSERT_EQ(other.exitCode, 0) << other.err;
+  EXPECT_EQ(other.err.find("fitted over"), std::string::npos) << other.err;
+  const CliResult pellets = Run({"--feed", "pellets", "--flow-model", "consistent", "--material", "Fitted melt", "--inlet-temp", "25", "--rpm", "80",
+                                 "--zone", "turns=8,depth=0.6:0.25,barrel-temp=330", "--zone",
+                                 "turns=12,depth=0.25,barrel-temp=330", "-o", "p.txt"});
+  ASSERT_EQ(pellets.exitCode, 0) << pellets.err;
+  EXPECT_NE(pellets.err.find("the material was fitted over"), std::string::npos) << pellets.err;
+}
+
 }  // namespace
 }  // namespace kelvado::testing
