@@ -11,6 +11,7 @@
 #include "report/result_table.h"
 #include "cli/table_units.h"
 #include "cli/usage_error.h"
+#include "cli/write_or_say.h"
 #include "cli/zone_texts.h"
 #include "files/output_file.h"
 #include "report/json_document.h"
@@ -96,15 +97,9 @@ ExitCode FloodFedSweep(const DieCommandLine& line, const FloodFedRequest& base, 
     err << "The search was cancelled; the table stops where it got to.\n";
     return kExitInterrupted;
   }
-  if (line.csvFile) {
-    try {
-      WriteWholeFile(*line.csvFile, TableCsv(table));
-    } catch (const OutputError& error) {
-      err << error.what() << '\n';
-      return ExitCodeFor(error);
-    }
-  }
-  return kExitFinished;
+  ExitCode code = kExitFinished;
+  WriteOrSay(line.csvFile, TableCsv(table), err, code);
+  return code;
 }
 
 }  // namespace
@@ -150,14 +145,7 @@ ExitCode FloodFedPoint(const DieCommandLine& line, const CaseData& c, char separ
       code = kExitInterrupted;
       break;
   }
-  if (line.jsonFile) {
-    try {
-      WriteWholeFile(*line.jsonFile, ResultJson(request.screw, result));
-    } catch (const OutputError& error) {
-      err << error.what() << '\n';
-      if (code == kExitFinished) code = ExitCodeFor(error);
-    }
-  }
+  if (line.jsonFile) WriteOrSay(line.jsonFile, ResultJson(request.screw, result), err, code);
   return code;
 }
 

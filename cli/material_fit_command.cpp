@@ -6,6 +6,7 @@
 #include "case/compose.h"
 #include "files/output_file.h"
 #include "cli/usage_error.h"
+#include "cli/write_or_say.h"
 #include "materials/viscosity_table.h"
 #include "report/json_document.h"
 #include "solver/input.h"
@@ -153,15 +154,9 @@ ExitCode FitFromCommandLine(const FitCommandLine& line, std::ostream& out, std::
     }
     out << "Saved as '" << material->name << "' in " << catalog.userFile.string() << '\n';
   }
-  if (line.jsonFile) {
-    try {
-      WriteWholeFile(*line.jsonFile, JsonText(FitJson(fitted.fit)));
-    } catch (const OutputError& error) {
-      err << error.what() << '\n';
-      return ExitCodeFor(error);
-    }
-  }
-  return kExitFinished;
+  ExitCode code = kExitFinished;
+  if (line.jsonFile) WriteOrSay(line.jsonFile, JsonText(FitJson(fitted.fit)), err, code);
+  return code;
 }
 
 }  // namespace kelvado::cli

@@ -16,6 +16,7 @@
 #include "cli/run_command.h"
 #include "cli/table_units.h"
 #include "cli/usage_error.h"
+#include "cli/write_or_say.h"
 
 namespace kelvado::cli {
 namespace {
@@ -65,16 +66,6 @@ std::pair<double, double> OutputRangeOption(const std::string& text, char separa
     throw UsageError::Of("--output-rate takes FROM:TO in kg/hr with 0 < FROM < TO, not '", text, "'");
   }
   return {*from, *to};
-}
-
-void WriteOrSay(const std::optional<std::string>& path, const std::string& bytes, std::ostream& err, ExitCode& code) {
-  if (!path) return;
-  try {
-    WriteWholeFile(*path, bytes);
-  } catch (const OutputError& error) {
-    err << error.what() << '\n';
-    if (code == kExitFinished) code = ExitCodeFor(error);
-  }
 }
 
 const Column kOutput{"output-rate", "kg/hr", 2};

@@ -9,6 +9,7 @@
 #include "report/result_table.h"
 #include "cli/table_units.h"
 #include "cli/usage_error.h"
+#include "cli/write_or_say.h"
 #include "cli/zone_texts.h"
 #include "files/interrupt.h"
 #include "files/output_file.h"
@@ -115,15 +116,9 @@ ExitCode PelletBatch(const CommandLine& command, const CaseData& c, char separat
     err << "The cases were cancelled; the table stops where it got to.\n";
     return *interrupted;
   }
-  if (csvFile) {
-    try {
-      WriteWholeFile(*csvFile, TableCsv(table));
-    } catch (const OutputError& error) {
-      err << error.what() << '\n';
-      return ExitCodeFor(error);
-    }
-  }
-  return kExitFinished;
+  ExitCode code = kExitFinished;
+  WriteOrSay(csvFile, TableCsv(table), err, code);
+  return code;
 }
 
 }  // namespace kelvado::cli
