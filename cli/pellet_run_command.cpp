@@ -86,15 +86,7 @@ ExitCode RunPelletsFromCommandLine(const RunOptions& options, const CaseData& c,
     if (!run.record.outlet.empty()) WriteSummary(out, run.summary, separator, options.pressureUnit);
     for (const std::string& warning : run.warnings) err << "Warning: " << warning << '\n';
   }
-  ExitCode code = ExitCodeFor(run.status);
-  if (run.status == RunStatus::Cancelled) code = InterruptExitCode().value_or(code);
-  try {
-    WriteExports(options, request, outcome);
-  } catch (const OutputError& error) {
-    err << error.what() << '\n';
-    if (code == kExitFinished) code = ExitCodeFor(error);
-  }
-  return code;
+  return ExportAndExit(run.status, [&] { WriteExports(options, request, outcome); }, err);
 }
 
 }  // namespace kelvado::cli

@@ -135,16 +135,18 @@ ExitCode RunFromCommandLine(const RunOptions& options, std::ostream& out, std::o
     WriteSummary(out, outcome.summary, separator, options.pressureUnit);
     for (const std::string& warning : outcome.warnings) err << "Warning: " << warning << '\n';
   }
-  // A failed run's own status says more than a file it could not export.
-  ExitCode code = ExitCodeFor(outcome.status);
-  if (outcome.status == RunStatus::Cancelled) code = InterruptExitCode().value_or(code);
+  return ExportAndExit(outcome.status, [&] { WriteRunExports(options, request, outcome); }, err);
+}
+
+ExitCode ExportAndExit(RunStatus status, const std::function<void()>& writeExports, std::ostream& err) {
+  ExitCode code = ExitCodeFor(status);
+  if (status == RunStatus::Cancelled) code = InterruptExitCode().value_or(code);
   try {
-    WriteRunExports(options, request, outcome);
+    writeExports();
   } catch (const OutputError& error) {
     err << error.what() << '\n';
     if (code == kExitFinished) code = ExitCodeFor(error);
   }
-  // A signal after the run had ended still ends the command, in a word of its own.
   if (const std::optional<ExitCode> interrupted = InterruptExitCode(); interrupted && code != *interrupted) {
     err << "Cancelled after the run; the exports were cut short or left out.\n";
     return *interrupted;
