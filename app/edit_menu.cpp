@@ -35,7 +35,6 @@
 #include "app/plots/results_plots.h"
 #include "app/plots/screw_panel.h"
 #include "report/result_table.h"
-#include "files/output_file.h"
 #include "solver/input.h"
 
 namespace edit_menu {
@@ -155,12 +154,7 @@ void ExportWithDialog(TForm1& window, WindowDialogs& dialogs, const Exported& ex
   // As every output: never a FIFO or folder, the user's materials file or a file the user may
   // not write; replaced whole, or left as it was.
   QString error;
-  try {
-    kelvado::CheckOutputs({QFile::encodeName(path).toStdString()}, {});
-  } catch (const std::exception& refused) {
-    error = QString::fromLocal8Bit(refused.what());
-  }
-  if (error.isEmpty() && output_bytes::WriteBytes(path, Csv(exported.table), &error)) return;
+  if (output_bytes::WriteBytes(path, Csv(exported.table), &error)) return;
   dialogs.showWarning(title, QStringLiteral("No CSV file was written: %1.").arg(error));
 }
 

@@ -20,6 +20,17 @@ int lastFailure = kelvado::kExitFileNotOpened;
 bool WriteBytes(const QString& path, const QByteArray& bytes, QString* error) {
   lastFailure = kelvado::kExitFileNotOpened;
   try {
+    // Never the user's materials file, which the window reads whatever it writes.
+    kelvado::CheckOutputs({Native(path)}, {});
+  } catch (const kelvado::InputError& refused) {
+    lastFailure = kelvado::kExitUsage;
+    if (error) *error = QString::fromLocal8Bit(refused.what());
+    return false;
+  } catch (const kelvado::OutputError& refused) {
+    if (error) *error = QString::fromLocal8Bit(refused.what());
+    return false;
+  }
+  try {
     kelvado::WriteWholeFile(Native(path), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     return true;
   } catch (const kelvado::OutputError& failure) {

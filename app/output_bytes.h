@@ -10,7 +10,7 @@
 
 namespace output_bytes {
 
-// Writes `bytes` to `path`; on failure says why in *error.
+// Writes `bytes` to `path`, refusing the user's materials file; on failure says why in *error.
 bool WriteBytes(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 // The exit status of the last failed write of a headless mode, which writes one file: 8 when

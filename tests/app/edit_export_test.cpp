@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QLineSeries>
 #include <QPushButton>
@@ -20,11 +21,13 @@
 #include <QTest>
 #include <sys/stat.h>
 
+#include "app/case_session.h"
 #include "app/main_window.h"
 #include "app/plots/characteristic_panel.h"
 #include "app/plots/results_plots.h"
 #include "app/plots/screw_panel.h"
 #include "app/rounded_field.h"
+#include "materials/material_library.h"
 #include "tests/app/window_harness.h"
 
 namespace {
@@ -304,6 +307,19 @@ void EditExportTest::characteristicCsvHoldsThePlottedNumbersAndKeepsAReadOnlyFil
   QVERIFY2(dialogs_.warnings[0].startsWith(QStringLiteral("Export CSV: No CSV file was written: ")),
            qPrintable(dialogs_.warnings[0]));
   QCOMPARE(QDir(window_.dir->path()).entryList(QDir::Files), before);
+
+  // Nor the user's materials file, which the window reads: not as a CSV file, not as a case.
+  const QString materials = QString::fromStdString(kelvado::UserMaterialsFile().string());
+  QVERIFY(QDir().mkpath(QFileInfo(materials).path()));
+  const QByteArray mine = R"({"materials": []})";
+  QFile own(materials);
+  QVERIFY(own.open(QIODevice::WriteOnly) && own.write(mine) == mine.size());
+  own.close();
+  dialogs_.fileAnswers << materials;
+  panel->view()->findChild<QAction*>(QStringLiteral("CharacteristicPlotExportCsv"))->trigger();
+  dialogs_.fileAnswers << materials;
+  QVERIFY(!form_->caseSession()->saveAs());
+  QCOMPARE(ReadAll(materials), mine);
 }
 
 QTEST_MAIN(EditExportTest)
